@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+namespace sw {
+
+// The message catalogue holds every user-visible text by index.
+inline constexpr int Msg_Catalogue_Size = 1600;
+
+// Empties the catalogue and fills it with the 1600 default English texts.
+void Default_Messages(QStringList &catalogue);
+
+} // namespace sw

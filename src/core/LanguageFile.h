@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/ProgramValues.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace sw {
+
+// Decodes the bytes of a language file: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE;
+// without one the bytes are Windows-1252, so that a file reads the same on every platform.
+QString decodeLanguageText(const QByteArray &bytes);
+
+// Trims blanks and control characters (every character up to U+0020) at both ends.
+QString trimBlanks(const QString &text);
+
+// The index of an entry line's index text: optional sign, decimal digits, or hexadecimal after
+// "$" or "0x". nullopt when it is none of these or does not fit in 32 bits.
+std::optional<int> parseLanguageIndex(const QString &text);
+
+// Applies one line of a language file to the catalogue. Returns true when it set an entry.
+bool applyLanguageLine(const QString &line, QStringList &catalogue);
+
+// Reads the language file at `path` into the catalogue, line by line; later lines win.
+// A file that cannot be read changes nothing. Returns whether the file was read.
+bool Read_Lang_File(const QString &path, QStringList &catalogue);
+
+// Rebuilds the catalogue from the defaults and overlays the language file of Language_Name,
+// falling back to English (and setting Language_Name to "English") when that file is missing.
+void Load_Lang(ProgramValues &values);
+
+} // namespace sw

@@ -1,0 +1,58 @@
+#include "core/ProgramValues.h"
+
+#include <QDir>
+
+namespace sw {
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    return folder + QDir::separator() + name;
+}
+
+QString ProgramValues::settingsFile() const
+{
+    return joinPath(Dir_Program, QString::fromLatin1(Settings_File_Name));
+}
+
+void Create_Workspace(ProgramValues &values, const QString &programDir)
+{
+    QString dir = QDir::toNativeSeparators(programDir);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
+        dir.chop(1);
+    values.Dir_Program = dir;
+
+    const auto makeFolder = [](const QString &path) {
+        QDir d(path);
+        if (!d.exists())
+            (void)QDir().mkdir(path); // one level; a failure shows later, where the folder is used
+    };
+    values.Dir_Master = joinPath(dir, QStringLiteral("MASTER"));
+    makeFolder(values.Dir_Master);
+    values.Dir_Projects = joinPath(dir, QStringLiteral("PROJECTS"));
+    makeFolder(values.Dir_Projects);
+    values.Dir_Language = joinPath(dir, QStringLiteral("LANGUAGE"));
+    makeFolder(values.Dir_Language);
+}
+
+void Set_Files(ProgramValues &values)
+{
+    values.File_ParGen = joinPath(values.Conf_Dir, QStringLiteral("ParGen.xml"));
+    values.File_TLS_Known_Cert = joinPath(values.Conf_Dir, QStringLiteral("TLS_Known_Cert.xml"));
+    values.File_IEC61850_Variables = joinPath(values.Conf_Dir, QStringLiteral("IEC61850_Variables.xml"));
+}
+
+void Activate_Configuration(ProgramValues &values, const QString &name)
+{
+    values.Conf_Name = name;
+    values.Conf_Dir = joinPath(values.Dir_Projects, name);
+    Set_Files(values);
+}
+
+void Clear_Configuration(ProgramValues &values)
+{
+    values.Conf_Name.clear();
+    values.Conf_Dir.clear();
+    Set_Files(values);
+}
+
+} // namespace sw

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace sw {
+
+// Identity texts and fixed values of the program.
+inline constexpr char SW_Code_Text[] = "SW61942";
+inline constexpr char SW_Desc_Text[] = "IEC61850 Server / Modbus Slave - Converter";
+inline constexpr char SW_Title_Text[] = "Quorvex - Configurator SW61942 - IEC61850 Server / Modbus Slave ";
+inline constexpr char Program_Version[] = "1.000";
+inline constexpr char Document_Code[] = "MN61942";
+inline constexpr char Default_IP_Address[] = "192.168.2.205";
+inline constexpr char Default_Language[] = "English";
+inline constexpr char Settings_File_Name[] = "Talvento.xml";
+
+// Every value that lives for the whole run and that dialogs share. The application creates
+// one instance and hands it by reference to the main window, which hands it to each dialog.
+struct ProgramValues
+{
+    QStringList Msg_Catalogue; // empty until Load_Lang fills it
+
+    QString Dir_Program; // folder of the program file, no trailing separator
+    QString Dir_Master;
+    QString Dir_Projects;
+    QString Dir_Language;
+
+    QString Conf_Name; // active (or remembered) configuration; empty means none
+    QString Conf_Dir;  // empty means no configuration is active
+    QString File_ParGen;
+    QString File_TLS_Known_Cert;
+    QString File_IEC61850_Variables;
+
+    QString Last_IP_Address = QString::fromLatin1(Default_IP_Address);
+    QString Language_Name = QString::fromLatin1(Default_Language);
+    bool Opt_Enable_Internet = false;
+    bool Opt_Enable_Update = false;
+    bool Opt_Jump_Field_Tables = false;
+    bool Opt_Double_Click_Auto_Size = false;
+
+    QString SW_Code = QString::fromLatin1(SW_Code_Text);
+    QString SW_Desc = QString::fromLatin1(SW_Desc_Text);
+    QString SW_Title = QString::fromLatin1(SW_Title_Text);
+
+    int Update_Choice = 0; // 0 firmware and configuration, 1 firmware, 2 configuration
+    bool Update_Read_Back = true;
+
+    QStringList Row_Copy_List;
+    QList<bool> Row_Copy_Is_Check;
+
+    // The catalogue text at index; empty outside the catalogue.
+    QString msg(int index) const { return Msg_Catalogue.value(index); }
+
+    QString settingsFile() const;
+};
+
+// Joins two path parts with the platform's native separator.
+QString joinPath(const QString &folder, const QString &name);
+
+// Forms Dir_Program and the three workspace folders below it, creating each (one level) when
+// missing; a folder that cannot be created is passed over.
+void Create_Workspace(ProgramValues &values, const QString &programDir);
+
+// Forms the three document paths from Conf_Dir (also when it is empty).
+void Set_Files(ProgramValues &values);
+
+// Makes the configuration `name` active: Conf_Name, Conf_Dir below Dir_Projects, document paths.
+void Activate_Configuration(ProgramValues &values, const QString &name);
+
+// No configuration active: Conf_Name and Conf_Dir empty, document paths formed from the empty folder.
+void Clear_Configuration(ProgramValues &values);
+
+} // namespace sw

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <pugixml.hpp>
+
+// The conventions shared by every XML document of the configurator: the reader takes the first
+// top-level node as the root whatever it is, looks values up by exact name and lets each missing
+// value fall back alone; the writer rebuilds the whole document with no declaration and no
+// indentation, and saves atomically.
+namespace sw::xml {
+
+inline constexpr char Version_Comment[] = "SW_VERSION = 1.000";
+
+// Parses `path` keeping declarations, comments and processing instructions as nodes, so that
+// "first top-level node" means what the file holds. Throws sw::Error naming the file and the
+// parser's message when the file cannot be read or is not well-formed.
+void loadFile(pugi::xml_document &doc, const QString &path);
+
+// Parses bytes with the same options; returns the parser's message on failure.
+std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes);
+
+// The document's first top-level node, whatever its kind and name.
+pugi::xml_node firstTopLevel(const pugi::xml_document &doc);
+
+// The first child element of `parent` named exactly `name`.
+pugi::xml_node childElement(pugi::xml_node parent, const char *name);
+
+// The text of an element: empty for an empty element; nullopt when the element is missing or
+// holds anything other than a single piece of text (child elements, comments).
+std::optional<QString> elementText(pugi::xml_node element);
+
+// elementText(childElement(parent, name)).
+std::optional<QString> childText(pugi::xml_node parent, const char *name);
+
+// The value of an attribute; nullopt when it is missing.
+std::optional<QString> attribute(pugi::xml_node node, const char *name);
+
+// Appends a child element holding `text`; an empty text gives an empty element.
+pugi::xml_node appendTextElement(pugi::xml_node parent, const char *name, const QString &text);
+
+// Sets an attribute, appended in call order.
+void setAttribute(pugi::xml_node node, const char *name, const QString &value);
+
+// Removes every top-level node, adds the root element `rootName` and, after it, the version
+// comment. Returns the root.
+pugi::xml_node resetWithRoot(pugi::xml_document &doc, const char *rootName, bool versionComment);
+
+// The document as written to disk: UTF-8, no declaration, no indentation.
+QByteArray toBytes(const pugi::xml_document &doc);
+
+// Writes the document to `path` atomically. Throws sw::Error naming the file and the reason.
+void saveFile(const pugi::xml_document &doc, const QString &path);
+
+// Writes bytes to `path` atomically (temporary file in the same folder, renamed over the target).
+// Throws sw::Error naming the file and the reason.
+void saveBytes(const QByteArray &bytes, const QString &path);
+
+// Integer conversion shared by the readers: optional sign and decimal digits, surrounding blanks
+// allowed. nullopt when the text is not such an integer or does not fit in 64 bits.
+std::optional<qint64> toInteger(const QString &text);
+
+} // namespace sw::xml

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QChar>
+#include <optional>
+
+namespace sw {
+
+// The user's regional number settings.
+class RegionalSettings
+{
+public:
+    virtual ~RegionalSettings() = default;
+    // The first character of the user's decimal separator; nullopt when it cannot be read.
+    virtual std::optional<QChar> decimalSeparator() const = 0;
+};
+
+// Reads the setting from the operating system (the user's locale).
+class SystemRegionalSettings final : public RegionalSettings
+{
+public:
+    std::optional<QChar> decimalSeparator() const override;
+};
+
+} // namespace sw

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace sw {
+
+// Asks the operating system to "open" a web address in the default browser.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Returns whether the request was handed over; callers ignore failures.
+    virtual bool openUrl(const QString &url) = 0;
+};
+
+// The desktop's own URL handler.
+class DesktopShell final : public Shell
+{
+public:
+    bool openUrl(const QString &url) override;
+};
+
+} // namespace sw

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace sw {
+
+// Asks the vendor's version service whether a newer version of the configurator exists.
+class VersionChecker
+{
+public:
+    virtual ~VersionChecker() = default;
+    // True when a newer version is available; any failure answers false.
+    virtual bool Check_Version() = 0;
+};
+
+// Stands in until the online check is built: never reports a newer version and sends nothing.
+class NoUpdateVersionChecker final : public VersionChecker
+{
+public:
+    bool Check_Version() override { return false; }
+};
+
+} // namespace sw

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace sw {
+
+class Messages;
+class Shell;
+class RegionalSettings;
+class VersionChecker;
+
+// The outside services the dialogs use, handed down from the program entry; tests pass fakes.
+struct Services
+{
+    Messages *messages = nullptr;
+    Shell *shell = nullptr;
+    RegionalSettings *regional = nullptr;
+    VersionChecker *versionChecker = nullptr;
+};
+
+} // namespace sw
