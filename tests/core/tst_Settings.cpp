@@ -1,0 +1,219 @@
+#include "core/Error.h"
+#include "core/ProgramValues.h"
+#include "core/Settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace sw;
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+private Q_SLOTS:
+    void workspaceFoldersAreCreated()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        QCOMPARE(pv.Dir_Program, QDir::toNativeSeparators(dir.path()));
+        for (const QString &f : {pv.Dir_Master, pv.Dir_Projects, pv.Dir_Language})
+            QVERIFY2(QFileInfo(f).isDir(), qPrintable(f));
+        QCOMPARE(pv.Dir_Projects, joinPath(pv.Dir_Program, QStringLiteral("PROJECTS")));
+    }
+
+    void workspaceFolderThatCannotBeCreatedIsPassedOver()
+    {
+        QTemporaryDir dir;
+        // A file where the MASTER folder should be: it cannot be created, the others still are.
+        writeFile(dir.filePath(QStringLiteral("MASTER")), "x");
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        QVERIFY(!QFileInfo(pv.Dir_Master).isDir());
+        QVERIFY(QFileInfo(pv.Dir_Projects).isDir());
+        QVERIFY(QFileInfo(pv.Dir_Language).isDir());
+    }
+
+    void setFilesFollowsConfDir()
+    {
+        ProgramValues pv;
+        Create_Workspace(pv, QStringLiteral("/prog"));
+        Activate_Configuration(pv, QStringLiteral("Plant 1"));
+        const QString dir = joinPath(pv.Dir_Projects, QStringLiteral("Plant 1"));
+        QCOMPARE(pv.Conf_Dir, dir);
+        QCOMPARE(pv.File_ParGen, joinPath(dir, QStringLiteral("ParGen.xml")));
+        QCOMPARE(pv.File_TLS_Known_Cert, joinPath(dir, QStringLiteral("TLS_Known_Cert.xml")));
+        QCOMPARE(pv.File_IEC61850_Variables, joinPath(dir, QStringLiteral("IEC61850_Variables.xml")));
+        Clear_Configuration(pv);
+        QVERIFY(pv.Conf_Name.isEmpty() && pv.Conf_Dir.isEmpty());
+        QCOMPARE(pv.File_ParGen, joinPath(QString(), QStringLiteral("ParGen.xml")));
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("flags"); // internet, update, jump, autosize as 0/1
+
+        const QByteArray full = "<Conf_Settings><lastproj><projectname>Plant A</projectname></lastproj>"
+                                "<lastipadd><ipaddress>10.0.0.7</ipaddress></lastipadd>"
+                                "<lastlang><language>Italiano</language></lastlang>"
+                                "<lastinternet><enable_internet>1</enable_internet><enable_update>1</enable_update>"
+                                "<enable_jump_field_tables>1</enable_jump_field_tables>"
+                                "<Double_Click_Auto_Size>1</Double_Click_Auto_Size></lastinternet></Conf_Settings>";
+        QTest::newRow("complete") << full << "Plant A" << "10.0.0.7" << "Italiano" << "1111";
+        QTest::newRow("only lastproj") << QByteArray("<Conf_Settings><lastproj><projectname> x </projectname></lastproj></Conf_Settings>")
+                                       << " x " << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("lastinternet without enable_update")
+            << QByteArray("<Conf_Settings><lastinternet><enable_internet>1</enable_internet>"
+                          "<enable_jump_field_tables>1</enable_jump_field_tables>"
+                          "<Double_Click_Auto_Size>1</Double_Click_Auto_Size></lastinternet></Conf_Settings>")
+            << "" << "192.168.2.205" << "English" << "1011";
+        QTest::newRow("flags other than exactly 1")
+            << QByteArray("<Conf_Settings><lastinternet><enable_internet>true</enable_internet>"
+                          "<enable_update> 1</enable_update><enable_jump_field_tables></enable_jump_field_tables>"
+                          "<Double_Click_Auto_Size>01</Double_Click_Auto_Size></lastinternet></Conf_Settings>")
+            << "" << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("empty elements are not missing")
+            << QByteArray("<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang></Conf_Settings>")
+            << "" << "" << "" << "0000";
+        QTest::newRow("element holding an element falls back")
+            << QByteArray("<Conf_Settings><lastipadd><ipaddress><x/></ipaddress></lastipadd></Conf_Settings>")
+            << "" << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("first child of each name counts")
+            << QByteArray("<Conf_Settings><lastproj><projectname>A</projectname><projectname>B</projectname></lastproj>"
+                          "<lastproj><projectname>C</projectname></lastproj></Conf_Settings>")
+            << "A" << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("any root name") << QByteArray("<Other><lastproj><projectname>P</projectname></lastproj></Other>")
+                                       << "P" << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("leading declaration") << QByteArray("<?xml version=\"1.0\"?>") + full << "" << "192.168.2.205"
+                                             << "English" << "0000";
+        QTest::newRow("leading comment") << QByteArray("<!-- saved -->") + full << "" << "192.168.2.205" << "English"
+                                         << "0000";
+        QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj><projectname>A</lastproj>") << ""
+                                         << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("escaped text") << QByteArray("<Conf_Settings><lastproj><projectname>A &amp; B</projectname></lastproj></Conf_Settings>")
+                                      << "A & B" << "192.168.2.205" << "English" << "0000";
+    }
+
+    void reading()
+    {
+        QFETCH(QByteArray, document);
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        // Values that a failed read must overwrite.
+        pv.Conf_Name = QStringLiteral("stale");
+        pv.Opt_Enable_Internet = pv.Opt_Enable_Update = pv.Opt_Jump_Field_Tables = pv.Opt_Double_Click_Auto_Size = true;
+        writeFile(pv.settingsFile(), document);
+        Read_Settings(pv);
+
+        QTEST(pv.Conf_Name, "project");
+        QTEST(pv.Last_IP_Address, "ip");
+        QTEST(pv.Language_Name, "language");
+        const QString flags = QString::number(pv.Opt_Enable_Internet) + QString::number(pv.Opt_Enable_Update)
+            + QString::number(pv.Opt_Jump_Field_Tables) + QString::number(pv.Opt_Double_Click_Auto_Size);
+        QTEST(flags, "flags");
+    }
+
+    void missingFileGivesDefaults()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        pv.Conf_Name = QStringLiteral("stale");
+        pv.Opt_Enable_Update = true;
+        Read_Settings(pv);
+        QVERIFY(pv.Conf_Name.isEmpty());
+        QCOMPARE(pv.Last_IP_Address, QStringLiteral("192.168.2.205"));
+        QCOMPARE(pv.Language_Name, QStringLiteral("English"));
+        QVERIFY(!pv.Opt_Enable_Update);
+    }
+
+    void writingGivesTheExactDocument()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        Save_Setting(pv);
+        QFile f(pv.settingsFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(),
+                 QByteArray("<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>192.168.2.205"
+                            "</ipaddress></lastipadd><lastlang><language>English</language></lastlang><lastinternet>"
+                            "<enable_internet>0</enable_internet><enable_update>0</enable_update>"
+                            "<enable_jump_field_tables>0</enable_jump_field_tables><Double_Click_Auto_Size>0"
+                            "</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+    }
+
+    void roundTripKeepsEveryValue()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        pv.Conf_Name = QStringLiteral("<Plant & \"1\">");
+        pv.Last_IP_Address = QStringLiteral("10.1.2.3");
+        pv.Language_Name = QStringLiteral("Français");
+        pv.Opt_Enable_Internet = true;
+        pv.Opt_Double_Click_Auto_Size = true;
+        Save_Setting(pv);
+
+        ProgramValues back;
+        Create_Workspace(back, dir.path());
+        Read_Settings(back);
+        QCOMPARE(back.Conf_Name, pv.Conf_Name);
+        QCOMPARE(back.Last_IP_Address, pv.Last_IP_Address);
+        QCOMPARE(back.Language_Name, pv.Language_Name);
+        QCOMPARE(back.Opt_Enable_Internet, true);
+        QCOMPARE(back.Opt_Enable_Update, false);
+        QCOMPARE(back.Opt_Jump_Field_Tables, false);
+        QCOMPARE(back.Opt_Double_Click_Auto_Size, true);
+    }
+
+    void writingDropsUnknownNodesAndRewritesFlags()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        writeFile(pv.settingsFile(), "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
+                                     "</lastinternet></Conf_Settings><!-- tail -->");
+        Read_Settings(pv);
+        Save_Setting(pv);
+        QFile f(pv.settingsFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(!bytes.contains("extra"));
+        QVERIFY(!bytes.contains("tail"));
+        QVERIFY(bytes.contains("<enable_internet>0</enable_internet>"));
+    }
+
+    void unwritableFileRaisesErrorNamingIt()
+    {
+        QTemporaryDir dir;
+        ProgramValues pv;
+        Create_Workspace(pv, dir.path());
+        // A folder in the place of the settings file cannot be replaced by a file.
+        QVERIFY(QDir().mkdir(pv.settingsFile()));
+        try {
+            Save_Setting(pv);
+            QFAIL("no error raised");
+        } catch (const Error &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("Talvento.xml")), qPrintable(e.message()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_Settings.moc"
