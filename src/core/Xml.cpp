@@ -12,8 +12,10 @@ namespace sw::xml {
 
 namespace {
 
+// Declarations, comments and the like stay nodes so that "first top-level node" means what the
+// file holds; a value made only of blanks stays a value.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
-    | pugi::parse_pi | pugi::parse_doctype;
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
 QString fromPugi(const char *text)
 {
@@ -22,22 +24,22 @@ QString fromPugi(const char *text)
 
 } // namespace
 
-std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes)
+std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions)
 {
-    const pugi::xml_parse_result result
-        = doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()), kParseOptions, pugi::encoding_auto);
+    const pugi::xml_parse_result result = doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()),
+        kParseOptions | extraParseOptions, pugi::encoding_auto);
     if (result)
         return std::nullopt;
     return QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
 }
 
-void loadFile(pugi::xml_document &doc, const QString &path)
+void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
-    if (const auto problem = loadBytes(doc, bytes))
+    if (const auto problem = loadBytes(doc, bytes, extraParseOptions))
         throw Error(QStringLiteral("\"%1\" is not a valid XML document: %2").arg(QDir::toNativeSeparators(path), *problem));
 }
 

@@ -14,11 +14,12 @@ inline constexpr char Version_Comment[] = "SW_VERSION = 1.000";
 
 // Parses `path` keeping declarations, comments and processing instructions as nodes, so that
 // "first top-level node" means what the file holds. Throws sw::Error naming the file and the
-// parser's message when the file cannot be read or is not well-formed.
-void loadFile(pugi::xml_document &doc, const QString &path);
+// parser's message when the file cannot be read or is not well-formed. `extraParseOptions` adds
+// pugixml parse flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
+void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions = 0);
 
 // Parses bytes with the same options; returns the parser's message on failure.
-std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes);
+std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions = 0);
 
 // The document's first top-level node, whatever its kind and name.
 pugi::xml_node firstTopLevel(const pugi::xml_document &doc);

@@ -104,6 +104,9 @@ private Q_SLOTS:
                                          << "0000";
         QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj><projectname>A</lastproj>") << ""
                                          << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("blank project name kept verbatim")
+            << QByteArray("<Conf_Settings><lastproj><projectname>  </projectname></lastproj></Conf_Settings>") << "  "
+            << "192.168.2.205" << "English" << "0000";
         QTest::newRow("escaped text") << QByteArray("<Conf_Settings><lastproj><projectname>A &amp; B</projectname></lastproj></Conf_Settings>")
                                       << "A & B" << "192.168.2.205" << "English" << "0000";
     }
