@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <optional>
+
+// Decimal numbers typed by the user: the variable list and the image compiler accept either "," or
+// "." as the decimal mark, whatever the system uses.
+namespace sw {
+
+// The decimal separator to work with, from the system's setting: "," or "." as the system has it,
+// "," for any other character and when the setting cannot be read.
+QChar Decimal_Separator_From(std::optional<QChar> systemSeparator);
+
+// Converts a decimal number written with either "," or "." as its decimal mark into a 32-bit
+// float. Both marks are first turned into `separator` ("." or, for anything else, ","), so the two
+// marks are equivalent and a text holding both a thousands mark and a decimal mark fails. Accepted: an optional sign,
+// digits with at most one decimal mark (at least one digit), an optional exponent ("e" or "E", optional sign, digits);
+// nothing else, no blanks. The result must be finite as a float. On failure `out` holds 1.0 and the result is false.
+// Independent of the process locale.
+bool Text_To_Float(const QString &text, QChar separator, float &out);
+
+} // namespace sw

@@ -1,0 +1,277 @@
+#include "core/image/Compiler.h"
+
+#include "core/Decimal.h"
+#include "core/Error.h"
+#include "core/Xml.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+#include <iterator>
+#include <pugixml.hpp>
+
+namespace sw::image {
+
+namespace {
+
+// The integer items of ParGen.xml use the same value for a missing element and for a text that is
+// not an integer. Narrower fields keep the low bits of the value.
+qint64 integerItem(pugi::xml_node root, const char *name, qint64 fallback)
+{
+    const std::optional<QString> text = xml::childText(root, name);
+    if (!text)
+        return fallback;
+    return xml::toInteger(*text).value_or(fallback);
+}
+
+QString textItem(pugi::xml_node root, const char *name)
+{
+    return xml::childText(root, name).value_or(QString());
+}
+
+// True when the element exists, holds a single text and that text is exactly `expected`.
+bool exactItem(pugi::xml_node root, const char *name, QLatin1StringView expected)
+{
+    const std::optional<QString> text = xml::childText(root, name);
+    return text && *text == expected;
+}
+
+bool exactAttribute(pugi::xml_node node, const char *name, const char *expected)
+{
+    const pugi::xml_attribute attr = node.attribute(name);
+    return attr && std::strcmp(attr.value(), expected) == 0;
+}
+
+// Surrounding blanks removed and letters upper-cased; nullopt when the attribute is missing.
+std::optional<QString> foldedAttribute(pugi::xml_node node, const char *name)
+{
+    const pugi::xml_attribute attr = node.attribute(name);
+    if (!attr)
+        return std::nullopt;
+    return QString::fromUtf8(attr.value()).trimmed().toUpper();
+}
+
+// Length, Position and StartBit: a missing, empty or non-integer text leaves the field at 0.
+quint32 integerAttribute(pugi::xml_node node, const char *name)
+{
+    const pugi::xml_attribute attr = node.attribute(name);
+    if (!attr)
+        return 0;
+    return static_cast<quint32>(xml::toInteger(QString::fromUtf8(attr.value())).value_or(0));
+}
+
+quint32 utf8Length(const QString &text)
+{
+    return static_cast<quint32>(text.toUtf8().size()) + 1;
+}
+
+quint32 baudRate(qint64 index)
+{
+    static constexpr quint32 rates[] = { 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 };
+    if (index < 0 || index >= qint64(std::size(rates)))
+        return 9600;
+    return rates[index];
+}
+
+bool documentExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+} // namespace
+
+Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs, QChar decimalSeparator)
+{
+    Set_Default_Parameters(Param_Block);
+    Clear_IEC61850();
+    Read_ParGen(docs.parGen);
+    Read_IEC61850_Variables(docs.variables, decimalSeparator);
+    Read_TLS_Known_Cert(docs.knownCerts);
+    Param_Block.put32(param::Bank2_Address, Bank2_Base);
+
+    Images images;
+    images.bank2 = Build_Bank2(Bank2_Base, IEC61850);
+    images.bank1 = Build_Bank1(Param_Block);
+    return images;
+}
+
+void ImageCompiler::Clear_IEC61850()
+{
+    IEC61850 = TIEC61850();
+    IEC61850.port = 102;
+}
+
+void ImageCompiler::Read_ParGen(const QString &path)
+{
+    if (!documentExists(path))
+        return;
+    pugi::xml_document doc;
+    xml::loadFile(doc, path);
+    const pugi::xml_node root = xml::firstTopLevel(doc);
+    TTLS_Bank &tls = IEC61850.TLS_Data;
+
+    IEC61850.port = static_cast<quint16>(integerItem(root, "IEC61850_Server_Port", 102));
+    IEC61850.Password = textItem(root, "IEC61850_Server_Password");
+    IEC61850.TLS_Enable = static_cast<quint32>(integerItem(root, "TLS_Server_Enable", 0));
+    tls.key = textItem(root, "TLS_Server_Key");
+    tls.Key_Length = utf8Length(tls.key);
+    tls.Key_Password = textItem(root, "TLS_Server_Key_Password");
+    tls.Server_Cert.Certificate = textItem(root, "TLS_Server_Server_Certificate");
+    tls.Server_Cert.Certificate_Length = utf8Length(tls.Server_Cert.Certificate);
+    tls.Root_Cert.Certificate = textItem(root, "TLS_Server_Root_Certificate");
+    tls.Root_Cert.Certificate_Length = utf8Length(tls.Root_Cert.Certificate);
+    tls.Known_Cert_En = static_cast<quint32>(integerItem(root, "TLS_Server_Enable_Known_Cert", 0));
+
+    using namespace param;
+    struct Quad
+    {
+        int offset;
+        const char *names[4];
+        qint64 defaults[4];
+    };
+    static const Quad quads[] = {
+        { Ip_Address, { "Ethernet_IP1", "Ethernet_IP2", "Ethernet_IP3", "Ethernet_IP4" }, { 192, 168, 0, 10 } },
+        { Subnet_Mask, { "Ethernet_SM1", "Ethernet_SM2", "Ethernet_SM3", "Ethernet_SM4" }, { 255, 255, 255, 0 } },
+        { Gateway, { "Ethernet_GAT1", "Ethernet_GAT2", "Ethernet_GAT3", "Ethernet_GAT4" }, { 192, 168, 0, 1 } },
+    };
+    for (const Quad &quad : quads) {
+        for (int i = 0; i < 4; ++i)
+            Param_Block.put8(quad.offset + i, static_cast<quint8>(integerItem(root, quad.names[i], quad.defaults[i])));
+    }
+    // Without "1" exactly the device gets no gateway, whatever the four bytes hold.
+    if (!exactItem(root, "Ethernet_EN_GAT", QLatin1StringView("1"))) {
+        for (int i = 0; i < 4; ++i)
+            Param_Block.put8(Gateway + i, 255);
+    }
+
+    Param_Block.put8(Serial_Flags, exactItem(root, "MODBUS_SLAVE_SERIAL", QLatin1StringView("0")) ? Serial_RS232 : 0);
+
+    const quint32 baud = baudRate(integerItem(root, "MODBUS_SLAVE_BAUDRATE", 7));
+    Param_Block.put32(Baud_Table + 4 * Slave_Entry_A, baud);
+    Param_Block.put32(Baud_Table + 4 * Slave_Entry_B, baud);
+
+    const auto parity = static_cast<quint8>(integerItem(root, "MODBUS_SLAVE_PARITY", 0));
+    Param_Block.put8(Parity_Table + Slave_Entry_A, parity);
+    Param_Block.put8(Parity_Table + Slave_Entry_B, parity);
+
+    // The device counts stop bits as 0 (one) or 2 (two); the document holds the list index.
+    qint64 stopBits = integerItem(root, "MODBUS_SLAVE_STOPBITS", 0);
+    if (stopBits == 1)
+        stopBits = 2;
+    Param_Block.put8(Stop_Bit_Table + Slave_Entry_A, static_cast<quint8>(stopBits));
+    Param_Block.put8(Stop_Bit_Table + Slave_Entry_B, static_cast<quint8>(stopBits));
+    Param_Block.put8(Data_Bit_Table + Slave_Entry_A, 8);
+    Param_Block.put8(Data_Bit_Table + Slave_Entry_B, 8);
+
+    Param_Block.put32(Modbus_Address, static_cast<quint32>(integerItem(root, "MODBUS_SLAVE_IDDEVICE", 10)));
+
+    if (exactItem(root, "MODBUS_SLAVE_READ_INPUT_REGISTER", QLatin1StringView("0")))
+        Param_Block.put8(Serial_Flags, Param_Block.get8(Serial_Flags) | Serial_No_Input_Register);
+}
+
+void ImageCompiler::Read_IEC61850_Variables(const QString &path, QChar decimalSeparator)
+{
+    const QChar separator = Decimal_Separator_From(decimalSeparator);
+    IEC61850.Var_Number = 0;
+    if (!documentExists(path))
+        return;
+    pugi::xml_document doc;
+    xml::loadFile(doc, path);
+    const pugi::xml_node root = xml::firstTopLevel(doc);
+
+    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
+        if (!exactAttribute(row, "Enable", "Y"))
+            continue;
+        TIEC61850_Var &var = IEC61850.Variables.emplace_back();
+        if (const pugi::xml_attribute name = row.attribute("Name"))
+            var.Name = QString::fromUtf8(name.value());
+
+        const QString type = foldedAttribute(row, "Type").value_or(QStringLiteral("INT"));
+        if (type == QLatin1StringView("FLOAT"))
+            var.Data_Type = Data_Type_Float;
+        else if (type == QLatin1StringView("DIGITAL (BIT)"))
+            var.Data_Type = Data_Type_Digital;
+        else
+            var.Data_Type = Data_Type_Integer;
+
+        var.Length = integerAttribute(row, "Length");
+        if (var.Data_Type == Data_Type_Digital)
+            var.Length = 1;
+        var.Read_Only = foldedAttribute(row, "ReadOnly") == QLatin1StringView("Y") ? 1 : 0;
+        var.Position = integerAttribute(row, "Position");
+        var.Start_Bit = integerAttribute(row, "StartBit");
+
+        const std::optional<QString> conversion = foldedAttribute(row, "Conversion");
+        if (conversion == QLatin1StringView("INT TO FLOAT"))
+            var.Operation = 1;
+        else if (conversion == QLatin1StringView("FLOAT TO INT"))
+            var.Operation = 2;
+        else
+            var.Operation = 0;
+
+        var.Multiplication_Factor = 1.0f;
+        const std::optional<QString> factor = foldedAttribute(row, "MultiplicationFactor");
+        if (factor && *factor != QLatin1StringView("NONE"))
+            Text_To_Float(*factor, separator, var.Multiplication_Factor); // 1.0 when it does not convert
+
+        var.Options = 0;
+        if (exactAttribute(row, "Swap", "Y"))
+            var.Options |= Option_Swap;
+        if (exactAttribute(row, "SwapWord", "Y"))
+            var.Options |= Option_Swap_Word;
+
+        ++IEC61850.Var_Number;
+    }
+}
+
+void ImageCompiler::Read_TLS_Known_Cert(const QString &path)
+{
+    TTLS_Bank &tls = IEC61850.TLS_Data;
+    tls.Known_Cert_Num = 0;
+    if (!documentExists(path))
+        return;
+    pugi::xml_document doc;
+    xml::loadFile(doc, path);
+    const pugi::xml_node root = xml::firstTopLevel(doc);
+
+    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
+        if (!exactAttribute(row, "Enable", "Y"))
+            continue;
+        TTLS_Certificate &cert = tls.Known_Cert.emplace_back();
+        if (const pugi::xml_attribute text = row.attribute("Certificate"))
+            cert.Certificate = QString::fromUtf8(text.value());
+        cert.Certificate_Length = utf8Length(cert.Certificate);
+        ++tls.Known_Cert_Num;
+    }
+}
+
+void Save_Bin(const QString &binFolder, const Images &images)
+{
+    auto failure = [](const QString &path, const QString &reason) {
+        return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
+    };
+    // A project folder copied by a tool that drops empty folders has lost its bin folder.
+    if (!QDir().mkpath(binFolder))
+        throw failure(binFolder, QStringLiteral("the folder cannot be created"));
+
+    const QDir dir(binFolder);
+    const QString path1 = dir.filePath(QStringLiteral("bank1.bin"));
+    const QString path2 = dir.filePath(QStringLiteral("bank2.bin"));
+    QSaveFile file1(path1);
+    QSaveFile file2(path2);
+    // Both temporary files are complete before either replaces its target; an uncommitted
+    // QSaveFile removes its temporary file.
+    auto write = [&](QSaveFile &file, const QString &path, const QByteArray &bytes) {
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            throw failure(path, file.errorString());
+    };
+    write(file1, path1, images.bank1);
+    write(file2, path2, images.bank2);
+    if (!file1.commit())
+        throw failure(path1, file1.errorString());
+    if (!file2.commit())
+        throw failure(path2, file2.errorString());
+}
+
+} // namespace sw::image

@@ -1,0 +1,75 @@
+#include "core/Decimal.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace sw;
+
+class tst_Decimal : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void separatorFromSystem_data()
+    {
+        QTest::addColumn<std::optional<QChar>>("system");
+        QTest::addColumn<QChar>("expected");
+        QTest::newRow("comma") << std::optional<QChar>(u',') << QChar(u',');
+        QTest::newRow("point") << std::optional<QChar>(u'.') << QChar(u'.');
+        QTest::newRow("other character") << std::optional<QChar>(u'\'') << QChar(u',');
+        QTest::newRow("unreadable") << std::optional<QChar>() << QChar(u',');
+    }
+    void separatorFromSystem()
+    {
+        QFETCH(std::optional<QChar>, system);
+        QFETCH(QChar, expected);
+        QCOMPARE(Decimal_Separator_From(system), expected);
+    }
+
+    void textToFloat_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<float>("value");
+        QTest::newRow("point") << "1.5" << true << 1.5f;
+        QTest::newRow("comma") << "1,5" << true << 1.5f;
+        QTest::newRow("integer") << "20" << true << 20.0f;
+        QTest::newRow("negative") << "-0,25" << true << -0.25f;
+        QTest::newRow("plus sign") << "+3" << true << 3.0f;
+        QTest::newRow("leading mark") << ",5" << true << 0.5f;
+        QTest::newRow("trailing mark") << "2." << true << 2.0f;
+        QTest::newRow("exponent") << "1,5E3" << true << 1500.0f;
+        QTest::newRow("negative exponent") << "25e-1" << true << 2.5f;
+        QTest::newRow("smallest step") << "0.1" << true << 0.1f;
+        QTest::newRow("empty") << "" << false << 1.0f;
+        QTest::newRow("letters") << "abc" << false << 1.0f;
+        QTest::newRow("sign only") << "-" << false << 1.0f;
+        QTest::newRow("mark only") << "." << false << 1.0f;
+        QTest::newRow("thousands and decimal") << "1.234,5" << false << 1.0f;
+        QTest::newRow("two points") << "1.2.3" << false << 1.0f;
+        QTest::newRow("exponent without digits") << "1e" << false << 1.0f;
+        QTest::newRow("blank inside") << "1 5" << false << 1.0f;
+        QTest::newRow("surrounding blank") << " 1.5" << false << 1.0f;
+        QTest::newRow("trailing text") << "1.5x" << false << 1.0f;
+        QTest::newRow("infinity") << "inf" << false << 1.0f;
+        QTest::newRow("not a number") << "NAN" << false << 1.0f;
+        QTest::newRow("hexadecimal") << "0x10" << false << 1.0f;
+        QTest::newRow("beyond float range") << "1e39" << false << 1.0f;
+        QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661") << false << 1.0f;
+    }
+    void textToFloat()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(float, value);
+        // Both marks are accepted whichever separator the system uses.
+        for (const QChar separator : { QChar(u','), QChar(u'.') }) {
+            float out = 7.0f;
+            QCOMPARE(Text_To_Float(text, separator, out), ok);
+            QCOMPARE(out, value);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Decimal)
+#include "tst_Decimal.moc"

@@ -1,0 +1,145 @@
+#include "core/image/Compiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace sw::image;
+
+namespace {
+
+const QString toolPath = QStringLiteral(SW_PROGRAM_DIR "/sw61942-image");
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runTool(const QStringList &args)
+{
+    QProcess process;
+    process.start(toolPath, args);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class tst_ImageTool : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_project;
+
+private Q_SLOTS:
+    void init()
+    {
+        if (!QFileInfo(toolPath).isExecutable())
+            QSKIP("sw61942-image is not built");
+        QVERIFY(m_dir.isValid());
+        m_project = m_dir.filePath(QStringLiteral("Plant A"));
+        QDir(m_project).removeRecursively();
+        QVERIFY(QDir().mkpath(m_project));
+        writeFile(m_project + QStringLiteral("/ParGen.xml"),
+            "<Par_Gen><Ethernet_IP4>77</Ethernet_IP4><MODBUS_SLAVE_IDDEVICE>5</MODBUS_SLAVE_IDDEVICE></Par_Gen>"
+            "<!--SW_VERSION = 1.000-->");
+        writeFile(m_project + QStringLiteral("/IEC61850_Variables.xml"),
+            "<IEC61850_Variables><row Enable=\"Y\" Name=\"AB\" Type=\"Float\" Length=\"4\" Position=\"12\" "
+            "MultiplicationFactor=\"0,5\"/></IEC61850_Variables>");
+    }
+
+    void compilesIntoTheBinFolder()
+    {
+        const Run run = runTool({ m_project });
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("2048 bytes")) && run.out.contains(QStringLiteral("90 bytes")),
+            qPrintable(run.out));
+
+        // The same bytes as the configurator's own compiler.
+        ImageCompiler compiler;
+        const QDir dir(m_project);
+        const Images expected = compiler.Compile_Bin(
+            { dir.filePath(QStringLiteral("ParGen.xml")), dir.filePath(QStringLiteral("IEC61850_Variables.xml")),
+                dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) },
+            u',');
+        QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank1.bin")), expected.bank1);
+        QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank2.bin")), expected.bank2);
+    }
+
+    void listsWithoutWriting()
+    {
+        const Run run = runTool({ QStringLiteral("--list"), m_project });
+        QCOMPARE(run.exitCode, 0);
+        for (const char *expected : { "192.168.0.77", "Device address            5", "AB", "0x80057", "float", "0.5" })
+            QVERIFY2(run.out.contains(QLatin1String(expected)), qPrintable(QLatin1String(expected) + u'\n' + run.out));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    void brokenDocumentWritesNothing()
+    {
+        QVERIFY(QDir().mkpath(m_project + QStringLiteral("/bin")));
+        writeFile(m_project + QStringLiteral("/bin/bank1.bin"), "old 1");
+        writeFile(m_project + QStringLiteral("/bin/bank2.bin"), "old 2");
+        writeFile(m_project + QStringLiteral("/TLS_Known_Cert.xml"), "<TLS_Server_Known_Cert><row>");
+
+        const Run run = runTool({ m_project });
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.err.contains(QStringLiteral("TLS_Known_Cert.xml")), qPrintable(run.err));
+        QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank1.bin")), QByteArray("old 1"));
+        QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank2.bin")), QByteArray("old 2"));
+        QCOMPARE(QDir(m_project + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stdoutHas");
+        QTest::newRow("help") << QStringList { QStringLiteral("--help") } << 0 << QStringLiteral("Usage:");
+        QTest::newRow("no folder") << QStringList() << 1 << QString();
+        QTest::newRow("two folders") << QStringList { QStringLiteral("a"), QStringLiteral("b") } << 1 << QString();
+        QTest::newRow("unknown option") << QStringList { QStringLiteral("--fast"), QStringLiteral("a") } << 1
+                                        << QString();
+        QTest::newRow("missing folder") << QStringList { QStringLiteral("/nonexistent/project") } << 1 << QString();
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stdoutHas);
+        const Run run = runTool(args);
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode != 0)
+            QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.out.contains(stdoutHas), qPrintable(run.out));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ImageTool)
+#include "tst_ImageTool.moc"

@@ -1,0 +1,217 @@
+// sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
+// bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold.
+
+#include "core/Decimal.h"
+#include "core/Error.h"
+#include "core/image/Compiler.h"
+#include "platform/RegionalSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+using namespace sw::image;
+
+namespace {
+
+constexpr char kUsage[] = "Usage: sw61942-image PROJECT_FOLDER\n"
+                          "       sw61942-image --list PROJECT_FOLDER\n"
+                          "       sw61942-image --help\n"
+                          "\n"
+                          "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project\n"
+                          "folder (each optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin.\n"
+                          "--list prints what the image holds and writes nothing.\n";
+
+QString dotted(const ParamBlock &block, int offset)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(block.get8(offset))
+        .arg(block.get8(offset + 1))
+        .arg(block.get8(offset + 2))
+        .arg(block.get8(offset + 3));
+}
+
+QString hexAddress(quint32 address)
+{
+    return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
+}
+
+QString typeName(quint32 type)
+{
+    switch (type) {
+    case Data_Type_Digital:
+        return QStringLiteral("digital");
+    case Data_Type_Float:
+        return QStringLiteral("float");
+    default:
+        return QStringLiteral("int");
+    }
+}
+
+QString conversionName(quint16 operation)
+{
+    switch (operation) {
+    case 1:
+        return QStringLiteral("int to float");
+    case 2:
+        return QStringLiteral("float to int");
+    default:
+        return QStringLiteral("none");
+    }
+}
+
+QString optionNames(quint16 options)
+{
+    QStringList names;
+    if (options & Option_Swap)
+        names << QStringLiteral("swap bytes");
+    if (options & Option_Swap_Word)
+        names << QStringLiteral("swap words");
+    return names.isEmpty() ? QStringLiteral("-") : names.join(QStringLiteral(", "));
+}
+
+// Passwords are not printed, only whether one is set.
+QString secret(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("none") : QStringLiteral("set (%1 characters)").arg(text.size());
+}
+
+QString textSize(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("none") : QStringLiteral("%1 bytes").arg(text.toUtf8().size());
+}
+
+void printListing(QTextStream &out, const QString &folder, const ImageCompiler &compiler, const Images &images)
+{
+    const ParamBlock &block = compiler.paramBlock();
+    const TIEC61850 &r = compiler.record();
+    const TTLS_Bank &tls = r.TLS_Data;
+    auto line = [&out](const QString &label, const QString &value) {
+        out << "  " << label.leftJustified(26) << value << '\n';
+    };
+    const quint8 serial = block.get8(param::Serial_Flags);
+    const quint8 parity = block.get8(param::Parity_Table + param::Slave_Entry_A);
+    const quint8 stopBits = block.get8(param::Stop_Bit_Table + param::Slave_Entry_A);
+    const quint32 gateway = block.get32(param::Gateway);
+
+    out << "Project " << QDir::toNativeSeparators(folder) << "\n\n";
+    out << "Network\n";
+    line(QStringLiteral("IP address"), dotted(block, param::Ip_Address));
+    line(QStringLiteral("Subnet mask"), dotted(block, param::Subnet_Mask));
+    line(QStringLiteral("Gateway"), gateway == 0xFFFFFFFF ? QStringLiteral("none") : dotted(block, param::Gateway));
+    out << "\nModbus slave\n";
+    line(QStringLiteral("Interface"),
+        (serial & param::Serial_RS232) ? QStringLiteral("RS232") : QStringLiteral("RS485"));
+    line(QStringLiteral("Baud rate"),
+        QStringLiteral("%1 bit/s").arg(block.get32(param::Baud_Table + 4 * param::Slave_Entry_A)));
+    const QStringList parities { QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even") };
+    line(QStringLiteral("Parity"), parity < parities.size() ? parities.at(parity) : QString::number(parity));
+    line(QStringLiteral("Stop bits"),
+        stopBits == 0       ? QStringLiteral("1")
+            : stopBits == 2 ? QStringLiteral("2")
+                            : QString::number(stopBits));
+    line(QStringLiteral("Data bits"), QString::number(block.get8(param::Data_Bit_Table + param::Slave_Entry_A)));
+    line(QStringLiteral("Device address"), QString::number(block.get32(param::Modbus_Address)));
+    line(QStringLiteral("Read functions"),
+        (serial & param::Serial_No_Input_Register) ? QStringLiteral("Holding Register / Coil Status")
+                                                   : QStringLiteral("Input Register / Input Status"));
+    out << "\nIEC 61850 server\n";
+    line(QStringLiteral("Port"), QString::number(r.port));
+    line(QStringLiteral("Password"), secret(r.Password));
+    line(QStringLiteral("TLS"), r.TLS_Enable == 1 ? QStringLiteral("on") : QStringLiteral("off"));
+    line(QStringLiteral("Key"), textSize(tls.key));
+    line(QStringLiteral("Key password"), secret(tls.Key_Password));
+    line(QStringLiteral("Server certificate"), textSize(tls.Server_Cert.Certificate));
+    line(QStringLiteral("Root certificate"), textSize(tls.Root_Cert.Certificate));
+    line(QStringLiteral("Only known certificates"),
+        tls.Known_Cert_En == 1 ? QStringLiteral("yes") : QStringLiteral("no"));
+
+    out << "\nVariables: " << r.Variables.size() << '\n';
+    if (!r.Variables.isEmpty()) {
+        out << "  " << QStringLiteral("#").leftJustified(4) << QStringLiteral("Address").leftJustified(9)
+            << QStringLiteral("Type").leftJustified(9) << QStringLiteral("Position").leftJustified(10)
+            << QStringLiteral("Bit").leftJustified(5) << QStringLiteral("Length").leftJustified(8)
+            << QStringLiteral("Access").leftJustified(12) << QStringLiteral("Conversion").leftJustified(14)
+            << QStringLiteral("Factor").leftJustified(12) << QStringLiteral("Options").leftJustified(24) << "Name\n";
+    }
+    int n = 0;
+    for (const TIEC61850_Var &v : r.Variables) {
+        out << "  " << QString::number(++n).leftJustified(4) << hexAddress(v.Name_Add).leftJustified(9)
+            << typeName(v.Data_Type).leftJustified(9) << QString::number(v.Position).leftJustified(10)
+            << QString::number(v.Start_Bit).leftJustified(5) << QString::number(v.Length).leftJustified(8)
+            << (v.Read_Only ? QStringLiteral("read") : QStringLiteral("read/write")).leftJustified(12)
+            << conversionName(v.Operation).leftJustified(14)
+            << QString::number(double(v.Multiplication_Factor), 'g', 7).leftJustified(12)
+            << optionNames(v.Options).leftJustified(24) << v.Name << '\n';
+    }
+
+    const bool inImage = knownCertsInImage(r);
+    out << "\nKnown certificates: " << tls.Known_Cert.size();
+    if (!tls.Known_Cert.isEmpty() && !inImage)
+        out << " (not in the image: TLS or the restriction to known certificates is off)";
+    out << '\n';
+    n = 0;
+    for (const TTLS_Certificate &c : tls.Known_Cert) {
+        out << "  " << QString::number(++n).leftJustified(4);
+        if (inImage)
+            out << hexAddress(c.Certificate_Add).leftJustified(9);
+        out << (c.Certificate_Length - 1) << " bytes\n";
+    }
+
+    out << "\nImage\n";
+    line(QStringLiteral("bank1.bin"), QStringLiteral("%1 bytes").arg(images.bank1.size()));
+    line(QStringLiteral("bank2.bin"), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2_Max_Size));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << kUsage;
+        return 0;
+    }
+    const bool list = args.removeAll(QStringLiteral("--list")) > 0;
+    if (args.size() != 1 || args.front().startsWith(u'-')) {
+        err << "sw61942-image: expected one project folder (see --help)\n";
+        return 1;
+    }
+
+    const QString folder = QDir::cleanPath(QFileInfo(args.front()).absoluteFilePath());
+    if (!QFileInfo(folder).isDir()) {
+        err << "sw61942-image: \"" << QDir::toNativeSeparators(folder) << "\" is not a folder\n";
+        return 1;
+    }
+    const QDir dir(folder);
+    const ProjectDocuments docs { dir.filePath(QStringLiteral("ParGen.xml")),
+        dir.filePath(QStringLiteral("IEC61850_Variables.xml")), dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) };
+
+    try {
+        const QChar separator = sw::Decimal_Separator_From(sw::SystemRegionalSettings().decimalSeparator());
+        ImageCompiler compiler;
+        const Images images = compiler.Compile_Bin(docs, separator);
+        if (list) {
+            printListing(out, folder, compiler, images);
+            return 0;
+        }
+        const QString bin = dir.filePath(QStringLiteral("bin"));
+        Save_Bin(bin, images);
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank1.bin"))) << ": " << images.bank1.size()
+            << " bytes\n";
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank2.bin"))) << ": " << images.bank2.size()
+            << " bytes\n";
+        return 0;
+    } catch (const sw::Error &error) {
+        err << "sw61942-image: " << error.message() << '\n';
+        return 1;
+    } catch (const std::exception &error) {
+        err << "sw61942-image: " << error.what() << '\n';
+        return 1;
+    }
+}
