@@ -1,14 +1,27 @@
 #include "core/ProgramValues.h"
+#include "platform/RegionalSettings.h"
+#include "platform/Shell.h"
+#include "platform/VersionCheck.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/UTalventoFirmWare.h"
 
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("SW61942"));
-    QWidget window;
-    window.setWindowTitle(QString::fromLatin1(sw::SW_Title_Text));
-    window.show();
+    QApplication::setApplicationDisplayName(QString::fromLatin1(sw::SW_Code_Text));
+
+    sw::MessageBoxes messages;
+    sw::DesktopShell shell;
+    sw::SystemRegionalSettings regional;
+    sw::NoUpdateVersionChecker versionChecker;
+    sw::Services services { &messages, &shell, &regional, &versionChecker };
+
+    sw::ProgramValues values;
+    sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());
+    configurator.mainWindow()->show();
     return app.exec();
 }

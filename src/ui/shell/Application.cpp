@@ -1,0 +1,23 @@
+#include "ui/shell/Application.h"
+
+#include "ui/shell/UAbout.h"
+#include "ui/shell/UNew_Project.h"
+#include "ui/shell/UOpenConf.h"
+#include "ui/shell/UTalventoFirmWare.h"
+
+namespace sw {
+
+ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services &services, const QString &programDir)
+    : m_mainWindow(std::make_unique<TFTalventoFirmWare>(values, services, programDir))
+{
+    TFTalventoFirmWare *main = m_mainWindow.get();
+    TFTalventoFirmWare::Dialogs dialogs;
+    dialogs.newProject = new TFNew_Project(values, services, main);
+    dialogs.openConf = new TFOpenConf(values, services, main);
+    dialogs.about = new TFAbout(values, services, main);
+    main->setDialogs(dialogs);
+}
+
+ConfiguratorApplication::~ConfiguratorApplication() = default;
+
+} // namespace sw

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace sw {
+
+struct ProgramValues;
+struct Services;
+class TFTalventoFirmWare;
+
+// Creates the windows of the configurator in their fixed order: the main window first (its
+// creation runs the start-up and fills the catalogue the dialogs take their texts from), then
+// every dialog once. The dialogs live hidden, as children of the main window, until it is destroyed.
+class ConfiguratorApplication
+{
+public:
+    ConfiguratorApplication(ProgramValues &values, Services &services, const QString &programDir);
+    ~ConfiguratorApplication();
+
+    ConfiguratorApplication(const ConfiguratorApplication &) = delete;
+    ConfiguratorApplication &operator=(const ConfiguratorApplication &) = delete;
+
+    TFTalventoFirmWare *mainWindow() const { return m_mainWindow.get(); }
+
+private:
+    std::unique_ptr<TFTalventoFirmWare> m_mainWindow;
+};
+
+} // namespace sw

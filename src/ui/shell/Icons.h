@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The configurator's own pictures, drawn in code so that the program folder needs no image files.
+namespace sw::icons {
+
+// Header picture buttons of the main window.
+QIcon information();
+QIcon options();
+QIcon closeProgram();
+
+// Step buttons of the main window.
+QIcon newConfiguration();
+QIcon openConfiguration();
+QIcon communication();
+QIcon variableList();
+QIcon certificates();
+QIcon updateDevice();
+
+// The vendor's logo, square, `size` pixels wide.
+QPixmap logo(int size);
+
+} // namespace sw::icons

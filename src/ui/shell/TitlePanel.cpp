@@ -1,0 +1,41 @@
+#include "ui/shell/TitlePanel.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QVBoxLayout>
+
+namespace sw {
+
+QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
+{
+    auto *panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("P_Title"));
+    panel->setStyleSheet(QStringLiteral("QFrame#P_Title { background-color: white; border-style: solid; border-color: "
+                                        "#b0b0b0; border-width: 0px 0px 1px 0px; }"));
+
+    code = new QLabel(panel);
+    code->setObjectName(QStringLiteral("L_SW_Code"));
+    QFont codeFont = code->font();
+    codeFont.setPixelSize(20);
+    codeFont.setBold(true);
+    code->setFont(codeFont);
+    QPalette codePal = code->palette();
+    codePal.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    code->setPalette(codePal);
+
+    desc = new QLabel(panel);
+    desc->setObjectName(QStringLiteral("L_SW_Desc"));
+    QFont descFont = desc->font();
+    descFont.setBold(true);
+    desc->setFont(descFont);
+
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(0);
+    layout->addWidget(code);
+    layout->addWidget(desc);
+    return panel;
+}
+
+} // namespace sw

@@ -1,0 +1,112 @@
+#include "ui/shell/UAbout.h"
+
+#include "core/ProgramValues.h"
+#include "core/Vendor.h"
+#include "platform/Shell.h"
+#include "ui/Services.h"
+#include "ui/shell/Icons.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QToolButton>
+
+namespace sw {
+
+namespace {
+
+constexpr int kWidth = 425;
+constexpr int kHeight = 148;
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
+    : QDialog(parent)
+    , pv(values)
+    , services(svc)
+{
+    setObjectName(QStringLiteral("TFAbout"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("About..."));
+    setFixedSize(kWidth, kHeight);
+
+    Image2 = new QToolButton(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(8, 8, 81, 81);
+    Image2->setAutoRaise(true);
+    Image2->setIcon(QIcon(icons::logo(81)));
+    Image2->setIconSize(QSize(77, 77));
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
+    Image2->setToolTip(QString::fromLatin1(Vendor::WebAddressText));
+
+    const int left = 104;
+    const int valueLeft = 228;
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Software Talvento "), QRect(left, 8, 310, 18));
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label2 = makeLabel(this, "Label2", QString(), QRect(left, 28, 314, 18));
+    Label6 = makeLabel(this, "Label6", QStringLiteral("Software Code : "), QRect(left, 54, 120, 18));
+    Label9 = makeLabel(this, "Label9", QString(), QRect(valueLeft, 54, 190, 18));
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Version :"), QRect(left, 72, 120, 18));
+    Label10 = makeLabel(this, "Label10", QString(), QRect(valueLeft, 72, 190, 18));
+    Label8 = makeLabel(this, "Label8", QStringLiteral("Document Code :"), QRect(left, 90, 120, 18));
+    Label12 = makeLabel(this, "Label12", QString(), QRect(valueLeft, 90, 190, 18));
+
+    // Shown as a link so that it takes the keyboard focus and opens with Enter as well.
+    Label4 = makeLabel(this, "Label4",
+        QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; text-decoration:underline\">%2</a>")
+            .arg(Vendor::homePageUrl().toHtmlEscaped(), QString::fromLatin1(Vendor::WebAddressText)),
+        QRect(220, 120, 197, 20));
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label4->setTextFormat(Qt::RichText);
+    Label4->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    Label4->setCursor(Qt::PointingHandCursor);
+    Label4->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
+
+    LbButton1 = new QPushButton(QStringLiteral("OK"), this);
+    LbButton1->setObjectName(QStringLiteral("LbButton1"));
+    LbButton1->setGeometry(8, 112, 81, 28);
+    LbButton1->setDefault(true);
+
+    connect(Image2, &QToolButton::clicked, this, &TFAbout::openHomePage);
+    connect(Label4, &QLabel::linkActivated, this, &TFAbout::openHomePage);
+    connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
+
+    setTabOrder(LbButton1, Label4);
+    setTabOrder(Label4, Image2);
+}
+
+void TFAbout::FormShow()
+{
+    Label2->setText(pv.SW_Desc);
+    Label9->setText(QString::fromLatin1(SW_Code_Text));
+    Label10->setText(QString::fromLatin1(Program_Version));
+    Label12->setText(QString::fromLatin1(Document_Code));
+    setFixedSize(kWidth, kHeight);
+}
+
+void TFAbout::openHomePage()
+{
+    (void)services.shell->openUrl(Vendor::homePageUrl());
+}
+
+void TFAbout::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        LbButton1->setFocus();
+}
+
+} // namespace sw

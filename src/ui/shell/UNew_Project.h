@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/CatalogueDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace sw {
+
+// Step 1, new configuration: creates the folder PROJECTS/<name> with its "bin" folder and makes it
+// the active configuration. Accepted only once the folder exists.
+class TFNew_Project final : public CatalogueDialog
+{
+    Q_OBJECT
+public:
+    TFNew_Project(ProgramValues &values, Services &services, QWidget *parent = nullptr);
+
+    void Set_Lang() override;
+
+    // Runs the checks and the creation; closes the dialog with OK only when it succeeded.
+    // Enter in E_New_Proj runs it too (Btn_OK is the dialog's default button).
+    void Btn_OKClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *E_New_Proj = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+};
+
+} // namespace sw

@@ -1,0 +1,146 @@
+#include "ui/shell/UOpenConf.h"
+
+#include "core/MessageIds.h"
+#include "core/ProgramValues.h"
+#include "ui/shell/TitlePanel.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace sw {
+
+namespace {
+
+char16_t foldAsciiLetter(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c;
+}
+
+} // namespace
+
+TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
+    : CatalogueDialog(values, svc, parent)
+{
+    setObjectName(QStringLiteral("TFOpenConf"));
+    resize(377, 351);
+
+    QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    Label1->setBuddy(ListBox1);
+
+    auto *buttons = new QWidget(this);
+    buttons->setObjectName(QStringLiteral("P_Button"));
+    Btn_OK = new QPushButton(buttons);
+    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
+    Btn_Cancel = new QPushButton(buttons);
+    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    // The dialog has no Enter shortcut: the buttons act on a click or the space bar only.
+    Btn_OK->setAutoDefault(false);
+    Btn_Cancel->setAutoDefault(false);
+    auto *buttonRow = new QHBoxLayout(buttons);
+    buttonRow->setContentsMargins(8, 4, 8, 8);
+    buttonRow->addStretch();
+    buttonRow->addWidget(Btn_OK);
+    buttonRow->addWidget(Btn_Cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(title);
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(8, 8, 8, 0);
+    body->setSpacing(4);
+    body->addWidget(Label1);
+    body->addWidget(ListBox1, 1);
+    layout->addLayout(body, 1);
+    layout->addWidget(buttons);
+
+    // A click on an entry (or moving to it with the keyboard) chooses it.
+    connect(ListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (item)
+            Name_Conf = item->text();
+    });
+    connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    L_SW_Code->setText(pv.SW_Code);
+    Set_Lang();
+}
+
+void TFOpenConf::Set_Lang()
+{
+    setWindowTitle(pv.msg(MsgId::Open_Caption));
+    L_SW_Desc->setText(pv.msg(MsgId::Open_Desc));
+    Label1->setText(pv.msg(MsgId::Open_ListTitle));
+    Btn_OK->setText(pv.msg(MsgId::Open_OK));
+    Btn_Cancel->setText(pv.msg(MsgId::Open_Cancel));
+    ListBox1->setToolTip(pv.msg(MsgId::Open_HintList));
+    ListBox1->setAccessibleName(pv.msg(MsgId::Open_ListTitle));
+    Btn_OK->setToolTip(pv.msg(MsgId::Open_HintOK));
+    Btn_Cancel->setToolTip(pv.msg(MsgId::Open_HintCancel));
+}
+
+int TFOpenConf::Search_Open_Conf(const QStringList &list, const QString &name)
+{
+    for (int i = 0; i < list.size(); ++i) {
+        const QString &entry = list.at(i);
+        if (entry.size() != name.size())
+            continue;
+        bool same = true;
+        for (qsizetype k = 0; k < entry.size() && same; ++k)
+            same = foldAsciiLetter(entry.at(k).unicode()) == foldAsciiLetter(name.at(k).unicode());
+        if (same)
+            return i;
+    }
+    return -1;
+}
+
+void TFOpenConf::FormShow()
+{
+    // Folders only, without "." and "..", hidden and system ones, in the order the file system
+    // lists them. A missing or unreadable PROJECTS gives an empty list.
+    SL.clear();
+    const QFileInfoList entries
+        = QDir(pv.Dir_Projects).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo &entry : entries)
+        SL.append(entry.fileName());
+
+    ListBox1->clear();
+    ListBox1->addItems(SL);
+
+    QString current;
+    const QString prefix = pv.Dir_Projects + QDir::separator();
+    if (!pv.Conf_Dir.isEmpty() && pv.Conf_Dir.startsWith(prefix))
+        current = pv.Conf_Dir.mid(prefix.size());
+
+    int row = Search_Open_Conf(SL, current);
+    if (row < 0 && !SL.isEmpty())
+        row = 0;
+    if (row >= 0) {
+        ListBox1->setCurrentRow(row);
+        Name_Conf = SL.at(row);
+    } else {
+        Name_Conf.clear();
+    }
+}
+
+void TFOpenConf::showEvent(QShowEvent *event)
+{
+    CatalogueDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+        ListBox1->setFocus();
+    }
+}
+
+} // namespace sw

@@ -1,0 +1,510 @@
+#include "ui/shell/UTalventoFirmWare.h"
+
+#include "core/ConfigurationName.h"
+#include "core/Error.h"
+#include "core/LanguageFile.h"
+#include "core/MessageIds.h"
+#include "core/ProgramValues.h"
+#include "core/Settings.h"
+#include "core/Vendor.h"
+#include "platform/Shell.h"
+#include "platform/VersionCheck.h"
+#include "ui/CatalogueDialog.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+#include "ui/shell/Icons.h"
+#include "ui/shell/UAbout.h"
+#include "ui/shell/UNew_Project.h"
+#include "ui/shell/UOpenConf.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QTimer>
+#include <QToolButton>
+
+namespace sw {
+
+namespace {
+
+constexpr int kFirstCheckMs = 60'000;
+constexpr int kNextCheckMs = 7'200'000;
+
+constexpr int kClientWidth = 694;
+constexpr int kStepPitch = 44;
+constexpr int kFirstStepLabelTop = 128;
+constexpr int kStepButtonWidth = 170;
+constexpr int kStepButtonHeight = 36;
+constexpr int kPictureButtonSize = 50;
+
+int stepLabelTop(int step)
+{
+    return kFirstStepLabelTop + kStepPitch * (step - 1);
+}
+// Each step's buttons stand 16 px above their step label.
+int stepButtonTop(int step)
+{
+    return stepLabelTop(step) - 16;
+}
+
+// A plain outline: a rectangle frame, or a 1 px line when the widget is 1 px high.
+class Shape final : public QWidget
+{
+public:
+    Shape(QWidget *parent, const QColor &pen)
+        : QWidget(parent)
+        , m_pen(pen)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(m_pen);
+        p.setBrush(Qt::NoBrush);
+        if (height() <= 1)
+            p.drawLine(0, 0, width() - 1, 0);
+        else
+            p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QColor m_pen;
+};
+
+// A push button with its picture and caption aligned to the left, the caption wrapping onto a
+// second line when it is longer than the button.
+class StepButton final : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter p(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        p.drawControl(QStyle::CE_PushButtonBevel, option);
+
+        const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        const QSize pictureSize = iconSize();
+        const QRect picture(contents.left() + 2, contents.center().y() - pictureSize.height() / 2 + 1,
+            pictureSize.width(), pictureSize.height());
+        icon().paint(&p, picture, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+
+        const QRect caption = contents.adjusted(pictureSize.width() + 8, 0, 0, 0);
+        p.drawItemText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(), isEnabled(), text(),
+            QPalette::ButtonText);
+
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+            p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+};
+
+QFont boldFont(QFont font)
+{
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+TFTalventoFirmWare::TFTalventoFirmWare(ProgramValues &values, Services &svc, const QString &programDir, QWidget *parent)
+    : QWidget(parent)
+    , Timer_Update(new QTimer(this))
+    , pv(values)
+    , services(svc)
+{
+    FormCreate(programDir);
+}
+
+void TFTalventoFirmWare::FormCreate(const QString &programDir)
+{
+    // 1. The catalogue is empty until the language is loaded.
+    pv.Msg_Catalogue.clear();
+
+    // 2. Controls and window size.
+    createControls();
+
+    // 3. Workspace folders beside the program.
+    Create_Workspace(pv, programDir);
+
+    // 4.
+    pv.Conf_Name.clear();
+    pv.Update_Read_Back = true;
+
+    // 5. Settings file, value by value; missing or unreadable values take their defaults.
+    Read_Settings(pv);
+
+    // 6.
+    enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
+
+    // 7. Identity texts.
+    pv.SW_Title = QString::fromLatin1(SW_Title_Text);
+    pv.SW_Code = QString::fromLatin1(SW_Code_Text);
+    pv.SW_Desc = QString::fromLatin1(SW_Desc_Text);
+    setWindowTitle(pv.SW_Title);
+    L_SW_Code->setText(pv.SW_Code);
+    L_SW_Desc->setText(pv.SW_Desc);
+
+    // 8.
+    Load_Lang(pv);
+
+    // 9. The remembered configuration is active only while its folder exists. A name that is not
+    // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
+    // still written back unchanged.
+    pv.Conf_Dir.clear();
+    if (isPlainFolderName(pv.Conf_Name)) {
+        const QString folder = joinPath(pv.Dir_Projects, pv.Conf_Name);
+        if (QDir(folder).exists())
+            pv.Conf_Dir = folder;
+    }
+    showActiveConfiguration();
+
+    // 10. – 12.
+    Set_Lang();
+    Set_Files();
+    pv.Row_Copy_List.clear();
+    pv.Row_Copy_Is_Check.clear();
+}
+
+void TFTalventoFirmWare::createControls()
+{
+    setObjectName(QStringLiteral("TFTalventoFirmWare"));
+    // Fixed size, only the close box in the title bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, stepButtonTop(5) + 152);
+    setAutoFillBackground(true);
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, Qt::white);
+    windowPalette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(windowPalette);
+
+    const auto label = [this](const char *name, const QRect &geometry) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(geometry);
+        return l;
+    };
+    const auto stepButton = [this](const char *name, int left, int top, const QIcon &icon) {
+        auto *b = new StepButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(left, top, kStepButtonWidth, kStepButtonHeight);
+        b->setIcon(icon);
+        b->setIconSize(QSize(24, 24));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, &TFTalventoFirmWare::Btn_Click);
+        return b;
+    };
+    const auto pictureButton = [this](const char *name, int left, const QIcon &icon) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(left, 8, kPictureButtonSize, kPictureButtonSize);
+        b->setIcon(icon);
+        b->setIconSize(QSize(40, 40));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::StrongFocus);
+        connect(b, &QToolButton::clicked, this, &TFTalventoFirmWare::Btn_Click);
+        return b;
+    };
+
+    // Header.
+    L_SW_Code = label("L_SW_Code", QRect(16, 8, 300, 38));
+    QFont codeFont = L_SW_Code->font();
+    codeFont.setPixelSize(32);
+    L_SW_Code->setFont(codeFont);
+    QPalette grey = L_SW_Code->palette();
+    grey.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    L_SW_Code->setPalette(grey);
+    L_SW_Code->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    L_SW_Desc = label("L_SW_Desc", QRect(16, 42, 340, 18));
+    L_SW_Desc->setFont(boldFont(L_SW_Desc->font()));
+
+    LL_Update = label("LL_Update", QRect(344, 10, 166, 54));
+    LL_Update->setWordWrap(true);
+    LL_Update->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    LL_Update->hide();
+    connect(LL_Update, &QLabel::linkActivated, this, &TFTalventoFirmWare::LL_UpdateLinkClick);
+
+    Btn_Info = pictureButton("Btn_Info", 516, icons::information());
+    Btn_Opz = pictureButton("Btn_Opz", 574, icons::options());
+    Btn_Close = pictureButton("Btn_Close", 632, icons::closeProgram());
+
+    // Active configuration.
+    Shape2 = new Shape(this, QColor(0xc0, 0xc0, 0xc0));
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setGeometry(80, 70, 348, 36);
+    QFont small = font();
+    small.setPixelSize(11);
+    L_Name_Conf = label("L_Name_Conf", QRect(87, 75, 338, 13));
+    L_Name_Conf->setFont(small);
+    L_Name_Conf_L2 = label("L_Name_Conf_L2", QRect(87, 88, 338, 14));
+    L_Name_Conf_L2->setFont(small);
+    L_Begin = label("L_Begin", QRect(16, 84, 60, 16));
+    L_Begin->setFont(boldFont(font()));
+
+    // Steps.
+    for (int step = 1; step <= 5; ++step) {
+        QLabel *l = label(
+            QStringLiteral("L_Step_%1").arg(step).toLatin1().constData(), QRect(16, stepLabelTop(step), 60, 16));
+        l->setFont(boldFont(font()));
+        L_Step[step - 1] = l;
+    }
+    Btn_New = stepButton("Btn_New", 80, stepButtonTop(1), icons::newConfiguration());
+    Btn_Open = stepButton("Btn_Open", 258, stepButtonTop(1), icons::openConfiguration());
+    Btn_Prm_Gen = stepButton("Btn_Prm_Gen", 80, stepButtonTop(2), icons::communication());
+    Btn_IEC61850_Access = stepButton("Btn_IEC61850_Access", 80, stepButtonTop(3), icons::variableList());
+    Btn_TLS_List_Certificates = stepButton("Btn_TLS_List_Certificates", 80, stepButtonTop(4), icons::certificates());
+    Btn_CreateBin = stepButton("Btn_CreateBin", 80, stepButtonTop(5), icons::updateDevice());
+
+    // The vendor's web address, shown as a link so that it takes the keyboard focus too.
+    L_Quorvex = label("L_Quorvex", QRect(565, stepLabelTop(5), 124, 16));
+    L_Quorvex->setTextFormat(Qt::RichText);
+    L_Quorvex->setText(QStringLiteral("<a href=\"%1\" style=\"color:#000000; text-decoration:none\"><b>%2</b></a>")
+                           .arg(Vendor::homePageUrl().toHtmlEscaped(), QString::fromLatin1(Vendor::WebAddressText)));
+    L_Quorvex->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    L_Quorvex->setCursor(Qt::PointingHandCursor);
+    L_Quorvex->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
+    connect(L_Quorvex, &QLabel::linkActivated, this, [this] { L_QuorvexClick(); });
+
+    Shape1 = new Shape(this, QColor(0xc0, 0xc0, 0xc0));
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(10, stepButtonTop(5) + 51, 674, 1);
+
+    // Keyboard order: the steps first, then the links and the header buttons.
+    QWidget *order[] = { Btn_New, Btn_Open, Btn_Prm_Gen, Btn_IEC61850_Access, Btn_TLS_List_Certificates, Btn_CreateBin,
+        L_Quorvex, LL_Update, Btn_Info, Btn_Opz, Btn_Close };
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
+    Timer_Update->setInterval(kFirstCheckMs);
+    // Exact intervals: a coarse timer would move a check by up to a second.
+    Timer_Update->setTimerType(Qt::PreciseTimer);
+    connect(Timer_Update, &QTimer::timeout, this, &TFTalventoFirmWare::Timer_UpdateTimer);
+}
+
+void TFTalventoFirmWare::setDialogs(const Dialogs &dialogs)
+{
+    m_dialogs = dialogs;
+}
+
+void TFTalventoFirmWare::showActiveConfiguration()
+{
+    // The configuration's name stands out in bold; the hint without one does not.
+    QFont second = L_Name_Conf_L2->font();
+    second.setBold(!pv.Conf_Dir.isEmpty());
+    L_Name_Conf_L2->setFont(second);
+    if (!pv.Conf_Dir.isEmpty()) {
+        L_Name_Conf->setText(pv.msg(MsgId::OpenedConfiguration));
+        L_Name_Conf_L2->setText(pv.Conf_Name);
+    } else {
+        L_Name_Conf->setText(pv.msg(MsgId::NoConfigurationOpened));
+        L_Name_Conf_L2->setText(pv.msg(MsgId::UseStep1));
+    }
+}
+
+void TFTalventoFirmWare::Set_Lang()
+{
+    L_Begin->setText(pv.msg(MsgId::Begin));
+    for (int step = 1; step <= 5; ++step)
+        L_Step[step - 1]->setText(pv.msg(MsgId::Step1 + step - 1));
+    // The picture buttons have no caption: their hint names them for the keyboard and screen readers.
+    const auto hint = [this](QToolButton *b, int entry) {
+        b->setToolTip(pv.msg(entry));
+        b->setAccessibleName(pv.msg(entry));
+    };
+    hint(Btn_Info, MsgId::HintInfo);
+    hint(Btn_Opz, MsgId::HintOptions);
+    hint(Btn_Close, MsgId::HintClose);
+    Btn_New->setText(pv.msg(MsgId::NewConfiguration));
+    Btn_Open->setText(pv.msg(MsgId::OpenConfiguration));
+    Btn_CreateBin->setText(pv.msg(MsgId::UpdateDevice));
+    Btn_Prm_Gen->setText(pv.msg(MsgId::SetCommunication));
+    Btn_IEC61850_Access->setText(pv.msg(MsgId::IEC61850Access));
+    showActiveConfiguration();
+    Btn_New->setToolTip(pv.msg(MsgId::HintNew));
+    Btn_Open->setToolTip(pv.msg(MsgId::HintOpen));
+    Btn_Prm_Gen->setToolTip(pv.msg(MsgId::HintParGen));
+    Btn_IEC61850_Access->setToolTip(pv.msg(MsgId::HintIEC61850));
+    Btn_CreateBin->setToolTip(pv.msg(MsgId::HintUpdate));
+    Btn_TLS_List_Certificates->setText(pv.msg(MsgId::TLSKnownCertificates));
+    Btn_TLS_List_Certificates->setToolTip(pv.msg(MsgId::HintTLS));
+}
+
+void TFTalventoFirmWare::Change_Language()
+{
+    Set_Lang();
+    CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,
+        m_dialogs.boot, m_dialogs.parGen, m_dialogs.tlsKnownCert, m_dialogs.iec61850Variables };
+    for (CatalogueDialog *dialog : dialogs) {
+        if (dialog)
+            dialog->Set_Lang();
+    }
+}
+
+void TFTalventoFirmWare::Set_Files()
+{
+    sw::Set_Files(pv);
+}
+
+void TFTalventoFirmWare::Save_Setting()
+{
+    sw::Save_Setting(pv);
+}
+
+void TFTalventoFirmWare::FormClose()
+{
+    try {
+        Save_Setting();
+    } catch (const Error &e) {
+        services.messages->generalError(this, e.message());
+    }
+}
+
+void TFTalventoFirmWare::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TFTalventoFirmWare::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen *s = screen())
+            move(s->availableGeometry().center() - rect().center());
+        Btn_New->setFocus();
+    }
+}
+
+bool TFTalventoFirmWare::showDialog(QWidget *dialog)
+{
+    auto *d = qobject_cast<QDialog *>(dialog);
+    return d && d->exec() == QDialog::Accepted;
+}
+
+void TFTalventoFirmWare::Btn_Click()
+{
+    // Nothing may throw through the event loop: unexpected failures end in the general error box.
+    try {
+        runButton(sender());
+    } catch (const Error &e) {
+        services.messages->generalError(this, e.message());
+    } catch (const std::exception &e) {
+        services.messages->generalError(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TFTalventoFirmWare::runButton(QObject *button)
+{
+    if (!button)
+        return;
+    if (button == Btn_New) {
+        Create_New_Project();
+    } else if (button == Btn_Open) {
+        Open_Project();
+    } else if (button == Btn_Close) {
+        close();
+    } else if (button == Btn_Info) {
+        showDialog(m_dialogs.about);
+    } else if (button == Btn_Opz) {
+        if (showDialog(m_dialogs.softOptions)) {
+            Save_Setting();
+            enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
+        }
+    } else if (pv.Conf_Dir.isEmpty()) {
+        services.messages->error(this, pv.msg(MsgId::ProjectNotValid));
+    } else if (button == Btn_Prm_Gen) {
+        showDialog(m_dialogs.parGen);
+    } else if (button == Btn_TLS_List_Certificates) {
+        showDialog(m_dialogs.tlsKnownCert);
+    } else if (button == Btn_IEC61850_Access) {
+        showDialog(m_dialogs.iec61850Variables);
+    } else if (button == Btn_CreateBin) {
+        Update_Device();
+    }
+}
+
+void TFTalventoFirmWare::Create_New_Project()
+{
+    if (showDialog(m_dialogs.newProject))
+        showActiveConfiguration(); // the dialog has made the new configuration active
+}
+
+void TFTalventoFirmWare::Open_Project()
+{
+    if (!showDialog(m_dialogs.openConf))
+        return;
+    const QString name = m_dialogs.openConf->Name_Conf;
+    if (!name.isEmpty())
+        Activate_Configuration(pv, name);
+    else
+        Clear_Configuration(pv);
+    showActiveConfiguration();
+}
+
+void TFTalventoFirmWare::Update_Device()
+{
+}
+
+void TFTalventoFirmWare::enableUpdateTimer(bool on)
+{
+    // Enabling a running timer must not restart its interval.
+    if (!on)
+        Timer_Update->stop();
+    else if (!Timer_Update->isActive())
+        Timer_Update->start();
+}
+
+void TFTalventoFirmWare::Timer_UpdateTimer()
+{
+    Timer_Update->stop();
+    bool newer = false;
+    try {
+        newer = services.versionChecker->Check_Version();
+    } catch (const std::exception &) {
+        newer = false; // a failed check means no newer version; the timer goes on
+    }
+    if (newer) {
+        LL_Update->setText(
+            QStringLiteral("<a href=\"%1\">%2</a>")
+                .arg(Vendor::downloadPageUrl().toHtmlEscaped(), pv.msg(MsgId::NewVersionAvailable).toHtmlEscaped()));
+        LL_Update->setAccessibleName(pv.msg(MsgId::NewVersionAvailable));
+        LL_Update->show();
+    } else {
+        LL_Update->hide();
+    }
+    Timer_Update->setInterval(kNextCheckMs);
+    Timer_Update->start();
+}
+
+void TFTalventoFirmWare::LL_UpdateLinkClick(const QString &link)
+{
+    (void)services.shell->openUrl(link);
+}
+
+void TFTalventoFirmWare::L_QuorvexClick()
+{
+    (void)services.shell->openUrl(Vendor::homePageUrl());
+}
+
+} // namespace sw

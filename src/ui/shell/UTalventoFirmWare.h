@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+namespace sw {
+
+struct ProgramValues;
+struct Services;
+class CatalogueDialog;
+class TFNew_Project;
+class TFOpenConf;
+class TFAbout;
+
+// The main window: the software code and description, the active configuration and the column
+// of numbered steps, each opening one modal dialog. Its creation runs the program's start-up;
+// closing it writes the settings file.
+class TFTalventoFirmWare : public QWidget
+{
+    Q_OBJECT
+public:
+    // The dialogs the window opens, created once by the application after the window itself.
+    // A dialog that is not part of the program (yet) stays null and its button shows nothing.
+    struct Dialogs
+    {
+        TFNew_Project *newProject = nullptr;
+        TFOpenConf *openConf = nullptr;
+        TFAbout *about = nullptr;
+        CatalogueDialog *softOptions = nullptr;
+        CatalogueDialog *boot = nullptr;
+        CatalogueDialog *parGen = nullptr;
+        CatalogueDialog *tlsKnownCert = nullptr;
+        CatalogueDialog *iec61850Variables = nullptr;
+    };
+
+    TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir, QWidget *parent = nullptr);
+
+    void setDialogs(const Dialogs &dialogs);
+    const Dialogs &dialogs() const { return m_dialogs; }
+
+    // Step 1.
+    void Create_New_Project();
+    void Open_Project();
+    // Step 5: builds the configuration image and shows the update dialog.
+    virtual void Update_Device();
+
+    void Set_Lang();
+    // The window's own texts, then every dialog's, after the catalogue has been reloaded.
+    void Change_Language();
+    // Writes the settings file; throws sw::Error naming the file when it cannot be written.
+    void Save_Setting();
+    void Set_Files();
+    // Writes the settings at close; a failure is reported once and the window closes anyway.
+    void FormClose();
+
+    void Timer_UpdateTimer();
+    void LL_UpdateLinkClick(const QString &link);
+    void L_QuorvexClick();
+
+    // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
+    QTimer *const Timer_Update;
+
+public Q_SLOTS:
+    // The click handler of every button of the window.
+    void Btn_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormCreate(const QString &programDir);
+    void createControls();
+    void showActiveConfiguration();
+    void enableUpdateTimer(bool on);
+    void runButton(QObject *button);
+    bool showDialog(QWidget *dialog);
+
+    ProgramValues &pv;
+    Services &services;
+    Dialogs m_dialogs;
+    bool m_centred = false;
+
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QLabel *LL_Update = nullptr;
+    QToolButton *Btn_Info = nullptr;
+    QToolButton *Btn_Opz = nullptr;
+    QToolButton *Btn_Close = nullptr;
+    QWidget *Shape2 = nullptr;
+    QLabel *L_Name_Conf = nullptr;
+    QLabel *L_Name_Conf_L2 = nullptr;
+    QLabel *L_Begin = nullptr;
+    QLabel *L_Step[5] = {};
+    QPushButton *Btn_New = nullptr;
+    QPushButton *Btn_Open = nullptr;
+    QPushButton *Btn_Prm_Gen = nullptr;
+    QPushButton *Btn_IEC61850_Access = nullptr;
+    QPushButton *Btn_TLS_List_Certificates = nullptr;
+    QPushButton *Btn_CreateBin = nullptr;
+    QLabel *L_Quorvex = nullptr;
+    QWidget *Shape1 = nullptr;
+};
+
+} // namespace sw

@@ -1,0 +1,122 @@
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "core/ProgramValues.h"
+#include "ui/Services.h"
+#include "ui/shell/UAbout.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QtTest>
+
+using namespace sw;
+
+class tst_About : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void showsIdentityAtEachShowing();
+    void valuesStandBesideTheirCaptions();
+    void logoAndAddressOpenHomePage_data();
+    void logoAndAddressOpenHomePage();
+    void okCloses();
+
+private:
+    template <typename T = QLabel> T *control(const char *name) { return about->findChild<T *>(QLatin1String(name)); }
+
+    ProgramValues pv;
+    test::ScriptedMessages messages;
+    test::FakeShell shell;
+    test::FakeRegionalSettings regional;
+    test::FakeVersionChecker checker;
+    Services services { &messages, &shell, &regional, &checker };
+    std::unique_ptr<TFAbout> about;
+};
+
+void tst_About::init()
+{
+    pv = ProgramValues();
+    shell.opened.clear();
+    about = std::make_unique<TFAbout>(pv, services);
+}
+
+void tst_About::showsIdentityAtEachShowing()
+{
+    about->show();
+    QCOMPARE(about->windowTitle(), QStringLiteral("About..."));
+    QCOMPARE(about->size(), QSize(425, 148));
+    QCOMPARE(control("Label1")->text(), QStringLiteral("Software Talvento "));
+    QCOMPARE(control("Label2")->text(), QStringLiteral("IEC61850 Server / Modbus Slave - Converter"));
+    QCOMPARE(control("Label6")->text(), QStringLiteral("Software Code : "));
+    QCOMPARE(control("Label9")->text(), QStringLiteral("SW61942"));
+    QCOMPARE(control("Label3")->text(), QStringLiteral("Version :"));
+    QCOMPARE(control("Label10")->text(), QStringLiteral("1.000"));
+    QCOMPARE(control("Label8")->text(), QStringLiteral("Document Code :"));
+    QCOMPARE(control("Label12")->text(), QStringLiteral("MN61942"));
+    QVERIFY(control("Label1")->font().bold());
+
+    // Values are taken again at the next showing; the catalogue plays no part.
+    about->hide();
+    pv.SW_Desc = QStringLiteral("Changed description");
+    pv.Msg_Catalogue = QStringList(1600, QStringLiteral("x"));
+    about->show();
+    QCOMPARE(control("Label2")->text(), QStringLiteral("Changed description"));
+    QCOMPARE(control("Label1")->text(), QStringLiteral("Software Talvento "));
+}
+
+void tst_About::valuesStandBesideTheirCaptions()
+{
+    about->show();
+    const char *rows[][2] = { { "Label6", "Label9" }, { "Label3", "Label10" }, { "Label8", "Label12" } };
+    int previousTop = control("Label2")->geometry().bottom();
+    for (const auto &row : rows) {
+        QLabel *caption = control(row[0]);
+        QLabel *value = control(row[1]);
+        QCOMPARE(caption->x(), control("Label6")->x());
+        QCOMPARE(value->y(), caption->y());
+        QVERIFY(value->x() >= caption->x() + caption->sizeHint().width());
+        QVERIFY(caption->y() > previousTop);
+        previousTop = caption->y();
+        QVERIFY(about->rect().contains(value->geometry()));
+    }
+    QCOMPARE(control<QWidget>("Image2")->size(), QSize(81, 81));
+}
+
+void tst_About::logoAndAddressOpenHomePage_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::newRow("logo") << "Image2";
+    QTest::newRow("web address") << "Label4";
+}
+
+void tst_About::logoAndAddressOpenHomePage()
+{
+    QFETCH(QString, control);
+    about->show();
+    QWidget *target = about->findChild<QWidget *>(control);
+    QVERIFY(target);
+    if (auto *button = qobject_cast<QAbstractButton *>(target)) {
+        QVERIFY(!button->accessibleName().isEmpty());
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else {
+        auto *label = qobject_cast<QLabel *>(target);
+        QVERIFY(label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+        QVERIFY(label->text().contains(QLatin1String("www.quorvex.com")));
+        Q_EMIT label->linkActivated(QString());
+    }
+    QCOMPARE(shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
+    QVERIFY(about->isVisible());
+}
+
+void tst_About::okCloses()
+{
+    about->show();
+    QTest::mouseClick(control<QAbstractButton>("LbButton1"), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    QVERIFY(shell.opened.isEmpty());
+}
+
+QTEST_MAIN(tst_About)
+#include "tst_About.moc"

@@ -1,0 +1,646 @@
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "core/Catalogue.h"
+#include "core/LanguageFile.h"
+#include "core/ProgramValues.h"
+#include "core/Settings.h"
+#include "core/Vendor.h"
+#include "ui/CatalogueDialog.h"
+#include "ui/Services.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/UAbout.h"
+#include "ui/shell/UNew_Project.h"
+#include "ui/shell/UOpenConf.h"
+#include "ui/shell/UTalventoFirmWare.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+using namespace sw;
+using sw::test::ScriptedMessages;
+
+namespace {
+
+// Counts its showings and language updates; answers exec() without a modal loop.
+class FakeDialog final : public CatalogueDialog
+{
+public:
+    FakeDialog(ProgramValues &values, Services &svc, QWidget *parent, QStringList *langLog, const QString &name)
+        : CatalogueDialog(values, svc, parent)
+        , m_langLog(langLog)
+    {
+        setObjectName(name);
+    }
+    int shows = 0;
+    int result = QDialog::Rejected;
+    std::function<void()> onShow;
+
+    int exec() override
+    {
+        ++shows;
+        if (onShow)
+            onShow();
+        return result;
+    }
+    void Set_Lang() override
+    {
+        if (m_langLog)
+            m_langLog->append(objectName());
+    }
+
+private:
+    QStringList *m_langLog;
+};
+
+// The main window with step 5 observed.
+class MainWindow final : public TFTalventoFirmWare
+{
+public:
+    using TFTalventoFirmWare::TFTalventoFirmWare;
+    int updates = 0;
+    void Update_Device() override { ++updates; }
+};
+
+// A program folder in a temporary directory with its own values and fake services.
+struct Program
+{
+    QTemporaryDir dir;
+    ProgramValues pv;
+    ScriptedMessages messages;
+    test::FakeShell shell;
+    test::FakeRegionalSettings regional;
+    test::FakeVersionChecker checker;
+    Services services { &messages, &shell, &regional, &checker };
+    QStringList langLog;
+    std::unique_ptr<MainWindow> window;
+    FakeDialog *softOptions = nullptr;
+    FakeDialog *boot = nullptr;
+    FakeDialog *parGen = nullptr;
+    FakeDialog *tlsKnownCert = nullptr;
+    FakeDialog *iec61850Variables = nullptr;
+
+    QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
+    void write(const QString &relative, const QByteArray &bytes) const
+    {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile f(path(relative));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray read(const QString &relative) const
+    {
+        QFile f(path(relative));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Creates the window (running the start-up) and its dialogs; the step dialogs are fakes.
+    MainWindow *start()
+    {
+        window = std::make_unique<MainWindow>(pv, services, dir.path());
+        TFTalventoFirmWare::Dialogs d;
+        d.newProject = new TFNew_Project(pv, services, window.get());
+        d.openConf = new TFOpenConf(pv, services, window.get());
+        d.about = new TFAbout(pv, services, window.get());
+        const auto fake = [this](const char *name) {
+            return new FakeDialog(pv, services, window.get(), &langLog, QLatin1String(name));
+        };
+        d.softOptions = softOptions = fake("options");
+        d.boot = boot = fake("boot");
+        d.parGen = parGen = fake("parGen");
+        d.tlsKnownCert = tlsKnownCert = fake("tls");
+        d.iec61850Variables = iec61850Variables = fake("iec");
+        window->setDialogs(d);
+        return window.get();
+    }
+
+    template <typename T = QWidget> T *control(const char *name) const
+    {
+        T *w = window->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qWarning("no control %s", name);
+        return w;
+    }
+    void click(const char *name) const { control<QAbstractButton>(name)->click(); }
+    QString text(const char *name) const { return control<QLabel>(name)->text(); }
+};
+
+QByteArray settings(const QByteArray &projectName, const QByteArray &internet = "0", const QByteArray &update = "0")
+{
+    return "<Conf_Settings><lastproj><projectname>" + projectName
+        + "</projectname></lastproj>"
+          "<lastinternet><enable_internet>"
+        + internet + "</enable_internet><enable_update>" + update + "</enable_update></lastinternet></Conf_Settings>";
+}
+
+QString entry(int index)
+{
+    QStringList catalogue;
+    Default_Messages(catalogue);
+    return catalogue.at(index);
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartWithoutSettings();
+    void layout_data();
+    void layout();
+    void everyControlReachableAndNamed();
+    void rememberedConfiguration_data();
+    void rememberedConfiguration();
+    void stepButtons_data();
+    void stepButtons();
+    void headerButtonsNeedNoConfiguration();
+    void timerAtStart_data();
+    void timerAtStart();
+    void optionsDialog_data();
+    void optionsDialog();
+    void timerTickShowsOrHidesNotice();
+    void timerFiresAndReenablingKeepsInterval();
+    void closingWritesSettings_data();
+    void closingWritesSettings();
+    void unwritableSettingsReportedOnceAndCloses();
+    void vendorLinkOpensHomePage();
+    void languageChangeRelabels();
+    void applicationCreatesEveryDialog();
+};
+
+void tst_MainWindow::firstStartWithoutSettings()
+{
+    Program p;
+    MainWindow *w = p.start();
+
+    for (const char *folder : { "MASTER", "PROJECTS", "LANGUAGE" })
+        QVERIFY2(QFileInfo(p.path(QLatin1String(folder))).isDir(), folder);
+    QCOMPARE(p.pv.Msg_Catalogue.size(), Msg_Catalogue_Size);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quorvex - Configurator SW61942 - IEC61850 Server / Modbus Slave "));
+    QCOMPARE(p.text("L_SW_Code"), QStringLiteral("SW61942"));
+    QCOMPARE(p.text("L_SW_Desc"), QStringLiteral("IEC61850 Server / Modbus Slave - Converter"));
+    QCOMPARE(p.text("L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(p.text("L_Name_Conf_L2"), QStringLiteral("Use Step1 to open or create new configuration"));
+    QVERIFY(p.pv.Conf_Name.isEmpty());
+    QVERIFY(p.pv.Conf_Dir.isEmpty());
+    QCOMPARE(p.pv.Last_IP_Address, QStringLiteral("192.168.2.205"));
+    QCOMPARE(p.pv.Language_Name, QStringLiteral("English"));
+    QVERIFY(!p.pv.Opt_Enable_Internet && !p.pv.Opt_Enable_Update);
+    QVERIFY(!p.pv.Opt_Jump_Field_Tables && !p.pv.Opt_Double_Click_Auto_Size);
+    QVERIFY(!w->Timer_Update->isActive());
+    QCOMPARE(w->Timer_Update->interval(), 60000);
+    QCOMPARE(w->Timer_Update->objectName(), QStringLiteral("Timer_Update"));
+    QVERIFY(p.control<QLabel>("LL_Update")->isHidden());
+    QVERIFY(p.pv.Row_Copy_List.isEmpty());
+    QVERIFY(!QFile::exists(p.path(QStringLiteral("Talvento.xml")))); // nothing written before the close
+
+    w->show();
+    QVERIFY(w->close());
+    QCOMPARE(p.read(QStringLiteral("Talvento.xml")),
+        QByteArray("<Conf_Settings><lastproj><projectname/></lastproj>"
+                   "<lastipadd><ipaddress>192.168.2.205</ipaddress></lastipadd>"
+                   "<lastlang><language>English</language></lastlang>"
+                   "<lastinternet><enable_internet>0</enable_internet><enable_update>0</enable_update>"
+                   "<enable_jump_field_tables>0</enable_jump_field_tables>"
+                   "<Double_Click_Auto_Size>0</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_MainWindow::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("topLeft");
+    QTest::addColumn<QSize>("size"); // empty when the layout leaves it open
+
+    const QSize open;
+    const QSize step(170, 36);
+    const QSize picture(50, 50);
+    QTest::newRow("L_SW_Code") << "L_SW_Code" << QPoint(16, 8) << open;
+    QTest::newRow("L_SW_Desc") << "L_SW_Desc" << QPoint(16, 42) << open;
+    QTest::newRow("Shape2") << "Shape2" << QPoint(80, 70) << QSize(348, 36);
+    QTest::newRow("L_Name_Conf") << "L_Name_Conf" << QPoint(87, 75) << open;
+    QTest::newRow("L_Begin") << "L_Begin" << QPoint(16, 84) << open;
+    QTest::newRow("L_Name_Conf_L2") << "L_Name_Conf_L2" << QPoint(87, 88) << open;
+    QTest::newRow("Btn_Info") << "Btn_Info" << QPoint(516, 8) << picture;
+    QTest::newRow("Btn_Opz") << "Btn_Opz" << QPoint(574, 8) << picture;
+    QTest::newRow("Btn_Close") << "Btn_Close" << QPoint(632, 8) << picture;
+    for (int k = 1; k <= 5; ++k) {
+        const QString name = QStringLiteral("L_Step_%1").arg(k);
+        QTest::newRow(qPrintable(name)) << name << QPoint(16, 128 + 44 * (k - 1)) << open;
+    }
+    QTest::newRow("Btn_New") << "Btn_New" << QPoint(80, 112) << step;
+    QTest::newRow("Btn_Open") << "Btn_Open" << QPoint(258, 112) << step;
+    QTest::newRow("Btn_Prm_Gen") << "Btn_Prm_Gen" << QPoint(80, 156) << step;
+    QTest::newRow("Btn_IEC61850_Access") << "Btn_IEC61850_Access" << QPoint(80, 200) << step;
+    QTest::newRow("Btn_TLS_List_Certificates") << "Btn_TLS_List_Certificates" << QPoint(80, 244) << step;
+    QTest::newRow("Btn_CreateBin") << "Btn_CreateBin" << QPoint(80, 288) << step;
+    QTest::newRow("L_Quorvex") << "L_Quorvex" << QPoint(565, 304) << open;
+    QTest::newRow("Shape1") << "Shape1" << QPoint(10, 339) << QSize(674, 1);
+}
+
+void tst_MainWindow::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QPoint, topLeft);
+    QFETCH(QSize, size);
+
+    Program p;
+    MainWindow *w = p.start();
+    QCOMPARE(w->size(), QSize(694, 440));
+    QCOMPARE(w->minimumSize(), w->maximumSize()); // not resizable
+    QWidget *control = p.control(qPrintable(name));
+    QVERIFY(control);
+    QCOMPARE(control->pos(), topLeft);
+    if (size.isValid())
+        QCOMPARE(control->size(), size);
+    QVERIFY(w->rect().contains(control->geometry()));
+}
+
+void tst_MainWindow::everyControlReachableAndNamed()
+{
+    Program p;
+    MainWindow *w = p.start();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    // Walk the keyboard focus chain once round.
+    QSet<QString> reached;
+    QWidget *next = w->nextInFocusChain();
+    for (int i = 0; i < 100 && next != w; ++i, next = next->nextInFocusChain()) {
+        if (next->isVisibleTo(w) && (next->focusPolicy() & Qt::TabFocus))
+            reached.insert(next->objectName());
+    }
+    for (const char *name : { "Btn_New", "Btn_Open", "Btn_Prm_Gen", "Btn_IEC61850_Access", "Btn_TLS_List_Certificates",
+             "Btn_CreateBin", "Btn_Info", "Btn_Opz", "Btn_Close", "L_Quorvex" })
+        QVERIFY2(reached.contains(QLatin1String(name)), name);
+
+    for (QAbstractButton *b : w->findChildren<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly)) {
+        QVERIFY2(!b->text().isEmpty() || !b->accessibleName().isEmpty(), qPrintable(b->objectName()));
+        QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+    }
+    QCOMPARE(p.control("Btn_Close")->accessibleName(), QStringLiteral("Close Configurator"));
+}
+
+void tst_MainWindow::rememberedConfiguration_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QString>("existingFolder"); // relative to the program folder
+    QTest::addColumn<bool>("active");
+
+    QTest::newRow("folder exists") << "Plant 1"
+                                   << "PROJECTS/Plant 1" << true;
+    QTest::newRow("folder deleted") << "Plant 1"
+                                    << "" << false;
+    QTest::newRow("name reaching outside PROJECTS") << "../Outside"
+                                                    << "Outside" << false;
+    QTest::newRow("nested name") << "a/b"
+                                 << "PROJECTS/a/b" << false;
+}
+
+void tst_MainWindow::rememberedConfiguration()
+{
+    QFETCH(QString, remembered);
+    QFETCH(QString, existingFolder);
+    QFETCH(bool, active);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings(remembered.toUtf8()));
+    if (!existingFolder.isEmpty())
+        QVERIFY(QDir().mkpath(p.path(existingFolder)));
+    MainWindow *w = p.start();
+
+    QCOMPARE(p.pv.Conf_Name, remembered);
+    if (active) {
+        const QString folder = QDir::toNativeSeparators(p.path(existingFolder));
+        QCOMPARE(p.pv.Conf_Dir, folder);
+        QCOMPARE(p.pv.File_ParGen, folder + QDir::separator() + QStringLiteral("ParGen.xml"));
+        QCOMPARE(p.pv.File_TLS_Known_Cert, folder + QDir::separator() + QStringLiteral("TLS_Known_Cert.xml"));
+        QCOMPARE(p.pv.File_IEC61850_Variables, folder + QDir::separator() + QStringLiteral("IEC61850_Variables.xml"));
+        QCOMPARE(p.text("L_Name_Conf"), entry(11));
+        QCOMPARE(p.text("L_Name_Conf_L2"), remembered);
+    } else {
+        QVERIFY(p.pv.Conf_Dir.isEmpty());
+        QCOMPARE(p.text("L_Name_Conf"), entry(9));
+        QCOMPARE(p.text("L_Name_Conf_L2"), entry(10));
+        p.click("Btn_Prm_Gen");
+        QCOMPARE(p.messages.texts(), QStringList { QStringLiteral("Error! Project not Valid") });
+        QCOMPARE(p.parGen->shows, 0);
+    }
+
+    // The remembered name goes back unchanged, active or not.
+    w->close();
+    ProgramValues reread;
+    Read_Settings_Bytes(reread, p.read(QStringLiteral("Talvento.xml")));
+    QCOMPARE(reread.Conf_Name, remembered);
+}
+
+void tst_MainWindow::stepButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("opens"); // the fake dialog's name, or "update" for Update_Device
+    QTest::addColumn<bool>("active");
+
+    const struct
+    {
+        const char *button;
+        const char *opens;
+    } steps[] = { { "Btn_Prm_Gen", "parGen" }, { "Btn_IEC61850_Access", "iec" }, { "Btn_TLS_List_Certificates", "tls" },
+        { "Btn_CreateBin", "update" } };
+    for (const auto &s : steps) {
+        QTest::addRow("%s without configuration", s.button) << s.button << s.opens << false;
+        QTest::addRow("%s with configuration", s.button) << s.button << s.opens << true;
+    }
+}
+
+void tst_MainWindow::stepButtons()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, opens);
+    QFETCH(bool, active);
+
+    Program p;
+    if (active) {
+        p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
+        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    }
+    p.start();
+    p.click(qPrintable(button));
+
+    const QMap<QString, int> shown { { QStringLiteral("parGen"), p.parGen->shows },
+        { QStringLiteral("iec"), p.iec61850Variables->shows }, { QStringLiteral("tls"), p.tlsKnownCert->shows },
+        { QStringLiteral("update"), p.window->updates } };
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        QCOMPARE(it.value(), active && it.key() == opens ? 1 : 0);
+    if (active) {
+        QVERIFY(p.messages.records.isEmpty());
+    } else {
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::Error);
+        QCOMPARE(p.messages.last(), QStringLiteral("Error! Project not Valid"));
+        QCOMPARE(p.text("L_Name_Conf"), entry(9));
+    }
+}
+
+void tst_MainWindow::headerButtonsNeedNoConfiguration()
+{
+    Program p;
+    p.start();
+
+    p.click("Btn_Opz");
+    QCOMPARE(p.softOptions->shows, 1);
+
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        auto *about = qobject_cast<TFAbout *>(QApplication::activeModalWidget());
+        aboutShown = about != nullptr;
+        if (about)
+            about->reject();
+    });
+    p.click("Btn_Info");
+    QVERIFY(aboutShown);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_MainWindow::timerAtStart_data()
+{
+    QTest::addColumn<QByteArray>("internet");
+    QTest::addColumn<QByteArray>("update");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("both set") << QByteArray("1") << QByteArray("1") << true;
+    QTest::newRow("update check off") << QByteArray("1") << QByteArray("0") << false;
+    QTest::newRow("internet off") << QByteArray("0") << QByteArray("1") << false;
+    QTest::newRow("flag written as true") << QByteArray("true") << QByteArray("1") << false;
+}
+
+void tst_MainWindow::timerAtStart()
+{
+    QFETCH(QByteArray, internet);
+    QFETCH(QByteArray, update);
+    QFETCH(bool, enabled);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("", internet, update));
+    MainWindow *w = p.start();
+    QCOMPARE(w->Timer_Update->isActive(), enabled);
+    QCOMPARE(w->Timer_Update->interval(), 60000);
+    QCOMPARE(p.checker.calls, 0); // the first check comes only after the interval
+}
+
+void tst_MainWindow::optionsDialog_data()
+{
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("internet");
+    QTest::addColumn<bool>("update");
+    QTest::addColumn<bool>("timerWasOn");
+    QTest::addColumn<bool>("timerOn");
+
+    QTest::newRow("OK enables both") << true << true << true << false << true;
+    QTest::newRow("OK without update check") << true << true << false << true << false;
+    QTest::newRow("OK without internet") << true << false << true << true << false;
+    QTest::newRow("Cancel leaves timer on") << false << false << false << true << true;
+    QTest::newRow("Cancel leaves timer off") << false << true << true << false << false;
+}
+
+void tst_MainWindow::optionsDialog()
+{
+    QFETCH(bool, accepted);
+    QFETCH(bool, internet);
+    QFETCH(bool, update);
+    QFETCH(bool, timerWasOn);
+    QFETCH(bool, timerOn);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("", timerWasOn ? "1" : "0", timerWasOn ? "1" : "0"));
+    const QByteArray before = p.read(QStringLiteral("Talvento.xml"));
+    MainWindow *w = p.start();
+    p.softOptions->result = accepted ? QDialog::Accepted : QDialog::Rejected;
+    p.softOptions->onShow = [&] {
+        p.pv.Opt_Enable_Internet = internet;
+        p.pv.Opt_Enable_Update = update;
+    };
+    p.click("Btn_Opz");
+
+    QCOMPARE(w->Timer_Update->isActive(), timerOn);
+    const QByteArray after = p.read(QStringLiteral("Talvento.xml"));
+    if (accepted)
+        QCOMPARE(after, Settings_Document(p.pv));
+    else
+        QCOMPARE(after, before);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_MainWindow::timerTickShowsOrHidesNotice()
+{
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
+    MainWindow *w = p.start();
+    auto *notice = p.control<QLabel>("LL_Update");
+
+    p.checker.newer = true;
+    w->Timer_UpdateTimer();
+    QCOMPARE(p.checker.calls, 1);
+    QVERIFY(!notice->isHidden());
+    QVERIFY(w->Timer_Update->isActive());
+    QCOMPARE(w->Timer_Update->interval(), 7200000);
+
+    const QRegularExpression anchor(QStringLiteral("^<a href=\"([^\"]*)\">(.*)</a>$"));
+    const QRegularExpressionMatch m = anchor.match(notice->text());
+    QVERIFY2(m.hasMatch(), qPrintable(notice->text()));
+    QCOMPARE(m.captured(1), QStringLiteral("https://www.quorvex.com/Home/download/download.asp#HD61942"));
+    QCOMPARE(m.captured(2), QStringLiteral("New Version Available. Click Here for more Details"));
+    Q_EMIT notice->linkActivated(m.captured(1));
+    QCOMPARE(p.shell.opened, QStringList { Vendor::downloadPageUrl() });
+
+    // A later check without a newer version (or a failed one) hides the notice; the timer goes on.
+    p.checker.newer = false;
+    w->Timer_UpdateTimer();
+    QVERIFY(notice->isHidden());
+    QVERIFY(w->Timer_Update->isActive());
+    QCOMPARE(w->Timer_Update->interval(), 7200000);
+}
+
+void tst_MainWindow::timerFiresAndReenablingKeepsInterval()
+{
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
+    MainWindow *w = p.start();
+    p.softOptions->result = QDialog::Accepted;
+
+    // Options OK while the timer runs does not restart its interval.
+    QTest::qWait(150);
+    p.click("Btn_Opz");
+    QVERIFY(w->Timer_Update->isActive());
+    QVERIFY2(
+        w->Timer_Update->remainingTime() <= 60000 - 100, qPrintable(QString::number(w->Timer_Update->remainingTime())));
+
+    // The real timer runs the check when it fires.
+    w->Timer_Update->setInterval(5);
+    QTRY_COMPARE(p.checker.calls, 1);
+    QCOMPARE(w->Timer_Update->interval(), 7200000);
+
+    // Disabled by options, then enabled again: a full interval of two hours.
+    p.softOptions->onShow = [&] { p.pv.Opt_Enable_Update = false; };
+    p.click("Btn_Opz");
+    QVERIFY(!w->Timer_Update->isActive());
+    p.softOptions->onShow = [&] { p.pv.Opt_Enable_Update = true; };
+    p.click("Btn_Opz");
+    QVERIFY(w->Timer_Update->isActive());
+    QVERIFY(w->Timer_Update->remainingTime() > 7200000 - 1000);
+}
+
+void tst_MainWindow::closingWritesSettings_data()
+{
+    QTest::addColumn<bool>("closeButton");
+    QTest::newRow("Close button") << true;
+    QTest::newRow("title-bar close box") << false;
+}
+
+void tst_MainWindow::closingWritesSettings()
+{
+    QFETCH(bool, closeButton);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), "<Conf_Settings><unknown/></Conf_Settings>");
+    MainWindow *w = p.start();
+    w->show();
+    p.pv.Last_IP_Address = QStringLiteral("10.0.0.7");
+    p.pv.Conf_Name = QStringLiteral("A & B");
+    if (closeButton)
+        p.click("Btn_Close");
+    else
+        QVERIFY(w->windowHandle()->close()); // the way the title-bar close box reaches the window
+
+    QVERIFY(!w->isVisible());
+    ProgramValues reread;
+    Read_Settings_Bytes(reread, p.read(QStringLiteral("Talvento.xml")));
+    QCOMPARE(reread.Last_IP_Address, QStringLiteral("10.0.0.7"));
+    QCOMPARE(reread.Conf_Name, QStringLiteral("A & B"));
+    QVERIFY(!p.read(QStringLiteral("Talvento.xml")).contains("unknown"));
+}
+
+void tst_MainWindow::unwritableSettingsReportedOnceAndCloses()
+{
+    Program p;
+    MainWindow *w = p.start();
+    w->show();
+    // A folder in the way of the settings file: it cannot be replaced.
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("Talvento.xml"))));
+    p.click("Btn_Close");
+
+    QVERIFY(!w->isVisible());
+    QCOMPARE(p.messages.records.size(), 1);
+    QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::GeneralError);
+    QVERIFY2(p.messages.last().contains(QStringLiteral("Talvento.xml")), qPrintable(p.messages.last()));
+}
+
+void tst_MainWindow::vendorLinkOpensHomePage()
+{
+    Program p;
+    p.start();
+    auto *link = p.control<QLabel>("L_Quorvex");
+    QVERIFY(link->text().contains(QLatin1String(Vendor::WebAddressText)));
+    QVERIFY(link->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+    Q_EMIT link->linkActivated(QString());
+    QCOMPARE(p.shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
+}
+
+void tst_MainWindow::languageChangeRelabels()
+{
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    p.write(QStringLiteral("LANGUAGE/Italiano.lng"),
+        "\xEF\xBB\xBFSTR0 = Inizio\r\n"
+        "STR11 = \xC2\xB6"
+        "Configurazione aperta : \xC2\xB6\r\n"
+        "STR15 = Nuova\r\n"
+        "STR100 = Nuova configurazione\r\n"
+        "STR200 = Apri configurazione\r\n");
+    MainWindow *w = p.start();
+    const QString aboutTitle = w->dialogs().about->windowTitle();
+    p.langLog.clear();
+
+    p.pv.Language_Name = QStringLiteral("Italiano");
+    Load_Lang(p.pv);
+    w->Change_Language();
+
+    QCOMPARE(p.text("L_Name_Conf"), QStringLiteral("Configurazione aperta : "));
+    QCOMPARE(p.text("L_Name_Conf_L2"), QStringLiteral("Plant"));
+    QCOMPARE(p.text("L_Begin"), QStringLiteral("Inizio"));
+    QCOMPARE(p.control<QAbstractButton>("Btn_New")->text(), QStringLiteral("Nuova"));
+    QCOMPARE(w->windowTitle(), p.pv.SW_Title); // the caption is not translated
+    QCOMPARE(w->dialogs().newProject->windowTitle(), QStringLiteral("Nuova configurazione"));
+    QCOMPARE(w->dialogs().openConf->windowTitle(), QStringLiteral("Apri configurazione"));
+    QCOMPARE(w->dialogs().about->windowTitle(), aboutTitle);
+    QCOMPARE(p.langLog, (QStringList { "options", "boot", "parGen", "tls", "iec" }));
+}
+
+void tst_MainWindow::applicationCreatesEveryDialog()
+{
+    Program p;
+    ConfiguratorApplication app(p.pv, p.services, p.dir.path());
+    TFTalventoFirmWare *w = app.mainWindow();
+    QVERIFY(w);
+    const TFTalventoFirmWare::Dialogs &d = w->dialogs();
+    QVERIFY(d.newProject && d.openConf && d.about);
+    // Created after the catalogue was filled: their texts are already in place.
+    QCOMPARE(d.newProject->windowTitle(), QStringLiteral("Create New Configuration"));
+    QCOMPARE(d.openConf->windowTitle(), QStringLiteral("Open Configuration"));
+    QCOMPARE(d.newProject->findChild<QLabel *>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("SW61942"));
+    QVERIFY(!d.newProject->isVisible() && !d.openConf->isVisible() && !d.about->isVisible());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_MainWindow.moc"

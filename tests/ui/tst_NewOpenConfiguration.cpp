@@ -1,0 +1,433 @@
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "core/ProgramValues.h"
+#include "ui/Services.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/UNew_Project.h"
+#include "ui/shell/UOpenConf.h"
+#include "ui/shell/UTalventoFirmWare.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+using namespace sw;
+using sw::test::ScriptedMessages;
+
+namespace {
+
+// A program folder in a temporary directory, with the windows created as the program does.
+struct Program
+{
+    QTemporaryDir dir;
+    ProgramValues pv;
+    ScriptedMessages messages;
+    test::FakeShell shell;
+    test::FakeRegionalSettings regional;
+    test::FakeVersionChecker checker;
+    Services services { &messages, &shell, &regional, &checker };
+    std::unique_ptr<ConfiguratorApplication> app;
+
+    QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
+    QString projects(const QString &name = QString()) const
+    {
+        return QDir::toNativeSeparators(
+            path(name.isEmpty() ? QStringLiteral("PROJECTS") : QStringLiteral("PROJECTS/") + name));
+    }
+
+    // Starts with the configuration `active` remembered (and its folder created) when given.
+    TFTalventoFirmWare *start(const QString &active = QString())
+    {
+        if (!active.isEmpty()) {
+            QDir().mkpath(path(QStringLiteral("PROJECTS/") + active));
+            QFile f(path(QStringLiteral("Talvento.xml")));
+            if (f.open(QIODevice::WriteOnly))
+                f.write("<Conf_Settings><lastproj><projectname>" + active.toUtf8()
+                    + "</projectname></lastproj></Conf_Settings>");
+        }
+        app = std::make_unique<ConfiguratorApplication>(pv, services, dir.path());
+        return app->mainWindow();
+    }
+    TFTalventoFirmWare *window() const { return app->mainWindow(); }
+    template <typename T = QWidget> T *control(const QWidget *parent, const char *name) const
+    {
+        return parent->findChild<T *>(QLatin1String(name));
+    }
+    void click(const char *name) const { control<QAbstractButton>(window(), name)->click(); }
+    QString label(const char *name) const { return control<QLabel>(window(), name)->text(); }
+};
+
+// Runs `answer` on the modal dialog that the next action opens; the dialog must be closed by it.
+void whenModal(const std::function<void(QDialog *)> &answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            qWarning("no modal dialog");
+            return;
+        }
+        answer(dialog);
+        if (dialog->isVisible()) // never leave the test hanging in a modal loop
+            dialog->reject();
+    });
+}
+
+void clickButton(QDialog *dialog, const char *name)
+{
+    QTest::mouseClick(dialog->findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton);
+}
+
+} // namespace
+
+class tst_NewOpenConfiguration : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newConfiguration_data();
+    void newConfiguration();
+    void newByEnterKey_data();
+    void newByEnterKey();
+    void newDialogStartsEmptyAndCancelChangesNothing();
+    void searchOpenConf_data();
+    void searchOpenConf();
+    void openPreselectsAndOpens_data();
+    void openPreselectsAndOpens();
+    void openListsVisibleFoldersOnly();
+    void openWithEmptyProjectsLeavesNoConfiguration_data();
+    void openWithEmptyProjectsLeavesNoConfiguration();
+    void openCancelChangesNothing();
+};
+
+void tst_NewOpenConfiguration::newConfiguration_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("existing"); // folder or file under PROJECTS before OK ("dir/" for a folder)
+    QTest::addColumn<QString>("message"); // empty: created
+
+    QTest::newRow("new name") << "Plant 1"
+                              << ""
+                              << "";
+    QTest::newRow("name with blanks kept as typed") << " Plant 2 "
+                                                    << ""
+                                                    << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "Error! Name Project is not valid";
+    QTest::newRow("existing folder") << "Plant 1"
+                                     << "Plant 1/"
+                                     << "Error! Name project is not valid because directory already exists";
+    QTest::newRow("existing file") << "notes"
+                                   << "notes"
+                                   << "Error! Name project is not valid";
+    QTest::newRow("outside PROJECTS") << "../Escaped"
+                                      << ""
+                                      << "Error! Name project is not valid";
+    QTest::newRow("nested in a configuration") << "Plant 1/Sub"
+                                               << "Plant 1/"
+                                               << "Error! Name project is not valid";
+    QTest::newRow("backslash") << "a\\b"
+                               << ""
+                               << "Error! Name project is not valid";
+    QTest::newRow("dot") << "."
+                         << ""
+                         << "Error! Name project is not valid";
+    QTest::newRow("dot dot") << ".."
+                             << ""
+                             << "Error! Name project is not valid";
+}
+
+void tst_NewOpenConfiguration::newConfiguration()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, existing);
+    QFETCH(QString, message);
+
+    Program p;
+    p.start(QStringLiteral("Before"));
+    if (existing.endsWith(u'/')) {
+        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/") + existing)));
+    } else if (!existing.isEmpty()) {
+        QFile f(p.path(QStringLiteral("PROJECTS/") + existing));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QStringList before = QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    bool stayedOpen = false;
+    whenModal([&](QDialog *dialog) {
+        p.control<QLineEdit>(dialog, "E_New_Proj")->setText(name);
+        clickButton(dialog, "Btn_OK");
+        stayedOpen = dialog->isVisible();
+    });
+    p.click("Btn_New");
+
+    if (message.isEmpty()) {
+        QVERIFY(p.messages.records.isEmpty());
+        QVERIFY(!stayedOpen);
+        QVERIFY(QFileInfo(p.path(QStringLiteral("PROJECTS/") + name)).isDir());
+        QVERIFY(QFileInfo(p.path(QStringLiteral("PROJECTS/") + name + QStringLiteral("/bin"))).isDir());
+        QCOMPARE(p.pv.Conf_Name, name);
+        QCOMPARE(p.pv.Conf_Dir, p.projects(name));
+        QCOMPARE(p.pv.File_ParGen, p.projects(name + QStringLiteral("/ParGen.xml")));
+        QCOMPARE(p.pv.File_TLS_Known_Cert, p.projects(name + QStringLiteral("/TLS_Known_Cert.xml")));
+        QCOMPARE(p.pv.File_IEC61850_Variables, p.projects(name + QStringLiteral("/IEC61850_Variables.xml")));
+        QCOMPARE(p.label("L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
+        QCOMPARE(p.label("L_Name_Conf_L2"), name);
+    } else {
+        QVERIFY(stayedOpen);
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::Error);
+        QCOMPARE(p.messages.last(), message);
+        QCOMPARE(p.pv.Conf_Name, QStringLiteral("Before"));
+        QCOMPARE(p.pv.Conf_Dir, p.projects(QStringLiteral("Before")));
+        QCOMPARE(p.label("L_Name_Conf_L2"), QStringLiteral("Before"));
+        // Nothing was created beside the program or inside another configuration.
+        QCOMPARE(QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("PROJECTS/Plant 1/Sub"))));
+    }
+}
+
+void tst_NewOpenConfiguration::newByEnterKey_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("new name") << "Line 4"
+                              << "";
+    QTest::newRow("empty") << ""
+                           << "Error! Name Project is not valid";
+}
+
+void tst_NewOpenConfiguration::newByEnterKey()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+
+    Program p;
+    p.start();
+    int result = -1;
+    whenModal([&](QDialog *dialog) {
+        auto *edit = p.control<QLineEdit>(dialog, "E_New_Proj");
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+        result = dialog->isVisible() ? -1 : dialog->result();
+    });
+    p.click("Btn_New");
+
+    if (message.isEmpty()) {
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(p.pv.Conf_Name, name);
+        QVERIFY(QFileInfo(p.path(QStringLiteral("PROJECTS/") + name)).isDir());
+        QVERIFY(p.messages.records.isEmpty());
+    } else {
+        QCOMPARE(result, -1); // still open
+        QCOMPARE(p.messages.texts(), QStringList { message });
+        QVERIFY(p.pv.Conf_Dir.isEmpty());
+    }
+}
+
+void tst_NewOpenConfiguration::newDialogStartsEmptyAndCancelChangesNothing()
+{
+    Program p;
+    p.start(QStringLiteral("Before"));
+
+    whenModal([&](QDialog *dialog) {
+        p.control<QLineEdit>(dialog, "E_New_Proj")->setText(QStringLiteral("Typed"));
+        clickButton(dialog, "Btn_Cancel");
+    });
+    p.click("Btn_New");
+    QCOMPARE(p.pv.Conf_Name, QStringLiteral("Before"));
+    QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("PROJECTS/Typed"))));
+
+    QString shownText = QStringLiteral("unset");
+    bool focused = false;
+    whenModal([&](QDialog *dialog) {
+        auto *edit = p.control<QLineEdit>(dialog, "E_New_Proj");
+        shownText = edit->text();
+        focused = dialog->focusWidget() == edit;
+        clickButton(dialog, "Btn_Cancel");
+    });
+    p.click("Btn_New");
+    QCOMPARE(shownText, QString());
+    QVERIFY(focused);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_NewOpenConfiguration::searchOpenConf_data()
+{
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+
+    const QStringList list { QStringLiteral("Alpha"), QStringLiteral("ABC"), QStringLiteral("abc"),
+        QStringLiteral("\u00C9t\u00E9") };
+    QTest::newRow("same text") << list << "Alpha" << 0;
+    QTest::newRow("letters differ in case") << list << "aLPHA" << 0;
+    QTest::newRow("first of two matches") << list << "Abc" << 1;
+    QTest::newRow("non-ASCII letters must match exactly") << list << "\u00E9t\u00E9" << -1;
+    QTest::newRow("non-ASCII letter kept, ASCII folded") << list << "\u00C9T\u00C9" << -1;
+    QTest::newRow("prefix only") << list << "Alph" << -1;
+    QTest::newRow("empty name") << list << "" << -1;
+    QTest::newRow("empty list") << QStringList() << "abc" << -1;
+}
+
+void tst_NewOpenConfiguration::searchOpenConf()
+{
+    QFETCH(QStringList, list);
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QCOMPARE(TFOpenConf::Search_Open_Conf(list, name), index);
+}
+
+void tst_NewOpenConfiguration::openPreselectsAndOpens_data()
+{
+    QTest::addColumn<QString>("active"); // Conf_Name before; its folder is not necessarily listed
+    QTest::addColumn<QString>("clickOn"); // entry clicked before OK, empty for none
+    QTest::addColumn<QString>("preselect"); // empty: the first listed entry
+    QTest::addColumn<QString>("opened"); // empty: the first listed entry
+
+    QTest::newRow("no configuration: first entry") << ""
+                                                   << ""
+                                                   << ""
+                                                   << "";
+    QTest::newRow("active one preselected") << "Beta"
+                                            << ""
+                                            << "Beta"
+                                            << "Beta";
+    QTest::newRow("letter case of the listing wins") << "beta"
+                                                     << ""
+                                                     << "Beta"
+                                                     << "Beta";
+    QTest::newRow("clicked entry opened") << "Beta"
+                                          << "Gamma"
+                                          << "Beta"
+                                          << "Gamma";
+}
+
+void tst_NewOpenConfiguration::openPreselectsAndOpens()
+{
+    QFETCH(QString, active);
+    QFETCH(QString, clickOn);
+    QFETCH(QString, preselect);
+    QFETCH(QString, opened);
+
+    Program p;
+    for (const char *name : { "Alpha", "Beta", "Gamma" })
+        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/") + QLatin1String(name))));
+    p.start();
+    if (!active.isEmpty()) {
+        // Set as the dialogs would; the folder on disk may differ in case.
+        Activate_Configuration(p.pv, active);
+    }
+
+    QStringList listed;
+    QString selected;
+    whenModal([&](QDialog *dialog) {
+        auto *list = p.control<QListWidget>(dialog, "ListBox1");
+        for (int i = 0; i < list->count(); ++i)
+            listed.append(list->item(i)->text());
+        selected = list->currentItem() ? list->currentItem()->text() : QString();
+        if (!clickOn.isEmpty()) {
+            const QList<QListWidgetItem *> items = list->findItems(clickOn, Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+        }
+        clickButton(dialog, "Btn_OK");
+    });
+    p.click("Btn_Open");
+
+    QStringList sorted = listed;
+    sorted.sort();
+    QCOMPARE(sorted, (QStringList { "Alpha", "Beta", "Gamma" }));
+    QCOMPARE(selected, preselect.isEmpty() ? listed.first() : preselect);
+    const QString expected = opened.isEmpty() ? listed.first() : opened;
+    QCOMPARE(p.pv.Conf_Name, expected);
+    QCOMPARE(p.pv.Conf_Dir, p.projects(expected));
+    QCOMPARE(p.pv.File_ParGen, p.projects(expected + QStringLiteral("/ParGen.xml")));
+    QCOMPARE(p.label("L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
+    QCOMPARE(p.label("L_Name_Conf_L2"), expected);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_NewOpenConfiguration::openListsVisibleFoldersOnly()
+{
+    Program p;
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Visible"))));
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/.hidden"))));
+    QFile file(p.path(QStringLiteral("PROJECTS/readme.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    p.start();
+
+    auto *open = p.window()->dialogs().openConf;
+    open->FormShow();
+    QCOMPARE(open->SL, QStringList { QStringLiteral("Visible") });
+    QCOMPARE(open->findChild<QListWidget *>(QStringLiteral("ListBox1"))->count(), 1);
+    QCOMPARE(open->Name_Conf, QStringLiteral("Visible"));
+}
+
+void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration_data()
+{
+    QTest::addColumn<bool>("removeProjects");
+    QTest::newRow("empty PROJECTS") << false;
+    QTest::newRow("missing PROJECTS") << true;
+}
+
+void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration()
+{
+    QFETCH(bool, removeProjects);
+
+    Program p;
+    p.start(QStringLiteral("Old"));
+    QVERIFY(QDir(p.path(QStringLiteral("PROJECTS/Old"))).removeRecursively());
+    if (removeProjects)
+        QVERIFY(QDir(p.path(QStringLiteral("PROJECTS"))).removeRecursively());
+
+    int count = -1;
+    whenModal([&](QDialog *dialog) {
+        count = p.control<QListWidget>(dialog, "ListBox1")->count();
+        clickButton(dialog, "Btn_OK");
+    });
+    p.click("Btn_Open");
+
+    QCOMPARE(count, 0);
+    QVERIFY(p.pv.Conf_Name.isEmpty());
+    QVERIFY(p.pv.Conf_Dir.isEmpty());
+    QCOMPARE(p.label("L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(p.label("L_Name_Conf_L2"), QStringLiteral("Use Step1 to open or create new configuration"));
+    p.click("Btn_Prm_Gen");
+    QCOMPARE(p.messages.texts(), QStringList { QStringLiteral("Error! Project not Valid") });
+}
+
+void tst_NewOpenConfiguration::openCancelChangesNothing()
+{
+    Program p;
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Other"))));
+    p.start(QStringLiteral("Current"));
+    const QString parGen = p.pv.File_ParGen;
+
+    whenModal([&](QDialog *dialog) {
+        auto *list = p.control<QListWidget>(dialog, "ListBox1");
+        const QList<QListWidgetItem *> items = list->findItems(QStringLiteral("Other"), Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+        clickButton(dialog, "Btn_Cancel");
+    });
+    p.click("Btn_Open");
+
+    QCOMPARE(p.pv.Conf_Name, QStringLiteral("Current"));
+    QCOMPARE(p.pv.Conf_Dir, p.projects(QStringLiteral("Current")));
+    QCOMPARE(p.pv.File_ParGen, parGen);
+    QCOMPARE(p.label("L_Name_Conf_L2"), QStringLiteral("Current"));
+}
+
+QTEST_MAIN(tst_NewOpenConfiguration)
+#include "tst_NewOpenConfiguration.moc"
