@@ -1,12 +1,14 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
 #include "core/ConfigurationName.h"
+#include "core/Decimal.h"
 #include "core/Error.h"
 #include "core/LanguageFile.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
 #include "core/Settings.h"
 #include "core/Vendor.h"
+#include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
 #include "ui/CatalogueDialog.h"
@@ -464,6 +466,26 @@ void TFTalventoFirmWare::Open_Project()
 
 void TFTalventoFirmWare::Update_Device()
 {
+    // The image is rebuilt from the documents on disk every time, and written before the update
+    // dialog opens, so the updater can never send images of an earlier build. Any failure (a
+    // document that is not well-formed, an image too large, a file that cannot be written) throws
+    // and ends in the general error box without opening the update dialog.
+    const QChar separator
+        = Decimal_Separator_From(services.regional ? services.regional->decimalSeparator() : std::nullopt);
+    const image::Images images = m_compiler.Compile_Bin(
+        { pv.File_ParGen, pv.File_IEC61850_Variables, pv.File_TLS_Known_Cert }, separator);
+    image::Save_Bin(joinPath(pv.Conf_Dir, QStringLiteral("bin")), images);
+
+    if (m_dialogs.boot) {
+        showDialog(m_dialogs.boot);
+        return;
+    }
+    // Until the device update dialog is part of the program, say what was built.
+    services.messages->information(this,
+        QStringLiteral("Configuration image written to %1:\nbank1.bin %2 bytes, bank2.bin %3 bytes.")
+            .arg(QDir::toNativeSeparators(joinPath(pv.Conf_Dir, QStringLiteral("bin"))))
+            .arg(images.bank1.size())
+            .arg(images.bank2.size()));
 }
 
 void TFTalventoFirmWare::enableUpdateTimer(bool on)

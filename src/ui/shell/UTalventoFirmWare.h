@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/image/Compiler.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -84,6 +86,7 @@ private:
     Services &services;
     Dialogs m_dialogs;
     bool m_centred = false;
+    image::ImageCompiler m_compiler; // the parameter block and image record of the last build
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;

@@ -1,0 +1,133 @@
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "core/ProgramValues.h"
+#include "ui/CatalogueDialog.h"
+#include "ui/Services.h"
+#include "ui/shell/UTalventoFirmWare.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace sw;
+
+namespace {
+
+// Stands in for the update dialog: counts its showings without a modal loop.
+class FakeBoot final : public CatalogueDialog
+{
+public:
+    using CatalogueDialog::CatalogueDialog;
+    int shows = 0;
+    int exec() override
+    {
+        ++shows;
+        return QDialog::Accepted;
+    }
+    void Set_Lang() override { }
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+struct Program
+{
+    QTemporaryDir dir;
+    ProgramValues pv;
+    test::ScriptedMessages messages;
+    test::FakeShell shell;
+    test::FakeRegionalSettings regional;
+    test::FakeVersionChecker checker;
+    Services services { &messages, &shell, &regional, &checker };
+    std::unique_ptr<TFTalventoFirmWare> window;
+    FakeBoot *boot = nullptr;
+
+    // Starts the window with the configuration "Plant" active and its folder holding no bin folder.
+    void start()
+    {
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("PROJECTS/Plant"))));
+        writeFile(dir.filePath(QStringLiteral("Talvento.xml")),
+                  "<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
+        window = std::make_unique<TFTalventoFirmWare>(pv, services, dir.path());
+        TFTalventoFirmWare::Dialogs dialogs;
+        dialogs.boot = boot = new FakeBoot(pv, services, window.get());
+        window->setDialogs(dialogs);
+    }
+    QString binFile(const char *name) const { return joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QLatin1String(name)); }
+    void pressUpdate()
+    {
+        auto *button = window->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin"));
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+};
+
+} // namespace
+
+class tst_UpdateDevice : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void buildsTheImageBeforeTheUpdateDialog()
+    {
+        Program p;
+        p.start();
+        QVERIFY(!p.pv.Conf_Dir.isEmpty());
+        writeFile(p.pv.File_ParGen, "<Par_Gen><IEC61850_Server_Port>2404</IEC61850_Server_Port></Par_Gen>");
+        p.pressUpdate();
+
+        QCOMPARE(p.boot->shows, 1);
+        QVERIFY2(p.messages.records.isEmpty(), qPrintable(p.messages.texts().join(u'\n')));
+        QCOMPARE(readFile(p.binFile("bank1.bin")).size(), 2048);
+        const QByteArray bank2 = readFile(p.binFile("bank2.bin"));
+        QCOMPARE(bank2.size(), 55);
+        QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404); // the port read from the project
+    }
+
+    void brokenDocumentStopsBeforeTheUpdateDialog()
+    {
+        Program p;
+        p.start();
+        QVERIFY(QDir().mkpath(joinPath(p.pv.Conf_Dir, QStringLiteral("bin"))));
+        writeFile(p.binFile("bank1.bin"), "old 1");
+        writeFile(p.binFile("bank2.bin"), "old 2");
+        writeFile(p.pv.File_IEC61850_Variables, "<IEC61850_Variables><row Enable=\"Y\"");
+        p.pressUpdate();
+
+        QCOMPARE(p.boot->shows, 0);
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::GeneralError);
+        QVERIFY(p.messages.records[0].text.contains(QStringLiteral("IEC61850_Variables.xml")));
+        QCOMPARE(readFile(p.binFile("bank1.bin")), QByteArray("old 1"));
+        QCOMPARE(readFile(p.binFile("bank2.bin")), QByteArray("old 2"));
+    }
+
+    void unwritableImageStopsBeforeTheUpdateDialog()
+    {
+        Program p;
+        p.start();
+        // A file where the bin folder belongs: the images cannot be written.
+        writeFile(joinPath(p.pv.Conf_Dir, QStringLiteral("bin")), "not a folder");
+        p.pressUpdate();
+
+        QCOMPARE(p.boot->shows, 0);
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::GeneralError);
+    }
+};
+
+QTEST_MAIN(tst_UpdateDevice)
+#include "tst_UpdateDevice.moc"
