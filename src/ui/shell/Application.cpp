@@ -1,5 +1,6 @@
 #include "ui/shell/Application.h"
 
+#include "ui/documents/UParGen.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
@@ -15,6 +16,9 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.newProject = new TFNew_Project(values, services, main);
     dialogs.openConf = new TFOpenConf(values, services, main);
     dialogs.about = new TFAbout(values, services, main);
+    // The options dialog comes here once it is part of the program.
+    dialogs.parGen = new TFParGen(values, services, main);
+    // The TLS known certificate, IEC 61850 variable and update dialogs follow here in that order.
     main->setDialogs(dialogs);
 }
 
