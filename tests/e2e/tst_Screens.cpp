@@ -1,0 +1,124 @@
+// Shows every window of the configurator as a user would see it and checks that no caption is
+// cut off. With SW_SCREENSHOT_DIR set, it also saves each window as a PNG there.
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "core/LanguageFile.h"
+#include "core/ProgramValues.h"
+#include "ui/Services.h"
+#include "ui/documents/UParGen.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/UAbout.h"
+#include "ui/shell/UNew_Project.h"
+#include "ui/shell/UOpenConf.h"
+#include "ui/shell/UTalventoFirmWare.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace sw;
+
+namespace {
+
+// Texts that do not fit their control, as "objectName: text".
+QStringList clippedTexts(QWidget *window)
+{
+    QStringList out;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(window) || label->wordWrap() || label->textFormat() == Qt::RichText
+            || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        if (needed > label->contentsRect().width())
+            out.append(label->objectName() + QStringLiteral(": ") + label->text());
+    }
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(window) || button->text().isEmpty())
+            continue;
+        // Step buttons wrap their caption onto two lines; plain buttons and check boxes do not.
+        const bool wraps = button->inherits("QPushButton") && button->height() >= 36;
+        const int needed = wraps ? button->sizeHint().width() / 2 : button->sizeHint().width();
+        if (needed > button->width())
+            out.append(button->objectName() + QStringLiteral(": ") + button->text());
+    }
+    return out;
+}
+
+void saveShot(QWidget *window, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+class tst_Screens : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ProgramValues m_pv;
+    test::ScriptedMessages m_messages;
+    test::FakeShell m_shell;
+    test::FakeRegionalSettings m_regional;
+    test::FakeVersionChecker m_checker;
+    Services m_services { &m_messages, &m_shell, &m_regional, &m_checker };
+    std::unique_ptr<ConfiguratorApplication> m_app;
+
+    template <typename T> T *dialog() { return m_app->mainWindow()->findChild<T *>(); }
+
+    void check(QWidget *window, const QString &name)
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        saveShot(window, name);
+        const QStringList clipped = clippedTexts(window);
+        window->hide();
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Substation North"))));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Plant 2"))));
+        m_app = std::make_unique<ConfiguratorApplication>(m_pv, m_services, m_dir.path());
+    }
+
+    void mainWindow()
+    {
+        check(m_app->mainWindow(), QStringLiteral("main-window"));
+        Activate_Configuration(m_pv, QStringLiteral("Substation North"));
+        m_app->mainWindow()->Set_Lang();
+        check(m_app->mainWindow(), QStringLiteral("main-window-active"));
+    }
+
+    void newConfiguration() { check(dialog<TFNew_Project>(), QStringLiteral("new-configuration")); }
+    void openConfiguration() { check(dialog<TFOpenConf>(), QStringLiteral("open-configuration")); }
+    void about() { check(dialog<TFAbout>(), QStringLiteral("about")); }
+
+    void communicationParameters()
+    {
+        auto *parGen = dialog<TFParGen>();
+        QVERIFY(parGen);
+        m_pv.File_ParGen = m_dir.filePath(QStringLiteral("ParGen.xml"));
+        check(parGen, QStringLiteral("communication"));
+        parGen->show();
+        parGen->findChild<QCheckBox *>(QStringLiteral("CB_TLS_Server_Enable"))->click();
+        saveShot(parGen, QStringLiteral("communication-tls"));
+        const QStringList clipped = clippedTexts(parGen);
+        parGen->findChild<QScrollArea *>(QStringLiteral("CPG"))->verticalScrollBar()->setValue(10000);
+        saveShot(parGen, QStringLiteral("communication-tls-bottom"));
+        parGen->hide();
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+};
+
+QTEST_MAIN(tst_Screens)
+#include "tst_Screens.moc"
