@@ -5,10 +5,10 @@
 #include "core/ParGenDocument.h"
 #include "core/ProgramValues.h"
 #include "core/Xml.h"
+#include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/documents/CollapsibleSection.h"
-#include "ui/shell/TitlePanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -275,18 +275,9 @@ void TFParGen::FormCreate()
     L_Ethernet_TCP_Port->setBuddy(E_Ethernet_TCP_Port);
     L_Ethernet_UDP_Port->setBuddy(E_Ethernet_UDP_Port);
 
-    auto *buttons = make<QWidget>(this, "P_Button");
-    Btn_OK = make<QPushButton>(buttons, "Btn_OK");
-    Btn_Cancel = make<QPushButton>(buttons, "Btn_Cancel");
     // Enter belongs to the fields (a new line in the key and certificate boxes); it never
     // confirms or discards the dialog by accident.
-    Btn_OK->setAutoDefault(false);
-    Btn_Cancel->setAutoDefault(false);
-    auto *buttonRow = new QHBoxLayout(buttons);
-    buttonRow->setContentsMargins(8, 6, 8, 8);
-    buttonRow->addStretch();
-    buttonRow->addWidget(Btn_OK);
-    buttonRow->addWidget(Btn_Cancel);
+    QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -3,9 +3,9 @@
 #include "core/ConfigurationName.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
-#include "ui/shell/TitlePanel.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -31,18 +31,8 @@ TFNew_Project::TFNew_Project(ProgramValues &values, Services &svc, QWidget *pare
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
     Label1->setBuddy(E_New_Proj);
 
-    auto *buttons = new QWidget(this);
-    buttons->setObjectName(QStringLiteral("P_Button"));
-    Btn_OK = new QPushButton(buttons);
-    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
-    Btn_OK->setDefault(true);
-    Btn_Cancel = new QPushButton(buttons);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    auto *buttonRow = new QHBoxLayout(buttons);
-    buttonRow->setContentsMargins(8, 4, 8, 8);
-    buttonRow->addStretch();
-    buttonRow->addWidget(Btn_OK);
-    buttonRow->addWidget(Btn_Cancel);
+    QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
+    Btn_OK->setDefault(true); // Enter in the name field confirms
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,7 +2,7 @@
 
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
-#include "ui/shell/TitlePanel.h"
+#include "ui/DialogPanels.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -38,20 +38,8 @@ TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(ListBox1);
 
-    auto *buttons = new QWidget(this);
-    buttons->setObjectName(QStringLiteral("P_Button"));
-    Btn_OK = new QPushButton(buttons);
-    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
-    Btn_Cancel = new QPushButton(buttons);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     // The dialog has no Enter shortcut: the buttons act on a click or the space bar only.
-    Btn_OK->setAutoDefault(false);
-    Btn_Cancel->setAutoDefault(false);
-    auto *buttonRow = new QHBoxLayout(buttons);
-    buttonRow->setContentsMargins(8, 4, 8, 8);
-    buttonRow->addStretch();
-    buttonRow->addWidget(Btn_OK);
-    buttonRow->addWidget(Btn_Cancel);
+    QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

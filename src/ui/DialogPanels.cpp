@@ -1,8 +1,10 @@
-#include "ui/shell/TitlePanel.h"
+#include "ui/DialogPanels.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace sw {
@@ -35,6 +37,24 @@ QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
     layout->setSpacing(0);
     layout->addWidget(code);
     layout->addWidget(desc);
+    return panel;
+}
+
+QWidget *makeButtonPanel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("P_Button"));
+    ok = new QPushButton(panel);
+    ok->setObjectName(QStringLiteral("Btn_OK"));
+    cancel = new QPushButton(panel);
+    cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 4, 8, 8);
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
     return panel;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace sw {
@@ -8,5 +9,9 @@ namespace sw {
 // The header panel of the configuration dialogs: `P_Title` with the software code `L_SW_Code`
 // over the dialog's description `L_SW_Desc`. The labels are returned through `code` and `desc`.
 QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc);
+
+// The button band at the bottom of a dialog: `P_Button` with `Btn_OK` and `Btn_Cancel` at its
+// right. The buttons are returned through `ok` and `cancel`; neither is a default button.
+QWidget *makeButtonPanel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel);
 
 } // namespace sw
