@@ -65,8 +65,13 @@ qsizetype Put_Byte_Text(const QString &text, QByteArray &buffer, qsizetype posit
     char *out = buffer.data() + position;
     const QChar *in = text.constData();
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i)
-        out[i] = static_cast<char>(in[i].unicode() & 0xFF);
+    // The device reads these texts as Latin-1. A character beyond it has no byte of its own: its
+    // low 8 bits would stand for another character, or for 0x00 and cut the text short in the
+    // device, so it is written as "?". One byte per code unit either way, so no address moves.
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = in[i].unicode();
+        out[i] = static_cast<char>(unit <= 0xFF ? unit : u'?');
+    }
     out[n] = '\0';
     return position + n + 1;
 }

@@ -79,7 +79,7 @@ bool knownCertsInImage(const TIEC61850 &record);
 // and returns the position after it; an empty text writes nothing.
 qsizetype Put_UTF8_Text(const QString &text, QByteArray &buffer, qsizetype position);
 
-// Likewise with one byte per UTF-16 code unit (its low 8 bits, so Latin-1 up to U+00FF).
+// Likewise with one byte per UTF-16 code unit: Latin-1 up to U+00FF, "?" for any other unit.
 qsizetype Put_Byte_Text(const QString &text, QByteArray &buffer, qsizetype position);
 
 // Encodes bank2.bin for the device address `base` and stores the addresses it assigns into
