@@ -79,6 +79,21 @@ bool documentExists(const QString &path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
+// Calls `visit` for each child of the list document's root whose Enable is exactly "Y", in
+// document order. A missing document has no rows; one that cannot be read throws.
+template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&visit)
+{
+    if (!documentExists(path))
+        return;
+    pugi::xml_document doc;
+    xml::loadFile(doc, path);
+    const pugi::xml_node root = xml::firstTopLevel(doc);
+    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
+        if (exactAttribute(row, "Enable", "Y"))
+            visit(row);
+    }
+}
+
 } // namespace
 
 Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs, QChar decimalSeparator)
@@ -174,15 +189,7 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path, QChar decimalSe
 {
     const QChar separator = Decimal_Separator_From(decimalSeparator);
     IEC61850.Var_Number = 0;
-    if (!documentExists(path))
-        return;
-    pugi::xml_document doc;
-    xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
-
-    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
-        if (!exactAttribute(row, "Enable", "Y"))
-            continue;
+    forEachEnabledRow(path, [&](pugi::xml_node row) {
         TIEC61850_Var &var = IEC61850.Variables.emplace_back();
         if (const pugi::xml_attribute name = row.attribute("Name"))
             var.Name = QString::fromUtf8(name.value());
@@ -222,28 +229,20 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path, QChar decimalSe
             var.Options |= Option_Swap_Word;
 
         ++IEC61850.Var_Number;
-    }
+    });
 }
 
 void ImageCompiler::Read_TLS_Known_Cert(const QString &path)
 {
     TTLS_Bank &tls = IEC61850.TLS_Data;
     tls.Known_Cert_Num = 0;
-    if (!documentExists(path))
-        return;
-    pugi::xml_document doc;
-    xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
-
-    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
-        if (!exactAttribute(row, "Enable", "Y"))
-            continue;
+    forEachEnabledRow(path, [&](pugi::xml_node row) {
         TTLS_Certificate &cert = tls.Known_Cert.emplace_back();
         if (const pugi::xml_attribute text = row.attribute("Certificate"))
             cert.Certificate = QString::fromUtf8(text.value());
         cert.Certificate_Length = utf8Length(cert.Certificate);
         ++tls.Known_Cert_Num;
-    }
+    });
 }
 
 void Save_Bin(const QString &binFolder, const Images &images)
