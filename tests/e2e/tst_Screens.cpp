@@ -1,5 +1,6 @@
 // Shows every window of the configurator as a user would see it and checks that no caption is
 // cut off. With SW_SCREENSHOT_DIR set, it also saves each window as a PNG there.
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -64,11 +65,7 @@ class tst_Screens : public QObject
 
     QTemporaryDir m_dir;
     ProgramValues m_pv;
-    test::ScriptedMessages m_messages;
-    test::FakeShell m_shell;
-    test::FakeRegionalSettings m_regional;
-    test::FakeVersionChecker m_checker;
-    Services m_services { &m_messages, &m_shell, &m_regional, &m_checker };
+    test::FakeServices m_fake;
     std::unique_ptr<ConfiguratorApplication> m_app;
 
     template <typename T> T *dialog() { return m_app->mainWindow()->findChild<T *>(); }
@@ -88,7 +85,7 @@ private Q_SLOTS:
     {
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Substation North"))));
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Plant 2"))));
-        m_app = std::make_unique<ConfiguratorApplication>(m_pv, m_services, m_dir.path());
+        m_app = std::make_unique<ConfiguratorApplication>(m_pv, m_fake.services, m_dir.path());
     }
 
     void mainWindow()

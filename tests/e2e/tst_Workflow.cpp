@@ -1,6 +1,7 @@
 // One engineer's road through the configurator, with the real windows wired as the program
 // entry wires them: create a configuration, set its communication parameters, build the image,
 // and switch the language.
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -65,12 +66,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        test::ScriptedMessages messages;
-        test::FakeShell shell;
-        test::FakeRegionalSettings regional;
-        test::FakeVersionChecker checker;
-        Services services { &messages, &shell, &regional, &checker };
-        ConfiguratorApplication app(pv, services, dir.path());
+        test::FakeServices fake;
+        ConfiguratorApplication app(pv, fake.services, dir.path());
         TFTalventoFirmWare *main = app.mainWindow();
         main->show();
 
@@ -92,8 +89,8 @@ private Q_SLOTS:
 
         // Step 5: the image carries the new port.
         QTest::mouseClick(child<QPushButton>(main, "Btn_CreateBin"), Qt::LeftButton);
-        QCOMPARE(messages.records.size(), 1);
-        QCOMPARE(messages.records[0].kind, test::ScriptedMessages::Kind::Information);
+        QCOMPARE(fake.messages.records.size(), 1);
+        QCOMPARE(fake.messages.records[0].kind, test::ScriptedMessages::Kind::Information);
         const QByteArray bank2 = readFile(joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QStringLiteral("bank2.bin")));
         QVERIFY(bank2.size() >= 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404);

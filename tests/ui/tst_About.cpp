@@ -1,3 +1,4 @@
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -27,19 +28,15 @@ private:
     template <typename T = QLabel> T *control(const char *name) { return about->findChild<T *>(QLatin1String(name)); }
 
     ProgramValues pv;
-    test::ScriptedMessages messages;
-    test::FakeShell shell;
-    test::FakeRegionalSettings regional;
-    test::FakeVersionChecker checker;
-    Services services { &messages, &shell, &regional, &checker };
+    test::FakeServices fake;
     std::unique_ptr<TFAbout> about;
 };
 
 void tst_About::init()
 {
     pv = ProgramValues();
-    shell.opened.clear();
-    about = std::make_unique<TFAbout>(pv, services);
+    fake.shell.opened.clear();
+    about = std::make_unique<TFAbout>(pv, fake.services);
 }
 
 void tst_About::showsIdentityAtEachShowing()
@@ -106,7 +103,7 @@ void tst_About::logoAndAddressOpenHomePage()
         QVERIFY(label->text().contains(QLatin1String("www.quorvex.com")));
         Q_EMIT label->linkActivated(QString());
     }
-    QCOMPARE(shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
+    QCOMPARE(fake.shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
     QVERIFY(about->isVisible());
 }
 
@@ -115,7 +112,7 @@ void tst_About::okCloses()
     about->show();
     QTest::mouseClick(control<QAbstractButton>("LbButton1"), Qt::LeftButton);
     QVERIFY(!about->isVisible());
-    QVERIFY(shell.opened.isEmpty());
+    QVERIFY(fake.shell.opened.isEmpty());
 }
 
 QTEST_MAIN(tst_About)

@@ -1,3 +1,4 @@
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -72,15 +73,10 @@ public:
 };
 
 // A program folder in a temporary directory with its own values and fake services.
-struct Program
+struct Program : test::FakeServices
 {
     QTemporaryDir dir;
     ProgramValues pv;
-    ScriptedMessages messages;
-    test::FakeShell shell;
-    test::FakeRegionalSettings regional;
-    test::FakeVersionChecker checker;
-    Services services { &messages, &shell, &regional, &checker };
     QStringList langLog;
     std::unique_ptr<MainWindow> window;
     FakeDialog *softOptions = nullptr;

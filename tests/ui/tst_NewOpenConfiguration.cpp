@@ -1,3 +1,4 @@
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -26,15 +27,10 @@ using sw::test::ScriptedMessages;
 namespace {
 
 // A program folder in a temporary directory, with the windows created as the program does.
-struct Program
+struct Program : test::FakeServices
 {
     QTemporaryDir dir;
     ProgramValues pv;
-    ScriptedMessages messages;
-    test::FakeShell shell;
-    test::FakeRegionalSettings regional;
-    test::FakeVersionChecker checker;
-    Services services { &messages, &shell, &regional, &checker };
     std::unique_ptr<ConfiguratorApplication> app;
 
     QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }

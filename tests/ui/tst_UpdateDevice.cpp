@@ -1,3 +1,4 @@
+#include "FakeServices.h"
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
@@ -42,15 +43,10 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-struct Program
+struct Program : test::FakeServices
 {
     QTemporaryDir dir;
     ProgramValues pv;
-    test::ScriptedMessages messages;
-    test::FakeShell shell;
-    test::FakeRegionalSettings regional;
-    test::FakeVersionChecker checker;
-    Services services { &messages, &shell, &regional, &checker };
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Fakes.h"
+#include "ScriptedMessages.h"
+
+#include "ui/Services.h"
+
+namespace sw::test {
+
+// Every outside service faked, and the Services bundle that hands them to the windows.
+struct FakeServices
+{
+    ScriptedMessages messages;
+    FakeShell shell;
+    FakeRegionalSettings regional;
+    FakeVersionChecker checker;
+    Services services { &messages, &shell, &regional, &checker };
+};
+
+} // namespace sw::test
