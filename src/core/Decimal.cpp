@@ -1,11 +1,41 @@
 #include "core/Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace sw {
+
+namespace {
+
+// The power of ten of the first non-zero digit of a number in the checked ASCII form ("-12.5e-3"
+// gives -2); its sign tells an overflow from an underflow. Zero never gets here: it cannot be out
+// of range.
+long long decimalExponent(std::string_view s)
+{
+    if (!s.empty() && s.front() == '-')
+        s.remove_prefix(1);
+    const size_t e = s.find('e');
+    const std::string_view mantissa = s.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        // Saturated: an exponent this large decides the sign on its own.
+        for (const char c : s.substr(e + 1)) {
+            if (c >= '0' && c <= '9')
+                exponent = std::min<long long>(exponent * 10 + (c - '0'), 1'000'000'000);
+        }
+        if (s.substr(e + 1).starts_with('-'))
+            exponent = -exponent;
+    }
+    const auto point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
+    const auto digit = static_cast<long long>(mantissa.find_first_of("123456789"));
+    return exponent + (digit < point ? point - digit - 1 : point - digit);
+}
+
+} // namespace
 
 QChar Decimal_Separator_From(std::optional<QChar> systemSeparator)
 {
@@ -66,15 +96,24 @@ bool Text_To_Float(const QString &text, [[maybe_unused]] QChar separator, float 
     if (i != n)
         return false;
 
-    double value = 0.0;
+    // Parsed straight to float so that the text is rounded once, to the nearest float: the
+    // printed form of the largest float (3.4028235e38) is that float, not an overflow.
+    float value = 0.0f;
     const char *first = ascii.data();
     const char *last = first + ascii.size();
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last)
+    if (end != last)
         return false;
-    if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a float is zero with its sign; only too large is a failure.
+        if (decimalExponent(ascii) >= 0)
+            return false;
+        out = ascii.front() == '-' ? -0.0f : 0.0f;
+        return true;
+    }
+    if (ec != std::errc() || !std::isfinite(value))
         return false;
-    out = static_cast<float>(value);
+    out = value;
     return true;
 }
 

@@ -123,7 +123,7 @@ QByteArray ParGen_Document(const ParGenValues &values)
 
 void Write_ParGen_File(const QString &path, const ParGenValues &values)
 {
-    xml::saveBytes(ParGen_Document(values), path);
+    xml::saveBuilt(path, [&] { return ParGen_Document(values); });
 }
 
 } // namespace sw

@@ -79,7 +79,7 @@ QByteArray Settings_Document(const ProgramValues &values)
 
 void Save_Setting(const ProgramValues &values)
 {
-    xml::saveBytes(Settings_Document(values), values.settingsFile());
+    xml::saveBuilt(values.settingsFile(), [&] { return Settings_Document(values); });
 }
 
 } // namespace sw

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QXmlStreamReader>
 #include <cstring>
 #include <sstream>
 
@@ -22,10 +23,64 @@ QString fromPugi(const char *text)
     return QString::fromUtf8(text);
 }
 
+// The characters that an XML 1.0 document can hold, literally or as a character reference.
+bool isXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// A text that cannot be written so that it reads back the same throws, naming what it belongs to.
+void requireXmlText(const QString &text, const char *owner)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        } else if (text[i].isSurrogate()) {
+            c = 0xFFFF; // a lone half of a pair is no character at all
+        }
+        if (!isXmlChar(c)) {
+            throw Error(QStringLiteral("the value of %1 holds the character U+%2, which an XML document cannot hold")
+                            .arg(QString::fromUtf8(owner))
+                            .arg(QStringLiteral("%1").arg(static_cast<uint>(text[i].unicode()), 4, 16, QLatin1Char('0')).toUpper()));
+        }
+    }
+}
+
 } // namespace
+
+std::optional<QString> wellFormednessProblem(const QByteArray &bytes)
+{
+    // pugixml builds the tree but accepts many malformed inputs silently (bad encoding, bad
+    // character references, unknown entities, duplicate attributes, extra content); Qt's reader
+    // conforms to XML 1.0, so every document passes it first and is only then built by pugixml.
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        // pugixml leaves entity references other than the predefined five as literal text, so a
+        // document that declares or uses its own entities would read differently: refuse it.
+        // External entities are never loaded by either parser.
+        if (token == QXmlStreamReader::DTD && !reader.entityDeclarations().isEmpty())
+            reader.raiseError(QStringLiteral("Entity declarations are not supported."));
+        else if (token == QXmlStreamReader::EntityReference)
+            reader.raiseError(QStringLiteral("Entity '%1' is not supported.").arg(reader.name().toString()));
+    }
+    if (!reader.hasError())
+        return std::nullopt;
+    return QStringLiteral("line %1, column %2: %3")
+        .arg(reader.lineNumber())
+        .arg(reader.columnNumber())
+        .arg(reader.errorString());
+}
 
 std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions)
 {
+    if (auto problem = wellFormednessProblem(bytes)) {
+        doc.reset();
+        return problem;
+    }
     const pugi::xml_parse_result result = doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()),
         kParseOptions | extraParseOptions, pugi::encoding_auto);
     if (result)
@@ -40,7 +95,7 @@ void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseO
         throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
     if (const auto problem = loadBytes(doc, bytes, extraParseOptions))
-        throw Error(QStringLiteral("\"%1\" is not a valid XML document: %2").arg(QDir::toNativeSeparators(path), *problem));
+        throw Error(QStringLiteral("\"%1\" is not a well-formed XML document: %2").arg(QDir::toNativeSeparators(path), *problem));
 }
 
 pugi::xml_node firstTopLevel(const pugi::xml_document &doc)
@@ -86,6 +141,7 @@ std::optional<QString> attribute(pugi::xml_node node, const char *name)
 
 pugi::xml_node appendTextElement(pugi::xml_node parent, const char *name, const QString &text)
 {
+    requireXmlText(text, name);
     pugi::xml_node element = parent.append_child(name);
     if (!text.isEmpty())
         element.append_child(pugi::node_pcdata).set_value(text.toUtf8().constData());
@@ -94,6 +150,7 @@ pugi::xml_node appendTextElement(pugi::xml_node parent, const char *name, const 
 
 void setAttribute(pugi::xml_node node, const char *name, const QString &value)
 {
+    requireXmlText(value, name);
     node.append_attribute(name).set_value(value.toUtf8().constData());
 }
 
@@ -111,7 +168,12 @@ QByteArray toBytes(const pugi::xml_document &doc)
     std::ostringstream out;
     doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
     const std::string s = out.str();
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+    QByteArray bytes(s.data(), static_cast<qsizetype>(s.size()));
+    // pugixml escapes CR, LF and tab in attributes but writes a CR in element text raw, and every
+    // reader turns a raw CR into a line feed. Raw output has no line breaks of its own and the
+    // version comment holds none, so every CR here belongs to a value.
+    bytes.replace("\r", "&#13;");
+    return bytes;
 }
 
 void saveBytes(const QByteArray &bytes, const QString &path)
@@ -121,6 +183,17 @@ void saveBytes(const QByteArray &bytes, const QString &path)
         throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit())
         throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void saveBuilt(const QString &path, const std::function<QByteArray()> &build)
+{
+    QByteArray bytes;
+    try {
+        bytes = build();
+    } catch (const Error &e) {
+        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), e.message()));
+    }
+    saveBytes(bytes, path);
 }
 
 void saveFile(const pugi::xml_document &doc, const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <pugixml.hpp>
 
@@ -18,7 +19,13 @@ inline constexpr char Version_Comment[] = "SW_VERSION = 1.000";
 // pugixml parse flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
 void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions = 0);
 
-// Parses bytes with the same options; returns the parser's message on failure.
+// The first reason why `bytes` is not a well-formed XML 1.0 document, with its line and column;
+// nullopt when it is well-formed. Documents declaring entities of their own count as not
+// well-formed here, since they would not read the same everywhere.
+std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
+
+// Parses bytes with the same options after checking that they are well-formed; returns the
+// problem on failure, with `doc` left empty.
 std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions = 0);
 
 // The document's first top-level node, whatever its kind and name.
@@ -37,17 +44,21 @@ std::optional<QString> childText(pugi::xml_node parent, const char *name);
 // The value of an attribute; nullopt when it is missing.
 std::optional<QString> attribute(pugi::xml_node node, const char *name);
 
-// Appends a child element holding `text`; an empty text gives an empty element.
+// Appends a child element holding `text`; an empty text gives an empty element. Throws sw::Error
+// when the text holds a character that no XML document can hold (a control character other than
+// tab, line feed and carriage return, or half of a surrogate pair).
 pugi::xml_node appendTextElement(pugi::xml_node parent, const char *name, const QString &text);
 
-// Sets an attribute, appended in call order.
+// Sets an attribute, appended in call order. Throws sw::Error like appendTextElement.
 void setAttribute(pugi::xml_node node, const char *name, const QString &value);
 
 // Removes every top-level node, adds the root element `rootName` and, after it, the version
 // comment. Returns the root.
 pugi::xml_node resetWithRoot(pugi::xml_document &doc, const char *rootName, bool versionComment);
 
-// The document as written to disk: UTF-8, no declaration, no indentation.
+// The document as written to disk: UTF-8, no declaration, no indentation. Every character that a
+// reader would normalise (CR anywhere; line feed and tab in attributes) is written as a character
+// reference, so reading the bytes back gives the same texts.
 QByteArray toBytes(const pugi::xml_document &doc);
 
 // Writes the document to `path` atomically. Throws sw::Error naming the file and the reason.
@@ -56,6 +67,10 @@ void saveFile(const pugi::xml_document &doc, const QString &path);
 // Writes bytes to `path` atomically (temporary file in the same folder, renamed over the target).
 // Throws sw::Error naming the file and the reason.
 void saveBytes(const QByteArray &bytes, const QString &path);
+
+// Writes the bytes that `build` returns to `path` atomically. An error while building (a value
+// that XML cannot hold) is reported like a write error, naming the file; nothing is written then.
+void saveBuilt(const QString &path, const std::function<QByteArray()> &build);
 
 // Integer conversion shared by the readers: optional sign and decimal digits, surrounding blanks
 // allowed. nullopt when the text is not such an integer or does not fit in 64 bits.

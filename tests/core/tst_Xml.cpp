@@ -1,0 +1,186 @@
+#include "MalformedDocuments.h"
+
+#include "core/Error.h"
+#include "core/ParGenDocument.h"
+#include "core/Xml.h"
+#include "core/image/Compiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace sw;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// Runs `read` and returns the message of the sw::Error it throws; a null string when it throws none.
+template <class F> QString errorOf(F &&read)
+{
+    try {
+        read();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_Xml : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void malformedDocumentsAreRefused_data();
+    void malformedDocumentsAreRefused();
+    void wellFormedVariantsAreAccepted_data();
+    void wellFormedVariantsAreAccepted();
+    void textsReadBackUnchanged_data();
+    void textsReadBackUnchanged();
+    void unwritableCharactersAreReported_data();
+    void unwritableCharactersAreReported();
+};
+
+void tst_Xml::malformedDocumentsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    for (const auto &[name, bytes] : test::malformedDocuments())
+        QTest::newRow(name) << bytes;
+}
+
+void tst_Xml::malformedDocumentsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(xml::wellFormednessProblem(bytes).has_value());
+
+    // Each project document reader and the compiler, for each of the three documents, report the
+    // file and the line; the image files that were there stay as they were.
+    QTemporaryDir dir;
+    const image::ProjectDocuments docs { dir.filePath("ParGen.xml"), dir.filePath("IEC61850_Variables.xml"),
+        dir.filePath("TLS_Known_Cert.xml") };
+    for (const QString &path : { docs.parGen, docs.variables, docs.knownCerts }) {
+        QDir(dir.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(dir.filePath("bin")));
+        writeFile(path, bytes);
+        writeFile(dir.filePath("bin/bank1.bin"), "old 1");
+        writeFile(dir.filePath("bin/bank2.bin"), "old 2");
+        const QString message = errorOf([&] {
+            image::ImageCompiler compiler;
+            image::Save_Bin(dir.filePath("bin"), compiler.Compile_Bin(docs, u','));
+        });
+        QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
+        QVERIFY2(message.contains("line "), qPrintable(message));
+        QCOMPARE(readFile(dir.filePath("bin/bank1.bin")), QByteArray("old 1"));
+        QCOMPARE(readFile(dir.filePath("bin/bank2.bin")), QByteArray("old 2"));
+    }
+    writeFile(docs.parGen, bytes);
+    const QString message = errorOf([&] { (void)Read_ParGen_File(docs.parGen); });
+    QVERIFY2(message.contains(QDir::toNativeSeparators(docs.parGen)) && message.contains("line "), qPrintable(message));
+}
+
+void tst_Xml::wellFormedVariantsAreAccepted_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("port"); // IEC61850_Server_Port as read; the default when the root is not Par_Gen
+    QTest::newRow("plain") << QByteArray("<Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "80";
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF<Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "80";
+    QTest::newRow("CR LF between nodes") << QByteArray("<Par_Gen>\r\n<IEC61850_Server_Port>80</IEC61850_Server_Port>\r\n</Par_Gen>\r\n<!--c-->\r\n") << "80";
+    QTest::newRow("character and predefined references") << QByteArray("<Par_Gen><IEC61850_Server_Port>&#56;&#x30;&amp;</IEC61850_Server_Port></Par_Gen>") << "80&";
+    QTest::newRow("CDATA") << QByteArray("<Par_Gen><IEC61850_Server_Port><![CDATA[8<0]]></IEC61850_Server_Port></Par_Gen>") << "8<0";
+    QTest::newRow("declaration first") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
+    QTest::newRow("DOCTYPE without entities") << QByteArray("<!DOCTYPE Par_Gen><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
+    QTest::newRow("Latin-1 declared") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Par_Gen/>") << "102";
+}
+
+void tst_Xml::wellFormedVariantsAreAccepted()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, port);
+    QCOMPARE(xml::wellFormednessProblem(bytes), std::nullopt);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("ParGen.xml"), bytes);
+    QCOMPARE(Read_ParGen_File(dir.filePath("ParGen.xml")).IEC61850_Server_Port, port);
+}
+
+void tst_Xml::textsReadBackUnchanged_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CR") << QStringLiteral("a\rb");
+    QTest::newRow("CR LF") << QStringLiteral("line 1\r\nline 2\r\n");
+    QTest::newRow("LF") << QStringLiteral("\nline\n");
+    QTest::newRow("tab") << QStringLiteral("\ta\tb\t");
+    QTest::newRow("surrounding blanks") << QStringLiteral("  a b  ");
+    QTest::newRow("blanks only") << QStringLiteral("   ");
+    QTest::newRow("markup characters") << QStringLiteral("<&>\"' ]]> &amp;");
+    QTest::newRow("non-Latin text") << QStringLiteral("Привет 変電所 €");
+    QTest::newRow("outside the BMP") << QStringLiteral("gauge \U0001F321");
+    QTest::newRow("40,000 characters") << QString(40000, u'k');
+}
+
+void tst_Xml::textsReadBackUnchanged()
+{
+    QFETCH(QString, text);
+    pugi::xml_document doc;
+    pugi::xml_node root = xml::resetWithRoot(doc, "Root", true);
+    xml::appendTextElement(root, "Value", text);
+    xml::setAttribute(root.append_child("row"), "Value", text);
+    const QByteArray bytes = xml::toBytes(doc);
+
+    pugi::xml_document back;
+    QCOMPARE(xml::loadBytes(back, bytes), std::nullopt);
+    const pugi::xml_node backRoot = xml::firstTopLevel(back);
+    QCOMPARE(xml::childText(backRoot, "Value"), std::optional<QString>(text));
+    QCOMPARE(xml::attribute(xml::childElement(backRoot, "row"), "Value"), std::optional<QString>(text));
+    // Written again, the bytes are the same: nothing drifts from save to save.
+    pugi::xml_document again;
+    pugi::xml_node againRoot = xml::resetWithRoot(again, "Root", true);
+    xml::appendTextElement(againRoot, "Value", *xml::childText(backRoot, "Value"));
+    xml::setAttribute(againRoot.append_child("row"), "Value", *xml::attribute(xml::childElement(backRoot, "row"), "Value"));
+    QCOMPARE(xml::toBytes(again), bytes);
+}
+
+void tst_Xml::unwritableCharactersAreReported_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("control character") << QStringLiteral("a\x01");
+    QTest::newRow("NUL") << QString(QChar(0));
+    QTest::newRow("lone high surrogate") << QString(QChar(0xD800));
+    QTest::newRow("noncharacter FFFE") << QString(QChar(0xFFFE));
+}
+
+void tst_Xml::unwritableCharactersAreReported()
+{
+    QFETCH(QString, text);
+    pugi::xml_document doc;
+    pugi::xml_node root = xml::resetWithRoot(doc, "Root", false);
+    QVERIFY(!errorOf([&] { xml::appendTextElement(root, "Value", text); }).isNull());
+    QVERIFY(!errorOf([&] { xml::setAttribute(root, "Value", text); }).isNull());
+
+    // A save that cannot be read back is refused whole, naming the file and the value; the earlier
+    // file stays.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ParGen.xml");
+    writeFile(path, "<Par_Gen/>");
+    ParGenValues values;
+    values.TLS_Server_Key = text;
+    const QString message = errorOf([&] { Write_ParGen_File(path, values); });
+    QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains("TLS_Server_Key"), qPrintable(message));
+    QCOMPARE(readFile(path), QByteArray("<Par_Gen/>"));
+}
+
+QTEST_GUILESS_MAIN(tst_Xml)
+#include "tst_Xml.moc"
