@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The configurator's own pictures, drawn in code so that the program folder needs no image files.
+// The configurator's own pictures, vector drawings compiled into the program so that its folder needs no image files.
 namespace sw::icons {
 
 // Header picture buttons of the main window.
