@@ -1,3 +1,4 @@
+#include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
@@ -138,6 +139,73 @@ private Q_SLOTS:
         if (exitCode != 0)
             QCOMPARE(run.err.count(u'\n'), 1);
         QVERIFY2(run.out.contains(stdoutHas), qPrintable(run.out));
+    }
+
+    // "@project" in args stands for the test project, which none of these runs may write into.
+    void versionOption_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("long") << QStringList { QStringLiteral("--version") };
+        QTest::newRow("short") << QStringList { QStringLiteral("-v") };
+        QTest::newRow("beside a folder") << QStringList { QStringLiteral("@project"), QStringLiteral("--version") };
+    }
+    void versionOption()
+    {
+        QFETCH(QStringList, args);
+        const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("sw61942-image %1\n").arg(QLatin1String(sw::Program_Version)));
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    void helpOption_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("long") << QStringList { QStringLiteral("--help") };
+        QTest::newRow("short") << QStringList { QStringLiteral("-h") };
+        QTest::newRow("beside a folder") << QStringList { QStringLiteral("--help"), QStringLiteral("@project") };
+        QTest::newRow("beside an unknown option") << QStringList { QStringLiteral("--fast"), QStringLiteral("-h") };
+    }
+    void helpOption()
+    {
+        QFETCH(QStringList, args);
+        const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
+        QCOMPARE(run.exitCode, 0);
+        for (const char *expected : { "Usage:", "PROJECT_FOLDER", "--list", "--version", "bank1.bin" })
+            QVERIFY2(run.out.contains(QLatin1String(expected)), qPrintable(QLatin1String(expected) + u'\n' + run.out));
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    void argumentErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("errorHas");
+        QTest::newRow("unknown option") << QStringList { QStringLiteral("--fast"), QStringLiteral("@project") }
+                                        << QStringLiteral("'fast'");
+        QTest::newRow("unknown short options")
+            << QStringList { QStringLiteral("-xy"), QStringLiteral("@project") } << QStringLiteral("x, y");
+        QTest::newRow("value given to --list")
+            << QStringList { QStringLiteral("--list=yes"), QStringLiteral("@project") } << QStringLiteral("--list");
+        QTest::newRow("--list without folder")
+            << QStringList { QStringLiteral("--list") } << QStringLiteral("expected one project folder");
+        QTest::newRow("folder twice") << QStringList { QStringLiteral("@project"), QStringLiteral("@project") }
+                                      << QStringLiteral("expected one project folder");
+    }
+    void argumentErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, errorHas);
+        const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+        // One line: what is wrong, then where the usage is.
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.err.startsWith(QStringLiteral("sw61942-image: ")) && run.err.contains(errorHas)
+                && run.err.endsWith(QStringLiteral("(see --help)\n")),
+            qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
     }
 };
 

@@ -3,9 +3,11 @@
 
 #include "core/Decimal.h"
 #include "core/Error.h"
+#include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
 #include "platform/RegionalSettings.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,13 +17,9 @@ using namespace sw::image;
 
 namespace {
 
-constexpr char kUsage[] = "Usage: sw61942-image PROJECT_FOLDER\n"
-                          "       sw61942-image --list PROJECT_FOLDER\n"
-                          "       sw61942-image --help\n"
-                          "\n"
-                          "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project\n"
-                          "folder (each optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin.\n"
-                          "--list prints what the image holds and writes nothing.\n";
+constexpr char kDescription[]
+    = "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project folder (each\n"
+      "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes.";
 
 QString dotted(const ParamBlock &block, int offset)
 {
@@ -169,19 +167,46 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("sw61942-image"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(sw::Program_Version));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << kUsage;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    // Not addHelpOption(): its --help-all lists Qt's own options, which this tool does not take.
+    const QCommandLineOption helpOption(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption listOption(
+        QStringLiteral("list"), QStringLiteral("Print what the image would hold and write nothing."));
+    parser.addOption(listOption);
+    parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"), QStringLiteral("The project folder."));
+
+    // Help and version answer even when other arguments are wrong.
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(helpOption)) {
+        out << parser.helpText();
         return 0;
     }
-    const bool list = args.removeAll(QStringLiteral("--list")) > 0;
-    if (args.size() != 1 || args.front().startsWith(u'-')) {
+    if (parser.isSet(versionOption)) {
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
+        return 0;
+    }
+    if (!parsed) {
+        QString error = parser.errorText().simplified();
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        err << "sw61942-image: " << error << " (see --help)\n";
+        return 1;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1) {
         err << "sw61942-image: expected one project folder (see --help)\n";
         return 1;
     }
+    const bool list = parser.isSet(listOption);
 
     const QString folder = QDir::cleanPath(QFileInfo(args.front()).absoluteFilePath());
     if (!QFileInfo(folder).isDir()) {
