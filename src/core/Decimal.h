@@ -18,6 +18,12 @@ QChar Decimal_Separator_From(std::optional<QChar> systemSeparator);
 // digits with at most one decimal mark (at least one digit), an optional exponent ("e" or "E", optional sign, digits);
 // nothing else, no blanks. The result must be finite as a float. On failure `out` holds 1.0 and the result is false.
 // Independent of the process locale.
+// `separator` changes nothing, since either mark is accepted; it keeps the routine's usual form for
+// callers that hold the system's separator.
 bool Text_To_Float(const QString &text, QChar separator, float &out);
+inline bool Text_To_Float(const QString &text, float &out)
+{
+    return Text_To_Float(text, QChar(u','), out);
+}
 
 } // namespace sw

@@ -1,5 +1,7 @@
 #include "core/ProgramValues.h"
 
+#include "core/ProjectFiles.h"
+
 #include <QDir>
 
 namespace sw {
@@ -36,9 +38,10 @@ void Create_Workspace(ProgramValues &values, const QString &programDir)
 
 void Set_Files(ProgramValues &values)
 {
-    values.File_ParGen = joinPath(values.Conf_Dir, QStringLiteral("ParGen.xml"));
-    values.File_TLS_Known_Cert = joinPath(values.Conf_Dir, QStringLiteral("TLS_Known_Cert.xml"));
-    values.File_IEC61850_Variables = joinPath(values.Conf_Dir, QStringLiteral("IEC61850_Variables.xml"));
+    const ProjectDocuments docs = projectDocuments(values.Conf_Dir);
+    values.File_ParGen = docs.parGen;
+    values.File_TLS_Known_Cert = docs.knownCerts;
+    values.File_IEC61850_Variables = docs.variables;
 }
 
 void Activate_Configuration(ProgramValues &values, const QString &name)

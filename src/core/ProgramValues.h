@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProjectFiles.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -54,6 +56,8 @@ struct ProgramValues
     QString msg(int index) const { return Msg_Catalogue.value(index); }
 
     QString settingsFile() const;
+    // The active configuration's three documents, as Set_Files formed them.
+    ProjectDocuments documents() const { return { File_ParGen, File_IEC61850_Variables, File_TLS_Known_Cert }; }
 };
 
 // Joins two path parts with the platform's native separator.

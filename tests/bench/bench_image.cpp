@@ -76,14 +76,13 @@ int main(int argc, char *argv[])
                      .arg(i);
     certs += QStringLiteral("</TLS_Server_Known_Cert><!--SW_VERSION = 1.000-->");
 
-    const ProjectDocuments docs { dir.filePath(QStringLiteral("ParGen.xml")),
-        dir.filePath(QStringLiteral("IEC61850_Variables.xml")), dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) };
+    const ProjectDocuments docs = sw::projectDocuments(dir.path());
     if (!writeFile(docs.parGen, parGen) || !writeFile(docs.variables, variables) || !writeFile(docs.knownCerts, certs))
         return 1;
     const QString bin = dir.filePath(QStringLiteral("bin"));
 
     ImageCompiler compiler;
-    Images images = compiler.Compile_Bin(docs, u','); // warm-up
+    Images images = compiler.Compile_Bin(docs); // warm-up
     out << "bank2.bin: " << images.bank2.size() << " bytes, " << compiler.record().Var_Number << " variables, "
         << compiler.record().TLS_Data.Known_Cert_Num << " known certificates\n";
 
@@ -91,13 +90,13 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < rounds; ++i)
-        images = compiler.Compile_Bin(docs, u',');
+        images = compiler.Compile_Bin(docs);
     const double compileMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
 
     constexpr int saveRounds = 200;
     timer.restart();
     for (int i = 0; i < saveRounds; ++i)
-        Save_Bin(bin, compiler.Compile_Bin(docs, u','));
+        Save_Bin(bin, compiler.Compile_Bin(docs));
     const double saveMs = double(timer.nsecsElapsed()) / 1e6 / saveRounds;
 
     out << QStringLiteral("compile:          %1 ms (goal: under 2 ms)\n").arg(compileMs, 0, 'f', 3);

@@ -57,16 +57,15 @@ quint32 read32(const QByteArray &bytes, qsizetype at)
 struct Project
 {
     QTemporaryDir dir;
-    ProjectDocuments docs { dir.filePath(QStringLiteral("ParGen.xml")),
-        dir.filePath(QStringLiteral("IEC61850_Variables.xml")), dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) };
+    ProjectDocuments docs = sw::projectDocuments(dir.path());
     QString bin() const { return dir.filePath(QStringLiteral("bin")); }
     void setParGen(const QString &xml) { writeFile(docs.parGen, xml.toUtf8()); }
     void setVariables(const QString &xml) { writeFile(docs.variables, xml.toUtf8()); }
     void setKnownCerts(const QString &xml) { writeFile(docs.knownCerts, xml.toUtf8()); }
-    Images compile(QChar separator = u',')
+    Images compile()
     {
         ImageCompiler compiler;
-        return compiler.Compile_Bin(docs, separator);
+        return compiler.Compile_Bin(docs);
     }
 };
 
@@ -232,7 +231,7 @@ private Q_SLOTS:
         Project p;
         p.setParGen(document);
         ImageCompiler compiler;
-        const Images images = compiler.Compile_Bin(p.docs, u',');
+        const Images images = compiler.Compile_Bin(p.docs);
         QCOMPARE(int(compiler.record().port), port);
         QCOMPARE(compiler.record().TLS_Enable, tls);
         QCOMPARE(compiler.record().TLS_Data.Known_Cert_En, restriction);
@@ -248,7 +247,7 @@ private Q_SLOTS:
             + element("TLS_Server_Key", key) + element("TLS_Server_Key_Password", "kp")
             + element("TLS_Server_Server_Certificate", "SC") + QStringLiteral("<TLS_Server_Root_Certificate/>")));
         ImageCompiler compiler;
-        const Images images = compiler.Compile_Bin(p.docs, u',');
+        const Images images = compiler.Compile_Bin(p.docs);
         const TTLS_Bank &tls = compiler.record().TLS_Data;
         QCOMPARE(compiler.record().Password, QStringLiteral("pa\u00e9 ")); // unchanged, not trimmed
         QCOMPARE(tls.key, key);
@@ -326,10 +325,9 @@ private Q_SLOTS:
 
         Project p;
         p.setVariables(variables(QStringLiteral(R"(<row Enable="Y" Name="V" %1/>)").arg(attributes)));
-        // The result does not depend on the system's decimal separator.
-        for (const QChar separator : { QChar(u','), QChar(u'.'), QChar(u'\'') }) {
+        {
             ImageCompiler compiler;
-            const Images images = compiler.Compile_Bin(p.docs, separator);
+            const Images images = compiler.Compile_Bin(p.docs);
             QCOMPARE(compiler.record().Var_Number, 1u);
             const TIEC61850_Var &v = compiler.record().Variables.at(0);
             QCOMPARE(v.Data_Type, type);
@@ -354,7 +352,7 @@ private Q_SLOTS:
                                      R"(<row Name="E"/><item Enable="Y" Name="F"/><row Enable="Y"/>)"
                                      R"(<row Enable="Y" Name="G&#xe9;"/>)")));
         ImageCompiler compiler;
-        const Images images = compiler.Compile_Bin(p.docs, u',');
+        const Images images = compiler.Compile_Bin(p.docs);
         const TIEC61850 &r = compiler.record();
         QCOMPARE(r.Var_Number, 4u);
         QCOMPARE(r.Variables.size(), 4);
@@ -399,7 +397,7 @@ private Q_SLOTS:
                                       R"(<row Enable="N" Certificate="C2"/><row Enable="y" Certificate="C3"/>)"
                                       R"(<row Enable="Y" Mnemonic="no certificate"/>)")));
         ImageCompiler compiler;
-        const Images images = compiler.Compile_Bin(p.docs, u',');
+        const Images images = compiler.Compile_Bin(p.docs);
         // The list is always read; whether it reaches the image depends on the two flags.
         const TTLS_Bank &bank = compiler.record().TLS_Data;
         QCOMPARE(bank.Known_Cert_Num, 2u);
@@ -430,7 +428,7 @@ private Q_SLOTS:
         writeFile(path, "<root><row Enable=\"Y\"></root>");
         ImageCompiler compiler;
         try {
-            compiler.Compile_Bin(p.docs, u',');
+            compiler.Compile_Bin(p.docs);
             QFAIL("a broken document was compiled");
         } catch (const sw::Error &error) {
             QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)), qPrintable(error.message()));
@@ -449,12 +447,12 @@ private Q_SLOTS:
         Project empty;
 
         ImageCompiler compiler;
-        const Images first = compiler.Compile_Bin(full.docs, u',');
-        const Images second = compiler.Compile_Bin(full.docs, u',');
+        const Images first = compiler.Compile_Bin(full.docs);
+        const Images second = compiler.Compile_Bin(full.docs);
         QCOMPARE(second.bank1, first.bank1);
         QCOMPARE(second.bank2, first.bank2);
         // Nothing of the earlier project survives into the next image.
-        const Images after = compiler.Compile_Bin(empty.docs, u',');
+        const Images after = compiler.Compile_Bin(empty.docs);
         QCOMPARE(after.bank1.toHex(), defaultImages().bank1.toHex());
         QCOMPARE(after.bank2.toHex(), defaultImages().bank2.toHex());
     }

@@ -70,8 +70,7 @@ void tst_Xml::malformedDocumentsAreRefused()
     // Each project document reader and the compiler, for each of the three documents, report the
     // file and the line; the image files that were there stay as they were.
     QTemporaryDir dir;
-    const image::ProjectDocuments docs { dir.filePath("ParGen.xml"), dir.filePath("IEC61850_Variables.xml"),
-        dir.filePath("TLS_Known_Cert.xml") };
+    const ProjectDocuments docs = projectDocuments(dir.path());
     for (const QString &path : { docs.parGen, docs.variables, docs.knownCerts }) {
         QDir(dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(dir.filePath("bin")));
@@ -80,7 +79,7 @@ void tst_Xml::malformedDocumentsAreRefused()
         writeFile(dir.filePath("bin/bank2.bin"), "old 2");
         const QString message = errorOf([&] {
             image::ImageCompiler compiler;
-            image::Save_Bin(dir.filePath("bin"), compiler.Compile_Bin(docs, u','));
+            image::Save_Bin(dir.filePath("bin"), compiler.Compile_Bin(docs));
         });
         QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
         QVERIFY2(message.contains("line "), qPrintable(message));

@@ -1,3 +1,5 @@
+#include "MalformedDocuments.h"
+
 #include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
 
@@ -83,11 +85,7 @@ private Q_SLOTS:
 
         // The same bytes as the configurator's own compiler.
         ImageCompiler compiler;
-        const QDir dir(m_project);
-        const Images expected = compiler.Compile_Bin(
-            { dir.filePath(QStringLiteral("ParGen.xml")), dir.filePath(QStringLiteral("IEC61850_Variables.xml")),
-                dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) },
-            u',');
+        const Images expected = compiler.Compile_Bin(sw::projectDocuments(m_project));
         QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank1.bin")), expected.bank1);
         QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank2.bin")), expected.bank2);
     }
@@ -101,17 +99,28 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
     }
 
+    void brokenDocumentWritesNothing_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QByteArray>("bytes");
+        for (const auto &[name, bytes] : sw::test::malformedDocuments()) {
+            for (const char *document : { "ParGen.xml", "IEC61850_Variables.xml", "TLS_Known_Cert.xml" })
+                QTest::addRow("%s in %s", name, document) << QString::fromLatin1(document) << bytes;
+        }
+    }
     void brokenDocumentWritesNothing()
     {
+        QFETCH(QString, document);
+        QFETCH(QByteArray, bytes);
         QVERIFY(QDir().mkpath(m_project + QStringLiteral("/bin")));
         writeFile(m_project + QStringLiteral("/bin/bank1.bin"), "old 1");
         writeFile(m_project + QStringLiteral("/bin/bank2.bin"), "old 2");
-        writeFile(m_project + QStringLiteral("/TLS_Known_Cert.xml"), "<TLS_Server_Known_Cert><row>");
+        writeFile(m_project + u'/' + document, bytes);
 
         const Run run = runTool({ m_project });
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.count(u'\n'), 1);
-        QVERIFY2(run.err.contains(QStringLiteral("TLS_Known_Cert.xml")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(document) && run.err.contains(QStringLiteral("line ")), qPrintable(run.err));
         QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank1.bin")), QByteArray("old 1"));
         QCOMPARE(readFile(m_project + QStringLiteral("/bin/bank2.bin")), QByteArray("old 2"));
         QCOMPARE(QDir(m_project + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden).size(), 2);

@@ -13,8 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QTemporaryDir dir;
-    static const sw::image::ProjectDocuments docs { dir.filePath(QStringLiteral("ParGen.xml")),
-        dir.filePath(QStringLiteral("IEC61850_Variables.xml")), dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) };
+    static const sw::ProjectDocuments docs = sw::projectDocuments(dir.path());
     if (size == 0)
         return 0;
     const QString *targets[] = { &docs.parGen, &docs.variables, &docs.knownCerts };
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     try {
         sw::image::ImageCompiler compiler;
-        const sw::image::Images images = compiler.Compile_Bin(docs, QChar(u'.'));
+        const sw::image::Images images = compiler.Compile_Bin(docs);
         if (images.bank1.size() != 2048 || images.bank2.size() < 55 || images.bank2.size() > 0x80000)
             __builtin_trap();
     } catch (const sw::Error &) {

@@ -1,11 +1,9 @@
 // sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold.
 
-#include "core/Decimal.h"
 #include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
-#include "platform/RegionalSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -213,19 +211,16 @@ int main(int argc, char *argv[])
         err << "sw61942-image: \"" << QDir::toNativeSeparators(folder) << "\" is not a folder\n";
         return 1;
     }
-    const QDir dir(folder);
-    const ProjectDocuments docs { dir.filePath(QStringLiteral("ParGen.xml")),
-        dir.filePath(QStringLiteral("IEC61850_Variables.xml")), dir.filePath(QStringLiteral("TLS_Known_Cert.xml")) };
+    const ProjectDocuments docs = sw::projectDocuments(folder);
 
     try {
-        const QChar separator = sw::Decimal_Separator_From(sw::SystemRegionalSettings().decimalSeparator());
         ImageCompiler compiler;
-        const Images images = compiler.Compile_Bin(docs, separator);
+        const Images images = compiler.Compile_Bin(docs);
         if (list) {
             printListing(out, folder, compiler, images);
             return 0;
         }
-        const QString bin = dir.filePath(QStringLiteral("bin"));
+        const QString bin = sw::imageFolder(folder);
         Save_Bin(bin, images);
         out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank1.bin"))) << ": " << images.bank1.size()
             << " bytes\n";

@@ -2,11 +2,13 @@
 
 #include "core/Decimal.h"
 #include "core/Error.h"
+#include "core/ParGenDocument.h"
 #include "core/Xml.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <pugixml.hpp>
@@ -66,12 +68,12 @@ quint32 utf8Length(const QString &text)
     return static_cast<quint32>(text.toUtf8().size()) + 1;
 }
 
+// The rate at a position of the editor's list, which is the one table of rates.
 quint32 baudRate(qint64 index)
 {
-    static constexpr quint32 rates[] = { 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 };
-    if (index < 0 || index >= qint64(std::size(rates)))
+    if (index < 0 || index >= qint64(ParGen_Baudrate_Items.size()))
         return 9600;
-    return rates[index];
+    return static_cast<quint32>(std::strtoul(ParGen_Baudrate_Items[size_t(index)], nullptr, 10));
 }
 
 bool documentExists(const QString &path)
@@ -96,12 +98,12 @@ template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&v
 
 } // namespace
 
-Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs, QChar decimalSeparator)
+Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs)
 {
     Set_Default_Parameters(Param_Block);
     Clear_IEC61850();
     Read_ParGen(docs.parGen);
-    Read_IEC61850_Variables(docs.variables, decimalSeparator);
+    Read_IEC61850_Variables(docs.variables);
     Read_TLS_Known_Cert(docs.knownCerts);
     Param_Block.put32(param::Bank2_Address, Bank2_Base);
 
@@ -185,9 +187,8 @@ void ImageCompiler::Read_ParGen(const QString &path)
         Param_Block.put8(Serial_Flags, Param_Block.get8(Serial_Flags) | Serial_No_Input_Register);
 }
 
-void ImageCompiler::Read_IEC61850_Variables(const QString &path, QChar decimalSeparator)
+void ImageCompiler::Read_IEC61850_Variables(const QString &path)
 {
-    const QChar separator = Decimal_Separator_From(decimalSeparator);
     IEC61850.Var_Number = 0;
     forEachEnabledRow(path, [&](pugi::xml_node row) {
         TIEC61850_Var &var = IEC61850.Variables.emplace_back();
@@ -220,7 +221,7 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path, QChar decimalSe
         var.Multiplication_Factor = 1.0f;
         const std::optional<QString> factor = foldedAttribute(row, "MultiplicationFactor");
         if (factor && *factor != QLatin1StringView("NONE"))
-            Text_To_Float(*factor, separator, var.Multiplication_Factor); // 1.0 when it does not convert
+            Text_To_Float(*factor, var.Multiplication_Factor); // 1.0 when it does not convert
 
         var.Options = 0;
         if (exactAttribute(row, "Swap", "Y"))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ProjectFiles.h"
 #include "core/image/ParamBlock.h"
 #include "core/image/SecondImage.h"
 
@@ -11,13 +12,7 @@
 // fills the parameter block and the second image's record and encodes bank1.bin and bank2.bin.
 namespace sw::image {
 
-// Full paths of the project documents; a missing file is not an error (its values keep defaults).
-struct ProjectDocuments
-{
-    QString parGen;
-    QString variables;
-    QString knownCerts;
-};
+using sw::ProjectDocuments;
 
 struct Images
 {
@@ -29,10 +24,10 @@ class ImageCompiler
 {
 public:
     // Builds both images in memory. Every compilation starts from the defaults, so nothing of an
-    // earlier one survives. `decimalSeparator` is the system's ("," or "."; anything else acts as
-    // ","). Throws sw::Error, naming the file, for a document that cannot be read or is not
+    // earlier one survives. Multiplication factors take either decimal mark, whatever the system
+    // uses. Throws sw::Error, naming the file, for a document that cannot be read or is not
     // well-formed, and when bank2.bin would exceed its 524,288 bytes.
-    Images Compile_Bin(const ProjectDocuments &docs, QChar decimalSeparator);
+    Images Compile_Bin(const ProjectDocuments &docs);
 
     // The state of the last compilation, for listings and tests.
     const ParamBlock &paramBlock() const { return Param_Block; }
@@ -41,7 +36,7 @@ public:
 private:
     void Clear_IEC61850();
     void Read_ParGen(const QString &path);
-    void Read_IEC61850_Variables(const QString &path, QChar decimalSeparator);
+    void Read_IEC61850_Variables(const QString &path);
     void Read_TLS_Known_Cert(const QString &path);
 
     ParamBlock Param_Block;
@@ -50,7 +45,10 @@ private:
 
 // Writes bank1.bin and bank2.bin into `binFolder`, creating the folder when it is missing. Both
 // files are written completely to temporary files before either replaces its target, so a failure
-// leaves the earlier pair in place. Throws sw::Error naming the file that could not be written.
+// while writing leaves the earlier pair in place. The two replacements are separate renames: if
+// the second fails after the first succeeded, the new bank1.bin stands beside the earlier
+// bank2.bin, and the error names bank2.bin. Throws sw::Error naming the file that could not be
+// written.
 void Save_Bin(const QString &binFolder, const Images &images);
 
 } // namespace sw::image

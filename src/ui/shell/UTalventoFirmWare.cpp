@@ -1,7 +1,6 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
 #include "core/ConfigurationName.h"
-#include "core/Decimal.h"
 #include "core/Error.h"
 #include "core/LanguageFile.h"
 #include "core/MessageIds.h"
@@ -470,11 +469,8 @@ void TFTalventoFirmWare::Update_Device()
     // dialog opens, so the updater can never send images of an earlier build. Any failure (a
     // document that is not well-formed, an image too large, a file that cannot be written) throws
     // and ends in the general error box without opening the update dialog.
-    const QChar separator
-        = Decimal_Separator_From(services.regional ? services.regional->decimalSeparator() : std::nullopt);
-    const image::Images images = m_compiler.Compile_Bin(
-        { pv.File_ParGen, pv.File_IEC61850_Variables, pv.File_TLS_Known_Cert }, separator);
-    image::Save_Bin(joinPath(pv.Conf_Dir, QStringLiteral("bin")), images);
+    const image::Images images = m_compiler.Compile_Bin(pv.documents());
+    image::Save_Bin(imageFolder(pv.Conf_Dir), images);
 
     if (m_dialogs.boot) {
         showDialog(m_dialogs.boot);
