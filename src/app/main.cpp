@@ -12,7 +12,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromLatin1(sw::SW_Code_Text));
+    sw::setUpApplication();
 
     sw::MessageBoxes messages;
     sw::DesktopShell shell;

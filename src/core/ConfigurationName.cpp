@@ -1,13 +1,35 @@
 #include "core/ConfigurationName.h"
 
+#include <QtGlobal>
+
 namespace sw {
+
+namespace {
+
+// The characters that separate folders in a path on this system.
+#ifdef Q_OS_WIN
+constexpr char16_t kSeparators[] = u"/\\";
+#else
+constexpr char16_t kSeparators[] = u"/";
+#endif
+
+bool isSeparator(QChar c)
+{
+    for (char16_t s : kSeparators) {
+        if (s != 0 && c == s)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 bool isPlainFolderName(const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
     for (QChar c : name) {
-        if (c == u'/' || c == u'\\' || c == QChar(0))
+        if (c.isNull() || isSeparator(c))
             return false;
     }
     return true;

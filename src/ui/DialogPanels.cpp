@@ -1,5 +1,7 @@
 #include "ui/DialogPanels.h"
 
+#include "ui/Controls.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,8 +18,7 @@ QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
     panel->setStyleSheet(QStringLiteral("QFrame#P_Title { background-color: white; border-style: solid; border-color: "
                                         "#b0b0b0; border-width: 0px 0px 1px 0px; }"));
 
-    code = new QLabel(panel);
-    code->setObjectName(QStringLiteral("L_SW_Code"));
+    code = makeLabel(panel, QStringLiteral("L_SW_Code"));
     QFont codeFont = code->font();
     codeFont.setPixelSize(20);
     codeFont.setBold(true);
@@ -26,8 +27,7 @@ QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
     codePal.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     code->setPalette(codePal);
 
-    desc = new QLabel(panel);
-    desc->setObjectName(QStringLiteral("L_SW_Desc"));
+    desc = makeLabel(panel, QStringLiteral("L_SW_Desc"));
     QFont descFont = desc->font();
     descFont.setBold(true);
     desc->setFont(descFont);
@@ -48,8 +48,8 @@ QWidget *makeButtonPanel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel
     ok->setObjectName(QStringLiteral("Btn_OK"));
     cancel = new QPushButton(panel);
     cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
+    enterPressesButton(ok);
+    enterPressesButton(cancel);
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(8, 4, 8, 8);
     row->addStretch();

@@ -11,7 +11,8 @@ namespace sw {
 QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc);
 
 // The button band at the bottom of a dialog: `P_Button` with `Btn_OK` and `Btn_Cancel` at its
-// right. The buttons are returned through `ok` and `cancel`; neither is a default button.
+// right. The buttons are returned through `ok` and `cancel`; neither is a default button, and
+// Enter presses whichever of them has the focus.
 QWidget *makeButtonPanel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel);
 
 } // namespace sw

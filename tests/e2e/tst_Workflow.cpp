@@ -5,8 +5,8 @@
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
-#include "core/ProgramValues.h"
 #include "core/LanguageFile.h"
+#include "core/ProgramValues.h"
 #include "ui/Services.h"
 #include "ui/documents/CollapsibleSection.h"
 #include "ui/documents/UParGen.h"
@@ -87,11 +87,12 @@ private Q_SLOTS:
         }));
         QVERIFY(readFile(pv.File_ParGen).contains("<IEC61850_Server_Port>2404</IEC61850_Server_Port>"));
 
-        // Step 5: the image carries the new port.
+        // Step 5: the image carries the new port. The update dialog is not part of the program
+        // yet, so the step ends quietly once the images are written.
         QTest::mouseClick(child<QPushButton>(main, "Btn_CreateBin"), Qt::LeftButton);
-        QCOMPARE(fake.messages.records.size(), 1);
-        QCOMPARE(fake.messages.records[0].kind, test::ScriptedMessages::Kind::Information);
-        const QByteArray bank2 = readFile(joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QStringLiteral("bank2.bin")));
+        QVERIFY2(fake.messages.records.isEmpty(), qPrintable(fake.messages.texts().join(u'\n')));
+        const QByteArray bank2
+            = readFile(joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QStringLiteral("bank2.bin")));
         QVERIFY(bank2.size() >= 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404);
 
@@ -99,7 +100,8 @@ private Q_SLOTS:
         // section captions keep the language of the start.
         QFile lng(joinPath(pv.Dir_Language, QStringLiteral("Italiano.lng")));
         QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("STR11 = Configurazione aperta : \nSTR401 = Parametri di comunicazione\nSTR406 = Server IEC61850 IT\n");
+        lng.write(
+            "STR11 = Configurazione aperta : \nSTR401 = Parametri di comunicazione\nSTR406 = Server IEC61850 IT\n");
         lng.close();
         pv.Language_Name = QStringLiteral("Italiano");
         Load_Lang(pv);
@@ -108,7 +110,8 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(main, "L_Name_Conf_L2")->text(), QStringLiteral("Plant 1"));
         auto *parGen = main->findChild<TFParGen *>();
         QCOMPARE(child<QLabel>(parGen, "L_SW_Desc")->text(), QStringLiteral("Parametri di comunicazione"));
-        QCOMPARE(child<CollapsibleSection>(parGen, "CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
+        QCOMPARE(
+            child<CollapsibleSection>(parGen, "CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
 
         // Closing writes the remembered configuration.
         main->close();

@@ -4,10 +4,12 @@
 
 #include "core/ProgramValues.h"
 #include "ui/Services.h"
+#include "ui/shell/Icons.h"
 #include "ui/shell/UAbout.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPainter>
 #include <QtTest>
 
 using namespace sw;
@@ -23,6 +25,9 @@ private Q_SLOTS:
     void logoAndAddressOpenHomePage_data();
     void logoAndAddressOpenHomePage();
     void okCloses();
+    void logoLooksLikeAPicture();
+    void logoOpensHomePageFromTheKeyboard_data();
+    void logoOpensHomePageFromTheKeyboard();
 
 private:
     template <typename T = QLabel> T *control(const char *name) { return about->findChild<T *>(QLatin1String(name)); }
@@ -103,7 +108,8 @@ void tst_About::logoAndAddressOpenHomePage()
         QVERIFY(label->text().contains(QLatin1String("www.quorvex.com")));
         Q_EMIT label->linkActivated(QString());
     }
-    QCOMPARE(fake.shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
+    QCOMPARE(
+        fake.shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
     QVERIFY(about->isVisible());
 }
 
@@ -113,6 +119,68 @@ void tst_About::okCloses()
     QTest::mouseClick(control<QAbstractButton>("LbButton1"), Qt::LeftButton);
     QVERIFY(!about->isVisible());
     QVERIFY(fake.shell.opened.isEmpty());
+}
+
+void tst_About::logoLooksLikeAPicture()
+{
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about.get()));
+    auto *logo = control<QAbstractButton>("Image2");
+    QCOMPARE(logo->size(), QSize(81, 81));
+    QCOMPARE(logo->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(logo->toolTip(), QStringLiteral("www.quorvex.com"));
+    QCOMPARE(logo->accessibleName(), QStringLiteral("www.quorvex.com"));
+
+    // Exactly the logo over the dialog's background: no frame, no bevel, no margin.
+    QImage expected(logo->size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(about->palette().color(QPalette::Window));
+    {
+        QPainter p(&expected);
+        p.drawPixmap(expected.rect(), icons::logo(81));
+    }
+    const auto shown = [logo] { return logo->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    QCOMPARE(shown(), expected);
+
+    // Neither the pointer over it nor a press changes the picture.
+    QEnterEvent enter(QPointF(40, 40), QPointF(40, 40), logo->mapToGlobal(QPointF(40, 40)));
+    QApplication::sendEvent(logo, &enter);
+    QCOMPARE(shown(), expected);
+    QTest::mousePress(logo, Qt::LeftButton);
+    QVERIFY(logo->isDown());
+    QCOMPARE(shown(), expected);
+    QTest::mouseRelease(logo, Qt::LeftButton);
+}
+
+void tst_About::logoOpensHomePageFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void tst_About::logoOpensHomePageFromTheKeyboard()
+{
+    QFETCH(int, key);
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about.get()));
+    about->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(about.get()));
+
+    // Tab from OK past the web address reaches the logo.
+    auto *logo = control<QAbstractButton>("Image2");
+    QVERIFY(logo->focusPolicy() & Qt::TabFocus);
+    QWidget *focus = about->focusWidget();
+    for (int i = 0; i < 3 && focus != logo; ++i) {
+        QTest::keyClick(focus, Qt::Key_Tab);
+        focus = about->focusWidget();
+    }
+    QCOMPARE(focus, logo);
+
+    QTest::keyClick(logo, Qt::Key(key));
+    QCOMPARE(
+        fake.shell.opened, QStringList { QStringLiteral("https://www.quorvex.com/HOME/default.asp?frompg=SW61942") });
+    QVERIFY(about->isVisible());
 }
 
 QTEST_MAIN(tst_About)

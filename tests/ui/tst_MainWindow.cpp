@@ -161,6 +161,8 @@ private Q_SLOTS:
     void stepButtons_data();
     void stepButtons();
     void headerButtonsNeedNoConfiguration();
+    void enterPressesFocusedButton_data();
+    void enterPressesFocusedButton();
     void timerAtStart_data();
     void timerAtStart();
     void optionsDialog_data();
@@ -302,6 +304,16 @@ void tst_MainWindow::rememberedConfiguration_data()
                                                     << "Outside" << false;
     QTest::newRow("nested name") << "a/b"
                                  << "PROJECTS/a/b" << false;
+    QTest::newRow("markup in the name") << "<b>Bold<b>"
+                                        << "PROJECTS/<b>Bold<b>" << true;
+#ifdef Q_OS_WIN
+    QTest::newRow("backslash") << "a\\b"
+                               << "PROJECTS/a/b" << false;
+#else
+    // An ordinary character in a folder name here.
+    QTest::newRow("backslash") << "a\\b"
+                               << "PROJECTS/a\\b" << true;
+#endif
 }
 
 void tst_MainWindow::rememberedConfiguration()
@@ -311,7 +323,7 @@ void tst_MainWindow::rememberedConfiguration()
     QFETCH(bool, active);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings(remembered.toUtf8()));
+    p.write(QStringLiteral("Talvento.xml"), settings(remembered.toHtmlEscaped().toUtf8()));
     if (!existingFolder.isEmpty())
         QVERIFY(QDir().mkpath(p.path(existingFolder)));
     MainWindow *w = p.start();
@@ -325,6 +337,7 @@ void tst_MainWindow::rememberedConfiguration()
         QCOMPARE(p.pv.File_IEC61850_Variables, folder + QDir::separator() + QStringLiteral("IEC61850_Variables.xml"));
         QCOMPARE(p.text("L_Name_Conf"), entry(11));
         QCOMPARE(p.text("L_Name_Conf_L2"), remembered);
+        QCOMPARE(p.control<QLabel>("L_Name_Conf_L2")->textFormat(), Qt::PlainText);
     } else {
         QVERIFY(p.pv.Conf_Dir.isEmpty());
         QCOMPARE(p.text("L_Name_Conf"), entry(9));
@@ -405,6 +418,74 @@ void tst_MainWindow::headerButtonsNeedNoConfiguration()
     });
     p.click("Btn_Info");
     QVERIFY(aboutShown);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_MainWindow::enterPressesFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("effect"); // the dialog shown, "update" or "closed"
+
+    QTest::newRow("new") << "Btn_New"
+                         << "TFNew_Project";
+    QTest::newRow("open") << "Btn_Open"
+                          << "TFOpenConf";
+    QTest::newRow("parameters") << "Btn_Prm_Gen"
+                                << "parGen";
+    QTest::newRow("variables") << "Btn_IEC61850_Access"
+                               << "iec";
+    QTest::newRow("certificates") << "Btn_TLS_List_Certificates"
+                                  << "tls";
+    QTest::newRow("update") << "Btn_CreateBin"
+                            << "update";
+    QTest::newRow("about") << "Btn_Info"
+                           << "TFAbout";
+    QTest::newRow("options") << "Btn_Opz"
+                             << "options";
+    QTest::newRow("close") << "Btn_Close"
+                           << "closed";
+}
+
+void tst_MainWindow::enterPressesFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, effect);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    MainWindow *w = p.start();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    // A modal dialog that opens is noted and closed again.
+    QString modal;
+    QTimer closer;
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, this, [&modal] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            modal = dialog->objectName();
+            dialog->reject();
+        }
+    });
+    closer.start(0);
+
+    QWidget *target = p.control(qPrintable(button));
+    target->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(target, Qt::Key_Return);
+
+    QStringList happened;
+    if (!modal.isEmpty())
+        happened << modal;
+    for (const FakeDialog *fake : { p.softOptions, p.boot, p.parGen, p.tlsKnownCert, p.iec61850Variables }) {
+        if (fake->shows > 0)
+            happened << fake->objectName();
+    }
+    if (p.window->updates > 0)
+        happened << QStringLiteral("update");
+    if (!w->isVisible())
+        happened << QStringLiteral("closed");
+    QCOMPARE(happened, QStringList { effect });
     QVERIFY(p.messages.records.isEmpty());
 }
 

@@ -93,6 +93,8 @@ private Q_SLOTS:
     void newConfiguration();
     void newByEnterKey_data();
     void newByEnterKey();
+    void newDialogEnterOnTabbedButton_data();
+    void newDialogEnterOnTabbedButton();
     void newDialogStartsEmptyAndCancelChangesNothing();
     void searchOpenConf_data();
     void searchOpenConf();
@@ -131,9 +133,22 @@ void tst_NewOpenConfiguration::newConfiguration_data()
     QTest::newRow("nested in a configuration") << "Plant 1/Sub"
                                                << "Plant 1/"
                                                << "Error! Name project is not valid";
+#ifdef Q_OS_WIN
     QTest::newRow("backslash") << "a\\b"
                                << ""
                                << "Error! Name project is not valid";
+#else
+    // An ordinary character in a folder name here.
+    QTest::newRow("backslash") << "a\\b"
+                               << ""
+                               << "";
+#endif
+    QTest::newRow("markup") << "<b>Bold<b>"
+                            << ""
+                            << "";
+    QTest::newRow("slash") << "a/b"
+                           << ""
+                           << "Error! Name project is not valid";
     QTest::newRow("dot") << "."
                          << ""
                          << "Error! Name project is not valid";
@@ -178,6 +193,7 @@ void tst_NewOpenConfiguration::newConfiguration()
         QCOMPARE(p.pv.File_IEC61850_Variables, p.projects(name + QStringLiteral("/IEC61850_Variables.xml")));
         QCOMPARE(p.label("L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
         QCOMPARE(p.label("L_Name_Conf_L2"), name);
+        QCOMPARE(p.control<QLabel>(p.window(), "L_Name_Conf_L2")->textFormat(), Qt::PlainText);
     } else {
         QVERIFY(stayedOpen);
         QCOMPARE(p.messages.records.size(), 1);
@@ -228,6 +244,43 @@ void tst_NewOpenConfiguration::newByEnterKey()
         QCOMPARE(p.messages.texts(), QStringList { message });
         QVERIFY(p.pv.Conf_Dir.isEmpty());
     }
+}
+
+void tst_NewOpenConfiguration::newDialogEnterOnTabbedButton_data()
+{
+    QTest::addColumn<int>("tabs"); // Tab presses from the name box
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<bool>("created");
+
+    QTest::newRow("Tab to OK, Enter") << 1 << "Btn_OK" << true;
+    QTest::newRow("Tab to Cancel, Enter") << 2 << "Btn_Cancel" << false;
+}
+
+void tst_NewOpenConfiguration::newDialogEnterOnTabbedButton()
+{
+    QFETCH(int, tabs);
+    QFETCH(QString, focused);
+    QFETCH(bool, created);
+
+    Program p;
+    p.start(QStringLiteral("Before"));
+    QString reached;
+    int result = -1;
+    whenModal([&](QDialog *dialog) {
+        QTest::keyClicks(dialog->focusWidget(), QStringLiteral("Typed"));
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+        reached = dialog->focusWidget()->objectName();
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        result = dialog->isVisible() ? -1 : dialog->result();
+    });
+    p.click("Btn_New");
+
+    QCOMPARE(reached, focused);
+    QCOMPARE(result, int(created ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(QFileInfo(p.path(QStringLiteral("PROJECTS/Typed"))).isDir(), created);
+    QCOMPARE(p.pv.Conf_Name, created ? QStringLiteral("Typed") : QStringLiteral("Before"));
+    QVERIFY(p.messages.records.isEmpty());
 }
 
 void tst_NewOpenConfiguration::newDialogStartsEmptyAndCancelChangesNothing()

@@ -83,6 +83,7 @@ class tst_UParGen : public QObject
 private Q_SLOTS:
     void defaultsWithoutFileAndCancelAtOnce();
     void savedAndReopenedKeepsEveryValue();
+    void longValuesWrittenBackExactly();
     void malformedFileShowsErrorAndDefaults();
     void writeFailureKeepsDialogOpen();
     void tlsRowsFollowTheSwitch();
@@ -164,6 +165,31 @@ void tst_UParGen::savedAndReopenedKeepsEveryValue()
     QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("010"));
     QCOMPARE(f.text("E_Ethernet_TCP_Port"), QStringLiteral("502"));
     QVERIFY(!f.dlg->Is_Change);
+}
+
+void tst_UParGen::longValuesWrittenBackExactly()
+{
+    // Longer than a one-line box holds by default; each value ends in its own marker.
+    const auto longText = [](const char *end) {
+        QString text;
+        while (text.size() < 40000)
+            text += QStringLiteral("0123456789");
+        return text + QLatin1String(end);
+    };
+    Fixture f;
+    ParGenValues v;
+    v.IEC61850_Server_Password = longText("password");
+    v.TLS_Server_Key_Password = longText("key password");
+    v.Ethernet_TCP_Port = longText("hidden port"); // a carried value in a hidden box
+    f.writeFile(ParGen_Document(v));
+    f.open();
+    QCOMPARE(f.text("E_IEC61850_Server_Password").size(), v.IEC61850_Server_Password.size());
+    QVERIFY(!f.dlg->Is_Change);
+
+    QTest::mouseClick(f.get<QPushButton>("Btn_OK"), Qt::LeftButton);
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
+    QCOMPARE(Read_ParGen_File(f.pv.File_ParGen), v);
 }
 
 void tst_UParGen::malformedFileShowsErrorAndDefaults()

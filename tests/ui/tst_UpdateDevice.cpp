@@ -50,18 +50,23 @@ struct Program : test::FakeServices
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 
-    // Starts the window with the configuration "Plant" active and its folder holding no bin folder.
-    void start()
+    // Starts the window with the configuration "Plant" active and its folder holding no bin folder;
+    // without `withBoot` there is no update dialog.
+    void start(bool withBoot = true)
     {
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("PROJECTS/Plant"))));
         writeFile(dir.filePath(QStringLiteral("Talvento.xml")),
-                  "<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
+            "<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
         window = std::make_unique<TFTalventoFirmWare>(pv, services, dir.path());
         TFTalventoFirmWare::Dialogs dialogs;
-        dialogs.boot = boot = new FakeBoot(pv, services, window.get());
+        if (withBoot)
+            dialogs.boot = boot = new FakeBoot(pv, services, window.get());
         window->setDialogs(dialogs);
     }
-    QString binFile(const char *name) const { return joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QLatin1String(name)); }
+    QString binFile(const char *name) const
+    {
+        return joinPath(joinPath(pv.Conf_Dir, QStringLiteral("bin")), QLatin1String(name));
+    }
     void pressUpdate()
     {
         auto *button = window->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin"));
@@ -91,6 +96,17 @@ private Q_SLOTS:
         const QByteArray bank2 = readFile(p.binFile("bank2.bin"));
         QCOMPARE(bank2.size(), 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404); // the port read from the project
+    }
+
+    void withoutUpdateDialogWritesTheImagesQuietly()
+    {
+        Program p;
+        p.start(false);
+        p.pressUpdate();
+
+        QVERIFY2(p.messages.records.isEmpty(), qPrintable(p.messages.texts().join(u'\n')));
+        QCOMPARE(readFile(p.binFile("bank1.bin")).size(), 2048);
+        QVERIFY(readFile(p.binFile("bank2.bin")).size() >= 55);
     }
 
     void brokenDocumentStopsBeforeTheUpdateDialog()

@@ -5,6 +5,7 @@
 #include "core/ParGenDocument.h"
 #include "core/ProgramValues.h"
 #include "core/Xml.h"
+#include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -61,8 +62,7 @@ template <class W> W *make(QWidget *parent, const char *name)
 
 QLineEdit *makeEdit(QWidget *parent, const QString &name, int width = 0)
 {
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
+    QLineEdit *e = makeLineEdit(parent, name);
     if (width > 0)
         e->setFixedWidth(width);
     return e;
@@ -99,8 +99,8 @@ QHBoxLayout *makeAddressRow(
     row->setSpacing(2);
     for (int k = 0; k < 4; ++k) {
         if (k > 0) {
-            auto *dot = new QLabel(QStringLiteral("."), parent);
-            dot->setObjectName(QStringLiteral("L_%1_Dot%2").arg(QLatin1String(prefix)).arg(k));
+            QLabel *dot = makeLabel(
+                parent, QStringLiteral("L_%1_Dot%2").arg(QLatin1String(prefix)).arg(k), QStringLiteral("."));
             row->addWidget(dot);
             if (dots)
                 (*dots)[size_t(k - 1)] = dot;
@@ -164,9 +164,9 @@ void TFParGen::FormCreate()
     {
         QWidget *b = CP_IEC61850_Server->body();
         QGridLayout *g = makeRows(CP_IEC61850_Server);
-        L_IEC61850_Server_Port = make<QLabel>(b, "L_IEC61850_Server_Port");
+        L_IEC61850_Server_Port = makeLabel(b, QStringLiteral("L_IEC61850_Server_Port"));
         E_IEC61850_Server_Port = makeEdit(b, QStringLiteral("E_IEC61850_Server_Port"), kNumberWidth);
-        L_IEC61850_Server_Password = make<QLabel>(b, "L_IEC61850_Server_Password");
+        L_IEC61850_Server_Password = makeLabel(b, QStringLiteral("L_IEC61850_Server_Password"));
         E_IEC61850_Server_Password = makeEdit(b, QStringLiteral("E_IEC61850_Server_Password"));
         g->addWidget(L_IEC61850_Server_Port, 0, 0);
         g->addWidget(E_IEC61850_Server_Port, 0, 1, Qt::AlignLeft);
@@ -180,13 +180,13 @@ void TFParGen::FormCreate()
         QWidget *b = CP_TLS_Server->body();
         QGridLayout *g = makeRows(CP_TLS_Server);
         CB_TLS_Server_Enable = make<QCheckBox>(b, "CB_TLS_Server_Enable");
-        L_TLS_Server_Key = make<QLabel>(b, "L_TLS_Server_Key");
+        L_TLS_Server_Key = makeLabel(b, QStringLiteral("L_TLS_Server_Key"));
         E_TLS_Server_Key = makePasteBox(b, "E_TLS_Server_Key");
-        L_TLS_Server_Key_Pass = make<QLabel>(b, "L_TLS_Server_Key_Pass");
+        L_TLS_Server_Key_Pass = makeLabel(b, QStringLiteral("L_TLS_Server_Key_Pass"));
         E_TLS_Server_Key_Pass = makeEdit(b, QStringLiteral("E_TLS_Server_Key_Pass"));
-        L_TLS_Server_Server_Cert = make<QLabel>(b, "L_TLS_Server_Server_Cert");
+        L_TLS_Server_Server_Cert = makeLabel(b, QStringLiteral("L_TLS_Server_Server_Cert"));
         E_TLS_Server_Server_Cert = makePasteBox(b, "E_TLS_Server_Server_Cert");
-        L_TLS_Server_Root_Cert = make<QLabel>(b, "L_TLS_Server_Root_Cert");
+        L_TLS_Server_Root_Cert = makeLabel(b, QStringLiteral("L_TLS_Server_Root_Cert"));
         E_TLS_Server_Root_Cert = makePasteBox(b, "E_TLS_Server_Root_Cert");
         CB_TLS_Server_En_Known_Cert = make<QCheckBox>(b, "CB_TLS_Server_En_Known_Cert");
         g->addWidget(CB_TLS_Server_Enable, 0, 0, 1, 2);
@@ -206,15 +206,15 @@ void TFParGen::FormCreate()
     {
         QWidget *b = CP_Modbus_Slave->body();
         QGridLayout *g = makeRows(CP_Modbus_Slave);
-        L_ModbusSlave_Serial = make<QLabel>(b, "L_ModbusSlave_Serial");
+        L_ModbusSlave_Serial = makeLabel(b, QStringLiteral("L_ModbusSlave_Serial"));
         CB_ModbusSlave_Serial = makeList(b, "CB_ModbusSlave_Serial", ParGen_Serial_Items);
-        L_ModbusSlave_Baudrate = make<QLabel>(b, "L_ModbusSlave_Baudrate");
+        L_ModbusSlave_Baudrate = makeLabel(b, QStringLiteral("L_ModbusSlave_Baudrate"));
         CB_ModbusSlave_Baudrate = makeList(b, "CB_ModbusSlave_Baudrate", ParGen_Baudrate_Items);
-        L_ModbusSlave_Parity = make<QLabel>(b, "L_ModbusSlave_Parity");
+        L_ModbusSlave_Parity = makeLabel(b, QStringLiteral("L_ModbusSlave_Parity"));
         CB_ModbusSlave_Parity = makeList(b, "CB_ModbusSlave_Parity", ParGen_Parity_Items);
-        L_ModbusSlave_StopBits = make<QLabel>(b, "L_ModbusSlave_StopBits");
+        L_ModbusSlave_StopBits = makeLabel(b, QStringLiteral("L_ModbusSlave_StopBits"));
         CB_ModbusSlave_StopBits = makeList(b, "CB_ModbusSlave_StopBits", ParGen_StopBits_Items);
-        L_ModbusSlave_IDDevice = make<QLabel>(b, "L_ModbusSlave_IDDevice");
+        L_ModbusSlave_IDDevice = makeLabel(b, QStringLiteral("L_ModbusSlave_IDDevice"));
         E_ModbusSlave_IDDevice = makeEdit(b, QStringLiteral("E_ModbusSlave_IDDevice"), kNumberWidth);
         CB_ModbusSlave_ReadInput = make<QCheckBox>(b, "CB_ModbusSlave_ReadInput");
         g->addWidget(L_ModbusSlave_Serial, 0, 0);
@@ -236,10 +236,10 @@ void TFParGen::FormCreate()
     {
         QWidget *b = CP_Ethernet->body();
         QGridLayout *g = makeRows(CP_Ethernet);
-        L_Ethernet_IP = make<QLabel>(b, "L_Ethernet_IP");
+        L_Ethernet_IP = makeLabel(b, QStringLiteral("L_Ethernet_IP"));
         g->addWidget(L_Ethernet_IP, 0, 0);
         g->addLayout(makeAddressRow(b, "Ethernet_IP", E_Ethernet_IP), 0, 1);
-        L_Ethernet_SM = make<QLabel>(b, "L_Ethernet_SM");
+        L_Ethernet_SM = makeLabel(b, QStringLiteral("L_Ethernet_SM"));
         g->addWidget(L_Ethernet_SM, 1, 0);
         g->addLayout(makeAddressRow(b, "Ethernet_SM", E_Ethernet_SM), 1, 1);
         CB_Ethernet_En_GAT = make<QCheckBox>(b, "CB_Ethernet_En_GAT");
@@ -248,9 +248,9 @@ void TFParGen::FormCreate()
         CB_Ethernet_DNS = make<QCheckBox>(b, "CB_Ethernet_DNS");
         g->addWidget(CB_Ethernet_DNS, 3, 0);
         g->addLayout(makeAddressRow(b, "Ethernet_DNS", E_Ethernet_DNS, &L_Ethernet_DNS_Dot), 3, 1);
-        L_Ethernet_TCP_Port = make<QLabel>(b, "L_Ethernet_TCP_Port");
+        L_Ethernet_TCP_Port = makeLabel(b, QStringLiteral("L_Ethernet_TCP_Port"));
         E_Ethernet_TCP_Port = makeEdit(b, QStringLiteral("E_Ethernet_TCP_Port"), kNumberWidth);
-        L_Ethernet_UDP_Port = make<QLabel>(b, "L_Ethernet_UDP_Port");
+        L_Ethernet_UDP_Port = makeLabel(b, QStringLiteral("L_Ethernet_UDP_Port"));
         E_Ethernet_UDP_Port = makeEdit(b, QStringLiteral("E_Ethernet_UDP_Port"), kNumberWidth);
         g->addWidget(L_Ethernet_TCP_Port, 4, 0);
         g->addWidget(E_Ethernet_TCP_Port, 4, 1, Qt::AlignLeft);
@@ -275,8 +275,8 @@ void TFParGen::FormCreate()
     L_Ethernet_TCP_Port->setBuddy(E_Ethernet_TCP_Port);
     L_Ethernet_UDP_Port->setBuddy(E_Ethernet_UDP_Port);
 
-    // Enter belongs to the fields (a new line in the key and certificate boxes); it never
-    // confirms or discards the dialog by accident.
+    // Enter belongs to the fields (a new line in the key and certificate boxes): there is no
+    // default button, so Enter confirms or discards only on a focused OK or Cancel.
     QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
 
     auto *layout = new QVBoxLayout(this);

@@ -1,12 +1,21 @@
 #include "ui/shell/Application.h"
 
+#include "core/ProgramValues.h"
 #include "ui/documents/UParGen.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
 #include "ui/shell/UTalventoFirmWare.h"
 
+#include <QCoreApplication>
+
 namespace sw {
+
+void setUpApplication()
+{
+    QCoreApplication::setApplicationName(QString::fromLatin1(SW_Code_Text));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(Program_Version));
+}
 
 ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services &services, const QString &programDir)
     : m_mainWindow(std::make_unique<TFTalventoFirmWare>(values, services, programDir))

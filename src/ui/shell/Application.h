@@ -9,6 +9,11 @@ struct ProgramValues;
 struct Services;
 class TFTalventoFirmWare;
 
+// Application-wide settings, made once by the program entry after the QApplication exists: the
+// application's name (the title of the message boxes) and version. No display name is set, since
+// the platform would append it to every window caption.
+void setUpApplication();
+
 // Creates the windows of the configurator in their fixed order: the main window first (its
 // creation runs the start-up and fills the catalogue the dialogs take their texts from), then
 // every dialog once. The dialogs live hidden, as children of the main window, until it is destroyed.

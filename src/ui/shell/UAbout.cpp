@@ -3,13 +3,17 @@
 #include "core/ProgramValues.h"
 #include "core/Vendor.h"
 #include "platform/Shell.h"
+#include "ui/Controls.h"
 #include "ui/Services.h"
 #include "ui/shell/Icons.h"
 
+#include <QAbstractButton>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QPen>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QToolButton>
 
 namespace sw {
 
@@ -18,13 +22,60 @@ namespace {
 constexpr int kWidth = 425;
 constexpr int kHeight = 148;
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    QLabel *label = makeLabel(parent, QLatin1String(name), text);
     label->setGeometry(geometry);
     return label;
 }
+
+// The logo, a picture that works as a link: drawn stretched over the whole control with no frame
+// and no hover or press effect, and a focus frame only while the keyboard has brought the focus
+// there. Space and Enter press it like any button.
+class LogoButton final : public QAbstractButton
+{
+public:
+    explicit LogoButton(QWidget *parent)
+        : QAbstractButton(parent)
+    {
+        setFocusPolicy(Qt::TabFocus);
+        setCursor(Qt::PointingHandCursor);
+        enterPressesButton(this);
+    }
+
+    QSize sizeHint() const override { return { 81, 81 }; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const qreal ratio = devicePixelRatioF();
+        const int side = qRound(qMax(width(), height()) * ratio);
+        if (m_logo.width() != side) {
+            m_logo = icons::logo(side);
+            m_logo.setDevicePixelRatio(ratio);
+        }
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawPixmap(rect(), m_logo);
+        if (hasFocus() && m_keyboardFocus) {
+            // A frame in the highlight colour, plain enough to stand out against the picture.
+            p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        }
+    }
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
+            || event->reason() == Qt::ShortcutFocusReason;
+        QAbstractButton::focusInEvent(event);
+    }
+
+private:
+    QPixmap m_logo;
+    bool m_keyboardFocus = false;
+};
 
 } // namespace
 
@@ -38,32 +89,28 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
     setWindowTitle(QStringLiteral("About..."));
     setFixedSize(kWidth, kHeight);
 
-    Image2 = new QToolButton(this);
+    Image2 = new LogoButton(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(8, 8, 81, 81);
-    Image2->setAutoRaise(true);
-    Image2->setIcon(QIcon(icons::logo(81)));
-    Image2->setIconSize(QSize(77, 77));
-    Image2->setCursor(Qt::PointingHandCursor);
     Image2->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
     Image2->setToolTip(QString::fromLatin1(Vendor::WebAddressText));
 
     const int left = 104;
     const int valueLeft = 228;
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Software Talvento "), QRect(left, 8, 310, 18));
+    Label1 = placeLabel(this, "Label1", QStringLiteral("Software Talvento "), QRect(left, 8, 310, 18));
     QFont bold = Label1->font();
     bold.setBold(true);
     Label1->setFont(bold);
-    Label2 = makeLabel(this, "Label2", QString(), QRect(left, 28, 314, 18));
-    Label6 = makeLabel(this, "Label6", QStringLiteral("Software Code : "), QRect(left, 54, 120, 18));
-    Label9 = makeLabel(this, "Label9", QString(), QRect(valueLeft, 54, 190, 18));
-    Label3 = makeLabel(this, "Label3", QStringLiteral("Version :"), QRect(left, 72, 120, 18));
-    Label10 = makeLabel(this, "Label10", QString(), QRect(valueLeft, 72, 190, 18));
-    Label8 = makeLabel(this, "Label8", QStringLiteral("Document Code :"), QRect(left, 90, 120, 18));
-    Label12 = makeLabel(this, "Label12", QString(), QRect(valueLeft, 90, 190, 18));
+    Label2 = placeLabel(this, "Label2", QString(), QRect(left, 28, 314, 18));
+    Label6 = placeLabel(this, "Label6", QStringLiteral("Software Code : "), QRect(left, 54, 120, 18));
+    Label9 = placeLabel(this, "Label9", QString(), QRect(valueLeft, 54, 190, 18));
+    Label3 = placeLabel(this, "Label3", QStringLiteral("Version :"), QRect(left, 72, 120, 18));
+    Label10 = placeLabel(this, "Label10", QString(), QRect(valueLeft, 72, 190, 18));
+    Label8 = placeLabel(this, "Label8", QStringLiteral("Document Code :"), QRect(left, 90, 120, 18));
+    Label12 = placeLabel(this, "Label12", QString(), QRect(valueLeft, 90, 190, 18));
 
     // Shown as a link so that it takes the keyboard focus and opens with Enter as well.
-    Label4 = makeLabel(this, "Label4",
+    Label4 = placeLabel(this, "Label4",
         QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; text-decoration:underline\">%2</a>")
             .arg(Vendor::homePageUrl().toHtmlEscaped(), QString::fromLatin1(Vendor::WebAddressText)),
         QRect(220, 120, 197, 20));
@@ -76,9 +123,10 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
     LbButton1 = new QPushButton(QStringLiteral("OK"), this);
     LbButton1->setObjectName(QStringLiteral("LbButton1"));
     LbButton1->setGeometry(8, 112, 81, 28);
+    enterPressesButton(LbButton1);
     LbButton1->setDefault(true);
 
-    connect(Image2, &QToolButton::clicked, this, &TFAbout::openHomePage);
+    connect(Image2, &QAbstractButton::clicked, this, &TFAbout::openHomePage);
     connect(Label4, &QLabel::linkActivated, this, &TFAbout::openHomePage);
     connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
 

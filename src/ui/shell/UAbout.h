@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
+class QAbstractButton;
 class QLabel;
 class QPushButton;
-class QToolButton;
 
 namespace sw {
 
@@ -31,7 +31,7 @@ private:
     ProgramValues &pv;
     Services &services;
 
-    QToolButton *Image2 = nullptr;
+    QAbstractButton *Image2 = nullptr; // the logo
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label6 = nullptr;

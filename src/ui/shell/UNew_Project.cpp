@@ -3,6 +3,7 @@
 #include "core/ConfigurationName.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -25,14 +26,13 @@ TFNew_Project::TFNew_Project(ProgramValues &values, Services &svc, QWidget *pare
 
     QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    E_New_Proj = new QLineEdit(this);
-    E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
+    Label1 = makeLabel(this, QStringLiteral("Label1"));
+    E_New_Proj = makeLineEdit(this, QStringLiteral("E_New_Proj"));
     Label1->setBuddy(E_New_Proj);
 
+    // No default button: Enter on a focused button presses that button, Enter in the name box
+    // runs OK.
     QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
-    Btn_OK->setDefault(true); // Enter in the name field confirms
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -48,6 +48,7 @@ TFNew_Project::TFNew_Project(ProgramValues &values, Services &svc, QWidget *pare
     layout->addWidget(buttons);
 
     connect(Btn_OK, &QPushButton::clicked, this, &TFNew_Project::Btn_OKClick);
+    connect(E_New_Proj, &QLineEdit::returnPressed, this, &TFNew_Project::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     L_SW_Code->setText(pv.SW_Code);
@@ -84,7 +85,8 @@ void TFNew_Project::Btn_OKClick()
         services.messages->error(this, pv.msg(MsgId::New_NameEmpty));
         return;
     }
-    // A name with a separator, "." or ".." would reach a folder outside PROJECTS or a nested one.
+    // A name with a path separator of this system, "." or ".." would reach a folder outside
+    // PROJECTS or a nested one.
     if (!isPlainFolderName(name)) {
         services.messages->error(this, pv.msg(MsgId::New_NameNotValid));
         return;

@@ -19,7 +19,7 @@ public:
     void Set_Lang() override;
 
     // Runs the checks and the creation; closes the dialog with OK only when it succeeded.
-    // Enter in E_New_Proj runs it too (Btn_OK is the dialog's default button).
+    // Enter in E_New_Proj runs it too.
     void Btn_OKClick();
 
 protected:

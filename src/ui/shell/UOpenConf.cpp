@@ -2,6 +2,7 @@
 
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 
 #include <QDir>
@@ -31,14 +32,13 @@ TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
 
     QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = makeLabel(this, QStringLiteral("Label1"));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(ListBox1);
 
-    // The dialog has no Enter shortcut: the buttons act on a click or the space bar only.
+    // The dialog has no Enter shortcut: Enter presses a button only while that button has the focus.
     QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
 
     auto *layout = new QVBoxLayout(this);

@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
 #include "ui/CatalogueDialog.h"
+#include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/shell/Icons.h"
@@ -196,8 +197,7 @@ void TFTalventoFirmWare::createControls()
     setPalette(windowPalette);
 
     const auto label = [this](const char *name, const QRect &geometry) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
+        QLabel *l = makeLabel(this, QLatin1String(name));
         l->setGeometry(geometry);
         return l;
     };
@@ -207,7 +207,6 @@ void TFTalventoFirmWare::createControls()
         b->setGeometry(left, top, kStepButtonWidth, kStepButtonHeight);
         b->setIcon(icon);
         b->setIconSize(QSize(24, 24));
-        b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, &TFTalventoFirmWare::Btn_Click);
         return b;
     };
@@ -294,6 +293,8 @@ void TFTalventoFirmWare::createControls()
         L_Quorvex, LL_Update, Btn_Info, Btn_Opz, Btn_Close };
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // Enter presses the focused step or picture button, as Space does.
+    enterPressesButtons(this);
 
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
     Timer_Update->setInterval(kFirstCheckMs);
@@ -472,16 +473,10 @@ void TFTalventoFirmWare::Update_Device()
     const image::Images images = m_compiler.Compile_Bin(pv.documents());
     image::Save_Bin(imageFolder(pv.Conf_Dir), images);
 
-    if (m_dialogs.boot) {
+    // Until the device update dialog is part of the program, the step ends with the images
+    // written: the catalogue holds no text that reports a finished build.
+    if (m_dialogs.boot)
         showDialog(m_dialogs.boot);
-        return;
-    }
-    // Until the device update dialog is part of the program, say what was built.
-    services.messages->information(this,
-        QStringLiteral("Configuration image written to %1:\nbank1.bin %2 bytes, bank2.bin %3 bytes.")
-            .arg(QDir::toNativeSeparators(joinPath(pv.Conf_Dir, QStringLiteral("bin"))))
-            .arg(images.bank1.size())
-            .arg(images.bank2.size()));
 }
 
 void TFTalventoFirmWare::enableUpdateTimer(bool on)
