@@ -14,11 +14,4 @@ public:
     virtual std::optional<QChar> decimalSeparator() const = 0;
 };
 
-// Reads the setting from the operating system (the user's locale).
-class SystemRegionalSettings final : public RegionalSettings
-{
-public:
-    std::optional<QChar> decimalSeparator() const override;
-};
-
 } // namespace sw

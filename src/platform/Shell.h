@@ -13,11 +13,4 @@ public:
     virtual bool openUrl(const QString &url) = 0;
 };
 
-// The desktop's own URL handler.
-class DesktopShell final : public Shell
-{
-public:
-    bool openUrl(const QString &url) override;
-};
-
 } // namespace sw

@@ -1,5 +1,5 @@
 #include "core/ProgramValues.h"
-#include "platform/VersionCheck.h"
+#include "platform/VersionCheckers.h"
 
 #include <QTest>
 

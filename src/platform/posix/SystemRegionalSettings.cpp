@@ -1,4 +1,4 @@
-#include "platform/RegionalSettings.h"
+#include "platform/SystemRegionalSettings.h"
 
 #include <QLocale>
 

@@ -1,0 +1,24 @@
+#include "platform/VersionCheckers.h"
+
+#include "core/Version.h"
+
+#include <QUrl>
+
+namespace sw {
+
+HttpVersionChecker::HttpVersionChecker(
+    HttpClient &client, const QString &baseUrl, const QString &swCode, const QString &ownVersion)
+    : m_client(client)
+    , m_queryUrl(baseUrl + QStringLiteral("/home/download/GetversionSW.asp?nomesw=")
+          + QString::fromLatin1(QUrl::toPercentEncoding(swCode)))
+    , m_ownVersion(ownVersion)
+{
+}
+
+bool HttpVersionChecker::Check_Version()
+{
+    const std::optional<QByteArray> reply = m_client.get(m_queryUrl);
+    return reply && isNewerVersion(QString::fromUtf8(*reply), m_ownVersion);
+}
+
+} // namespace sw
