@@ -2,6 +2,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/SystemRegionalSettings.h"
 #include "platform/VersionCheckers.h"
+#include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/shell/Application.h"
@@ -18,7 +19,8 @@ int main(int argc, char *argv[])
     sw::DesktopShell shell;
     sw::SystemRegionalSettings regional;
     sw::NoUpdateVersionChecker versionChecker;
-    sw::Services services { &messages, &shell, &regional, &versionChecker };
+    sw::CompilingImageBuilder imageBuilder;
+    sw::Services services { &messages, &shell, &regional, &versionChecker, &imageBuilder };
 
     sw::ProgramValues values;
     sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());

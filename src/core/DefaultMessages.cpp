@@ -388,6 +388,8 @@ constexpr DefaultText kDefaults[] = {
     {1103, "File already exists! Do you want to overwrite the file?"},
     {1104, "Error! Please set the Set Communication Parameter before to create the GSD file"},
     {1105, "File already exists. Do you want to overwrite?"},
+    {1200, "Configuration image written:"},
+    {1201, "bytes"},
 };
 
 } // namespace

@@ -145,10 +145,16 @@ bool Read_Lang_File(const QString &path, QStringList &catalogue)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QString text = decodeLanguageText(file.readAll());
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
+    readLanguageBytes(bytes, catalogue);
+    return true;
+}
 
+void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue)
+{
+    const QString text = decodeLanguageText(bytes);
     // Lines end with CR, LF or CR LF.
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -161,7 +167,6 @@ bool Read_Lang_File(const QString &path, QStringList &catalogue)
             start = i + 1;
         }
     }
-    return true;
 }
 
 void Load_Lang(ProgramValues &values)

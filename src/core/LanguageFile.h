@@ -23,6 +23,9 @@ std::optional<int> parseLanguageIndex(const QString &text);
 // Applies one line of a language file to the catalogue. Returns true when it set an entry.
 bool applyLanguageLine(const QString &line, QStringList &catalogue);
 
+// Applies the lines of a language file's bytes to the catalogue; lines end with CR, LF or CR LF.
+void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue);
+
 // Reads the language file at `path` into the catalogue, line by line; later lines win.
 // A file that cannot be read changes nothing. Returns whether the file was read.
 bool Read_Lang_File(const QString &path, QStringList &catalogue);

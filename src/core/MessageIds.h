@@ -116,4 +116,8 @@ inline constexpr int Row_AlreadyUsed = 1100;
 inline constexpr int Row_CopyMismatch = 1101;
 inline constexpr int Row_NothingCopied = 1102;
 
+// Texts of this configurator's own, from 1200 upward
+inline constexpr int ImageWritten = 1200; // followed by the image folder and the files written
+inline constexpr int ImageBytes = 1201; // the unit after each file's size
+
 } // namespace sw::MsgId

@@ -1,12 +1,74 @@
 #include "ui/CatalogueDialog.h"
 
+#include "core/ProgramValues.h"
+#include "ui/DialogPanels.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
 namespace sw {
 
 CatalogueDialog::CatalogueDialog(ProgramValues &values, Services &svc, QWidget *parent)
-    : QDialog(parent), pv(values), services(svc)
+    : QDialog(parent)
+    , pv(values)
+    , services(svc)
 {
     // Only the close box in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+void CatalogueDialog::setCatalogueTexts(const QList<CatalogueText> &texts)
+{
+    m_texts = texts;
+}
+
+void CatalogueDialog::Set_Lang()
+{
+    for (const CatalogueText &row : std::as_const(m_texts)) {
+        if (row.caption != NoText) {
+            const QString caption = pv.msg(row.caption);
+            if (row.control == this) {
+                setWindowTitle(caption);
+            } else if (auto *label = qobject_cast<QLabel *>(row.control)) {
+                label->setText(caption);
+                if (label->buddy())
+                    label->buddy()->setAccessibleName(caption);
+            } else if (auto *button = qobject_cast<QAbstractButton *>(row.control)) {
+                button->setText(caption);
+            } else {
+                Q_ASSERT_X(false, "CatalogueDialog::Set_Lang", "no caption for this kind of control");
+            }
+        }
+        if (row.hint != NoText)
+            row.control->setToolTip(pv.msg(row.hint));
+    }
+}
+
+CatalogueDialog::Frame CatalogueDialog::layOutFrame(const QList<QWidget *> &body, QWidget *grow)
+{
+    Frame frame;
+    QWidget *title = makeTitlePanel(this, frame.L_SW_Code, frame.L_SW_Desc);
+    frame.L_SW_Code->setText(pv.SW_Code);
+    QWidget *buttons = makeButtonPanel(this, frame.Btn_OK, frame.Btn_Cancel);
+    connect(frame.Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(title);
+    auto *column = new QVBoxLayout;
+    column->setContentsMargins(8, 8, 8, 0);
+    column->setSpacing(4);
+    for (QWidget *control : body)
+        column->addWidget(control, control == grow ? 1 : 0);
+    layout->addLayout(column, grow ? 1 : 0);
+    if (!grow)
+        layout->addStretch();
+    layout->addWidget(buttons);
+    return frame;
 }
 
 } // namespace sw

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+
+class QLabel;
+class QPushButton;
 
 namespace sw {
 
@@ -15,11 +19,45 @@ class CatalogueDialog : public QDialog
     Q_OBJECT
 public:
     CatalogueDialog(ProgramValues &values, Services &services, QWidget *parent = nullptr);
-    virtual void Set_Lang() = 0;
+
+    // Applies the table given to setCatalogueTexts, row by row. A dialog with texts of other kinds
+    // (table headers, composed captions) overrides it.
+    virtual void Set_Lang();
 
 protected:
+    static constexpr int NoText = -1;
+
+    // One row of Set_Lang's table: the entry for a control's caption (the window title when the
+    // control is the dialog itself, else the text of a label or button) and the entry for its hint.
+    // A label's caption also names its buddy for screen readers.
+    struct CatalogueText
+    {
+        QWidget *control = nullptr;
+        int caption = NoText;
+        int hint = NoText;
+    };
+    void setCatalogueTexts(const QList<CatalogueText> &texts);
+
+    // The controls that layOutFrame creates.
+    struct Frame
+    {
+        QLabel *L_SW_Code = nullptr;
+        QLabel *L_SW_Desc = nullptr;
+        QPushButton *Btn_OK = nullptr;
+        QPushButton *Btn_Cancel = nullptr;
+    };
+    // Lays the dialog out as the configuration dialogs are laid out: the title panel P_Title
+    // (L_SW_Code showing SW_Code, over the description L_SW_Desc), the `body` controls one under
+    // another, and the button band P_Button with Btn_OK and Btn_Cancel. `grow` is the body control
+    // that takes the height the dialog has to spare; without one the spare height stays below the
+    // body. Btn_Cancel closes the dialog with Cancel; what Btn_OK does is the dialog's choice.
+    Frame layOutFrame(const QList<QWidget *> &body, QWidget *grow = nullptr);
+
     ProgramValues &pv;
     Services &services;
+
+private:
+    QList<CatalogueText> m_texts;
 };
 
 } // namespace sw

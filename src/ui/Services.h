@@ -6,6 +6,7 @@ class Messages;
 class Shell;
 class RegionalSettings;
 class VersionChecker;
+class ImageBuilder;
 
 // The outside services the dialogs use, handed down from the program entry; tests pass fakes.
 struct Services
@@ -14,6 +15,7 @@ struct Services
     Shell *shell = nullptr;
     RegionalSettings *regional = nullptr;
     VersionChecker *versionChecker = nullptr;
+    ImageBuilder *imageBuilder = nullptr;
 };
 
 } // namespace sw

@@ -42,9 +42,12 @@ private Q_SLOTS:
         QTest::newRow("800") << 800 << "Definition the list of Known Certificates";
         QTest::newRow("802") << 802 << "OK";
         QTest::newRow("1036") << 1036 << "Device Not Found!";
-        QTest::newRow("1105 last default") << 1105 << "File already exists. Do you want to overwrite?";
+        QTest::newRow("1105") << 1105 << "File already exists. Do you want to overwrite?";
+        QTest::newRow("1200 first of the configurator's own") << 1200 << "Configuration image written:";
+        QTest::newRow("1201") << 1201 << "bytes";
         QTest::newRow("33 unused") << 33 << " ";
         QTest::newRow("1199") << 1199 << " ";
+        QTest::newRow("1202") << 1202 << " ";
         QTest::newRow("1599") << 1599 << " ";
     }
 

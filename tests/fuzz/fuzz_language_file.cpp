@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes through the language file decoder and line reader.
+// Feeds arbitrary bytes through the language file reader exactly as a file's bytes reach it:
+// decoding, line splitting (CR, LF, CR LF) and every line rule.
 #include "core/Catalogue.h"
 #include "core/LanguageFile.h"
 
@@ -12,10 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         sw::Default_Messages(c);
         return c;
     }();
-    const QString text
-        = sw::decodeLanguageText(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
-    for (const QString &line : text.split(QLatin1Char('\n')))
-        sw::applyLanguageLine(line, catalogue);
+    sw::readLanguageBytes(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)), catalogue);
     if (catalogue.size() != sw::Msg_Catalogue_Size)
         __builtin_trap();
     return 0;

@@ -14,7 +14,8 @@ struct FakeServices
     FakeShell shell;
     FakeRegionalSettings regional;
     FakeVersionChecker checker;
-    Services services { &messages, &shell, &regional, &checker };
+    FakeImageBuilder imageBuilder;
+    Services services { &messages, &shell, &regional, &checker, &imageBuilder };
 };
 
 } // namespace sw::test

@@ -3,8 +3,11 @@
 #include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
+#include "ui/ImageBuilder.h"
 
+#include <QList>
 #include <QStringList>
+#include <exception>
 
 namespace sw::test {
 
@@ -35,6 +38,28 @@ public:
     {
         ++calls;
         return newer;
+    }
+};
+
+// Records each build and answers with `result`, or throws `failure` when one is set. Writes nothing.
+class FakeImageBuilder final : public ImageBuilder
+{
+public:
+    struct Call
+    {
+        ProjectDocuments documents;
+        QString folder;
+    };
+    QList<Call> calls;
+    WrittenImages result;
+    std::exception_ptr failure;
+
+    WrittenImages buildImages(const ProjectDocuments &documents, const QString &folder) override
+    {
+        calls.append({ documents, folder });
+        if (failure)
+            std::rethrow_exception(failure);
+        return result;
     }
 };
 

@@ -3,6 +3,7 @@
 #include "ScriptedMessages.h"
 
 #include "core/Catalogue.h"
+#include "core/Error.h"
 #include "core/LanguageFile.h"
 #include "core/ProgramValues.h"
 #include "core/Settings.h"
@@ -24,11 +25,15 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 using namespace sw;
 using sw::test::ScriptedMessages;
+
+Q_DECLARE_METATYPE(std::exception_ptr)
 
 namespace {
 
@@ -63,22 +68,13 @@ private:
     QStringList *m_langLog;
 };
 
-// The main window with step 5 observed.
-class MainWindow final : public TFTalventoFirmWare
-{
-public:
-    using TFTalventoFirmWare::TFTalventoFirmWare;
-    int updates = 0;
-    void Update_Device() override { ++updates; }
-};
-
 // A program folder in a temporary directory with its own values and fake services.
 struct Program : test::FakeServices
 {
     QTemporaryDir dir;
     ProgramValues pv;
     QStringList langLog;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TFTalventoFirmWare> window;
     FakeDialog *softOptions = nullptr;
     FakeDialog *boot = nullptr;
     FakeDialog *parGen = nullptr;
@@ -100,9 +96,9 @@ struct Program : test::FakeServices
     }
 
     // Creates the window (running the start-up) and its dialogs; the step dialogs are fakes.
-    MainWindow *start()
+    TFTalventoFirmWare *start()
     {
-        window = std::make_unique<MainWindow>(pv, services, dir.path());
+        window = std::make_unique<TFTalventoFirmWare>(pv, services, dir.path());
         TFTalventoFirmWare::Dialogs d;
         d.newProject = new TFNew_Project(pv, services, window.get());
         d.openConf = new TFOpenConf(pv, services, window.get());
@@ -127,6 +123,9 @@ struct Program : test::FakeServices
         return w;
     }
     void click(const char *name) const { control<QAbstractButton>(name)->click(); }
+    QTimer *timer() const { return control<QTimer>("Timer_Update"); }
+    // The timer's handler, as a tick runs it.
+    void tick() const { QVERIFY(QMetaObject::invokeMethod(window.get(), "Timer_UpdateTimer")); }
     QString text(const char *name) const { return control<QLabel>(name)->text(); }
 };
 
@@ -160,6 +159,8 @@ private Q_SLOTS:
     void rememberedConfiguration();
     void stepButtons_data();
     void stepButtons();
+    void failedBuildEndsInGeneralError_data();
+    void failedBuildEndsInGeneralError();
     void headerButtonsNeedNoConfiguration();
     void enterPressesFocusedButton_data();
     void enterPressesFocusedButton();
@@ -180,7 +181,7 @@ private Q_SLOTS:
 void tst_MainWindow::firstStartWithoutSettings()
 {
     Program p;
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
 
     for (const char *folder : { "MASTER", "PROJECTS", "LANGUAGE" })
         QVERIFY2(QFileInfo(p.path(QLatin1String(folder))).isDir(), folder);
@@ -196,9 +197,8 @@ void tst_MainWindow::firstStartWithoutSettings()
     QCOMPARE(p.pv.Language_Name, QStringLiteral("English"));
     QVERIFY(!p.pv.Opt_Enable_Internet && !p.pv.Opt_Enable_Update);
     QVERIFY(!p.pv.Opt_Jump_Field_Tables && !p.pv.Opt_Double_Click_Auto_Size);
-    QVERIFY(!w->Timer_Update->isActive());
-    QCOMPARE(w->Timer_Update->interval(), 60000);
-    QCOMPARE(w->Timer_Update->objectName(), QStringLiteral("Timer_Update"));
+    QVERIFY(!p.timer()->isActive());
+    QCOMPARE(p.timer()->interval(), 60000);
     QVERIFY(p.control<QLabel>("LL_Update")->isHidden());
     QVERIFY(p.pv.Row_Copy_List.isEmpty());
     QVERIFY(!QFile::exists(p.path(QStringLiteral("Talvento.xml")))); // nothing written before the close
@@ -254,7 +254,7 @@ void tst_MainWindow::layout()
     QFETCH(QSize, size);
 
     Program p;
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     QCOMPARE(w->size(), QSize(694, 440));
     QCOMPARE(w->minimumSize(), w->maximumSize()); // not resizable
     QWidget *control = p.control(qPrintable(name));
@@ -268,7 +268,7 @@ void tst_MainWindow::layout()
 void tst_MainWindow::everyControlReachableAndNamed()
 {
     Program p;
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
 
@@ -326,7 +326,7 @@ void tst_MainWindow::rememberedConfiguration()
     p.write(QStringLiteral("Talvento.xml"), settings(remembered.toHtmlEscaped().toUtf8()));
     if (!existingFolder.isEmpty())
         QVERIFY(QDir().mkpath(p.path(existingFolder)));
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
 
     QCOMPARE(p.pv.Conf_Name, remembered);
     if (active) {
@@ -357,7 +357,7 @@ void tst_MainWindow::rememberedConfiguration()
 void tst_MainWindow::stepButtons_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("opens"); // the fake dialog's name, or "update" for Update_Device
+    QTest::addColumn<QString>("opens"); // the fake dialog's name
     QTest::addColumn<bool>("active");
 
     const struct
@@ -365,7 +365,7 @@ void tst_MainWindow::stepButtons_data()
         const char *button;
         const char *opens;
     } steps[] = { { "Btn_Prm_Gen", "parGen" }, { "Btn_IEC61850_Access", "iec" }, { "Btn_TLS_List_Certificates", "tls" },
-        { "Btn_CreateBin", "update" } };
+        { "Btn_CreateBin", "boot" } };
     for (const auto &s : steps) {
         QTest::addRow("%s without configuration", s.button) << s.button << s.opens << false;
         QTest::addRow("%s with configuration", s.button) << s.button << s.opens << true;
@@ -386,11 +386,18 @@ void tst_MainWindow::stepButtons()
     p.start();
     p.click(qPrintable(button));
 
-    const QMap<QString, int> shown { { QStringLiteral("parGen"), p.parGen->shows },
-        { QStringLiteral("iec"), p.iec61850Variables->shows }, { QStringLiteral("tls"), p.tlsKnownCert->shows },
-        { QStringLiteral("update"), p.window->updates } };
-    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
-        QCOMPARE(it.value(), active && it.key() == opens ? 1 : 0);
+    for (const FakeDialog *fake : { p.parGen, p.iec61850Variables, p.tlsKnownCert, p.boot })
+        QCOMPARE(fake->shows, active && fake->objectName() == opens ? 1 : 0);
+    // The update step builds the image of the active configuration before its dialog opens.
+    const bool builds = active && opens == QStringLiteral("boot");
+    QCOMPARE(p.imageBuilder.calls.size(), builds ? 1 : 0);
+    if (builds) {
+        const test::FakeImageBuilder::Call &call = p.imageBuilder.calls.first();
+        QCOMPARE(call.folder, QDir::toNativeSeparators(p.path(QStringLiteral("PROJECTS/Plant/bin"))));
+        QCOMPARE(call.documents.parGen, p.pv.File_ParGen);
+        QCOMPARE(call.documents.variables, p.pv.File_IEC61850_Variables);
+        QCOMPARE(call.documents.knownCerts, p.pv.File_TLS_Known_Cert);
+    }
     if (active) {
         QVERIFY(p.messages.records.isEmpty());
     } else {
@@ -399,6 +406,37 @@ void tst_MainWindow::stepButtons()
         QCOMPARE(p.messages.last(), QStringLiteral("Error! Project not Valid"));
         QCOMPARE(p.text("L_Name_Conf"), entry(9));
     }
+}
+
+void tst_MainWindow::failedBuildEndsInGeneralError_data()
+{
+    QTest::addColumn<std::exception_ptr>("failure");
+    QTest::addColumn<QString>("text");
+
+    const QString message = QStringLiteral("Cannot write \"Stra\u00dfe \u20ac/bin/bank2.bin\"");
+    QTest::newRow("document or file error") << std::make_exception_ptr(Error(message)) << message;
+    QTest::newRow("other failure, UTF-8 text")
+        << std::make_exception_ptr(std::runtime_error("caf\xC3\xA9 \xE2\x82\xAC"))
+        << QStringLiteral("caf\u00e9 \u20ac");
+}
+
+void tst_MainWindow::failedBuildEndsInGeneralError()
+{
+    QFETCH(std::exception_ptr, failure);
+    QFETCH(QString, text);
+
+    Program p;
+    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    p.start();
+    p.imageBuilder.failure = failure;
+    p.click("Btn_CreateBin");
+
+    QCOMPARE(p.imageBuilder.calls.size(), 1);
+    QCOMPARE(p.boot->shows, 0);
+    QCOMPARE(p.messages.records.size(), 1);
+    QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::GeneralError);
+    QCOMPARE(p.messages.last(), text);
 }
 
 void tst_MainWindow::headerButtonsNeedNoConfiguration()
@@ -424,7 +462,7 @@ void tst_MainWindow::headerButtonsNeedNoConfiguration()
 void tst_MainWindow::enterPressesFocusedButton_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("effect"); // the dialog shown, "update" or "closed"
+    QTest::addColumn<QString>("effect"); // the dialog shown or "closed"
 
     QTest::newRow("new") << "Btn_New"
                          << "TFNew_Project";
@@ -437,7 +475,7 @@ void tst_MainWindow::enterPressesFocusedButton_data()
     QTest::newRow("certificates") << "Btn_TLS_List_Certificates"
                                   << "tls";
     QTest::newRow("update") << "Btn_CreateBin"
-                            << "update";
+                            << "boot";
     QTest::newRow("about") << "Btn_Info"
                            << "TFAbout";
     QTest::newRow("options") << "Btn_Opz"
@@ -454,7 +492,7 @@ void tst_MainWindow::enterPressesFocusedButton()
     Program p;
     p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
 
@@ -481,11 +519,10 @@ void tst_MainWindow::enterPressesFocusedButton()
         if (fake->shows > 0)
             happened << fake->objectName();
     }
-    if (p.window->updates > 0)
-        happened << QStringLiteral("update");
     if (!w->isVisible())
         happened << QStringLiteral("closed");
     QCOMPARE(happened, QStringList { effect });
+    QCOMPARE(p.imageBuilder.calls.size(), effect == QStringLiteral("boot") ? 1 : 0);
     QVERIFY(p.messages.records.isEmpty());
 }
 
@@ -509,9 +546,9 @@ void tst_MainWindow::timerAtStart()
 
     Program p;
     p.write(QStringLiteral("Talvento.xml"), settings("", internet, update));
-    MainWindow *w = p.start();
-    QCOMPARE(w->Timer_Update->isActive(), enabled);
-    QCOMPARE(w->Timer_Update->interval(), 60000);
+    p.start();
+    QCOMPARE(p.timer()->isActive(), enabled);
+    QCOMPARE(p.timer()->interval(), 60000);
     QCOMPARE(p.checker.calls, 0); // the first check comes only after the interval
 }
 
@@ -541,7 +578,7 @@ void tst_MainWindow::optionsDialog()
     Program p;
     p.write(QStringLiteral("Talvento.xml"), settings("", timerWasOn ? "1" : "0", timerWasOn ? "1" : "0"));
     const QByteArray before = p.read(QStringLiteral("Talvento.xml"));
-    MainWindow *w = p.start();
+    p.start();
     p.softOptions->result = accepted ? QDialog::Accepted : QDialog::Rejected;
     p.softOptions->onShow = [&] {
         p.pv.Opt_Enable_Internet = internet;
@@ -549,7 +586,7 @@ void tst_MainWindow::optionsDialog()
     };
     p.click("Btn_Opz");
 
-    QCOMPARE(w->Timer_Update->isActive(), timerOn);
+    QCOMPARE(p.timer()->isActive(), timerOn);
     const QByteArray after = p.read(QStringLiteral("Talvento.xml"));
     if (accepted)
         QCOMPARE(after, Settings_Document(p.pv));
@@ -562,15 +599,15 @@ void tst_MainWindow::timerTickShowsOrHidesNotice()
 {
     Program p;
     p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
-    MainWindow *w = p.start();
+    p.start();
     auto *notice = p.control<QLabel>("LL_Update");
 
     p.checker.newer = true;
-    w->Timer_UpdateTimer();
+    p.tick();
     QCOMPARE(p.checker.calls, 1);
     QVERIFY(!notice->isHidden());
-    QVERIFY(w->Timer_Update->isActive());
-    QCOMPARE(w->Timer_Update->interval(), 7200000);
+    QVERIFY(p.timer()->isActive());
+    QCOMPARE(p.timer()->interval(), 7200000);
 
     const QRegularExpression anchor(QStringLiteral("^<a href=\"([^\"]*)\">(.*)</a>$"));
     const QRegularExpressionMatch m = anchor.match(notice->text());
@@ -582,39 +619,38 @@ void tst_MainWindow::timerTickShowsOrHidesNotice()
 
     // A later check without a newer version (or a failed one) hides the notice; the timer goes on.
     p.checker.newer = false;
-    w->Timer_UpdateTimer();
+    p.tick();
     QVERIFY(notice->isHidden());
-    QVERIFY(w->Timer_Update->isActive());
-    QCOMPARE(w->Timer_Update->interval(), 7200000);
+    QVERIFY(p.timer()->isActive());
+    QCOMPARE(p.timer()->interval(), 7200000);
 }
 
 void tst_MainWindow::timerFiresAndReenablingKeepsInterval()
 {
     Program p;
     p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
-    MainWindow *w = p.start();
+    p.start();
     p.softOptions->result = QDialog::Accepted;
 
     // Options OK while the timer runs does not restart its interval.
     QTest::qWait(150);
     p.click("Btn_Opz");
-    QVERIFY(w->Timer_Update->isActive());
-    QVERIFY2(
-        w->Timer_Update->remainingTime() <= 60000 - 100, qPrintable(QString::number(w->Timer_Update->remainingTime())));
+    QVERIFY(p.timer()->isActive());
+    QVERIFY2(p.timer()->remainingTime() <= 60000 - 100, qPrintable(QString::number(p.timer()->remainingTime())));
 
     // The real timer runs the check when it fires.
-    w->Timer_Update->setInterval(5);
+    p.timer()->setInterval(5);
     QTRY_COMPARE(p.checker.calls, 1);
-    QCOMPARE(w->Timer_Update->interval(), 7200000);
+    QCOMPARE(p.timer()->interval(), 7200000);
 
     // Disabled by options, then enabled again: a full interval of two hours.
     p.softOptions->onShow = [&] { p.pv.Opt_Enable_Update = false; };
     p.click("Btn_Opz");
-    QVERIFY(!w->Timer_Update->isActive());
+    QVERIFY(!p.timer()->isActive());
     p.softOptions->onShow = [&] { p.pv.Opt_Enable_Update = true; };
     p.click("Btn_Opz");
-    QVERIFY(w->Timer_Update->isActive());
-    QVERIFY(w->Timer_Update->remainingTime() > 7200000 - 1000);
+    QVERIFY(p.timer()->isActive());
+    QVERIFY(p.timer()->remainingTime() > 7200000 - 1000);
 }
 
 void tst_MainWindow::closingWritesSettings_data()
@@ -630,7 +666,7 @@ void tst_MainWindow::closingWritesSettings()
 
     Program p;
     p.write(QStringLiteral("Talvento.xml"), "<Conf_Settings><unknown/></Conf_Settings>");
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     w->show();
     p.pv.Last_IP_Address = QStringLiteral("10.0.0.7");
     p.pv.Conf_Name = QStringLiteral("A & B");
@@ -650,7 +686,7 @@ void tst_MainWindow::closingWritesSettings()
 void tst_MainWindow::unwritableSettingsReportedOnceAndCloses()
 {
     Program p;
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     w->show();
     // A folder in the way of the settings file: it cannot be replaced.
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("Talvento.xml"))));
@@ -685,7 +721,7 @@ void tst_MainWindow::languageChangeRelabels()
         "STR15 = Nuova\r\n"
         "STR100 = Nuova configurazione\r\n"
         "STR200 = Apri configurazione\r\n");
-    MainWindow *w = p.start();
+    TFTalventoFirmWare *w = p.start();
     const QString aboutTitle = w->dialogs().about->windowTitle();
     p.langLog.clear();
 

@@ -104,6 +104,8 @@ private Q_SLOTS:
     void openWithEmptyProjectsLeavesNoConfiguration_data();
     void openWithEmptyProjectsLeavesNoConfiguration();
     void openCancelChangesNothing();
+    void textsFollowTheCatalogue_data();
+    void textsFollowTheCatalogue();
 };
 
 void tst_NewOpenConfiguration::newConfiguration_data()
@@ -416,11 +418,17 @@ void tst_NewOpenConfiguration::openListsVisibleFoldersOnly()
     file.close();
     p.start();
 
-    auto *open = p.window()->dialogs().openConf;
-    open->FormShow();
-    QCOMPARE(open->SL, QStringList { QStringLiteral("Visible") });
-    QCOMPARE(open->findChild<QListWidget *>(QStringLiteral("ListBox1"))->count(), 1);
-    QCOMPARE(open->Name_Conf, QStringLiteral("Visible"));
+    QStringList listed;
+    whenModal([&](QDialog *dialog) {
+        auto *list = p.control<QListWidget>(dialog, "ListBox1");
+        for (int i = 0; i < list->count(); ++i)
+            listed.append(list->item(i)->text());
+        clickButton(dialog, "Btn_OK");
+    });
+    p.click("Btn_Open");
+
+    QCOMPARE(listed, QStringList { QStringLiteral("Visible") });
+    QCOMPARE(p.pv.Conf_Name, QStringLiteral("Visible"));
 }
 
 void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration_data()
@@ -476,6 +484,68 @@ void tst_NewOpenConfiguration::openCancelChangesNothing()
     QCOMPARE(p.pv.Conf_Dir, p.projects(QStringLiteral("Current")));
     QCOMPARE(p.pv.File_ParGen, parGen);
     QCOMPARE(p.label("L_Name_Conf_L2"), QStringLiteral("Current"));
+}
+
+void tst_NewOpenConfiguration::textsFollowTheCatalogue_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("control"); // empty: the dialog itself
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<int>("entry");
+
+    const struct
+    {
+        const char *dialog;
+        const char *control;
+        const char *property;
+        int entry;
+    } rows[] = {
+        { "TFNew_Project", "", "windowTitle", 100 },
+        { "TFNew_Project", "L_SW_Desc", "text", 101 },
+        { "TFNew_Project", "Label1", "text", 102 },
+        { "TFNew_Project", "E_New_Proj", "accessibleName", 102 },
+        { "TFNew_Project", "Btn_OK", "text", 103 },
+        { "TFNew_Project", "Btn_Cancel", "text", 104 },
+        { "TFNew_Project", "E_New_Proj", "toolTip", 108 },
+        { "TFNew_Project", "Btn_OK", "toolTip", 109 },
+        { "TFNew_Project", "Btn_Cancel", "toolTip", 110 },
+        { "TFOpenConf", "", "windowTitle", 200 },
+        { "TFOpenConf", "L_SW_Desc", "text", 201 },
+        { "TFOpenConf", "Label1", "text", 202 },
+        { "TFOpenConf", "ListBox1", "accessibleName", 202 },
+        { "TFOpenConf", "Btn_OK", "text", 203 },
+        { "TFOpenConf", "Btn_Cancel", "text", 204 },
+        { "TFOpenConf", "ListBox1", "toolTip", 205 },
+        { "TFOpenConf", "Btn_OK", "toolTip", 206 },
+        { "TFOpenConf", "Btn_Cancel", "toolTip", 207 },
+    };
+    for (const auto &r : rows) {
+        QTest::addRow("%s %s %s", r.dialog, *r.control ? r.control : "window", r.property)
+            << r.dialog << r.control << QByteArray(r.property) << r.entry;
+    }
+}
+
+// Every entry lands on its own control, at creation and again after a language change.
+void tst_NewOpenConfiguration::textsFollowTheCatalogue()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, control);
+    QFETCH(QByteArray, property);
+    QFETCH(int, entry);
+
+    Program p;
+    p.start();
+    auto *window = p.window()->findChild<QDialog *>(dialog);
+    QVERIFY(window);
+    QObject *target = control.isEmpty() ? window : window->findChild<QWidget *>(control);
+    QVERIFY(target);
+    QCOMPARE(target->property(property.constData()).toString(), p.pv.msg(entry));
+
+    for (int i = 0; i < p.pv.Msg_Catalogue.size(); ++i)
+        p.pv.Msg_Catalogue[i] = QStringLiteral("#%1").arg(i);
+    p.window()->Change_Language();
+    QCOMPARE(target->property(property.constData()).toString(), QStringLiteral("#%1").arg(entry));
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("SW61942"));
 }
 
 QTEST_MAIN(tst_NewOpenConfiguration)

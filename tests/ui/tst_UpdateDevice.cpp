@@ -2,8 +2,10 @@
 #include "Fakes.h"
 #include "ScriptedMessages.h"
 
+#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
 #include "ui/CatalogueDialog.h"
+#include "ui/ImageBuilder.h"
 #include "ui/Services.h"
 #include "ui/shell/UTalventoFirmWare.h"
 
@@ -43,10 +45,12 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+// The window with the real image compiler behind step 5.
 struct Program : test::FakeServices
 {
     QTemporaryDir dir;
     ProgramValues pv;
+    CompilingImageBuilder compiler;
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 
@@ -54,6 +58,7 @@ struct Program : test::FakeServices
     // without `withBoot` there is no update dialog.
     void start(bool withBoot = true)
     {
+        services.imageBuilder = &compiler;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("PROJECTS/Plant"))));
         writeFile(dir.filePath(QStringLiteral("Talvento.xml")),
             "<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
@@ -98,15 +103,38 @@ private Q_SLOTS:
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404); // the port read from the project
     }
 
-    void withoutUpdateDialogWritesTheImagesQuietly()
+    void withoutUpdateDialogReportsTheImagesWritten_data()
     {
+        QTest::addColumn<QString>("written"); // entry 1200, empty for the default
+        QTest::addColumn<QString>("bytes"); // entry 1201, empty for the default
+
+        QTest::newRow("default texts") << QString() << QString();
+        QTest::newRow("texts of a language file") << QStringLiteral("Immagine scritta in") << QStringLiteral("byte");
+    }
+
+    void withoutUpdateDialogReportsTheImagesWritten()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, bytes);
+
         Program p;
         p.start(false);
+        if (!written.isEmpty()) {
+            p.pv.Msg_Catalogue[MsgId::ImageWritten] = written;
+            p.pv.Msg_Catalogue[MsgId::ImageBytes] = bytes;
+        } else {
+            written = QStringLiteral("Configuration image written:");
+            bytes = QStringLiteral("bytes");
+        }
         p.pressUpdate();
 
-        QVERIFY2(p.messages.records.isEmpty(), qPrintable(p.messages.texts().join(u'\n')));
         QCOMPARE(readFile(p.binFile("bank1.bin")).size(), 2048);
-        QVERIFY(readFile(p.binFile("bank2.bin")).size() >= 55);
+        QCOMPARE(readFile(p.binFile("bank2.bin")).size(), 55);
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::Information);
+        const QString folder = QDir::toNativeSeparators(p.dir.filePath(QStringLiteral("PROJECTS/Plant/bin")));
+        QCOMPARE(p.messages.last(),
+            QStringLiteral("%1\n%2\nbank1.bin: 2048 %3\nbank2.bin: 55 %3").arg(written, folder, bytes));
     }
 
     void brokenDocumentStopsBeforeTheUpdateDialog()

@@ -1,7 +1,7 @@
 // sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold.
 
-#include "core/Error.h"
+#include "core/ErrorText.h"
 #include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
 
@@ -227,11 +227,8 @@ int main(int argc, char *argv[])
         out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank2.bin"))) << ": " << images.bank2.size()
             << " bytes\n";
         return 0;
-    } catch (const sw::Error &error) {
-        err << "sw61942-image: " << error.message() << '\n';
-        return 1;
     } catch (const std::exception &error) {
-        err << "sw61942-image: " << error.what() << '\n';
+        err << "sw61942-image: " << sw::errorText(error) << '\n';
         return 1;
     }
 }

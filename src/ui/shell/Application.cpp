@@ -25,9 +25,9 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.newProject = new TFNew_Project(values, services, main);
     dialogs.openConf = new TFOpenConf(values, services, main);
     dialogs.about = new TFAbout(values, services, main);
-    // The options dialog comes here once it is part of the program.
     dialogs.parGen = new TFParGen(values, services, main);
-    // The TLS known certificate, IEC 61850 variable and update dialogs follow here in that order.
+    // The options, TLS known certificate, IEC 61850 variable and update dialogs are not part of the
+    // program yet and stay null.
     main->setDialogs(dialogs);
 }
 

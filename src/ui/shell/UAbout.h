@@ -19,15 +19,15 @@ class TFAbout final : public QDialog
 public:
     TFAbout(ProgramValues &values, Services &services, QWidget *parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
     // Sets the values and the size; runs at each showing.
     void FormShow();
     // The logo and the web address open the vendor's home page; the dialog stays open.
     void openHomePage();
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
     ProgramValues &pv;
     Services &services;
 

@@ -4,7 +4,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace sw {
 
@@ -16,22 +15,16 @@ class TFNew_Project final : public CatalogueDialog
 public:
     TFNew_Project(ProgramValues &values, Services &services, QWidget *parent = nullptr);
 
-    void Set_Lang() override;
-
-    // Runs the checks and the creation; closes the dialog with OK only when it succeeded.
-    // Enter in E_New_Proj runs it too.
-    void Btn_OKClick();
-
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QLabel *L_SW_Code = nullptr;
-    QLabel *L_SW_Desc = nullptr;
+    // Runs the checks and the creation; closes the dialog with OK only when it succeeded.
+    // Enter in E_New_Proj runs it too.
+    void Btn_OKClick();
+
     QLabel *Label1 = nullptr;
     QLineEdit *E_New_Proj = nullptr;
-    QPushButton *Btn_OK = nullptr;
-    QPushButton *Btn_Cancel = nullptr;
 };
 
 } // namespace sw

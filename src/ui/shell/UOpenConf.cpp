@@ -3,15 +3,12 @@
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
 #include "ui/Controls.h"
-#include "ui/DialogPanels.h"
 
 #include <QDir>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 namespace sw {
 
@@ -30,52 +27,31 @@ TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
     setObjectName(QStringLiteral("TFOpenConf"));
     resize(377, 351);
 
-    QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
-
     Label1 = makeLabel(this, QStringLiteral("Label1"));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(ListBox1);
-
-    // The dialog has no Enter shortcut: Enter presses a button only while that button has the focus.
-    QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(title);
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 8, 8, 0);
-    body->setSpacing(4);
-    body->addWidget(Label1);
-    body->addWidget(ListBox1, 1);
-    layout->addLayout(body, 1);
-    layout->addWidget(buttons);
+    // The list follows the dialog's size. The dialog has no Enter shortcut: Enter presses a button
+    // only while that button has the focus.
+    const Frame frame = layOutFrame({ Label1, ListBox1 }, ListBox1);
 
     // A click on an entry (or moving to it with the keyboard) chooses it.
     connect(ListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item)
             Name_Conf = item->text();
     });
-    connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(frame.Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
 
-    L_SW_Code->setText(pv.SW_Code);
+    setCatalogueTexts({
+        { this, MsgId::Open_Caption },
+        { frame.L_SW_Desc, MsgId::Open_Desc },
+        { Label1, MsgId::Open_ListTitle },
+        { ListBox1, NoText, MsgId::Open_HintList },
+        { frame.Btn_OK, MsgId::Open_OK, MsgId::Open_HintOK },
+        { frame.Btn_Cancel, MsgId::Open_Cancel, MsgId::Open_HintCancel },
+    });
     Set_Lang();
-}
-
-void TFOpenConf::Set_Lang()
-{
-    setWindowTitle(pv.msg(MsgId::Open_Caption));
-    L_SW_Desc->setText(pv.msg(MsgId::Open_Desc));
-    Label1->setText(pv.msg(MsgId::Open_ListTitle));
-    Btn_OK->setText(pv.msg(MsgId::Open_OK));
-    Btn_Cancel->setText(pv.msg(MsgId::Open_Cancel));
-    ListBox1->setToolTip(pv.msg(MsgId::Open_HintList));
-    ListBox1->setAccessibleName(pv.msg(MsgId::Open_ListTitle));
-    Btn_OK->setToolTip(pv.msg(MsgId::Open_HintOK));
-    Btn_Cancel->setToolTip(pv.msg(MsgId::Open_HintCancel));
 }
 
 int TFOpenConf::Search_Open_Conf(const QStringList &list, const QString &name)

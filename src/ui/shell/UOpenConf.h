@@ -6,7 +6,6 @@
 
 class QLabel;
 class QListWidget;
-class QPushButton;
 
 namespace sw {
 
@@ -18,28 +17,22 @@ class TFOpenConf final : public CatalogueDialog
 public:
     TFOpenConf(ProgramValues &values, Services &services, QWidget *parent = nullptr);
 
-    void Set_Lang() override;
-
-    // Fills SL and ListBox1 and preselects the active configuration (or the first entry).
-    void FormShow();
-
     // The first entry of `list` equal to `name` when the letters a-z are compared without regard
     // to case (every other character must match exactly); -1 when there is none.
     static int Search_Open_Conf(const QStringList &list, const QString &name);
 
-    QStringList SL; // configuration folders found, in listing order
     QString Name_Conf; // the configuration chosen
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QLabel *L_SW_Code = nullptr;
-    QLabel *L_SW_Desc = nullptr;
+    // Fills SL and ListBox1 and preselects the active configuration (or the first entry).
+    void FormShow();
+
+    QStringList SL; // configuration folders found, in listing order
     QLabel *Label1 = nullptr;
     QListWidget *ListBox1 = nullptr;
-    QPushButton *Btn_OK = nullptr;
-    QPushButton *Btn_Cancel = nullptr;
 };
 
 } // namespace sw

@@ -1,7 +1,7 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
 #include "core/ConfigurationName.h"
-#include "core/Error.h"
+#include "core/ErrorText.h"
 #include "core/LanguageFile.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
@@ -12,6 +12,7 @@
 #include "platform/VersionCheck.h"
 #include "ui/CatalogueDialog.h"
 #include "ui/Controls.h"
+#include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/shell/Icons.h"
@@ -127,35 +128,28 @@ QFont boldFont(QFont font)
 
 TFTalventoFirmWare::TFTalventoFirmWare(ProgramValues &values, Services &svc, const QString &programDir, QWidget *parent)
     : QWidget(parent)
-    , Timer_Update(new QTimer(this))
     , pv(values)
     , services(svc)
+    , Timer_Update(new QTimer(this))
 {
     FormCreate(programDir);
 }
 
 void TFTalventoFirmWare::FormCreate(const QString &programDir)
 {
-    // 1. The catalogue is empty until the language is loaded.
+    // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
     pv.Msg_Catalogue.clear();
-
-    // 2. Controls and window size.
     createControls();
-
-    // 3. Workspace folders beside the program.
     Create_Workspace(pv, programDir);
 
-    // 4.
+    // The active configuration comes only from the settings file; reading back the device after
+    // an update is on for every run.
     pv.Conf_Name.clear();
     pv.Update_Read_Back = true;
-
-    // 5. Settings file, value by value; missing or unreadable values take their defaults.
+    // Value by value: a missing or unreadable value takes its default.
     Read_Settings(pv);
-
-    // 6.
     enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
 
-    // 7. Identity texts.
     pv.SW_Title = QString::fromLatin1(SW_Title_Text);
     pv.SW_Code = QString::fromLatin1(SW_Code_Text);
     pv.SW_Desc = QString::fromLatin1(SW_Desc_Text);
@@ -163,10 +157,9 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir)
     L_SW_Code->setText(pv.SW_Code);
     L_SW_Desc->setText(pv.SW_Desc);
 
-    // 8.
     Load_Lang(pv);
 
-    // 9. The remembered configuration is active only while its folder exists. A name that is not
+    // The remembered configuration is active only while its folder exists. A name that is not
     // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
     // still written back unchanged.
     pv.Conf_Dir.clear();
@@ -177,9 +170,9 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir)
     }
     showActiveConfiguration();
 
-    // 10. – 12.
     Set_Lang();
     Set_Files();
+    // Nothing is copied from a table yet.
     pv.Row_Copy_List.clear();
     pv.Row_Copy_Is_Check.clear();
 }
@@ -376,8 +369,8 @@ void TFTalventoFirmWare::FormClose()
 {
     try {
         Save_Setting();
-    } catch (const Error &e) {
-        services.messages->generalError(this, e.message());
+    } catch (const std::exception &e) {
+        services.messages->generalError(this, errorText(e));
     }
 }
 
@@ -409,10 +402,8 @@ void TFTalventoFirmWare::Btn_Click()
     // Nothing may throw through the event loop: unexpected failures end in the general error box.
     try {
         runButton(sender());
-    } catch (const Error &e) {
-        services.messages->generalError(this, e.message());
     } catch (const std::exception &e) {
-        services.messages->generalError(this, QString::fromLocal8Bit(e.what()));
+        services.messages->generalError(this, errorText(e));
     }
 }
 
@@ -470,13 +461,19 @@ void TFTalventoFirmWare::Update_Device()
     // dialog opens, so the updater can never send images of an earlier build. Any failure (a
     // document that is not well-formed, an image too large, a file that cannot be written) throws
     // and ends in the general error box without opening the update dialog.
-    const image::Images images = m_compiler.Compile_Bin(pv.documents());
-    image::Save_Bin(imageFolder(pv.Conf_Dir), images);
-
-    // Until the device update dialog is part of the program, the step ends with the images
-    // written: the catalogue holds no text that reports a finished build.
-    if (m_dialogs.boot)
+    const WrittenImages written = services.imageBuilder->buildImages(pv.documents(), imageFolder(pv.Conf_Dir));
+    if (m_dialogs.boot) {
         showDialog(m_dialogs.boot);
+        return;
+    }
+
+    // Without the update dialog the step ends here: tell where the files went and how large they
+    // are. Besides the catalogue texts the report holds only the path, file names and numbers, so
+    // it reads in the language of the catalogue.
+    QString text = pv.msg(MsgId::ImageWritten) + u'\n' + QDir::toNativeSeparators(written.folder);
+    for (const WrittenImages::File &file : written.files)
+        text += QStringLiteral("\n%1: %2 %3").arg(file.name, QString::number(file.size), pv.msg(MsgId::ImageBytes));
+    services.messages->information(this, text);
 }
 
 void TFTalventoFirmWare::enableUpdateTimer(bool on)

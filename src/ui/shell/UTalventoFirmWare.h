@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/image/Compiler.h"
-
 #include <QWidget>
 
 class QLabel;
@@ -21,12 +19,13 @@ class TFAbout;
 // The main window: the software code and description, the active configuration and the column
 // of numbered steps, each opening one modal dialog. Its creation runs the program's start-up;
 // closing it writes the settings file.
-class TFTalventoFirmWare : public QWidget
+class TFTalventoFirmWare final : public QWidget
 {
     Q_OBJECT
 public:
     // The dialogs the window opens, created once by the application after the window itself.
-    // A dialog that is not part of the program (yet) stays null and its button shows nothing.
+    // A dialog that is not part of the program (yet) stays null and its button shows nothing; step 5
+    // then ends by reporting the image files it wrote.
     struct Dialogs
     {
         TFNew_Project *newProject = nullptr;
@@ -44,35 +43,20 @@ public:
     void setDialogs(const Dialogs &dialogs);
     const Dialogs &dialogs() const { return m_dialogs; }
 
-    // Step 1.
-    void Create_New_Project();
-    void Open_Project();
-    // Step 5: builds the configuration image and shows the update dialog.
-    virtual void Update_Device();
-
     void Set_Lang();
     // The window's own texts, then every dialog's, after the catalogue has been reloaded.
     void Change_Language();
-    // Writes the settings file; throws sw::Error naming the file when it cannot be written.
-    void Save_Setting();
     void Set_Files();
-    // Writes the settings at close; a failure is reported once and the window closes anyway.
-    void FormClose();
-
-    void Timer_UpdateTimer();
-    void LL_UpdateLinkClick(const QString &link);
-    void L_QuorvexClick();
-
-    // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
-    QTimer *const Timer_Update;
-
-public Q_SLOTS:
-    // The click handler of every button of the window.
-    void Btn_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+
+private Q_SLOTS:
+    // The click handler of every button of the window.
+    void Btn_Click();
+    // The periodic version check; shows or hides the new-version notice.
+    void Timer_UpdateTimer();
 
 private:
     void FormCreate(const QString &programDir);
@@ -82,11 +66,26 @@ private:
     void runButton(QObject *button);
     bool showDialog(QWidget *dialog);
 
+    // Step 1.
+    void Create_New_Project();
+    void Open_Project();
+    // Step 5: builds the configuration image and shows the update dialog.
+    void Update_Device();
+
+    // Writes the settings file; throws sw::Error naming the file when it cannot be written.
+    void Save_Setting();
+    // Writes the settings at close; a failure is reported once and the window closes anyway.
+    void FormClose();
+
+    void LL_UpdateLinkClick(const QString &link);
+    void L_QuorvexClick();
+
     ProgramValues &pv;
     Services &services;
     Dialogs m_dialogs;
     bool m_centred = false;
-    image::ImageCompiler m_compiler; // the parameter block and image record of the last build
+    // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
+    QTimer *const Timer_Update;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
