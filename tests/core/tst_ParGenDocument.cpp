@@ -81,6 +81,8 @@ void tst_ParGenDocument::reading_data()
            });
     QTest::newRow("element with child elements reads as missing")
         << true << inRoot("<IEC61850_Server_Port><x>80</x></IEC61850_Server_Port>") << none;
+    QTest::newRow("text interrupted by a comment reads as missing")
+        << true << inRoot("<IEC61850_Server_Port>1<!--x-->02</IEC61850_Server_Port>") << none;
     QTest::newRow("names are case-sensitive")
         << true << inRoot("<iec61850_server_port>80</iec61850_server_port>") << none;
     QTest::newRow("integer flags: 01 is on")

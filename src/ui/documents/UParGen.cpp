@@ -1,10 +1,10 @@
 #include "ui/documents/UParGen.h"
 
-#include "core/Error.h"
+#include "core/ErrorText.h"
 #include "core/MessageIds.h"
 #include "core/ParGenDocument.h"
+#include "core/ParGenRules.h"
 #include "core/ProgramValues.h"
-#include "core/Xml.h"
 #include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
@@ -29,6 +29,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <type_traits>
+#include <variant>
 
 namespace sw {
 
@@ -40,6 +42,137 @@ constexpr int kLabelColumn = 130;
 constexpr int kNumberWidth = 90;
 constexpr int kListWidth = 130;
 constexpr int kByteWidth = 44;
+
+// The sections in their display, numbering and tab order.
+enum Section { IEC61850, TLS, Modbus, Ethernet, SectionCount };
+constexpr std::array<const char *, SectionCount> kSectionNames
+    = { "CP_IEC61850_Server", "CP_TLS_Server", "CP_Modbus_Slave", "CP_Ethernet" };
+constexpr std::array<int, SectionCount> kSectionCaptions
+    = { MsgId::ParGen_IEC61850Server, MsgId::ParGen_TLSServer, MsgId::ParGen_ModbusSlave, MsgId::ParGen_Ethernet };
+
+} // namespace
+
+// One field of the dialog: where it stands, how it is edited, its catalogue texts and the value
+// of the document that it shows.
+struct TFParGen::Field
+{
+    enum class Kind {
+        Text, // one-line box across the field column
+        Number, // short one-line box
+        Paste, // multi-line box one line high, for pasted keys and certificates
+        Check, // check box with its own caption
+        List, // drop-down list of fixed items
+        Bytes, // four one-line boxes of an address, separated by "." labels
+    };
+    enum class Place {
+        Row, // label in the label column, control in the field column
+        Wide, // control across both columns
+        Left, // control in the label column, starting a row...
+        Right, // ...whose field column the next control takes
+    };
+    enum class Shown { Always, WithTls, Never };
+
+    using Control = std::variant<QLineEdit * TFParGen::*, QPlainTextEdit * TFParGen::*, QCheckBox * TFParGen::*,
+        QComboBox * TFParGen::*, std::array<QLineEdit *, 4> TFParGen::*>;
+    struct Choice
+    {
+        int ParGenValues::*index;
+        std::span<const char *const> items;
+    };
+    using Address = std::array<QString ParGenValues::*, 4>;
+    using Value = std::variant<QString ParGenValues::*, bool ParGenValues::*, Choice, Address>;
+
+    Section section;
+    Kind kind;
+    Place place;
+    Shown shown;
+    Control control;
+    const char *name; // object name; a Bytes row numbers its boxes 1 to 4 after it
+    QLabel *TFParGen::*label; // named "L_" + the name without its kind prefix; Place::Row only
+    int caption; // a check box's own caption, else its label's
+    int hint; // for Bytes the first of four entries, one per box
+    Value value;
+
+    QString labelName() const
+    {
+        const QString n = QString::fromLatin1(name);
+        return QStringLiteral("L_") + n.mid(n.indexOf(u'_') + 1);
+    }
+};
+
+// The fields in display and tab order, section by section.
+std::span<const TFParGen::Field> TFParGen::fields()
+{
+    using enum Field::Kind;
+    using enum Field::Place;
+    using enum Field::Shown;
+    using namespace MsgId;
+    using F = TFParGen;
+    using V = ParGenValues;
+    using Choice = Field::Choice;
+    using Address = Field::Address;
+#define SW_CONTROL(member) &F::member, #member
+    // clang-format off
+    static const Field table[] = {
+        { IEC61850, Number, Row,  Always,  SW_CONTROL(E_IEC61850_Server_Port),      &F::L_IEC61850_Server_Port,
+          ParGen_Port,         ParGen_HintPort,         &V::IEC61850_Server_Port },
+        { IEC61850, Text,   Row,  Always,  SW_CONTROL(E_IEC61850_Server_Password),  &F::L_IEC61850_Server_Password,
+          ParGen_Password,     ParGen_HintPassword,     &V::IEC61850_Server_Password },
+
+        { TLS,      Check,  Wide, Always,  SW_CONTROL(CB_TLS_Server_Enable),        nullptr,
+          ParGen_EnableTLS,    ParGen_HintEnableTLS,    &V::TLS_Server_Enable },
+        { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Key),            &F::L_TLS_Server_Key,
+          ParGen_Key,          ParGen_HintKey,          &V::TLS_Server_Key },
+        { TLS,      Text,   Row,  WithTls, SW_CONTROL(E_TLS_Server_Key_Pass),       &F::L_TLS_Server_Key_Pass,
+          ParGen_KeyPassword,  ParGen_HintKeyPassword,  &V::TLS_Server_Key_Password },
+        { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Server_Cert),    &F::L_TLS_Server_Server_Cert,
+          ParGen_ServerCert,   ParGen_HintServerCert,   &V::TLS_Server_Server_Certificate },
+        { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Root_Cert),      &F::L_TLS_Server_Root_Cert,
+          ParGen_RootCert,     ParGen_HintRootCert,     &V::TLS_Server_Root_Certificate },
+        { TLS,      Check,  Wide, WithTls, SW_CONTROL(CB_TLS_Server_En_Known_Cert), nullptr,
+          ParGen_KnownCert,    ParGen_HintKnownCert,    &V::TLS_Server_Enable_Known_Cert },
+
+        { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Serial),       &F::L_ModbusSlave_Serial,
+          ParGen_Serial,       ParGen_HintSerial,       Choice { &V::MODBUS_SLAVE_SERIAL, ParGen_Serial_Items } },
+        { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Baudrate),     &F::L_ModbusSlave_Baudrate,
+          ParGen_Baudrate,     ParGen_HintBaudrate,     Choice { &V::MODBUS_SLAVE_BAUDRATE, ParGen_Baudrate_Items } },
+        { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Parity),       &F::L_ModbusSlave_Parity,
+          ParGen_Parity,       ParGen_HintParity,       Choice { &V::MODBUS_SLAVE_PARITY, ParGen_Parity_Items } },
+        { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_StopBits),     &F::L_ModbusSlave_StopBits,
+          ParGen_StopBits,     ParGen_HintStopBits,     Choice { &V::MODBUS_SLAVE_STOPBITS, ParGen_StopBits_Items } },
+        { Modbus,   Number, Row,  Always,  SW_CONTROL(E_ModbusSlave_IDDevice),      &F::L_ModbusSlave_IDDevice,
+          ParGen_IDDevice,     ParGen_HintIDDevice,     &V::MODBUS_SLAVE_IDDEVICE },
+        { Modbus,   Check,  Wide, Always,  SW_CONTROL(CB_ModbusSlave_ReadInput),    nullptr,
+          ParGen_ReadInput,    ParGen_HintReadInput,    &V::MODBUS_SLAVE_READ_INPUT_REGISTER },
+
+        { Ethernet, Bytes,  Row,  Always,  SW_CONTROL(E_Ethernet_IP),               &F::L_Ethernet_IP,
+          ParGen_IPAddress,    ParGen_HintIP1,
+          Address { &V::Ethernet_IP1, &V::Ethernet_IP2, &V::Ethernet_IP3, &V::Ethernet_IP4 } },
+        { Ethernet, Bytes,  Row,  Always,  SW_CONTROL(E_Ethernet_SM),               &F::L_Ethernet_SM,
+          ParGen_SubNetMask,   ParGen_HintSM1,
+          Address { &V::Ethernet_SM1, &V::Ethernet_SM2, &V::Ethernet_SM3, &V::Ethernet_SM4 } },
+        { Ethernet, Check,  Left, Always,  SW_CONTROL(CB_Ethernet_En_GAT),          nullptr,
+          ParGen_Gateway,      ParGen_HintGateway,      &V::Ethernet_EN_GAT },
+        { Ethernet, Bytes,  Right, Always, SW_CONTROL(E_Ethernet_GAT),              nullptr,
+          0,                   ParGen_HintGAT1,
+          Address { &V::Ethernet_GAT1, &V::Ethernet_GAT2, &V::Ethernet_GAT3, &V::Ethernet_GAT4 } },
+        // Carried values of the document, which this configurator does not offer for editing.
+        { Ethernet, Check,  Left, Never,   SW_CONTROL(CB_Ethernet_DNS),             nullptr,
+          ParGen_DNS,          ParGen_HintDNS,          &V::Ethernet_EN_DNS },
+        { Ethernet, Bytes,  Right, Never,  SW_CONTROL(E_Ethernet_DNS),              nullptr,
+          0,                   ParGen_HintDNS1,
+          Address { &V::Ethernet_DNS1, &V::Ethernet_DNS2, &V::Ethernet_DNS3, &V::Ethernet_DNS4 } },
+        { Ethernet, Number, Row,  Never,   SW_CONTROL(E_Ethernet_TCP_Port),         &F::L_Ethernet_TCP_Port,
+          ParGen_TCPPort,      ParGen_HintTCPPort,      &V::Ethernet_TCP_Port },
+        { Ethernet, Number, Row,  Never,   SW_CONTROL(E_Ethernet_UDP_Port),         &F::L_Ethernet_UDP_Port,
+          ParGen_UDPPort,      ParGen_HintUDPPort,      &V::Ethernet_UDP_Port },
+    };
+    // clang-format on
+#undef SW_CONTROL
+    return table;
+}
+
+namespace {
 
 // The section's body: label column and field column, 12 pixels below the last visible row.
 QGridLayout *makeRows(CollapsibleSection *section)
@@ -53,10 +186,10 @@ QGridLayout *makeRows(CollapsibleSection *section)
     return grid;
 }
 
-template <class W> W *make(QWidget *parent, const char *name)
+template <class W> W *make(QWidget *parent, const QString &name)
 {
     auto *w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
+    w->setObjectName(name);
     return w;
 }
 
@@ -70,7 +203,7 @@ QLineEdit *makeEdit(QWidget *parent, const QString &name, int width = 0)
 
 // A multi-line box one line high, for pasted keys and certificates: Enter starts a new line,
 // Tab leaves the box.
-QPlainTextEdit *makePasteBox(QWidget *parent, const char *name)
+QPlainTextEdit *makePasteBox(QWidget *parent, const QString &name)
 {
     auto *e = make<QPlainTextEdit>(parent, name);
     e->setTabChangesFocus(true);
@@ -82,7 +215,7 @@ QPlainTextEdit *makePasteBox(QWidget *parent, const char *name)
     return e;
 }
 
-QComboBox *makeList(QWidget *parent, const char *name, const auto &items)
+QComboBox *makeList(QWidget *parent, const QString &name, std::span<const char *const> items)
 {
     auto *c = make<QComboBox>(parent, name);
     for (const char *item : items)
@@ -91,45 +224,44 @@ QComboBox *makeList(QWidget *parent, const char *name, const auto &items)
     return c;
 }
 
-// Four byte boxes separated by "." labels, left-aligned in the field column.
-QHBoxLayout *makeAddressRow(
-    QWidget *parent, const char *prefix, std::array<QLineEdit *, 4> &boxes, std::array<QLabel *, 3> *dots = nullptr)
+// Four byte boxes `name`1 .. `name`4 separated by "." labels `dotName`1 .. 3, left-aligned in the
+// field column. Every widget made is appended to `made`.
+QHBoxLayout *makeAddressRow(QWidget *parent, const QString &name, const QString &dotName,
+    std::array<QLineEdit *, 4> &boxes, std::vector<QWidget *> &made)
 {
     auto *row = new QHBoxLayout;
     row->setSpacing(2);
     for (int k = 0; k < 4; ++k) {
         if (k > 0) {
-            QLabel *dot = makeLabel(
-                parent, QStringLiteral("L_%1_Dot%2").arg(QLatin1String(prefix)).arg(k), QStringLiteral("."));
+            QLabel *dot = makeLabel(parent, dotName + QString::number(k), QStringLiteral("."));
             row->addWidget(dot);
-            if (dots)
-                (*dots)[size_t(k - 1)] = dot;
+            made.push_back(dot);
         }
-        boxes[size_t(k)] = makeEdit(parent, QStringLiteral("E_%1%2").arg(QLatin1String(prefix)).arg(k + 1), kByteWidth);
-        boxes[size_t(k)]->setAlignment(Qt::AlignCenter);
-        row->addWidget(boxes[size_t(k)]);
+        QLineEdit *box = makeEdit(parent, name + QString::number(k + 1), kByteWidth);
+        box->setAlignment(Qt::AlignCenter);
+        row->addWidget(box);
+        boxes[size_t(k)] = box;
+        made.push_back(box);
     }
     row->addStretch();
     return row;
 }
 
-// A field read as a decimal integer; text that is not an integer counts as -1.
-qint64 fieldValue(const QLineEdit *edit)
+QString boxText(const QLineEdit *box)
 {
-    return xml::toInteger(edit->text()).value_or(-1);
+    return box->text();
 }
-
-bool inRange(const QLineEdit *edit, qint64 low, qint64 high)
+QString boxText(const QPlainTextEdit *box)
 {
-    const qint64 v = fieldValue(edit);
-    return v >= low && v <= high;
+    return box->toPlainText();
 }
-
-QString errorText(const std::exception &e)
+void setBoxText(QLineEdit *box, const QString &text)
 {
-    if (const auto *error = dynamic_cast<const Error *>(&e))
-        return error->message();
-    return QString::fromLocal8Bit(e.what());
+    box->setText(text);
+}
+void setBoxText(QPlainTextEdit *box, const QString &text)
+{
+    box->setPlainText(text);
 }
 
 } // namespace
@@ -147,133 +279,30 @@ void TFParGen::FormCreate()
     QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
     L_SW_Code->setText(pv.SW_Code);
 
-    CPG = make<QScrollArea>(this, "CPG");
+    CPG = make<QScrollArea>(this, QStringLiteral("CPG"));
     CPG->setWidgetResizable(true);
     CPG->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CPG->setFrameShape(QFrame::NoFrame);
     CPG->setFocusPolicy(Qt::NoFocus);
-    auto *content = make<QWidget>(CPG, "CPG_Content");
+    auto *content = make<QWidget>(CPG, QStringLiteral("CPG_Content"));
     auto *stack = new QVBoxLayout(content);
     stack->setContentsMargins(4, 4, 4, 4);
     stack->setSpacing(4);
     stack->addStretch();
     CPG->setWidget(content);
 
-    // Section 1: IEC 61850 server.
-    CP_IEC61850_Server = make<CollapsibleSection>(content, "CP_IEC61850_Server");
-    {
-        QWidget *b = CP_IEC61850_Server->body();
-        QGridLayout *g = makeRows(CP_IEC61850_Server);
-        L_IEC61850_Server_Port = makeLabel(b, QStringLiteral("L_IEC61850_Server_Port"));
-        E_IEC61850_Server_Port = makeEdit(b, QStringLiteral("E_IEC61850_Server_Port"), kNumberWidth);
-        L_IEC61850_Server_Password = makeLabel(b, QStringLiteral("L_IEC61850_Server_Password"));
-        E_IEC61850_Server_Password = makeEdit(b, QStringLiteral("E_IEC61850_Server_Password"));
-        g->addWidget(L_IEC61850_Server_Port, 0, 0);
-        g->addWidget(E_IEC61850_Server_Port, 0, 1, Qt::AlignLeft);
-        g->addWidget(L_IEC61850_Server_Password, 1, 0);
-        g->addWidget(E_IEC61850_Server_Password, 1, 1);
+    const std::array<CollapsibleSection * TFParGen::*, SectionCount> panels = { &TFParGen::CP_IEC61850_Server,
+        &TFParGen::CP_TLS_Server, &TFParGen::CP_Modbus_Slave, &TFParGen::CP_Ethernet };
+    for (int s = 0; s < SectionCount; ++s) {
+        CollapsibleSection *section = make<CollapsibleSection>(content, QString::fromLatin1(kSectionNames[s]));
+        this->*panels[s] = section;
+        QGridLayout *rows = makeRows(section);
+        int row = 0;
+        for (const Field &field : fields()) {
+            if (field.section == s)
+                createField(field, section->body(), rows, row);
+        }
     }
-
-    // Section 2: TLS server.
-    CP_TLS_Server = make<CollapsibleSection>(content, "CP_TLS_Server");
-    {
-        QWidget *b = CP_TLS_Server->body();
-        QGridLayout *g = makeRows(CP_TLS_Server);
-        CB_TLS_Server_Enable = make<QCheckBox>(b, "CB_TLS_Server_Enable");
-        L_TLS_Server_Key = makeLabel(b, QStringLiteral("L_TLS_Server_Key"));
-        E_TLS_Server_Key = makePasteBox(b, "E_TLS_Server_Key");
-        L_TLS_Server_Key_Pass = makeLabel(b, QStringLiteral("L_TLS_Server_Key_Pass"));
-        E_TLS_Server_Key_Pass = makeEdit(b, QStringLiteral("E_TLS_Server_Key_Pass"));
-        L_TLS_Server_Server_Cert = makeLabel(b, QStringLiteral("L_TLS_Server_Server_Cert"));
-        E_TLS_Server_Server_Cert = makePasteBox(b, "E_TLS_Server_Server_Cert");
-        L_TLS_Server_Root_Cert = makeLabel(b, QStringLiteral("L_TLS_Server_Root_Cert"));
-        E_TLS_Server_Root_Cert = makePasteBox(b, "E_TLS_Server_Root_Cert");
-        CB_TLS_Server_En_Known_Cert = make<QCheckBox>(b, "CB_TLS_Server_En_Known_Cert");
-        g->addWidget(CB_TLS_Server_Enable, 0, 0, 1, 2);
-        g->addWidget(L_TLS_Server_Key, 1, 0);
-        g->addWidget(E_TLS_Server_Key, 1, 1);
-        g->addWidget(L_TLS_Server_Key_Pass, 2, 0);
-        g->addWidget(E_TLS_Server_Key_Pass, 2, 1);
-        g->addWidget(L_TLS_Server_Server_Cert, 3, 0);
-        g->addWidget(E_TLS_Server_Server_Cert, 3, 1);
-        g->addWidget(L_TLS_Server_Root_Cert, 4, 0);
-        g->addWidget(E_TLS_Server_Root_Cert, 4, 1);
-        g->addWidget(CB_TLS_Server_En_Known_Cert, 5, 0, 1, 2);
-    }
-
-    // Section 3: Modbus slave.
-    CP_Modbus_Slave = make<CollapsibleSection>(content, "CP_Modbus_Slave");
-    {
-        QWidget *b = CP_Modbus_Slave->body();
-        QGridLayout *g = makeRows(CP_Modbus_Slave);
-        L_ModbusSlave_Serial = makeLabel(b, QStringLiteral("L_ModbusSlave_Serial"));
-        CB_ModbusSlave_Serial = makeList(b, "CB_ModbusSlave_Serial", ParGen_Serial_Items);
-        L_ModbusSlave_Baudrate = makeLabel(b, QStringLiteral("L_ModbusSlave_Baudrate"));
-        CB_ModbusSlave_Baudrate = makeList(b, "CB_ModbusSlave_Baudrate", ParGen_Baudrate_Items);
-        L_ModbusSlave_Parity = makeLabel(b, QStringLiteral("L_ModbusSlave_Parity"));
-        CB_ModbusSlave_Parity = makeList(b, "CB_ModbusSlave_Parity", ParGen_Parity_Items);
-        L_ModbusSlave_StopBits = makeLabel(b, QStringLiteral("L_ModbusSlave_StopBits"));
-        CB_ModbusSlave_StopBits = makeList(b, "CB_ModbusSlave_StopBits", ParGen_StopBits_Items);
-        L_ModbusSlave_IDDevice = makeLabel(b, QStringLiteral("L_ModbusSlave_IDDevice"));
-        E_ModbusSlave_IDDevice = makeEdit(b, QStringLiteral("E_ModbusSlave_IDDevice"), kNumberWidth);
-        CB_ModbusSlave_ReadInput = make<QCheckBox>(b, "CB_ModbusSlave_ReadInput");
-        g->addWidget(L_ModbusSlave_Serial, 0, 0);
-        g->addWidget(CB_ModbusSlave_Serial, 0, 1, Qt::AlignLeft);
-        g->addWidget(L_ModbusSlave_Baudrate, 1, 0);
-        g->addWidget(CB_ModbusSlave_Baudrate, 1, 1, Qt::AlignLeft);
-        g->addWidget(L_ModbusSlave_Parity, 2, 0);
-        g->addWidget(CB_ModbusSlave_Parity, 2, 1, Qt::AlignLeft);
-        g->addWidget(L_ModbusSlave_StopBits, 3, 0);
-        g->addWidget(CB_ModbusSlave_StopBits, 3, 1, Qt::AlignLeft);
-        g->addWidget(L_ModbusSlave_IDDevice, 4, 0);
-        g->addWidget(E_ModbusSlave_IDDevice, 4, 1, Qt::AlignLeft);
-        g->addWidget(CB_ModbusSlave_ReadInput, 5, 0, 1, 2);
-    }
-
-    // Section 4: Ethernet. The DNS and port rows carry values of the document that this
-    // configurator does not offer; they stay hidden.
-    CP_Ethernet = make<CollapsibleSection>(content, "CP_Ethernet");
-    {
-        QWidget *b = CP_Ethernet->body();
-        QGridLayout *g = makeRows(CP_Ethernet);
-        L_Ethernet_IP = makeLabel(b, QStringLiteral("L_Ethernet_IP"));
-        g->addWidget(L_Ethernet_IP, 0, 0);
-        g->addLayout(makeAddressRow(b, "Ethernet_IP", E_Ethernet_IP), 0, 1);
-        L_Ethernet_SM = makeLabel(b, QStringLiteral("L_Ethernet_SM"));
-        g->addWidget(L_Ethernet_SM, 1, 0);
-        g->addLayout(makeAddressRow(b, "Ethernet_SM", E_Ethernet_SM), 1, 1);
-        CB_Ethernet_En_GAT = make<QCheckBox>(b, "CB_Ethernet_En_GAT");
-        g->addWidget(CB_Ethernet_En_GAT, 2, 0);
-        g->addLayout(makeAddressRow(b, "Ethernet_GAT", E_Ethernet_GAT), 2, 1);
-        CB_Ethernet_DNS = make<QCheckBox>(b, "CB_Ethernet_DNS");
-        g->addWidget(CB_Ethernet_DNS, 3, 0);
-        g->addLayout(makeAddressRow(b, "Ethernet_DNS", E_Ethernet_DNS, &L_Ethernet_DNS_Dot), 3, 1);
-        L_Ethernet_TCP_Port = makeLabel(b, QStringLiteral("L_Ethernet_TCP_Port"));
-        E_Ethernet_TCP_Port = makeEdit(b, QStringLiteral("E_Ethernet_TCP_Port"), kNumberWidth);
-        L_Ethernet_UDP_Port = makeLabel(b, QStringLiteral("L_Ethernet_UDP_Port"));
-        E_Ethernet_UDP_Port = makeEdit(b, QStringLiteral("E_Ethernet_UDP_Port"), kNumberWidth);
-        g->addWidget(L_Ethernet_TCP_Port, 4, 0);
-        g->addWidget(E_Ethernet_TCP_Port, 4, 1, Qt::AlignLeft);
-        g->addWidget(L_Ethernet_UDP_Port, 5, 0);
-        g->addWidget(E_Ethernet_UDP_Port, 5, 1, Qt::AlignLeft);
-    }
-
-    // Each label names its field for accessibility tools.
-    L_IEC61850_Server_Port->setBuddy(E_IEC61850_Server_Port);
-    L_IEC61850_Server_Password->setBuddy(E_IEC61850_Server_Password);
-    L_TLS_Server_Key->setBuddy(E_TLS_Server_Key);
-    L_TLS_Server_Key_Pass->setBuddy(E_TLS_Server_Key_Pass);
-    L_TLS_Server_Server_Cert->setBuddy(E_TLS_Server_Server_Cert);
-    L_TLS_Server_Root_Cert->setBuddy(E_TLS_Server_Root_Cert);
-    L_ModbusSlave_Serial->setBuddy(CB_ModbusSlave_Serial);
-    L_ModbusSlave_Baudrate->setBuddy(CB_ModbusSlave_Baudrate);
-    L_ModbusSlave_Parity->setBuddy(CB_ModbusSlave_Parity);
-    L_ModbusSlave_StopBits->setBuddy(CB_ModbusSlave_StopBits);
-    L_ModbusSlave_IDDevice->setBuddy(E_ModbusSlave_IDDevice);
-    L_Ethernet_IP->setBuddy(E_Ethernet_IP[0]);
-    L_Ethernet_SM->setBuddy(E_Ethernet_SM[0]);
-    L_Ethernet_TCP_Port->setBuddy(E_Ethernet_TCP_Port);
-    L_Ethernet_UDP_Port->setBuddy(E_Ethernet_UDP_Port);
 
     // Enter belongs to the fields (a new line in the key and certificate boxes): there is no
     // default button, so Enter confirms or discards only on a focused OK or Cancel.
@@ -291,12 +320,6 @@ void TFParGen::FormCreate()
     setMaximumWidth(kClientWidth);
     resize(kClientWidth, kClientHeight);
 
-    for (int k = 0; k < 4; ++k) {
-        addressChain[size_t(k)] = E_Ethernet_IP[size_t(k)];
-        addressChain[size_t(4 + k)] = E_Ethernet_SM[size_t(k)];
-        addressChain[size_t(8 + k)] = E_Ethernet_GAT[size_t(k)];
-        addressChain[size_t(12 + k)] = E_Ethernet_DNS[size_t(k)];
-    }
     for (QLineEdit *box : addressChain)
         box->installEventFilter(this);
 
@@ -305,27 +328,106 @@ void TFParGen::FormCreate()
     for (QWidget *w : content->findChildren<QWidget *>())
         w->installEventFilter(this);
 
-    for (QLineEdit *edit : CPG->findChildren<QLineEdit *>())
-        connect(edit, &QLineEdit::textChanged, this, &TFParGen::On_Change);
-    for (QPlainTextEdit *edit : CPG->findChildren<QPlainTextEdit *>())
-        connect(edit, &QPlainTextEdit::textChanged, this, &TFParGen::On_Change);
-    for (QComboBox *list : CPG->findChildren<QComboBox *>())
-        connect(list, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
-    for (QCheckBox *box : CPG->findChildren<QCheckBox *>())
-        connect(box, &QCheckBox::toggled, this, [this, box] { On_Click(box); });
-
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
 
     showValues(ParGenValues {});
-    CP_IEC61850_Server->hide();
-    CP_TLS_Server->hide();
-    CP_Modbus_Slave->hide();
-    CP_Ethernet->hide();
+    for (CollapsibleSection *section : sectionPanels())
+        section->hide();
     Order_TAB_Panels();
     Move_GroupBoxs();
     Set_Lang();
     Is_Change = false;
+}
+
+// Creates the field's control (and its label) in the section's grid, starting a new grid row
+// unless the control takes the field column of the row that a Place::Left control began.
+void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows, int &row)
+{
+    using Kind = Field::Kind;
+    using Place = Field::Place;
+    const QString name = QString::fromLatin1(field.name);
+    std::vector<QWidget *> &made = rowWidgets.emplace_back();
+
+    QLabel *label = nullptr;
+    if (field.place == Place::Row) {
+        label = makeLabel(body, field.labelName());
+        this->*field.label = label;
+        made.push_back(label);
+        rows->addWidget(label, row, 0);
+    }
+    QWidget *control = nullptr; // a single control; an address row has its boxes instead
+    QHBoxLayout *address = nullptr;
+    QWidget *first = nullptr; // the control that the label names
+    switch (field.kind) {
+    case Kind::Text:
+    case Kind::Number: {
+        QLineEdit *edit = makeEdit(body, name, field.kind == Kind::Number ? kNumberWidth : 0);
+        this->*std::get<QLineEdit * TFParGen::*>(field.control) = edit;
+        connect(edit, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+        control = edit;
+        break;
+    }
+    case Kind::Paste: {
+        QPlainTextEdit *edit = makePasteBox(body, name);
+        this->*std::get<QPlainTextEdit * TFParGen::*>(field.control) = edit;
+        connect(edit, &QPlainTextEdit::textChanged, this, &TFParGen::On_Change);
+        control = edit;
+        break;
+    }
+    case Kind::Check: {
+        auto *box = make<QCheckBox>(body, name);
+        this->*std::get<QCheckBox * TFParGen::*>(field.control) = box;
+        connect(box, &QCheckBox::toggled, this, [this, box] { On_Click(box); });
+        control = box;
+        break;
+    }
+    case Kind::List: {
+        QComboBox *list = makeList(body, name, std::get<Field::Choice>(field.value).items);
+        this->*std::get<QComboBox * TFParGen::*>(field.control) = list;
+        connect(list, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
+        control = list;
+        break;
+    }
+    case Kind::Bytes: {
+        std::array<QLineEdit *, 4> &boxes = this->*std::get<std::array<QLineEdit *, 4> TFParGen::*>(field.control);
+        address = makeAddressRow(body, name, field.labelName() + QStringLiteral("_Dot"), boxes, made);
+        for (QLineEdit *box : boxes)
+            connect(box, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+        addressChain.insert(addressChain.end(), boxes.begin(), boxes.end());
+        first = boxes[0];
+        break;
+    }
+    }
+    if (control) {
+        made.push_back(control);
+        first = control;
+    }
+    if (label)
+        label->setBuddy(first); // names the field for screen readers
+    // Short boxes and lists keep their width at the left of the field column.
+    const bool fixedWidth = field.kind == Kind::Number || field.kind == Kind::List;
+    switch (field.place) {
+    case Place::Row:
+    case Place::Right:
+        if (address)
+            rows->addLayout(address, row, 1);
+        else
+            rows->addWidget(control, row, 1, fixedWidth ? Qt::AlignLeft : Qt::Alignment());
+        ++row;
+        break;
+    case Place::Wide:
+        rows->addWidget(control, row++, 0, 1, 2);
+        break;
+    case Place::Left:
+        rows->addWidget(control, row, 0);
+        break;
+    }
+}
+
+std::array<CollapsibleSection *, 4> TFParGen::sectionPanels() const
+{
+    return { CP_IEC61850_Server, CP_TLS_Server, CP_Modbus_Slave, CP_Ethernet };
 }
 
 void TFParGen::Set_Lang()
@@ -337,87 +439,66 @@ void TFParGen::Set_Lang()
     Btn_Cancel->setText(pv.msg(MsgId::ParGen_Cancel));
     Btn_Cancel->setToolTip(pv.msg(MsgId::ParGen_HintCancel));
 
-    // A labelled field: caption on the label, hint on both, and the caption as the field's name.
-    const auto row = [this](QLabel *label, QWidget *field, int caption, int hint) {
-        label->setText(pv.msg(caption));
-        label->setToolTip(pv.msg(hint));
-        field->setToolTip(pv.msg(hint));
-        field->setAccessibleName(pv.msg(caption));
-    };
-    const auto check = [this](QCheckBox *box, int caption, int hint) {
-        box->setText(pv.msg(caption));
-        box->setToolTip(pv.msg(hint));
-    };
-    const auto bytes = [this](const std::array<QLineEdit *, 4> &boxes, int firstHint) {
-        for (int k = 0; k < 4; ++k) {
-            boxes[size_t(k)]->setToolTip(pv.msg(firstHint + k));
-            boxes[size_t(k)]->setAccessibleName(pv.msg(firstHint + k));
+    for (const Field &field : fields()) {
+        const QString caption = pv.msg(field.caption);
+        const QString hint = pv.msg(field.hint);
+        if (const auto *box = std::get_if<QCheckBox * TFParGen::*>(&field.control)) {
+            (this->*(*box))->setText(caption);
+            (this->*(*box))->setToolTip(hint);
+            continue;
         }
-    };
-
-    row(L_IEC61850_Server_Port, E_IEC61850_Server_Port, MsgId::ParGen_Port, MsgId::ParGen_HintPort);
-    row(L_IEC61850_Server_Password, E_IEC61850_Server_Password, MsgId::ParGen_Password, MsgId::ParGen_HintPassword);
-
-    check(CB_TLS_Server_Enable, MsgId::ParGen_EnableTLS, MsgId::ParGen_HintEnableTLS);
-    row(L_TLS_Server_Key, E_TLS_Server_Key, MsgId::ParGen_Key, MsgId::ParGen_HintKey);
-    row(L_TLS_Server_Key_Pass, E_TLS_Server_Key_Pass, MsgId::ParGen_KeyPassword, MsgId::ParGen_HintKeyPassword);
-    row(L_TLS_Server_Server_Cert, E_TLS_Server_Server_Cert, MsgId::ParGen_ServerCert, MsgId::ParGen_HintServerCert);
-    row(L_TLS_Server_Root_Cert, E_TLS_Server_Root_Cert, MsgId::ParGen_RootCert, MsgId::ParGen_HintRootCert);
-    check(CB_TLS_Server_En_Known_Cert, MsgId::ParGen_KnownCert, MsgId::ParGen_HintKnownCert);
-
-    row(L_ModbusSlave_Serial, CB_ModbusSlave_Serial, MsgId::ParGen_Serial, MsgId::ParGen_HintSerial);
-    row(L_ModbusSlave_Baudrate, CB_ModbusSlave_Baudrate, MsgId::ParGen_Baudrate, MsgId::ParGen_HintBaudrate);
-    row(L_ModbusSlave_Parity, CB_ModbusSlave_Parity, MsgId::ParGen_Parity, MsgId::ParGen_HintParity);
-    row(L_ModbusSlave_StopBits, CB_ModbusSlave_StopBits, MsgId::ParGen_StopBits, MsgId::ParGen_HintStopBits);
-    row(L_ModbusSlave_IDDevice, E_ModbusSlave_IDDevice, MsgId::ParGen_IDDevice, MsgId::ParGen_HintIDDevice);
-    check(CB_ModbusSlave_ReadInput, MsgId::ParGen_ReadInput, MsgId::ParGen_HintReadInput);
-
-    L_Ethernet_IP->setText(pv.msg(MsgId::ParGen_IPAddress));
-    bytes(E_Ethernet_IP, MsgId::ParGen_HintIP1);
-    L_Ethernet_SM->setText(pv.msg(MsgId::ParGen_SubNetMask));
-    bytes(E_Ethernet_SM, MsgId::ParGen_HintSM1);
-    check(CB_Ethernet_En_GAT, MsgId::ParGen_Gateway, MsgId::ParGen_HintGateway);
-    bytes(E_Ethernet_GAT, MsgId::ParGen_HintGAT1);
-    check(CB_Ethernet_DNS, MsgId::ParGen_DNS, MsgId::ParGen_HintDNS);
-    bytes(E_Ethernet_DNS, MsgId::ParGen_HintDNS1);
-    row(L_Ethernet_TCP_Port, E_Ethernet_TCP_Port, MsgId::ParGen_TCPPort, MsgId::ParGen_HintTCPPort);
-    row(L_Ethernet_UDP_Port, E_Ethernet_UDP_Port, MsgId::ParGen_UDPPort, MsgId::ParGen_HintUDPPort);
+        if (const auto *bytes = std::get_if<std::array<QLineEdit *, 4> TFParGen::*>(&field.control)) {
+            // Each byte box has a hint of its own, which also names it for screen readers.
+            if (field.label)
+                (this->*field.label)->setText(caption);
+            for (int k = 0; k < 4; ++k) {
+                QLineEdit *box = (this->*(*bytes))[size_t(k)];
+                box->setToolTip(pv.msg(field.hint + k));
+                box->setAccessibleName(pv.msg(field.hint + k));
+            }
+            continue;
+        }
+        // A labelled field: caption on the label, hint on both, and the caption as the field's name.
+        QLabel *label = this->*field.label;
+        label->setText(caption);
+        label->setToolTip(hint);
+        label->buddy()->setToolTip(hint);
+        label->buddy()->setAccessibleName(caption);
+    }
 }
 
 void TFParGen::Order_TAB_Panels()
 {
     auto *stack = static_cast<QVBoxLayout *>(CPG->widget()->layout());
-    const std::array<CollapsibleSection *, 4> order
-        = { CP_IEC61850_Server, CP_TLS_Server, CP_Modbus_Slave, CP_Ethernet };
-    const std::array<int, 4> captions
-        = { MsgId::ParGen_IEC61850Server, MsgId::ParGen_TLSServer, MsgId::ParGen_ModbusSlave, MsgId::ParGen_Ethernet };
+    const std::array<CollapsibleSection *, 4> order = sectionPanels();
     for (size_t i = 0; i < order.size(); ++i) {
         stack->removeWidget(order[i]);
         stack->insertWidget(int(i), order[i]);
-        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(captions[i])));
+        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(kSectionCaptions[i])));
         order[i]->show();
     }
 
-    // Tab order: each section's header, then its fields top to bottom, then the buttons.
+    // Tab order: each section's header, then its fields in table order, then the buttons.
     // Hidden controls are passed over by the focus chain.
     QList<QWidget *> chain;
-    chain << CP_IEC61850_Server->header() << E_IEC61850_Server_Port << E_IEC61850_Server_Password;
-    chain << CP_TLS_Server->header() << CB_TLS_Server_Enable << E_TLS_Server_Key << E_TLS_Server_Key_Pass
-          << E_TLS_Server_Server_Cert << E_TLS_Server_Root_Cert << CB_TLS_Server_En_Known_Cert;
-    chain << CP_Modbus_Slave->header() << CB_ModbusSlave_Serial << CB_ModbusSlave_Baudrate << CB_ModbusSlave_Parity
-          << CB_ModbusSlave_StopBits << E_ModbusSlave_IDDevice << CB_ModbusSlave_ReadInput;
-    chain << CP_Ethernet->header();
-    for (QLineEdit *e : E_Ethernet_IP)
-        chain << e;
-    for (QLineEdit *e : E_Ethernet_SM)
-        chain << e;
-    chain << CB_Ethernet_En_GAT;
-    for (QLineEdit *e : E_Ethernet_GAT)
-        chain << e;
-    chain << CB_Ethernet_DNS;
-    for (QLineEdit *e : E_Ethernet_DNS)
-        chain << e;
-    chain << E_Ethernet_TCP_Port << E_Ethernet_UDP_Port << Btn_OK << Btn_Cancel;
+    for (size_t s = 0; s < order.size(); ++s) {
+        chain << order[s]->header();
+        for (const Field &field : fields()) {
+            if (size_t(field.section) != s)
+                continue;
+            std::visit(
+                [&](auto member) {
+                    if constexpr (std::is_same_v<decltype(member), std::array<QLineEdit *, 4> TFParGen::*>) {
+                        for (QLineEdit *box : this->*member)
+                            chain << box;
+                    } else {
+                        chain << this->*member;
+                    }
+                },
+                field.control);
+        }
+    }
+    chain << Btn_OK << Btn_Cancel;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -432,40 +513,40 @@ void TFParGen::Move_GroupBoxs()
     CPG->widget()->layout()->activate();
 }
 
-// Each section is as tall as its header plus the rows down to its last visible control plus
-// 12 pixels (the bottom margin of its rows): hiding rows is all a fit needs.
 void TFParGen::RePosition_Object_IEC61850_Server()
 {
-    CP_IEC61850_Server->body()->layout()->activate();
+    fitSection(IEC61850);
 }
 
 void TFParGen::RePosition_Object_TLS_Server()
 {
-    const bool on = CB_TLS_Server_Enable->isChecked();
-    for (QWidget *w : std::initializer_list<QWidget *> { L_TLS_Server_Key, E_TLS_Server_Key, L_TLS_Server_Key_Pass,
-             E_TLS_Server_Key_Pass, L_TLS_Server_Server_Cert, E_TLS_Server_Server_Cert, L_TLS_Server_Root_Cert,
-             E_TLS_Server_Root_Cert, CB_TLS_Server_En_Known_Cert })
-        w->setVisible(on);
-    CP_TLS_Server->body()->layout()->activate();
+    fitSection(TLS);
 }
 
 void TFParGen::RePosition_Object_Modbus_Slave()
 {
-    CP_Modbus_Slave->body()->layout()->activate();
+    fitSection(Modbus);
 }
 
 void TFParGen::RePosition_Object_Ethernet()
 {
-    CB_Ethernet_DNS->hide();
-    for (QLineEdit *e : E_Ethernet_DNS)
-        e->hide();
-    for (QLabel *dot : L_Ethernet_DNS_Dot)
-        dot->hide();
-    L_Ethernet_TCP_Port->hide();
-    E_Ethernet_TCP_Port->hide();
-    L_Ethernet_UDP_Port->hide();
-    E_Ethernet_UDP_Port->hide();
-    CP_Ethernet->body()->layout()->activate();
+    fitSection(Ethernet);
+}
+
+// Each section is as tall as its header plus the rows down to its last visible control plus
+// 12 pixels (the bottom margin of its rows): showing and hiding rows is all a fit needs.
+void TFParGen::fitSection(int section)
+{
+    const bool tls = CB_TLS_Server_Enable->isChecked();
+    const std::span<const Field> all = fields();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i].section != section || all[i].shown == Field::Shown::Always)
+            continue;
+        const bool visible = all[i].shown == Field::Shown::WithTls && tls;
+        for (QWidget *w : rowWidgets[i])
+            w->setVisible(visible);
+    }
+    sectionPanels()[size_t(section)]->body()->layout()->activate();
 }
 
 void TFParGen::showEvent(QShowEvent *event)
@@ -493,71 +574,64 @@ void TFParGen::FormShow()
     Move_GroupBoxs();
 }
 
+template <class Box> void TFParGen::showText(Box *box, const QString &value)
+{
+    setBoxText(box, value);
+    loaded[box] = Loaded { value, boxText(box) };
+}
+
+template <class Box> QString TFParGen::storedText(const Box *box) const
+{
+    QString text = boxText(box);
+    const auto it = loaded.find(box);
+    if (it != loaded.end() && text == it->second.shown)
+        return it->second.value;
+    return text;
+}
+
 void TFParGen::showValues(const ParGenValues &v)
 {
-    E_IEC61850_Server_Port->setText(v.IEC61850_Server_Port);
-    E_IEC61850_Server_Password->setText(v.IEC61850_Server_Password);
-    CB_TLS_Server_Enable->setChecked(v.TLS_Server_Enable);
-    E_TLS_Server_Key->setPlainText(v.TLS_Server_Key);
-    E_TLS_Server_Key_Pass->setText(v.TLS_Server_Key_Password);
-    E_TLS_Server_Server_Cert->setPlainText(v.TLS_Server_Server_Certificate);
-    E_TLS_Server_Root_Cert->setPlainText(v.TLS_Server_Root_Certificate);
-    CB_TLS_Server_En_Known_Cert->setChecked(v.TLS_Server_Enable_Known_Cert);
-    const std::array<const QString *, 4> ip = { &v.Ethernet_IP1, &v.Ethernet_IP2, &v.Ethernet_IP3, &v.Ethernet_IP4 };
-    const std::array<const QString *, 4> sm = { &v.Ethernet_SM1, &v.Ethernet_SM2, &v.Ethernet_SM3, &v.Ethernet_SM4 };
-    const std::array<const QString *, 4> gat
-        = { &v.Ethernet_GAT1, &v.Ethernet_GAT2, &v.Ethernet_GAT3, &v.Ethernet_GAT4 };
-    const std::array<const QString *, 4> dns
-        = { &v.Ethernet_DNS1, &v.Ethernet_DNS2, &v.Ethernet_DNS3, &v.Ethernet_DNS4 };
-    for (size_t k = 0; k < 4; ++k) {
-        E_Ethernet_IP[k]->setText(*ip[k]);
-        E_Ethernet_SM[k]->setText(*sm[k]);
-        E_Ethernet_GAT[k]->setText(*gat[k]);
-        E_Ethernet_DNS[k]->setText(*dns[k]);
+    for (const Field &field : fields()) {
+        std::visit(
+            [&](auto control) {
+                using Control = decltype(control);
+                if constexpr (std::is_same_v<Control, QCheckBox * TFParGen::*>) {
+                    (this->*control)->setChecked(v.*std::get<bool ParGenValues::*>(field.value));
+                } else if constexpr (std::is_same_v<Control, QComboBox * TFParGen::*>) {
+                    (this->*control)->setCurrentIndex(v.*std::get<Field::Choice>(field.value).index);
+                } else if constexpr (std::is_same_v<Control, std::array<QLineEdit *, 4> TFParGen::*>) {
+                    const auto &bytes = std::get<Field::Address>(field.value);
+                    for (size_t k = 0; k < 4; ++k)
+                        showText((this->*control)[k], v.*bytes[k]);
+                } else {
+                    showText(this->*control, v.*std::get<QString ParGenValues::*>(field.value));
+                }
+            },
+            field.control);
     }
-    CB_Ethernet_En_GAT->setChecked(v.Ethernet_EN_GAT);
-    CB_Ethernet_DNS->setChecked(v.Ethernet_EN_DNS);
-    E_Ethernet_TCP_Port->setText(v.Ethernet_TCP_Port);
-    E_Ethernet_UDP_Port->setText(v.Ethernet_UDP_Port);
-    CB_ModbusSlave_Serial->setCurrentIndex(v.MODBUS_SLAVE_SERIAL);
-    CB_ModbusSlave_Baudrate->setCurrentIndex(v.MODBUS_SLAVE_BAUDRATE);
-    CB_ModbusSlave_Parity->setCurrentIndex(v.MODBUS_SLAVE_PARITY);
-    CB_ModbusSlave_StopBits->setCurrentIndex(v.MODBUS_SLAVE_STOPBITS);
-    E_ModbusSlave_IDDevice->setText(v.MODBUS_SLAVE_IDDEVICE);
-    CB_ModbusSlave_ReadInput->setChecked(v.MODBUS_SLAVE_READ_INPUT_REGISTER);
 }
 
 ParGenValues TFParGen::currentValues() const
 {
     ParGenValues v;
-    v.IEC61850_Server_Port = E_IEC61850_Server_Port->text();
-    v.IEC61850_Server_Password = E_IEC61850_Server_Password->text();
-    v.TLS_Server_Enable = CB_TLS_Server_Enable->isChecked();
-    v.TLS_Server_Key = E_TLS_Server_Key->toPlainText();
-    v.TLS_Server_Key_Password = E_TLS_Server_Key_Pass->text();
-    v.TLS_Server_Server_Certificate = E_TLS_Server_Server_Cert->toPlainText();
-    v.TLS_Server_Root_Certificate = E_TLS_Server_Root_Cert->toPlainText();
-    v.TLS_Server_Enable_Known_Cert = CB_TLS_Server_En_Known_Cert->isChecked();
-    const std::array<QString *, 4> ip = { &v.Ethernet_IP1, &v.Ethernet_IP2, &v.Ethernet_IP3, &v.Ethernet_IP4 };
-    const std::array<QString *, 4> sm = { &v.Ethernet_SM1, &v.Ethernet_SM2, &v.Ethernet_SM3, &v.Ethernet_SM4 };
-    const std::array<QString *, 4> gat = { &v.Ethernet_GAT1, &v.Ethernet_GAT2, &v.Ethernet_GAT3, &v.Ethernet_GAT4 };
-    const std::array<QString *, 4> dns = { &v.Ethernet_DNS1, &v.Ethernet_DNS2, &v.Ethernet_DNS3, &v.Ethernet_DNS4 };
-    for (size_t k = 0; k < 4; ++k) {
-        *ip[k] = E_Ethernet_IP[k]->text();
-        *sm[k] = E_Ethernet_SM[k]->text();
-        *gat[k] = E_Ethernet_GAT[k]->text();
-        *dns[k] = E_Ethernet_DNS[k]->text();
+    for (const Field &field : fields()) {
+        std::visit(
+            [&](auto control) {
+                using Control = decltype(control);
+                if constexpr (std::is_same_v<Control, QCheckBox * TFParGen::*>) {
+                    v.*std::get<bool ParGenValues::*>(field.value) = (this->*control)->isChecked();
+                } else if constexpr (std::is_same_v<Control, QComboBox * TFParGen::*>) {
+                    v.*std::get<Field::Choice>(field.value).index = (this->*control)->currentIndex();
+                } else if constexpr (std::is_same_v<Control, std::array<QLineEdit *, 4> TFParGen::*>) {
+                    const auto &bytes = std::get<Field::Address>(field.value);
+                    for (size_t k = 0; k < 4; ++k)
+                        v.*bytes[k] = storedText((this->*control)[k]);
+                } else {
+                    v.*std::get<QString ParGenValues::*>(field.value) = storedText(this->*control);
+                }
+            },
+            field.control);
     }
-    v.Ethernet_EN_GAT = CB_Ethernet_En_GAT->isChecked();
-    v.Ethernet_EN_DNS = CB_Ethernet_DNS->isChecked();
-    v.Ethernet_TCP_Port = E_Ethernet_TCP_Port->text();
-    v.Ethernet_UDP_Port = E_Ethernet_UDP_Port->text();
-    v.MODBUS_SLAVE_SERIAL = CB_ModbusSlave_Serial->currentIndex();
-    v.MODBUS_SLAVE_BAUDRATE = CB_ModbusSlave_Baudrate->currentIndex();
-    v.MODBUS_SLAVE_PARITY = CB_ModbusSlave_Parity->currentIndex();
-    v.MODBUS_SLAVE_STOPBITS = CB_ModbusSlave_StopBits->currentIndex();
-    v.MODBUS_SLAVE_IDDEVICE = E_ModbusSlave_IDDevice->text();
-    v.MODBUS_SLAVE_READ_INPUT_REGISTER = CB_ModbusSlave_ReadInput->isChecked();
     return v;
 }
 
@@ -575,33 +649,11 @@ void TFParGen::On_Click(QCheckBox *sender)
 
 bool TFParGen::Controllo_Dati()
 {
-    const auto fail = [this](int entry) {
-        services.messages->error(this, pv.msg(entry));
-        return false;
-    };
-    const qint64 port = fieldValue(E_IEC61850_Server_Port);
-    if (port < 0 || port > 65535 || port == 10000)
-        return fail(MsgId::ParGen_ErrPort);
-    for (int k = 0; k < 4; ++k) {
-        if (!inRange(E_Ethernet_IP[size_t(k)], 0, 255))
-            return fail(MsgId::ParGen_ErrIP1 + k);
-    }
-    for (int k = 0; k < 4; ++k) {
-        if (!inRange(E_Ethernet_SM[size_t(k)], 0, 255))
-            return fail(MsgId::ParGen_ErrSM1 + k);
-    }
-    // The gateway boxes stay editable when the gateway is off; only then are they free.
-    if (CB_Ethernet_En_GAT->isChecked()) {
-        for (int k = 0; k < 4; ++k) {
-            if (!inRange(E_Ethernet_GAT[size_t(k)], 0, 255))
-                return fail(MsgId::ParGen_ErrGAT1 + k);
-        }
-    }
-    if (CB_ModbusSlave_StopBits->currentIndex() == 1 && CB_ModbusSlave_Parity->currentIndex() != 0)
-        return fail(MsgId::ParGen_ErrStopBits);
-    if (!inRange(E_ModbusSlave_IDDevice, 1, 247))
-        return fail(MsgId::ParGen_ErrIDDevice);
-    return true;
+    const std::optional<ParGenFailure> failure = firstFailingRule(currentValues());
+    if (!failure)
+        return true;
+    services.messages->error(this, pv.msg(failure->message));
+    return false;
 }
 
 void TFParGen::Btn_OKClick()

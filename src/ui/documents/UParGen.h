@@ -2,10 +2,15 @@
 
 #include "ui/CatalogueDialog.h"
 
+#include <QString>
 #include <array>
+#include <map>
+#include <span>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -22,6 +27,9 @@ struct ParGenValues;
 // collapsible sections (IEC 61850 server, TLS server, Modbus slave, Ethernet). Created once at
 // start-up; every opening reloads the file, OK validates and rewrites it whole, Cancel discards
 // after a confirmation when something was changed. The close box discards without a question.
+//
+// One table of fields (fields() in UParGen.cpp) names every field's control, label, catalogue
+// texts, kind, section and value; creation, Set_Lang, loading and storing all walk that table.
 class TFParGen final : public CatalogueDialog
 {
     Q_OBJECT
@@ -30,6 +38,16 @@ public:
 
     void Set_Lang() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Field;
+    static std::span<const Field> fields();
+
+    void FormCreate();
     // Loads ParGen.xml into the controls (defaults when it is missing or not well-formed).
     void FormShow();
     // Shows the sections, stacks and numbers them and gives them their tab order. The captions
@@ -38,33 +56,30 @@ public:
     // Fits every section to its visible rows: the TLS rows follow "Enable TLS"; the DNS and port
     // rows of the Ethernet section are always hidden.
     void Move_GroupBoxs();
-    // The checks of the entries, in order; the first that fails shows its message and gives false.
-    bool Controllo_Dati();
-
-    void Btn_OKClick();
-    void Btn_CancelClick();
-
-    // Set by any edit of a field or click on a check box; cleared when a load succeeded.
-    bool Is_Change = false;
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void FormCreate();
-    void On_Change();
-    void On_Click(QCheckBox *sender);
-    bool KeyPress(QLineEdit *box, QKeyEvent *event);
-    bool FormMouseWheel(QWheelEvent *event);
     void RePosition_Object_IEC61850_Server();
     void RePosition_Object_TLS_Server();
     void RePosition_Object_Modbus_Slave();
     void RePosition_Object_Ethernet();
+    // Gathers the entries and shows the message of the first check that fails; true when all pass.
+    bool Controllo_Dati();
+    void Btn_OKClick();
+    void Btn_CancelClick();
+    void On_Change();
+    void On_Click(QCheckBox *sender);
+    bool KeyPress(QLineEdit *box, QKeyEvent *event);
+    bool FormMouseWheel(QWheelEvent *event);
 
+    void createField(const Field &field, QWidget *body, QGridLayout *rows, int &row);
+    // The four sections in their display order.
+    std::array<CollapsibleSection *, 4> sectionPanels() const;
+    void fitSection(int section);
     void showValues(const ParGenValues &values);
     ParGenValues currentValues() const;
+    // A text box shows a loaded value and gives back the loaded value for as long as its text is
+    // what it showed: a paste box turns CR and CR LF into line feeds, and a box left alone must
+    // not change a value.
+    template <class Box> void showText(Box *box, const QString &value);
+    template <class Box> QString storedText(const Box *box) const;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
@@ -110,7 +125,6 @@ private:
     std::array<QLineEdit *, 4> E_Ethernet_GAT {};
     QCheckBox *CB_Ethernet_DNS = nullptr;
     std::array<QLineEdit *, 4> E_Ethernet_DNS {};
-    std::array<QLabel *, 3> L_Ethernet_DNS_Dot {};
     QLabel *L_Ethernet_TCP_Port = nullptr;
     QLineEdit *E_Ethernet_TCP_Port = nullptr;
     QLabel *L_Ethernet_UDP_Port = nullptr;
@@ -119,8 +133,21 @@ private:
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
 
+    // Set by any edit of a field or click on a check box; cleared when a load succeeded.
+    bool Is_Change = false;
+
+    // Every widget of each field's row (label, control, address dots), by the field's position
+    // in the table, so that a row is shown or hidden whole.
+    std::vector<std::vector<QWidget *>> rowWidgets;
     // IP 1..4, mask 1..4, gateway 1..4, DNS 1..4: where "." moves the focus.
-    std::array<QLineEdit *, 16> addressChain {};
+    std::vector<QLineEdit *> addressChain;
+    // What each text box was given at the last load, and the text it showed then.
+    struct Loaded
+    {
+        QString value;
+        QString shown;
+    };
+    std::map<const QObject *, Loaded> loaded;
 };
 
 } // namespace sw
