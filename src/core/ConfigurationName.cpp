@@ -8,14 +8,14 @@ namespace {
 
 // The characters that separate folders in a path on this system.
 #ifdef Q_OS_WIN
-constexpr char16_t kSeparators[] = u"/\\";
+constexpr char16_t Separators[] = u"/\\";
 #else
-constexpr char16_t kSeparators[] = u"/";
+constexpr char16_t Separators[] = u"/";
 #endif
 
 bool isSeparator(QChar c)
 {
-    for (char16_t s : kSeparators) {
+    for (char16_t s : Separators) {
         if (s != 0 && c == s)
             return true;
     }

@@ -37,7 +37,7 @@ long long decimalExponent(std::string_view s)
 
 } // namespace
 
-QChar Decimal_Separator_From(std::optional<QChar> systemSeparator)
+QChar decimalSeparatorFrom(std::optional<QChar> systemSeparator)
 {
     if (systemSeparator && (*systemSeparator == u',' || *systemSeparator == u'.'))
         return *systemSeparator;

@@ -10,7 +10,7 @@ namespace sw {
 
 // The decimal separator to work with, from the system's setting: "," or "." as the system has it,
 // "," for any other character and when the setting cannot be read.
-QChar Decimal_Separator_From(std::optional<QChar> systemSeparator);
+QChar decimalSeparatorFrom(std::optional<QChar> systemSeparator);
 
 // Converts a decimal number written with either "," or "." as its decimal mark into a 32-bit
 // float. Both marks are first turned into `separator` ("." or, for anything else, ","), so the two

@@ -10,7 +10,7 @@ struct DefaultText {
     const char *text;
 };
 
-constexpr DefaultText kDefaults[] = {
+constexpr DefaultText Defaults[] = {
     {0, "Begin"},
     {1, "Step 1"},
     {2, "Step 2"},
@@ -400,7 +400,7 @@ void Default_Messages(QStringList &catalogue)
     catalogue.reserve(Msg_Catalogue_Size);
     for (int i = 0; i < Msg_Catalogue_Size; ++i)
         catalogue.append(QStringLiteral(" "));
-    for (const DefaultText &d : kDefaults)
+    for (const DefaultText &d : Defaults)
         catalogue[d.index] = QString::fromUtf8(d.text);
 }
 

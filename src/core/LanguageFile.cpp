@@ -13,13 +13,13 @@ namespace {
 
 // Windows-1252 characters 0x80 to 0x9F; the rest of the code page equals Latin-1. The five
 // undefined positions map to the C1 control of the same value, as the platform converters do.
-constexpr std::array<char16_t, 32> kCp1252High = {
+constexpr std::array<char16_t, 32> Cp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-constexpr QChar kPilcrow = QChar(0x00B6);
+constexpr QChar Pilcrow = QChar(0x00B6);
 
 QString decodeWindows1252(const char *data, qsizetype size)
 {
@@ -27,7 +27,7 @@ QString decodeWindows1252(const char *data, qsizetype size)
     QChar *dst = out.data();
     for (qsizetype i = 0; i < size; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        dst[i] = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+        dst[i] = (b >= 0x80 && b <= 0x9F) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
     }
     return out;
 }
@@ -131,9 +131,9 @@ bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
         if (value.isEmpty())
             return false; // only a comment: the entry keeps its text
     }
-    if (value.startsWith(kPilcrow))
+    if (value.startsWith(Pilcrow))
         value.remove(0, 1);
-    const qsizetype pilcrow = value.indexOf(kPilcrow);
+    const qsizetype pilcrow = value.indexOf(Pilcrow);
     if (pilcrow >= 0)
         value.truncate(pilcrow);
     catalogue[*index] = value;
@@ -177,7 +177,7 @@ void Load_Lang(ProgramValues &values)
         Read_Lang_File(file, values.Msg_Catalogue);
         return;
     }
-    values.Language_Name = QString::fromLatin1(Default_Language);
+    values.Language_Name = QString::fromLatin1(DefaultLanguage);
     const QString english = joinPath(values.Dir_Language, QStringLiteral("English.lng"));
     if (QFileInfo(english).isFile())
         Read_Lang_File(english, values.Msg_Catalogue);

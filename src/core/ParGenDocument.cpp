@@ -8,7 +8,7 @@ namespace sw {
 
 namespace {
 
-constexpr char kRootName[] = "Par_Gen";
+constexpr char RootName[] = "Par_Gen";
 
 // How a flag element's text turns into on/off.
 enum class FlagRule {
@@ -48,10 +48,10 @@ template <class Values, class Visitor> void forEachElement(Values &v, Visitor &&
     visit.flag("Ethernet_EN_DNS", v.Ethernet_EN_DNS, FlagRule::Exact);
     visit.text("Ethernet_TCP_Port", v.Ethernet_TCP_Port);
     visit.text("Ethernet_UDP_Port", v.Ethernet_UDP_Port);
-    visit.index("MODBUS_SLAVE_SERIAL", v.MODBUS_SLAVE_SERIAL, int(ParGen_Serial_Items.size()));
-    visit.index("MODBUS_SLAVE_BAUDRATE", v.MODBUS_SLAVE_BAUDRATE, int(ParGen_Baudrate_Items.size()));
-    visit.index("MODBUS_SLAVE_PARITY", v.MODBUS_SLAVE_PARITY, int(ParGen_Parity_Items.size()));
-    visit.index("MODBUS_SLAVE_STOPBITS", v.MODBUS_SLAVE_STOPBITS, int(ParGen_StopBits_Items.size()));
+    visit.index("MODBUS_SLAVE_SERIAL", v.MODBUS_SLAVE_SERIAL, int(ParGenSerialItems.size()));
+    visit.index("MODBUS_SLAVE_BAUDRATE", v.MODBUS_SLAVE_BAUDRATE, int(ParGenBaudrateItems.size()));
+    visit.index("MODBUS_SLAVE_PARITY", v.MODBUS_SLAVE_PARITY, int(ParGenParityItems.size()));
+    visit.index("MODBUS_SLAVE_STOPBITS", v.MODBUS_SLAVE_STOPBITS, int(ParGenStopBitsItems.size()));
     visit.text("MODBUS_SLAVE_IDDEVICE", v.MODBUS_SLAVE_IDDEVICE);
     visit.flag("MODBUS_SLAVE_READ_INPUT_REGISTER", v.MODBUS_SLAVE_READ_INPUT_REGISTER, FlagRule::Exact);
 }
@@ -102,7 +102,7 @@ struct Writer
 
 } // namespace
 
-ParGenValues Read_ParGen_File(const QString &path)
+ParGenValues readParGenFile(const QString &path)
 {
     ParGenValues values;
     if (!QFileInfo::exists(path))
@@ -113,17 +113,17 @@ ParGenValues Read_ParGen_File(const QString &path)
     return values;
 }
 
-QByteArray ParGen_Document(const ParGenValues &values)
+QByteArray parGenDocument(const ParGenValues &values)
 {
     pugi::xml_document doc;
-    const pugi::xml_node root = xml::resetWithRoot(doc, kRootName, true);
+    const pugi::xml_node root = xml::resetWithRoot(doc, RootName, true);
     forEachElement(values, Writer { root });
     return xml::toBytes(doc);
 }
 
-void Write_ParGen_File(const QString &path, const ParGenValues &values)
+void writeParGenFile(const QString &path, const ParGenValues &values)
 {
-    xml::saveBuilt(path, [&] { return ParGen_Document(values); });
+    xml::saveBuilt(path, [&] { return parGenDocument(values); });
 }
 
 } // namespace sw

@@ -7,11 +7,11 @@
 namespace sw {
 
 // The fixed items of the Modbus slave lists; a document stores the 0-based position.
-inline constexpr std::array<const char *, 2> ParGen_Serial_Items = { "RS232", "RS485" };
-inline constexpr std::array<const char *, 8> ParGen_Baudrate_Items
+inline constexpr std::array<const char *, 2> ParGenSerialItems = { "RS232", "RS485" };
+inline constexpr std::array<const char *, 8> ParGenBaudrateItems
     = { "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200" };
-inline constexpr std::array<const char *, 3> ParGen_Parity_Items = { "NONE", "ODD", "EVEN" };
-inline constexpr std::array<const char *, 2> ParGen_StopBits_Items = { "1 Stop Bits", "2 Stop Bits" };
+inline constexpr std::array<const char *, 3> ParGenParityItems = { "NONE", "ODD", "EVEN" };
+inline constexpr std::array<const char *, 2> ParGenStopBitsItems = { "1 Stop Bits", "2 Stop Bits" };
 
 // The communication parameters of one configuration (ParGen.xml), one member per element under
 // the element's name, in document order. Texts hold the fields exactly as typed; the Ethernet DNS
@@ -46,10 +46,10 @@ struct ParGenValues
     bool Ethernet_EN_DNS = false;
     QString Ethernet_TCP_Port = QStringLiteral("10001");
     QString Ethernet_UDP_Port = QStringLiteral("10001");
-    int MODBUS_SLAVE_SERIAL = 0; // position in ParGen_Serial_Items
-    int MODBUS_SLAVE_BAUDRATE = 7; // position in ParGen_Baudrate_Items
-    int MODBUS_SLAVE_PARITY = 0; // position in ParGen_Parity_Items
-    int MODBUS_SLAVE_STOPBITS = 0; // position in ParGen_StopBits_Items
+    int MODBUS_SLAVE_SERIAL = 0; // position in ParGenSerialItems
+    int MODBUS_SLAVE_BAUDRATE = 7; // position in ParGenBaudrateItems
+    int MODBUS_SLAVE_PARITY = 0; // position in ParGenParityItems
+    int MODBUS_SLAVE_STOPBITS = 0; // position in ParGenStopBitsItems
     QString MODBUS_SLAVE_IDDEVICE = QStringLiteral("10");
     bool MODBUS_SLAVE_READ_INPUT_REGISTER = true;
 
@@ -60,14 +60,14 @@ struct ParGenValues
 // element gives its own default. A list position that is not an integer, or lies outside its list,
 // gives the element's default position, so the values always name an item of each list.
 // Throws sw::Error naming the file and the parser's message when the file is not well-formed.
-ParGenValues Read_ParGen_File(const QString &path);
+ParGenValues readParGenFile(const QString &path);
 
 // The document as written to disk: root Par_Gen with the 34 elements in order, then the version
 // comment; UTF-8, no declaration, no indentation.
-QByteArray ParGen_Document(const ParGenValues &values);
+QByteArray parGenDocument(const ParGenValues &values);
 
-// Replaces the file at `path` atomically with ParGen_Document(values). Throws sw::Error naming the
+// Replaces the file at `path` atomically with parGenDocument(values). Throws sw::Error naming the
 // file and the reason when it cannot be written; the earlier file is then left as it was.
-void Write_ParGen_File(const QString &path, const ParGenValues &values);
+void writeParGenFile(const QString &path, const ParGenValues &values);
 
 } // namespace sw

@@ -13,10 +13,10 @@ QString joinPath(const QString &folder, const QString &name)
 
 QString ProgramValues::settingsFile() const
 {
-    return joinPath(Dir_Program, QString::fromLatin1(Settings_File_Name));
+    return joinPath(Dir_Program, QString::fromLatin1(SettingsFileName));
 }
 
-void Create_Workspace(ProgramValues &values, const QString &programDir)
+void createWorkspace(ProgramValues &values, const QString &programDir)
 {
     QString dir = QDir::toNativeSeparators(programDir);
     while (dir.size() > 1 && dir.endsWith(QDir::separator()))
@@ -44,14 +44,14 @@ void Set_Files(ProgramValues &values)
     values.File_IEC61850_Variables = docs.variables;
 }
 
-void Activate_Configuration(ProgramValues &values, const QString &name)
+void activateConfiguration(ProgramValues &values, const QString &name)
 {
     values.Conf_Name = name;
     values.Conf_Dir = joinPath(values.Dir_Projects, name);
     Set_Files(values);
 }
 
-void Clear_Configuration(ProgramValues &values)
+void clearConfiguration(ProgramValues &values)
 {
     values.Conf_Name.clear();
     values.Conf_Dir.clear();

@@ -9,14 +9,14 @@
 namespace sw {
 
 // Identity texts and fixed values of the program.
-inline constexpr char SW_Code_Text[] = "SW61942";
-inline constexpr char SW_Desc_Text[] = "IEC61850 Server / Modbus Slave - Converter";
-inline constexpr char SW_Title_Text[] = "Quorvex - Configurator SW61942 - IEC61850 Server / Modbus Slave ";
+inline constexpr char SWCodeText[] = "SW61942";
+inline constexpr char SWDescText[] = "IEC61850 Server / Modbus Slave - Converter";
+inline constexpr char SWTitleText[] = "Quorvex - Configurator SW61942 - IEC61850 Server / Modbus Slave ";
 inline constexpr char Program_Version[] = "1.000";
-inline constexpr char Document_Code[] = "MN61942";
-inline constexpr char Default_IP_Address[] = "192.168.2.205";
-inline constexpr char Default_Language[] = "English";
-inline constexpr char Settings_File_Name[] = "Talvento.xml";
+inline constexpr char DocumentCode[] = "MN61942";
+inline constexpr char DefaultIPAddress[] = "192.168.2.205";
+inline constexpr char DefaultLanguage[] = "English";
+inline constexpr char SettingsFileName[] = "Talvento.xml";
 
 // Every value that lives for the whole run and that dialogs share. The application creates
 // one instance and hands it by reference to the main window, which hands it to each dialog.
@@ -35,16 +35,16 @@ struct ProgramValues
     QString File_TLS_Known_Cert;
     QString File_IEC61850_Variables;
 
-    QString Last_IP_Address = QString::fromLatin1(Default_IP_Address);
-    QString Language_Name = QString::fromLatin1(Default_Language);
+    QString Last_IP_Address = QString::fromLatin1(DefaultIPAddress);
+    QString Language_Name = QString::fromLatin1(DefaultLanguage);
     bool Opt_Enable_Internet = false;
     bool Opt_Enable_Update = false;
     bool Opt_Jump_Field_Tables = false;
     bool Opt_Double_Click_Auto_Size = false;
 
-    QString SW_Code = QString::fromLatin1(SW_Code_Text);
-    QString SW_Desc = QString::fromLatin1(SW_Desc_Text);
-    QString SW_Title = QString::fromLatin1(SW_Title_Text);
+    QString SW_Code = QString::fromLatin1(SWCodeText);
+    QString SW_Desc = QString::fromLatin1(SWDescText);
+    QString SW_Title = QString::fromLatin1(SWTitleText);
 
     int Update_Choice = 0; // 0 firmware and configuration, 1 firmware, 2 configuration
     bool Update_Read_Back = true;
@@ -65,15 +65,15 @@ QString joinPath(const QString &folder, const QString &name);
 
 // Forms Dir_Program and the three workspace folders below it, creating each (one level) when
 // missing; a folder that cannot be created is passed over.
-void Create_Workspace(ProgramValues &values, const QString &programDir);
+void createWorkspace(ProgramValues &values, const QString &programDir);
 
 // Forms the three document paths from Conf_Dir (also when it is empty).
 void Set_Files(ProgramValues &values);
 
 // Makes the configuration `name` active: Conf_Name, Conf_Dir below Dir_Projects, document paths.
-void Activate_Configuration(ProgramValues &values, const QString &name);
+void activateConfiguration(ProgramValues &values, const QString &name);
 
 // No configuration active: Conf_Name and Conf_Dir empty, document paths formed from the empty folder.
-void Clear_Configuration(ProgramValues &values);
+void clearConfiguration(ProgramValues &values);
 
 } // namespace sw

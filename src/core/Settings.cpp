@@ -11,8 +11,8 @@ namespace {
 void setDefaults(ProgramValues &values)
 {
     values.Conf_Name.clear();
-    values.Last_IP_Address = QString::fromLatin1(Default_IP_Address);
-    values.Language_Name = QString::fromLatin1(Default_Language);
+    values.Last_IP_Address = QString::fromLatin1(DefaultIPAddress);
+    values.Language_Name = QString::fromLatin1(DefaultLanguage);
     values.Opt_Enable_Internet = false;
     values.Opt_Enable_Update = false;
     values.Opt_Jump_Field_Tables = false;
@@ -36,7 +36,7 @@ QString flagText(bool on)
 
 } // namespace
 
-void Read_Settings_Bytes(ProgramValues &values, const QByteArray &bytes)
+void readSettingsBytes(ProgramValues &values, const QByteArray &bytes)
 {
     setDefaults(values);
     pugi::xml_document doc;
@@ -44,25 +44,25 @@ void Read_Settings_Bytes(ProgramValues &values, const QByteArray &bytes)
         return; // not well-formed: full defaults
     const pugi::xml_node root = xml::firstTopLevel(doc);
     values.Conf_Name = textAt(root, "lastproj", "projectname", QString());
-    values.Last_IP_Address = textAt(root, "lastipadd", "ipaddress", QString::fromLatin1(Default_IP_Address));
-    values.Language_Name = textAt(root, "lastlang", "language", QString::fromLatin1(Default_Language));
+    values.Last_IP_Address = textAt(root, "lastipadd", "ipaddress", QString::fromLatin1(DefaultIPAddress));
+    values.Language_Name = textAt(root, "lastlang", "language", QString::fromLatin1(DefaultLanguage));
     values.Opt_Enable_Internet = flagAt(root, "enable_internet");
     values.Opt_Enable_Update = flagAt(root, "enable_update");
     values.Opt_Jump_Field_Tables = flagAt(root, "enable_jump_field_tables");
     values.Opt_Double_Click_Auto_Size = flagAt(root, "Double_Click_Auto_Size");
 }
 
-void Read_Settings(ProgramValues &values)
+void readSettings(ProgramValues &values)
 {
     QFile file(values.settingsFile());
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
         setDefaults(values);
         return;
     }
-    Read_Settings_Bytes(values, file.readAll());
+    readSettingsBytes(values, file.readAll());
 }
 
-QByteArray Settings_Document(const ProgramValues &values)
+QByteArray settingsDocument(const ProgramValues &values)
 {
     pugi::xml_document doc;
     pugi::xml_node root = xml::resetWithRoot(doc, "Conf_Settings", false);
@@ -79,7 +79,7 @@ QByteArray Settings_Document(const ProgramValues &values)
 
 void Save_Setting(const ProgramValues &values)
 {
-    xml::saveBuilt(values.settingsFile(), [&] { return Settings_Document(values); });
+    xml::saveBuilt(values.settingsFile(), [&] { return settingsDocument(values); });
 }
 
 } // namespace sw

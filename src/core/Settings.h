@@ -10,14 +10,14 @@ namespace sw {
 // the four option flags. A missing file gives the defaults of every value; a file that is not
 // well-formed gives them too, since the program must start either way. Each missing value falls
 // back alone. Conf_Dir is not touched.
-void Read_Settings(ProgramValues &values);
+void readSettings(ProgramValues &values);
 
 // The same, from the bytes of a settings document.
-void Read_Settings_Bytes(ProgramValues &values, const QByteArray &bytes);
+void readSettingsBytes(ProgramValues &values, const QByteArray &bytes);
 
 // The settings document for the current values: root Conf_Settings with lastproj, lastipadd,
 // lastlang and lastinternet in that order; no declaration, no indentation.
-QByteArray Settings_Document(const ProgramValues &values);
+QByteArray settingsDocument(const ProgramValues &values);
 
 // Rewrites the settings file beside the program atomically. Throws sw::Error naming the file.
 void Save_Setting(const ProgramValues &values);

@@ -15,7 +15,7 @@ namespace {
 
 // Declarations, comments and the like stay nodes so that "first top-level node" means what the
 // file holds; a value made only of blanks stays a value.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
     | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
 QString fromPugi(const char *text)
@@ -82,7 +82,7 @@ std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &byte
         return problem;
     }
     const pugi::xml_parse_result result = doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()),
-        kParseOptions | extraParseOptions, pugi::encoding_auto);
+        ParseOptions | extraParseOptions, pugi::encoding_auto);
     if (result)
         return std::nullopt;
     return QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
@@ -159,7 +159,7 @@ pugi::xml_node resetWithRoot(pugi::xml_document &doc, const char *rootName, bool
     doc.reset();
     pugi::xml_node root = doc.append_child(rootName);
     if (versionComment)
-        doc.append_child(pugi::node_comment).set_value(Version_Comment);
+        doc.append_child(pugi::node_comment).set_value(VersionComment);
     return root;
 }
 

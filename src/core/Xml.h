@@ -11,7 +11,7 @@
 // indentation, and saves atomically.
 namespace sw::xml {
 
-inline constexpr char Version_Comment[] = "SW_VERSION = 1.000";
+inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
 
 // Parses `path` keeping declarations, comments and processing instructions as nodes, so that
 // "first top-level node" means what the file holds. Throws sw::Error naming the file and the

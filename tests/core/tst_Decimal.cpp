@@ -24,7 +24,7 @@ private Q_SLOTS:
     {
         QFETCH(std::optional<QChar>, system);
         QFETCH(QChar, expected);
-        QCOMPARE(Decimal_Separator_From(system), expected);
+        QCOMPARE(decimalSeparatorFrom(system), expected);
     }
 
     void textToFloat_data()

@@ -39,7 +39,7 @@ TIEC61850_Var variable(const QString &name)
 {
     TIEC61850_Var v;
     v.Name = name;
-    v.Data_Type = Data_Type_Integer;
+    v.Data_Type = DataTypeInteger;
     v.Multiplication_Factor = 1.0f;
     return v;
 }
@@ -151,14 +151,14 @@ private Q_SLOTS:
     {
         TIEC61850 r = emptyRecord();
         TIEC61850_Var v = variable(QStringLiteral("AB"));
-        v.Data_Type = Data_Type_Float;
+        v.Data_Type = DataTypeFloat;
         v.Position = 300;
         v.Start_Bit = 3;
         v.Length = 4;
         v.Read_Only = 1;
         v.Multiplication_Factor = 1.5f;
         v.Operation = 2;
-        v.Options = Option_Swap | Option_Swap_Word;
+        v.Options = OptionSwap | OptionSwapWord;
         addVariable(r, v);
 
         const QByteArray bank2 = Build_Bank2(B, r);

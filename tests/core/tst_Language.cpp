@@ -205,7 +205,7 @@ private Q_SLOTS:
         QFETCH(bool, withEnglish);
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         if (withGerman)
             writeFile(joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR12 = Informationen\nSTR13 = Optionen\n");
         if (withEnglish)
@@ -225,7 +225,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         writeFile(joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR13 = Optionen\n");
         writeFile(joinPath(pv.Dir_Language, QStringLiteral("Other.lng")), "STR12 = Info\n");
         pv.Language_Name = QStringLiteral("Deutsch");

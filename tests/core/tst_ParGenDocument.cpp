@@ -13,7 +13,7 @@ namespace sw {
 // Failed comparisons print the values as the document that would be written.
 char *toString(const ParGenValues &v)
 {
-    return qstrdup(ParGen_Document(v).constData());
+    return qstrdup(parGenDocument(v).constData());
 }
 } // namespace sw
 
@@ -144,7 +144,7 @@ void tst_ParGenDocument::reading()
         writeFile(path, file);
     ParGenValues want;
     expected(want);
-    QCOMPARE(sw::Read_ParGen_File(path), want);
+    QCOMPARE(sw::readParGenFile(path), want);
 }
 
 void tst_ParGenDocument::malformedFileRaisesError_data()
@@ -161,7 +161,7 @@ void tst_ParGenDocument::malformedFileRaisesError()
     const QString path = dir.filePath("ParGen.xml");
     writeFile(path, file);
     try {
-        (void)sw::Read_ParGen_File(path);
+        (void)sw::readParGenFile(path);
         QFAIL("no error raised");
     } catch (const sw::Error &e) {
         QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
@@ -198,11 +198,11 @@ void tst_ParGenDocument::roundTripKeepsEveryValue()
 
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
-    sw::Write_ParGen_File(path, v);
-    const ParGenValues back = sw::Read_ParGen_File(path);
+    sw::writeParGenFile(path, v);
+    const ParGenValues back = sw::readParGenFile(path);
     QCOMPARE(back, v);
     // Saving what was loaded writes the same bytes again.
-    QCOMPARE(sw::ParGen_Document(back), sw::ParGen_Document(v));
+    QCOMPARE(sw::parGenDocument(back), sw::parGenDocument(v));
 }
 
 void tst_ParGenDocument::normalisesForeignDocument()
@@ -217,10 +217,10 @@ void tst_ParGenDocument::normalisesForeignDocument()
     ParGenValues want;
     want.Ethernet_UDP_Port = "7";
     want.Ethernet_DNS3 = "33";
-    sw::Write_ParGen_File(path, sw::Read_ParGen_File(path));
+    sw::writeParGenFile(path, sw::readParGenFile(path));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), sw::ParGen_Document(want));
+    QCOMPARE(f.readAll(), sw::parGenDocument(want));
 }
 
 void tst_ParGenDocument::defaultsDocumentBytes()
@@ -264,7 +264,7 @@ void tst_ParGenDocument::defaultsDocumentBytes()
                                 "<!--SW_VERSION = 1.000-->";
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
-    sw::Write_ParGen_File(path, ParGenValues {});
+    sw::writeParGenFile(path, ParGenValues {});
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), expected);
@@ -274,12 +274,12 @@ void tst_ParGenDocument::writeFailureRaisesError()
 {
     QTemporaryDir dir;
     // Folder missing.
-    QVERIFY_THROWS_EXCEPTION(sw::Error, sw::Write_ParGen_File(dir.filePath("gone/ParGen.xml"), ParGenValues {}));
+    QVERIFY_THROWS_EXCEPTION(sw::Error, sw::writeParGenFile(dir.filePath("gone/ParGen.xml"), ParGenValues {}));
 
     // The target is a folder: the failure is reported, not taken for a save.
     const QString blocked = dir.filePath("ParGen.xml");
     QVERIFY(QDir().mkdir(blocked));
-    QVERIFY_THROWS_EXCEPTION(sw::Error, sw::Write_ParGen_File(blocked, ParGenValues {}));
+    QVERIFY_THROWS_EXCEPTION(sw::Error, sw::writeParGenFile(blocked, ParGenValues {}));
     QVERIFY(QFileInfo(blocked).isDir());
 }
 

@@ -48,7 +48,7 @@ void tst_ParGenRules::firstFailingRule_data()
     row("port 10001", set(&V::IEC61850_Server_Port, "10001"));
     for (const char *bad : { "10000", "65536", "-1", "", "abc", "1.5", "0x10", "99999999999999999999" }) {
         row(qPrintable(QStringLiteral("port \"%1\"").arg(QLatin1String(bad))), set(&V::IEC61850_Server_Port, bad),
-            ParGen_ErrPort, "IEC61850_Server_Port");
+            ParGenErrPort, "IEC61850_Server_Port");
     }
 
     // Address bytes: 0 to 255, each with its own entry.
@@ -56,17 +56,17 @@ void tst_ParGenRules::firstFailingRule_data()
         v.Ethernet_IP1 = "0";
         v.Ethernet_IP4 = "255";
     });
-    row("IP 1 256", set(&V::Ethernet_IP1, "256"), ParGen_ErrIP1, "Ethernet_IP1");
-    row("IP 2 -1", set(&V::Ethernet_IP2, "-1"), ParGen_ErrIP1 + 1, "Ethernet_IP2");
-    row("IP 3 empty", set(&V::Ethernet_IP3, ""), ParGen_ErrIP1 + 2, "Ethernet_IP3");
-    row("IP 4 letter", set(&V::Ethernet_IP4, "a"), ParGen_ErrIP1 + 3, "Ethernet_IP4");
+    row("IP 1 256", set(&V::Ethernet_IP1, "256"), ParGenErrIP1, "Ethernet_IP1");
+    row("IP 2 -1", set(&V::Ethernet_IP2, "-1"), ParGenErrIP1 + 1, "Ethernet_IP2");
+    row("IP 3 empty", set(&V::Ethernet_IP3, ""), ParGenErrIP1 + 2, "Ethernet_IP3");
+    row("IP 4 letter", set(&V::Ethernet_IP4, "a"), ParGenErrIP1 + 3, "Ethernet_IP4");
     row("mask bytes 0 and 255", [](V &v) {
         v.Ethernet_SM1 = "0";
         v.Ethernet_SM4 = "255";
     });
-    row("mask 1 256", set(&V::Ethernet_SM1, "256"), ParGen_ErrSM1, "Ethernet_SM1");
-    row("mask 3 -1", set(&V::Ethernet_SM3, "-1"), ParGen_ErrSM1 + 2, "Ethernet_SM3");
-    row("mask 4 letter", set(&V::Ethernet_SM4, "x"), ParGen_ErrSM1 + 3, "Ethernet_SM4");
+    row("mask 1 256", set(&V::Ethernet_SM1, "256"), ParGenErrSM1, "Ethernet_SM1");
+    row("mask 3 -1", set(&V::Ethernet_SM3, "-1"), ParGenErrSM1 + 2, "Ethernet_SM3");
+    row("mask 4 letter", set(&V::Ethernet_SM4, "x"), ParGenErrSM1 + 3, "Ethernet_SM4");
 
     // Gateway bytes: free while the gateway is off, checked while it is on.
     row("gateway off: 300 and a letter pass", [](V &v) {
@@ -84,34 +84,34 @@ void tst_ParGenRules::firstFailingRule_data()
             v.Ethernet_EN_GAT = true;
             v.Ethernet_GAT1 = "-1";
         },
-        ParGen_ErrGAT1, "Ethernet_GAT1");
+        ParGenErrGAT1, "Ethernet_GAT1");
     row(
         "gateway on: 2 300",
         [](V &v) {
             v.Ethernet_EN_GAT = true;
             v.Ethernet_GAT2 = "300";
         },
-        ParGen_ErrGAT1 + 1, "Ethernet_GAT2");
+        ParGenErrGAT1 + 1, "Ethernet_GAT2");
     row(
         "gateway on: 4 letter",
         [](V &v) {
             v.Ethernet_EN_GAT = true;
             v.Ethernet_GAT4 = "x";
         },
-        ParGen_ErrGAT1 + 3, "Ethernet_GAT4");
+        ParGenErrGAT1 + 3, "Ethernet_GAT4");
 
     // Two stop bits only without parity.
     row("two stop bits with NONE", modbus(0, 1));
     row("one stop bit with EVEN", modbus(2, 0));
-    row("two stop bits with ODD", modbus(1, 1), ParGen_ErrStopBits, "MODBUS_SLAVE_STOPBITS");
-    row("two stop bits with EVEN", modbus(2, 1), ParGen_ErrStopBits, "MODBUS_SLAVE_STOPBITS");
+    row("two stop bits with ODD", modbus(1, 1), ParGenErrStopBits, "MODBUS_SLAVE_STOPBITS");
+    row("two stop bits with EVEN", modbus(2, 1), ParGenErrStopBits, "MODBUS_SLAVE_STOPBITS");
 
     // Device address: 1 to 247.
     row("device 1", set(&V::MODBUS_SLAVE_IDDEVICE, "1"));
     row("device 247", set(&V::MODBUS_SLAVE_IDDEVICE, "247"));
     for (const char *bad : { "0", "248", "", "ten" }) {
         row(qPrintable(QStringLiteral("device \"%1\"").arg(QLatin1String(bad))), set(&V::MODBUS_SLAVE_IDDEVICE, bad),
-            ParGen_ErrIDDevice, "MODBUS_SLAVE_IDDEVICE");
+            ParGenErrIDDevice, "MODBUS_SLAVE_IDDEVICE");
     }
 
     // The checks run in a fixed order and the first failure is reported.
@@ -121,7 +121,7 @@ void tst_ParGenRules::firstFailingRule_data()
             v.IEC61850_Server_Port = "abc";
             v.Ethernet_IP1 = "256";
         },
-        ParGen_ErrPort, "IEC61850_Server_Port");
+        ParGenErrPort, "IEC61850_Server_Port");
     row(
         "IP before mask and device",
         [](V &v) {
@@ -129,14 +129,14 @@ void tst_ParGenRules::firstFailingRule_data()
             v.Ethernet_SM1 = "999";
             v.MODBUS_SLAVE_IDDEVICE = "0";
         },
-        ParGen_ErrIP1, "Ethernet_IP1");
+        ParGenErrIP1, "Ethernet_IP1");
     row(
         "earlier IP byte first",
         [](V &v) {
             v.Ethernet_IP2 = "x";
             v.Ethernet_IP3 = "x";
         },
-        ParGen_ErrIP1 + 1, "Ethernet_IP2");
+        ParGenErrIP1 + 1, "Ethernet_IP2");
     row(
         "mask before gateway",
         [](V &v) {
@@ -144,7 +144,7 @@ void tst_ParGenRules::firstFailingRule_data()
             v.Ethernet_SM4 = "256";
             v.Ethernet_GAT1 = "256";
         },
-        ParGen_ErrSM1 + 3, "Ethernet_SM4");
+        ParGenErrSM1 + 3, "Ethernet_SM4");
     row(
         "gateway before stop bits",
         [](V &v) {
@@ -153,7 +153,7 @@ void tst_ParGenRules::firstFailingRule_data()
             v.MODBUS_SLAVE_PARITY = 1;
             v.MODBUS_SLAVE_STOPBITS = 1;
         },
-        ParGen_ErrGAT1 + 2, "Ethernet_GAT3");
+        ParGenErrGAT1 + 2, "Ethernet_GAT3");
     row(
         "stop bits before device",
         [](V &v) {
@@ -161,7 +161,7 @@ void tst_ParGenRules::firstFailingRule_data()
             v.MODBUS_SLAVE_STOPBITS = 1;
             v.MODBUS_SLAVE_IDDEVICE = "0";
         },
-        ParGen_ErrStopBits, "MODBUS_SLAVE_STOPBITS");
+        ParGenErrStopBits, "MODBUS_SLAVE_STOPBITS");
 
     // Passwords, TLS texts and the carried DNS and port values are never checked.
     row("unchecked values are free", [](V &v) {

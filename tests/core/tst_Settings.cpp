@@ -25,7 +25,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         QCOMPARE(pv.Dir_Program, QDir::toNativeSeparators(dir.path()));
         for (const QString &f : {pv.Dir_Master, pv.Dir_Projects, pv.Dir_Language})
             QVERIFY2(QFileInfo(f).isDir(), qPrintable(f));
@@ -38,7 +38,7 @@ private Q_SLOTS:
         // A file where the MASTER folder should be: it cannot be created, the others still are.
         writeFile(dir.filePath(QStringLiteral("MASTER")), "x");
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         QVERIFY(!QFileInfo(pv.Dir_Master).isDir());
         QVERIFY(QFileInfo(pv.Dir_Projects).isDir());
         QVERIFY(QFileInfo(pv.Dir_Language).isDir());
@@ -47,14 +47,14 @@ private Q_SLOTS:
     void setFilesFollowsConfDir()
     {
         ProgramValues pv;
-        Create_Workspace(pv, QStringLiteral("/prog"));
-        Activate_Configuration(pv, QStringLiteral("Plant 1"));
+        createWorkspace(pv, QStringLiteral("/prog"));
+        activateConfiguration(pv, QStringLiteral("Plant 1"));
         const QString dir = joinPath(pv.Dir_Projects, QStringLiteral("Plant 1"));
         QCOMPARE(pv.Conf_Dir, dir);
         QCOMPARE(pv.File_ParGen, joinPath(dir, QStringLiteral("ParGen.xml")));
         QCOMPARE(pv.File_TLS_Known_Cert, joinPath(dir, QStringLiteral("TLS_Known_Cert.xml")));
         QCOMPARE(pv.File_IEC61850_Variables, joinPath(dir, QStringLiteral("IEC61850_Variables.xml")));
-        Clear_Configuration(pv);
+        clearConfiguration(pv);
         QVERIFY(pv.Conf_Name.isEmpty() && pv.Conf_Dir.isEmpty());
         QCOMPARE(pv.File_ParGen, joinPath(QString(), QStringLiteral("ParGen.xml")));
     }
@@ -116,12 +116,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, document);
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         // Values that a failed read must overwrite.
         pv.Conf_Name = QStringLiteral("stale");
         pv.Opt_Enable_Internet = pv.Opt_Enable_Update = pv.Opt_Jump_Field_Tables = pv.Opt_Double_Click_Auto_Size = true;
         writeFile(pv.settingsFile(), document);
-        Read_Settings(pv);
+        readSettings(pv);
 
         QTEST(pv.Conf_Name, "project");
         QTEST(pv.Last_IP_Address, "ip");
@@ -135,10 +135,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         pv.Conf_Name = QStringLiteral("stale");
         pv.Opt_Enable_Update = true;
-        Read_Settings(pv);
+        readSettings(pv);
         QVERIFY(pv.Conf_Name.isEmpty());
         QCOMPARE(pv.Last_IP_Address, QStringLiteral("192.168.2.205"));
         QCOMPARE(pv.Language_Name, QStringLiteral("English"));
@@ -149,7 +149,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         Save_Setting(pv);
         QFile f(pv.settingsFile());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -165,7 +165,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         pv.Conf_Name = QStringLiteral("<Plant & \"1\">");
         pv.Last_IP_Address = QStringLiteral("10.1.2.3");
         pv.Language_Name = QStringLiteral("Français");
@@ -174,8 +174,8 @@ private Q_SLOTS:
         Save_Setting(pv);
 
         ProgramValues back;
-        Create_Workspace(back, dir.path());
-        Read_Settings(back);
+        createWorkspace(back, dir.path());
+        readSettings(back);
         QCOMPARE(back.Conf_Name, pv.Conf_Name);
         QCOMPARE(back.Last_IP_Address, pv.Last_IP_Address);
         QCOMPARE(back.Language_Name, pv.Language_Name);
@@ -189,10 +189,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         writeFile(pv.settingsFile(), "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
                                      "</lastinternet></Conf_Settings><!-- tail -->");
-        Read_Settings(pv);
+        readSettings(pv);
         Save_Setting(pv);
         QFile f(pv.settingsFile());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -206,7 +206,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         ProgramValues pv;
-        Create_Workspace(pv, dir.path());
+        createWorkspace(pv, dir.path());
         // A folder in the place of the settings file cannot be replaced by a file.
         QVERIFY(QDir().mkdir(pv.settingsFile()));
         try {

@@ -87,7 +87,7 @@ void tst_Xml::malformedDocumentsAreRefused()
         QCOMPARE(readFile(dir.filePath("bin/bank2.bin")), QByteArray("old 2"));
     }
     writeFile(docs.parGen, bytes);
-    const QString message = errorOf([&] { (void)Read_ParGen_File(docs.parGen); });
+    const QString message = errorOf([&] { (void)readParGenFile(docs.parGen); });
     QVERIFY2(message.contains(QDir::toNativeSeparators(docs.parGen)) && message.contains("line "), qPrintable(message));
 }
 
@@ -112,7 +112,7 @@ void tst_Xml::wellFormedVariantsAreAccepted()
     QCOMPARE(xml::wellFormednessProblem(bytes), std::nullopt);
     QTemporaryDir dir;
     writeFile(dir.filePath("ParGen.xml"), bytes);
-    QCOMPARE(Read_ParGen_File(dir.filePath("ParGen.xml")).IEC61850_Server_Port, port);
+    QCOMPARE(readParGenFile(dir.filePath("ParGen.xml")).IEC61850_Server_Port, port);
 }
 
 void tst_Xml::textsReadBackUnchanged_data()
@@ -176,7 +176,7 @@ void tst_Xml::unwritableCharactersAreReported()
     writeFile(path, "<Par_Gen/>");
     ParGenValues values;
     values.TLS_Server_Key = text;
-    const QString message = errorOf([&] { Write_ParGen_File(path, values); });
+    const QString message = errorOf([&] { writeParGenFile(path, values); });
     QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains("TLS_Server_Key"), qPrintable(message));
     QCOMPARE(readFile(path), QByteArray("<Par_Gen/>"));
 }

@@ -132,7 +132,7 @@ void tst_Lossless::textsKeptExactly()
     QFETCH(QString, text);
     Project p;
     const ParGenValues values = withTexts(text);
-    const QByteArray original = ParGen_Document(values);
+    const QByteArray original = parGenDocument(values);
     writeFile(p.docs.parGen, original);
 
     // Loaded and confirmed without an edit, twice: the same values and the same bytes each time.
@@ -142,7 +142,7 @@ void tst_Lossless::textsKeptExactly()
         for (const char *name : { "E_IEC61850_Server_Password", "E_TLS_Server_Key_Pass" })
             QVERIFY2(p.dlg->findChild<QLineEdit *>(QLatin1String(name))->text() == text, name);
         p.confirm();
-        QCOMPARE(Read_ParGen_File(p.docs.parGen), values);
+        QCOMPARE(readParGenFile(p.docs.parGen), values);
         const QByteArray written = readFile(p.docs.parGen);
         QCOMPARE(firstDifference(written, original), qsizetype(-1));
     }
@@ -153,7 +153,7 @@ void tst_Lossless::textsKeptExactly()
     const image::Images images = compiler.Compile_Bin(p.docs);
     const QByteArray utf8 = text.toUtf8();
     const QByteArray texts = utf8 + '\0' + utf8 + '\0' + utf8 + '\0' + utf8 + '\0';
-    QCOMPARE(firstDifference(images.bank2.mid(image::Bank2_Header_Size + 1, texts.size()), texts), qsizetype(-1));
+    QCOMPARE(firstDifference(images.bank2.mid(image::Bank2HeaderSize + 1, texts.size()), texts), qsizetype(-1));
     QCOMPARE(read32(images.bank2, 10), quint32(utf8.size())); // key
     QCOMPARE(read32(images.bank2, 22), quint32(utf8.size())); // server certificate
     QCOMPARE(read32(images.bank2, 30), quint32(utf8.size())); // root certificate
@@ -165,7 +165,7 @@ void tst_Lossless::editedBoxStoresWhatItShows()
     Project p;
     ParGenValues values = withTexts(QStringLiteral("c\r\nd"));
     values.TLS_Server_Key = QStringLiteral("a\r\nb");
-    writeFile(p.docs.parGen, ParGen_Document(values));
+    writeFile(p.docs.parGen, parGenDocument(values));
     p.open();
     auto *key = p.dlg->findChild<QPlainTextEdit *>(QStringLiteral("E_TLS_Server_Key"));
     key->setFocus();
@@ -175,7 +175,7 @@ void tst_Lossless::editedBoxStoresWhatItShows()
     p.confirm();
 
     values.TLS_Server_Key = QStringLiteral("a\nbX");
-    QCOMPARE(Read_ParGen_File(p.docs.parGen), values);
+    QCOMPARE(readParGenFile(p.docs.parGen), values);
 }
 
 QTEST_MAIN(tst_Lossless)

@@ -91,7 +91,7 @@ private Q_SLOTS:
     void mainWindow()
     {
         check(m_app->mainWindow(), QStringLiteral("main-window"));
-        Activate_Configuration(m_pv, QStringLiteral("Substation North"));
+        activateConfiguration(m_pv, QStringLiteral("Substation North"));
         m_app->mainWindow()->Set_Lang();
         check(m_app->mainWindow(), QStringLiteral("main-window-active"));
     }

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         f.write(reinterpret_cast<const char *>(data + 1), static_cast<qint64>(size - 1));
     }
     try {
-        const sw::ParGenValues values = sw::Read_ParGen_File(docs.parGen);
+        const sw::ParGenValues values = sw::readParGenFile(docs.parGen);
         if (values.MODBUS_SLAVE_PARITY < 0 || values.MODBUS_SLAVE_PARITY > 2)
             __builtin_trap();
     } catch (const sw::Error &) {

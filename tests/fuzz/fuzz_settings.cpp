@@ -8,10 +8,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     sw::ProgramValues pv;
-    sw::Read_Settings_Bytes(pv, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
-    const QByteArray written = sw::Settings_Document(pv);
+    sw::readSettingsBytes(pv, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    const QByteArray written = sw::settingsDocument(pv);
     sw::ProgramValues back;
-    sw::Read_Settings_Bytes(back, written);
+    sw::readSettingsBytes(back, written);
     // What the writer produces, the reader reads back unchanged.
     if (back.Conf_Name != pv.Conf_Name || back.Last_IP_Address != pv.Last_IP_Address
         || back.Language_Name != pv.Language_Name || back.Opt_Enable_Internet != pv.Opt_Enable_Internet)

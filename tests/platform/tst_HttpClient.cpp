@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 namespace {
 
 // Short enough that a request that goes wrong ends the test quickly, long enough for loopback.
-const CurlHttpClient::Timeouts kTestTimeouts { 1000ms, 1500ms };
+const CurlHttpClient::Timeouts TestTimeouts { 1000ms, 1500ms };
 
 // An HTTP server on 127.0.0.1, run by the test thread's event loop: it records the head of each
 // request and answers with the canned reply for the requested target, then closes the connection
@@ -117,9 +117,9 @@ private Q_SLOTS:
         QVERIFY(server.listen());
         server.replies.insert("/home/download/GetversionSW.asp?nomesw=SW61942",
             "HTTP/1.0 200 OK\r\nSet-Cookie: session=42; Path=/\r\nContent-Type: text/html\r\n\r\nVER. 1.002\r\n");
-        CurlHttpClient client(kTestTimeouts);
+        CurlHttpClient client(TestTimeouts);
         HttpVersionChecker checker(
-            client, server.url(QString()), QString::fromLatin1(SW_Code_Text), QString::fromLatin1(Program_Version));
+            client, server.url(QString()), QString::fromLatin1(SWCodeText), QString::fromLatin1(Program_Version));
 
         QVERIFY(server.serve([&checker] { return checker.Check_Version(); }));
         QVERIFY(server.serve([&checker] { return checker.Check_Version(); }));
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(server.listen());
         server.replies.insert("/query", reply);
         server.replies.insert("/target", "HTTP/1.0 200 OK\r\n\r\nredirected");
-        CurlHttpClient client(kTestTimeouts);
+        CurlHttpClient client(TestTimeouts);
 
         const QString url = server.url(QStringLiteral("/query"));
         QCOMPARE(server.serve([&client, url] { return client.get(url); }), body);
@@ -175,7 +175,7 @@ private Q_SLOTS:
     {
         const quint16 port = closedPort();
         QVERIFY(port != 0);
-        CurlHttpClient client(kTestTimeouts);
+        CurlHttpClient client(TestTimeouts);
         QCOMPARE(client.get(QStringLiteral("http://127.0.0.1:%1/").arg(port)), std::nullopt);
     }
 
@@ -217,7 +217,7 @@ private Q_SLOTS:
         CannedServer server;
         QVERIFY(server.listen());
         server.replies.insert("/", "HTTP/1.0 200 OK\r\n\r\ndirect");
-        CurlHttpClient client(kTestTimeouts);
+        CurlHttpClient client(TestTimeouts);
         const QString url = server.url(QStringLiteral("/"));
         QCOMPARE(server.serve([&client, url] { return client.get(url); }), std::optional<QByteArray>("direct"));
     }

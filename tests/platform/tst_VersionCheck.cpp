@@ -43,7 +43,7 @@ private Q_SLOTS:
         QFETCH(bool, newer);
         FakeHttpClient http;
         http.reply = reply;
-        HttpVersionChecker checker(http, QStringLiteral("https://vendor.example"), QString::fromLatin1(SW_Code_Text),
+        HttpVersionChecker checker(http, QStringLiteral("https://vendor.example"), QString::fromLatin1(SWCodeText),
             QString::fromLatin1(Program_Version));
 
         QCOMPARE(checker.Check_Version(), newer);

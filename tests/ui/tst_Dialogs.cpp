@@ -124,7 +124,7 @@ void tst_Dialogs::captionsAreExactlyTheirOwn_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
 
-    QTest::newRow("main window") << "main" << QString::fromLatin1(SW_Title_Text);
+    QTest::newRow("main window") << "main" << QString::fromLatin1(SWTitleText);
     QTest::newRow("new configuration") << "new"
                                        << "Create New Configuration";
     QTest::newRow("open configuration") << "open"
@@ -238,15 +238,15 @@ void tst_Dialogs::labelsShowMarkupLiterally_data()
     QTest::newRow("main: active configuration") << "main"
                                                 << "L_Name_Conf" << MsgId::OpenedConfiguration;
     QTest::newRow("new: prompt") << "new"
-                                 << "Label1" << MsgId::New_Prompt;
+                                 << "Label1" << MsgId::NewPrompt;
     QTest::newRow("new: description") << "new"
-                                      << "L_SW_Desc" << MsgId::New_Desc;
+                                      << "L_SW_Desc" << MsgId::NewDesc;
     QTest::newRow("open: list title") << "open"
-                                      << "Label1" << MsgId::Open_ListTitle;
+                                      << "Label1" << MsgId::OpenListTitle;
     QTest::newRow("parGen: description") << "parGen"
-                                         << "L_SW_Desc" << MsgId::ParGen_Desc;
+                                         << "L_SW_Desc" << MsgId::ParGenDesc;
     QTest::newRow("parGen: field label") << "parGen"
-                                         << "L_IEC61850_Server_Port" << MsgId::ParGen_Port;
+                                         << "L_IEC61850_Server_Port" << MsgId::ParGenPort;
 }
 
 void tst_Dialogs::labelsShowMarkupLiterally()

@@ -21,7 +21,7 @@ struct Picture
     QIcon (*icon)(); // null for the logo, which comes as a pixmap
 };
 
-const Picture kPictures[] = {
+const Picture Pictures[] = {
     { "information", sw::icons::information },
     { "options", sw::icons::options },
     { "closeProgram", sw::icons::closeProgram },
@@ -47,9 +47,9 @@ void tst_Icons::rendersAtRequestedSize_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("size");
     // 256 lies well above any size a button asks for: a picture kept only as fixed bitmaps would come back smaller.
-    for (int i = 0; i < int(std::size(kPictures)); ++i) {
+    for (int i = 0; i < int(std::size(Pictures)); ++i) {
         for (int size : { 16, 81, 256 })
-            QTest::addRow("%s@%d", kPictures[i].name, size) << i << size;
+            QTest::addRow("%s@%d", Pictures[i].name, size) << i << size;
     }
 }
 
@@ -57,7 +57,7 @@ void tst_Icons::rendersAtRequestedSize()
 {
     QFETCH(int, index);
     QFETCH(int, size);
-    const Picture &picture = kPictures[index];
+    const Picture &picture = Pictures[index];
     if (picture.icon)
         QVERIFY(!picture.icon().isNull());
 
@@ -80,12 +80,12 @@ void tst_Icons::picturesAreDistinct()
 {
     // Each function shows its own picture, not a neighbour's.
     QList<QImage> images;
-    for (const Picture &picture : kPictures)
+    for (const Picture &picture : Pictures)
         images.append(render(picture, 32));
     for (int i = 0; i < images.size(); ++i) {
         for (int j = i + 1; j < images.size(); ++j)
             QVERIFY2(images[i] != images[j],
-                (QByteArray(kPictures[i].name) + " looks like " + kPictures[j].name).constData());
+                (QByteArray(Pictures[i].name) + " looks like " + Pictures[j].name).constData());
     }
 }
 

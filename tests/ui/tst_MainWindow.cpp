@@ -350,7 +350,7 @@ void tst_MainWindow::rememberedConfiguration()
     // The remembered name goes back unchanged, active or not.
     w->close();
     ProgramValues reread;
-    Read_Settings_Bytes(reread, p.read(QStringLiteral("Talvento.xml")));
+    readSettingsBytes(reread, p.read(QStringLiteral("Talvento.xml")));
     QCOMPARE(reread.Conf_Name, remembered);
 }
 
@@ -589,7 +589,7 @@ void tst_MainWindow::optionsDialog()
     QCOMPARE(p.timer()->isActive(), timerOn);
     const QByteArray after = p.read(QStringLiteral("Talvento.xml"));
     if (accepted)
-        QCOMPARE(after, Settings_Document(p.pv));
+        QCOMPARE(after, settingsDocument(p.pv));
     else
         QCOMPARE(after, before);
     QVERIFY(p.messages.records.isEmpty());
@@ -677,7 +677,7 @@ void tst_MainWindow::closingWritesSettings()
 
     QVERIFY(!w->isVisible());
     ProgramValues reread;
-    Read_Settings_Bytes(reread, p.read(QStringLiteral("Talvento.xml")));
+    readSettingsBytes(reread, p.read(QStringLiteral("Talvento.xml")));
     QCOMPARE(reread.Last_IP_Address, QStringLiteral("10.0.0.7"));
     QCOMPARE(reread.Conf_Name, QStringLiteral("A & B"));
     QVERIFY(!p.read(QStringLiteral("Talvento.xml")).contains("unknown"));

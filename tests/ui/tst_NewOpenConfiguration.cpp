@@ -376,7 +376,7 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens()
     p.start();
     if (!active.isEmpty()) {
         // Set as the dialogs would; the folder on disk may differ in case.
-        Activate_Configuration(p.pv, active);
+        activateConfiguration(p.pv, active);
     }
 
     QStringList listed;

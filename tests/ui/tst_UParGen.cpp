@@ -90,7 +90,7 @@ struct Fixture
             [&] {
                 QCOMPARE(messages.records.size(), 1);
                 QCOMPARE(messages.records[0].kind, ScriptedMessages::Kind::Confirm);
-                QCOMPARE(messages.last(), pv.msg(MsgId::ParGen_ExitWithoutSaving));
+                QCOMPARE(messages.last(), pv.msg(MsgId::ParGenExitWithoutSaving));
                 QVERIFY(dlg->isVisible());
             }();
         } else {
@@ -216,7 +216,7 @@ void tst_UParGen::everyFieldShowsAndStoresItsOwnValue()
     v.MODBUS_SLAVE_READ_INPUT_REGISTER = false;
 
     Fixture f;
-    f.writeFile(ParGen_Document(v));
+    f.writeFile(parGenDocument(v));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Port"), v.IEC61850_Server_Port);
     QCOMPARE(f.text("E_IEC61850_Server_Password"), v.IEC61850_Server_Password);
@@ -244,7 +244,7 @@ void tst_UParGen::everyFieldShowsAndStoresItsOwnValue()
     QFile::remove(f.pv.File_ParGen);
     f.ok();
     QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
-    QCOMPARE(Read_ParGen_File(f.pv.File_ParGen), v);
+    QCOMPARE(readParGenFile(f.pv.File_ParGen), v);
 }
 
 void tst_UParGen::savedAndReopenedKeepsEveryValue()
@@ -261,7 +261,7 @@ void tst_UParGen::savedAndReopenedKeepsEveryValue()
     v.Ethernet_UDP_Port = QStringLiteral("503");
     v.MODBUS_SLAVE_PARITY = 2;
     v.MODBUS_SLAVE_READ_INPUT_REGISTER = false;
-    f.writeFile(ParGen_Document(v));
+    f.writeFile(parGenDocument(v));
     f.open();
     QCOMPARE(f.get<QPlainTextEdit>("E_TLS_Server_Key")->toPlainText(), v.TLS_Server_Key);
     QCOMPARE(f.get<QComboBox>("CB_ModbusSlave_Parity")->currentIndex(), 2);
@@ -279,7 +279,7 @@ void tst_UParGen::savedAndReopenedKeepsEveryValue()
     v.IEC61850_Server_Port = QStringLiteral("010"); // stored as typed
     v.Ethernet_EN_GAT = true;
     v.Ethernet_GAT4 = QStringLiteral("254");
-    QCOMPARE(Read_ParGen_File(f.pv.File_ParGen), v);
+    QCOMPARE(readParGenFile(f.pv.File_ParGen), v);
 
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("010"));
@@ -301,14 +301,14 @@ void tst_UParGen::longValuesWrittenBackExactly()
     v.IEC61850_Server_Password = longText("password");
     v.TLS_Server_Key_Password = longText("key password");
     v.Ethernet_TCP_Port = longText("hidden port"); // a carried value in a hidden box
-    f.writeFile(ParGen_Document(v));
+    f.writeFile(parGenDocument(v));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Password").size(), v.IEC61850_Server_Password.size());
 
     f.ok();
     QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
     QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
-    QCOMPARE(Read_ParGen_File(f.pv.File_ParGen), v);
+    QCOMPARE(readParGenFile(f.pv.File_ParGen), v);
 }
 
 void tst_UParGen::malformedFileShowsErrorAndDefaults_data()
@@ -330,7 +330,7 @@ void tst_UParGen::malformedFileShowsErrorAndDefaults()
     ParGenValues v;
     v.IEC61850_Server_Port = QStringLiteral("80");
     v.TLS_Server_Enable = true;
-    f.writeFile(ParGen_Document(v));
+    f.writeFile(parGenDocument(v));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("80"));
     f.dlg->reject();
@@ -411,7 +411,7 @@ void tst_UParGen::tlsRowsFollowTheSwitch()
     QVERIFY(!f.get("E_TLS_Server_Key")->isVisible());
     QTRY_COMPARE(modbus->y(), modbusTop);
     f.ok();
-    QCOMPARE(Read_ParGen_File(f.pv.File_ParGen).TLS_Server_Key, QStringLiteral("k1\nk2"));
+    QCOMPARE(readParGenFile(f.pv.File_ParGen).TLS_Server_Key, QStringLiteral("k1\nk2"));
 }
 
 void tst_UParGen::sectionsCollapseAndKeepTheirState()
@@ -527,7 +527,7 @@ void tst_UParGen::validation()
         QVERIFY(QFile::exists(f.pv.File_ParGen));
         QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
         // Stored exactly as the fields stood, gateway boxes included when the gateway is off.
-        const ParGenValues saved = Read_ParGen_File(f.pv.File_ParGen);
+        const ParGenValues saved = readParGenFile(f.pv.File_ParGen);
         QCOMPARE(saved.Ethernet_GAT2, f.text("E_Ethernet_GAT2"));
         QCOMPARE(saved.Ethernet_EN_GAT, gateway);
     } else {
@@ -594,7 +594,7 @@ void tst_UParGen::cancelAsksOnlyAfterAnEdit()
         return;
     }
     // No keeps the dialog open with the edit; Yes closes it; nothing is written either way.
-    QCOMPARE(f.messages.texts(), QStringList { f.pv.msg(MsgId::ParGen_ExitWithoutSaving) });
+    QCOMPARE(f.messages.texts(), QStringList { f.pv.msg(MsgId::ParGenExitWithoutSaving) });
     QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Confirm);
     QVERIFY(f.dlg->isVisible());
     leave();
@@ -699,9 +699,9 @@ void tst_UParGen::widthSpringsBack()
 void tst_UParGen::languageChangeKeepsSectionCaptions()
 {
     Fixture f;
-    f.pv.Msg_Catalogue[MsgId::ParGen_IEC61850Server] = QStringLiteral("Server IEC61850");
-    f.pv.Msg_Catalogue[MsgId::ParGen_Port] = QStringLiteral("Porta");
-    f.pv.Msg_Catalogue[MsgId::ParGen_HintPort] = QStringLiteral("Porta del server");
+    f.pv.Msg_Catalogue[MsgId::ParGenIEC61850Server] = QStringLiteral("Server IEC61850");
+    f.pv.Msg_Catalogue[MsgId::ParGenPort] = QStringLiteral("Porta");
+    f.pv.Msg_Catalogue[MsgId::ParGenHintPort] = QStringLiteral("Porta del server");
     f.dlg->Set_Lang();
     QCOMPARE(f.get<QLabel>("L_IEC61850_Server_Port")->text(), QStringLiteral("Porta"));
     QCOMPARE(f.edit("E_IEC61850_Server_Port")->toolTip(), QStringLiteral("Porta del server"));

@@ -15,7 +15,7 @@ using namespace sw::image;
 
 namespace {
 
-constexpr char kDescription[]
+constexpr char ToolDescription[]
     = "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project folder (each\n"
       "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes.";
 
@@ -36,9 +36,9 @@ QString hexAddress(quint32 address)
 QString typeName(quint32 type)
 {
     switch (type) {
-    case Data_Type_Digital:
+    case DataTypeDigital:
         return QStringLiteral("digital");
-    case Data_Type_Float:
+    case DataTypeFloat:
         return QStringLiteral("float");
     default:
         return QStringLiteral("int");
@@ -60,9 +60,9 @@ QString conversionName(quint16 operation)
 QString optionNames(quint16 options)
 {
     QStringList names;
-    if (options & Option_Swap)
+    if (options & OptionSwap)
         names << QStringLiteral("swap bytes");
-    if (options & Option_Swap_Word)
+    if (options & OptionSwapWord)
         names << QStringLiteral("swap words");
     return names.isEmpty() ? QStringLiteral("-") : names.join(QStringLiteral(", "));
 }
@@ -86,31 +86,31 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     auto line = [&out](const QString &label, const QString &value) {
         out << "  " << label.leftJustified(26) << value << '\n';
     };
-    const quint8 serial = block.get8(param::Serial_Flags);
-    const quint8 parity = block.get8(param::Parity_Table + param::Slave_Entry_A);
-    const quint8 stopBits = block.get8(param::Stop_Bit_Table + param::Slave_Entry_A);
+    const quint8 serial = block.get8(param::SerialFlags);
+    const quint8 parity = block.get8(param::ParityTable + param::SlaveEntryA);
+    const quint8 stopBits = block.get8(param::StopBitTable + param::SlaveEntryA);
     const quint32 gateway = block.get32(param::Gateway);
 
     out << "Project " << QDir::toNativeSeparators(folder) << "\n\n";
     out << "Network\n";
-    line(QStringLiteral("IP address"), dotted(block, param::Ip_Address));
-    line(QStringLiteral("Subnet mask"), dotted(block, param::Subnet_Mask));
+    line(QStringLiteral("IP address"), dotted(block, param::IpAddress));
+    line(QStringLiteral("Subnet mask"), dotted(block, param::SubnetMask));
     line(QStringLiteral("Gateway"), gateway == 0xFFFFFFFF ? QStringLiteral("none") : dotted(block, param::Gateway));
     out << "\nModbus slave\n";
     line(QStringLiteral("Interface"),
-        (serial & param::Serial_RS232) ? QStringLiteral("RS232") : QStringLiteral("RS485"));
+        (serial & param::SerialRS232) ? QStringLiteral("RS232") : QStringLiteral("RS485"));
     line(QStringLiteral("Baud rate"),
-        QStringLiteral("%1 bit/s").arg(block.get32(param::Baud_Table + 4 * param::Slave_Entry_A)));
+        QStringLiteral("%1 bit/s").arg(block.get32(param::BaudTable + 4 * param::SlaveEntryA)));
     const QStringList parities { QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even") };
     line(QStringLiteral("Parity"), parity < parities.size() ? parities.at(parity) : QString::number(parity));
     line(QStringLiteral("Stop bits"),
         stopBits == 0       ? QStringLiteral("1")
             : stopBits == 2 ? QStringLiteral("2")
                             : QString::number(stopBits));
-    line(QStringLiteral("Data bits"), QString::number(block.get8(param::Data_Bit_Table + param::Slave_Entry_A)));
-    line(QStringLiteral("Device address"), QString::number(block.get32(param::Modbus_Address)));
+    line(QStringLiteral("Data bits"), QString::number(block.get8(param::DataBitTable + param::SlaveEntryA)));
+    line(QStringLiteral("Device address"), QString::number(block.get32(param::ModbusAddress)));
     line(QStringLiteral("Read functions"),
-        (serial & param::Serial_No_Input_Register) ? QStringLiteral("Holding Register / Coil Status")
+        (serial & param::SerialNoInputRegister) ? QStringLiteral("Holding Register / Coil Status")
                                                    : QStringLiteral("Input Register / Input Status"));
     out << "\nIEC 61850 server\n";
     line(QStringLiteral("Port"), QString::number(r.port));
@@ -157,7 +157,7 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
 
     out << "\nImage\n";
     line(QStringLiteral("bank1.bin"), QStringLiteral("%1 bytes").arg(images.bank1.size()));
-    line(QStringLiteral("bank2.bin"), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2_Max_Size));
+    line(QStringLiteral("bank2.bin"), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
 } // namespace
@@ -171,7 +171,7 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setApplicationDescription(QString::fromLatin1(ToolDescription));
     // Not addHelpOption(): its --help-all lists Qt's own options, which this tool does not take.
     const QCommandLineOption helpOption(
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));

@@ -71,9 +71,9 @@ quint32 utf8Length(const QString &text)
 // The rate at a position of the editor's list, which is the one table of rates.
 quint32 baudRate(qint64 index)
 {
-    if (index < 0 || index >= qint64(ParGen_Baudrate_Items.size()))
+    if (index < 0 || index >= qint64(ParGenBaudrateItems.size()))
         return 9600;
-    return static_cast<quint32>(std::strtoul(ParGen_Baudrate_Items[size_t(index)], nullptr, 10));
+    return static_cast<quint32>(std::strtoul(ParGenBaudrateItems[size_t(index)], nullptr, 10));
 }
 
 bool documentExists(const QString &path)
@@ -105,10 +105,10 @@ Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs)
     Read_ParGen(docs.parGen);
     Read_IEC61850_Variables(docs.variables);
     Read_TLS_Known_Cert(docs.knownCerts);
-    Param_Block.put32(param::Bank2_Address, Bank2_Base);
+    Param_Block.put32(param::Bank2Address, Bank2Base);
 
     Images images;
-    images.bank2 = Build_Bank2(Bank2_Base, IEC61850);
+    images.bank2 = Build_Bank2(Bank2Base, IEC61850);
     images.bank1 = Build_Bank1(Param_Block);
     return images;
 }
@@ -148,8 +148,8 @@ void ImageCompiler::Read_ParGen(const QString &path)
         qint64 defaults[4];
     };
     static const Quad quads[] = {
-        { Ip_Address, { "Ethernet_IP1", "Ethernet_IP2", "Ethernet_IP3", "Ethernet_IP4" }, { 192, 168, 0, 10 } },
-        { Subnet_Mask, { "Ethernet_SM1", "Ethernet_SM2", "Ethernet_SM3", "Ethernet_SM4" }, { 255, 255, 255, 0 } },
+        { IpAddress, { "Ethernet_IP1", "Ethernet_IP2", "Ethernet_IP3", "Ethernet_IP4" }, { 192, 168, 0, 10 } },
+        { SubnetMask, { "Ethernet_SM1", "Ethernet_SM2", "Ethernet_SM3", "Ethernet_SM4" }, { 255, 255, 255, 0 } },
         { Gateway, { "Ethernet_GAT1", "Ethernet_GAT2", "Ethernet_GAT3", "Ethernet_GAT4" }, { 192, 168, 0, 1 } },
     };
     for (const Quad &quad : quads) {
@@ -162,29 +162,29 @@ void ImageCompiler::Read_ParGen(const QString &path)
             Param_Block.put8(Gateway + i, 255);
     }
 
-    Param_Block.put8(Serial_Flags, exactItem(root, "MODBUS_SLAVE_SERIAL", QLatin1StringView("0")) ? Serial_RS232 : 0);
+    Param_Block.put8(SerialFlags, exactItem(root, "MODBUS_SLAVE_SERIAL", QLatin1StringView("0")) ? SerialRS232 : 0);
 
     const quint32 baud = baudRate(integerItem(root, "MODBUS_SLAVE_BAUDRATE", 7));
-    Param_Block.put32(Baud_Table + 4 * Slave_Entry_A, baud);
-    Param_Block.put32(Baud_Table + 4 * Slave_Entry_B, baud);
+    Param_Block.put32(BaudTable + 4 * SlaveEntryA, baud);
+    Param_Block.put32(BaudTable + 4 * SlaveEntryB, baud);
 
     const auto parity = static_cast<quint8>(integerItem(root, "MODBUS_SLAVE_PARITY", 0));
-    Param_Block.put8(Parity_Table + Slave_Entry_A, parity);
-    Param_Block.put8(Parity_Table + Slave_Entry_B, parity);
+    Param_Block.put8(ParityTable + SlaveEntryA, parity);
+    Param_Block.put8(ParityTable + SlaveEntryB, parity);
 
     // The device counts stop bits as 0 (one) or 2 (two); the document holds the list index.
     qint64 stopBits = integerItem(root, "MODBUS_SLAVE_STOPBITS", 0);
     if (stopBits == 1)
         stopBits = 2;
-    Param_Block.put8(Stop_Bit_Table + Slave_Entry_A, static_cast<quint8>(stopBits));
-    Param_Block.put8(Stop_Bit_Table + Slave_Entry_B, static_cast<quint8>(stopBits));
-    Param_Block.put8(Data_Bit_Table + Slave_Entry_A, 8);
-    Param_Block.put8(Data_Bit_Table + Slave_Entry_B, 8);
+    Param_Block.put8(StopBitTable + SlaveEntryA, static_cast<quint8>(stopBits));
+    Param_Block.put8(StopBitTable + SlaveEntryB, static_cast<quint8>(stopBits));
+    Param_Block.put8(DataBitTable + SlaveEntryA, 8);
+    Param_Block.put8(DataBitTable + SlaveEntryB, 8);
 
-    Param_Block.put32(Modbus_Address, static_cast<quint32>(integerItem(root, "MODBUS_SLAVE_IDDEVICE", 10)));
+    Param_Block.put32(ModbusAddress, static_cast<quint32>(integerItem(root, "MODBUS_SLAVE_IDDEVICE", 10)));
 
     if (exactItem(root, "MODBUS_SLAVE_READ_INPUT_REGISTER", QLatin1StringView("0")))
-        Param_Block.put8(Serial_Flags, Param_Block.get8(Serial_Flags) | Serial_No_Input_Register);
+        Param_Block.put8(SerialFlags, Param_Block.get8(SerialFlags) | SerialNoInputRegister);
 }
 
 void ImageCompiler::Read_IEC61850_Variables(const QString &path)
@@ -197,14 +197,14 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
 
         const QString type = foldedAttribute(row, "Type").value_or(QStringLiteral("INT"));
         if (type == QLatin1StringView("FLOAT"))
-            var.Data_Type = Data_Type_Float;
+            var.Data_Type = DataTypeFloat;
         else if (type == QLatin1StringView("DIGITAL (BIT)"))
-            var.Data_Type = Data_Type_Digital;
+            var.Data_Type = DataTypeDigital;
         else
-            var.Data_Type = Data_Type_Integer;
+            var.Data_Type = DataTypeInteger;
 
         var.Length = integerAttribute(row, "Length");
-        if (var.Data_Type == Data_Type_Digital)
+        if (var.Data_Type == DataTypeDigital)
             var.Length = 1;
         var.Read_Only = foldedAttribute(row, "ReadOnly") == QLatin1StringView("Y") ? 1 : 0;
         var.Position = integerAttribute(row, "Position");
@@ -225,9 +225,9 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
 
         var.Options = 0;
         if (exactAttribute(row, "Swap", "Y"))
-            var.Options |= Option_Swap;
+            var.Options |= OptionSwap;
         if (exactAttribute(row, "SwapWord", "Y"))
-            var.Options |= Option_Swap_Word;
+            var.Options |= OptionSwapWord;
 
         ++IEC61850.Var_Number;
     });

@@ -31,21 +31,21 @@ void Set_Default_Parameters(ParamBlock &block)
 {
     using namespace param;
     block.clear();
-    block.put32(Const_250000_A, 250000);
-    block.put32(Const_250000_B, 250000);
-    block.put32(Const_9600, 9600);
+    block.put32(Const250000A, 250000);
+    block.put32(Const250000B, 250000);
+    block.put32(Const9600, 9600);
     const quint8 ip[4] = { 192, 168, 2, 205 };
     const quint8 mask[4] = { 255, 255, 255, 0 };
     for (int i = 0; i < 4; ++i) {
-        block.put8(Ip_Address + i, ip[i]);
-        block.put8(Subnet_Mask + i, mask[i]);
+        block.put8(IpAddress + i, ip[i]);
+        block.put8(SubnetMask + i, mask[i]);
         block.put8(Gateway + i, 255);
     }
-    block.put16(Const_10000, 10000);
-    block.put16(Const_10001_A, 10001);
-    block.put16(Const_10001_B, 10001);
+    block.put16(Const10000, 10000);
+    block.put16(Const10001A, 10001);
+    block.put16(Const10001B, 10001);
     for (int i = 0; i < 8; ++i)
-        block.put8(Data_Bit_Table + i, 8);
+        block.put8(DataBitTable + i, 8);
 }
 
 quint32 paramChecksum(const ParamBlock &block)
@@ -61,7 +61,7 @@ QByteArray Build_Bank1(ParamBlock &block)
 {
     block.put32(param::Checksum, paramChecksum(block));
     const auto &bytes = block.bytes();
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), Param_Block_Size);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), ParamBlockSize);
 }
 
 } // namespace sw::image

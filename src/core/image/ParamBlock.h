@@ -9,34 +9,34 @@
 // depend on the host.
 namespace sw::image {
 
-inline constexpr int Param_Block_Size = 2048;
+inline constexpr int ParamBlockSize = 2048;
 
 // Offsets of the fields the configurator writes.
 namespace param {
-inline constexpr int Const_250000_A = 0x000;
-inline constexpr int Const_250000_B = 0x004;
-inline constexpr int Const_9600 = 0x00C;
-inline constexpr int Modbus_Address = 0x018; // 32-bit
-inline constexpr int Ip_Address = 0x028; // 4 bytes, dotted order
-inline constexpr int Subnet_Mask = 0x02C; // 4 bytes
+inline constexpr int Const250000A = 0x000;
+inline constexpr int Const250000B = 0x004;
+inline constexpr int Const9600 = 0x00C;
+inline constexpr int ModbusAddress = 0x018; // 32-bit
+inline constexpr int IpAddress = 0x028; // 4 bytes, dotted order
+inline constexpr int SubnetMask = 0x02C; // 4 bytes
 inline constexpr int Gateway = 0x030; // 4 bytes, 255.255.255.255 = none
-inline constexpr int Const_10000 = 0x034; // 16-bit
-inline constexpr int Const_10001_A = 0x036; // 16-bit
-inline constexpr int Const_10001_B = 0x038; // 16-bit
-inline constexpr int Serial_Flags = 0x061; // bit 0: RS232; bit 6: no input-register reading
-inline constexpr int Baud_Table = 0x190; // 6 x 32-bit
-inline constexpr int Parity_Table = 0x1A8; // 6 x 8-bit
-inline constexpr int Stop_Bit_Table = 0x1AE; // 6 x 8-bit
-inline constexpr int Data_Bit_Table = 0x1B4; // 8 x 8-bit
-inline constexpr int Bank2_Address = 0x5E8; // 32-bit
+inline constexpr int Const10000 = 0x034; // 16-bit
+inline constexpr int Const10001A = 0x036; // 16-bit
+inline constexpr int Const10001B = 0x038; // 16-bit
+inline constexpr int SerialFlags = 0x061; // bit 0: RS232; bit 6: no input-register reading
+inline constexpr int BaudTable = 0x190; // 6 x 32-bit
+inline constexpr int ParityTable = 0x1A8; // 6 x 8-bit
+inline constexpr int StopBitTable = 0x1AE; // 6 x 8-bit
+inline constexpr int DataBitTable = 0x1B4; // 8 x 8-bit
+inline constexpr int Bank2Address = 0x5E8; // 32-bit
 inline constexpr int Checksum = 0x7FC; // 32-bit
 
 // The Modbus slave uses entries 3 and 4 of the serial tables.
-inline constexpr int Slave_Entry_A = 3;
-inline constexpr int Slave_Entry_B = 4;
+inline constexpr int SlaveEntryA = 3;
+inline constexpr int SlaveEntryB = 4;
 
-inline constexpr quint8 Serial_RS232 = 0x01;
-inline constexpr quint8 Serial_No_Input_Register = 0x40;
+inline constexpr quint8 SerialRS232 = 0x01;
+inline constexpr quint8 SerialNoInputRegister = 0x40;
 } // namespace param
 
 class ParamBlock
@@ -53,10 +53,10 @@ public:
     void put32(int offset, quint32 value);
 
     void clear() { m_bytes.fill(0); }
-    const std::array<quint8, Param_Block_Size> &bytes() const { return m_bytes; }
+    const std::array<quint8, ParamBlockSize> &bytes() const { return m_bytes; }
 
 private:
-    std::array<quint8, Param_Block_Size> m_bytes;
+    std::array<quint8, ParamBlockSize> m_bytes;
 };
 
 // Every field to its default: the constants, the default network settings, 8 data bits in every

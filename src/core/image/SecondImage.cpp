@@ -100,11 +100,11 @@ QByteArray Build_Bank2(quint32 base, TIEC61850 &record)
 
     // Address pass. Offsets are 64-bit so that an oversized image is measured, not wrapped.
     auto address = [base](qint64 offset) { return static_cast<quint32>(base + offset); };
-    qint64 c = Bank2_Header_Size;
-    tls.Known_Cert_Add = address(Bank2_Header_Size);
-    c += qint64(Known_Cert_Entry_Size) * knownCount;
+    qint64 c = Bank2HeaderSize;
+    tls.Known_Cert_Add = address(Bank2HeaderSize);
+    c += qint64(KnownCertEntrySize) * knownCount;
     record.Var_Add = address(c);
-    c += qint64(Variable_Entry_Size) * varCount;
+    c += qint64(VariableEntrySize) * varCount;
     const qint64 separator = c;
     c += 1;
 
@@ -130,10 +130,10 @@ QByteArray Build_Bank2(quint32 base, TIEC61850 &record)
         c += textRoom(var.Name.size());
     }
 
-    if (c > Bank2_Max_Size)
+    if (c > Bank2MaxSize)
         throw Error(QStringLiteral("The configuration image bank2.bin would be %1 bytes long, more than the "
                                    "%2 bytes the device can hold; shorten the key or the certificates")
-                        .arg(bytesText(c), bytesText(Bank2_Max_Size)));
+                        .arg(bytesText(c), bytesText(Bank2MaxSize)));
 
     QByteArray out(static_cast<qsizetype>(c), '\0');
     char *p = out.data();
@@ -153,8 +153,8 @@ QByteArray Build_Bank2(quint32 base, TIEC61850 &record)
     put32(p + 46, static_cast<quint32>(varCount));
     put32(p + 50, record.Var_Add);
 
-    char *entry = p + Bank2_Header_Size;
-    for (qsizetype i = 0; i < knownCount; ++i, entry += Known_Cert_Entry_Size) {
+    char *entry = p + Bank2HeaderSize;
+    for (qsizetype i = 0; i < knownCount; ++i, entry += KnownCertEntrySize) {
         put32(entry, tls.Known_Cert[i].Certificate_Add);
         put32(entry + 4, static_cast<quint32>(knownCerts[static_cast<size_t>(i)].size()));
     }
@@ -168,7 +168,7 @@ QByteArray Build_Bank2(quint32 base, TIEC61850 &record)
         put32(entry + 24, std::bit_cast<quint32>(var.Multiplication_Factor));
         put16(entry + 28, var.Operation);
         put16(entry + 30, var.Options);
-        entry += Variable_Entry_Size;
+        entry += VariableEntrySize;
     }
     // The separator byte at `separator` is already 0: it doubles as the empty text.
 

@@ -10,13 +10,13 @@
 // address 0x80000 and every address inside it is an absolute device address.
 namespace sw::image {
 
-inline constexpr quint32 Bank2_Base = 0x80000;
+inline constexpr quint32 Bank2Base = 0x80000;
 // bank2.bin occupies 0x80000 to 0xFFFFF in the device.
-inline constexpr qint64 Bank2_Max_Size = 0x80000;
+inline constexpr qint64 Bank2MaxSize = 0x80000;
 
-inline constexpr int Bank2_Header_Size = 54;
-inline constexpr int Known_Cert_Entry_Size = 8;
-inline constexpr int Variable_Entry_Size = 32;
+inline constexpr int Bank2HeaderSize = 54;
+inline constexpr int KnownCertEntrySize = 8;
+inline constexpr int VariableEntrySize = 32;
 
 struct TTLS_Certificate
 {
@@ -54,11 +54,11 @@ struct TIEC61850_Var
     quint16 Options = 0; // bit 0 swap bytes, bit 1 swap words
 };
 
-inline constexpr quint32 Data_Type_Digital = 2;
-inline constexpr quint32 Data_Type_Integer = 4;
-inline constexpr quint32 Data_Type_Float = 6;
-inline constexpr quint16 Option_Swap = 0x0001;
-inline constexpr quint16 Option_Swap_Word = 0x0002;
+inline constexpr quint32 DataTypeDigital = 2;
+inline constexpr quint32 DataTypeInteger = 4;
+inline constexpr quint32 DataTypeFloat = 6;
+inline constexpr quint16 OptionSwap = 0x0001;
+inline constexpr quint16 OptionSwapWord = 0x0002;
 
 struct TIEC61850
 {
@@ -85,7 +85,7 @@ qsizetype Put_Byte_Text(const QString &text, QByteArray &buffer, qsizetype posit
 // Encodes bank2.bin for the device address `base` and stores the addresses it assigns into
 // `record`. The counts written are those of the arrays, which must equal Var_Number and
 // Known_Cert_Num. Throws sw::Error when they differ, or when the image would exceed
-// Bank2_Max_Size bytes (checked before anything is encoded).
+// Bank2MaxSize bytes (checked before anything is encoded).
 QByteArray Build_Bank2(quint32 base, TIEC61850 &record);
 
 } // namespace sw::image

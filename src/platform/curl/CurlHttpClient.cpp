@@ -7,8 +7,8 @@ namespace sw {
 
 namespace {
 
-constexpr char kAccept[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
-constexpr char kUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
+constexpr char AcceptHeader[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+constexpr char UserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 
 // libcurl's global state, set up once before the first handle (thread-safe since 7.84).
 bool curlReady()
@@ -49,7 +49,7 @@ std::optional<QByteArray> CurlHttpClient::get(const QString &url)
     if (!curlReady())
         return std::nullopt;
     const std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-    const std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, kAccept));
+    const std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, AcceptHeader));
     if (!curl || !headers)
         return std::nullopt;
 
@@ -68,7 +68,7 @@ std::optional<QByteArray> CurlHttpClient::get(const QString &url)
     ok = ok && curl_easy_setopt(h, CURLOPT_PROXY, "") == CURLE_OK;
     ok = ok && curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK;
     ok = ok && curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_USERAGENT, UserAgent) == CURLE_OK;
     ok = ok && curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(m_timeouts.connect.count())) == CURLE_OK;
     ok = ok && curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(m_timeouts.total.count())) == CURLE_OK;
     // Time-outs without SIGALRM, which is unsafe once a second thread exists.

@@ -8,8 +8,8 @@
 namespace sw {
 
 namespace {
-constexpr int kPadding = 6;
-constexpr int kChevron = 10; // width of the chevron; its height is half of it
+constexpr int Padding = 6;
+constexpr int ChevronWidth = 10; // width of the chevron; its height is half of it
 } // namespace
 
 SectionHeader::SectionHeader(QWidget *parent)
@@ -28,13 +28,13 @@ SectionHeader::SectionHeader(QWidget *parent)
 QSize SectionHeader::sizeHint() const
 {
     const QFontMetrics fm(font());
-    return { fm.horizontalAdvance(text()) + 3 * kPadding + kChevron, fm.height() + 2 * kPadding };
+    return { fm.horizontalAdvance(text()) + 3 * Padding + ChevronWidth, fm.height() + 2 * Padding };
 }
 
 QSize SectionHeader::minimumSizeHint() const
 {
     const QFontMetrics fm(font());
-    return { 3 * kPadding + kChevron, fm.height() + 2 * kPadding };
+    return { 3 * Padding + ChevronWidth, fm.height() + 2 * Padding };
 }
 
 void SectionHeader::enterEvent(QEnterEvent *event)
@@ -61,7 +61,7 @@ void SectionHeader::paintEvent(QPaintEvent *)
     p.setPen(pal.color(QPalette::Mid));
     p.drawLine(rect().bottomLeft(), rect().bottomRight());
 
-    const QRect textRect = rect().adjusted(kPadding, 0, -(2 * kPadding + kChevron), 0);
+    const QRect textRect = rect().adjusted(Padding, 0, -(2 * Padding + ChevronWidth), 0);
     p.setPen(pal.color(QPalette::ButtonText));
     p.drawText(
         textRect, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
@@ -72,10 +72,10 @@ void SectionHeader::paintEvent(QPaintEvent *)
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     p.setPen(pen);
-    const qreal right = width() - kPadding;
-    const qreal left = right - kChevron;
+    const qreal right = width() - Padding;
+    const qreal left = right - ChevronWidth;
     const qreal mid = height() / 2.0;
-    const qreal half = kChevron / 4.0;
+    const qreal half = ChevronWidth / 4.0;
     QPainterPath chevron;
     if (isChecked()) {
         chevron.moveTo(left, mid + half);

@@ -36,19 +36,19 @@ namespace sw {
 
 namespace {
 
-constexpr int kClientWidth = 460;
-constexpr int kClientHeight = 700;
-constexpr int kLabelColumn = 130;
-constexpr int kNumberWidth = 90;
-constexpr int kListWidth = 130;
-constexpr int kByteWidth = 44;
+constexpr int ClientWidth = 460;
+constexpr int ClientHeight = 700;
+constexpr int LabelColumn = 130;
+constexpr int NumberWidth = 90;
+constexpr int ListWidth = 130;
+constexpr int ByteWidth = 44;
 
 // The sections in their display, numbering and tab order.
 enum Section { IEC61850, TLS, Modbus, Ethernet, SectionCount };
-constexpr std::array<const char *, SectionCount> kSectionNames
+constexpr std::array<const char *, SectionCount> SectionNames
     = { "CP_IEC61850_Server", "CP_TLS_Server", "CP_Modbus_Slave", "CP_Ethernet" };
-constexpr std::array<int, SectionCount> kSectionCaptions
-    = { MsgId::ParGen_IEC61850Server, MsgId::ParGen_TLSServer, MsgId::ParGen_ModbusSlave, MsgId::ParGen_Ethernet };
+constexpr std::array<int, SectionCount> SectionCaptions
+    = { MsgId::ParGenIEC61850Server, MsgId::ParGenTLSServer, MsgId::ParGenModbusSlave, MsgId::ParGenEthernet };
 
 } // namespace
 
@@ -115,57 +115,57 @@ std::span<const TFParGen::Field> TFParGen::fields()
     // clang-format off
     static const Field table[] = {
         { IEC61850, Number, Row,  Always,  SW_CONTROL(E_IEC61850_Server_Port),      &F::L_IEC61850_Server_Port,
-          ParGen_Port,         ParGen_HintPort,         &V::IEC61850_Server_Port },
+          ParGenPort,         ParGenHintPort,         &V::IEC61850_Server_Port },
         { IEC61850, Text,   Row,  Always,  SW_CONTROL(E_IEC61850_Server_Password),  &F::L_IEC61850_Server_Password,
-          ParGen_Password,     ParGen_HintPassword,     &V::IEC61850_Server_Password },
+          ParGenPassword,     ParGenHintPassword,     &V::IEC61850_Server_Password },
 
         { TLS,      Check,  Wide, Always,  SW_CONTROL(CB_TLS_Server_Enable),        nullptr,
-          ParGen_EnableTLS,    ParGen_HintEnableTLS,    &V::TLS_Server_Enable },
+          ParGenEnableTLS,    ParGenHintEnableTLS,    &V::TLS_Server_Enable },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Key),            &F::L_TLS_Server_Key,
-          ParGen_Key,          ParGen_HintKey,          &V::TLS_Server_Key },
+          ParGenKey,          ParGenHintKey,          &V::TLS_Server_Key },
         { TLS,      Text,   Row,  WithTls, SW_CONTROL(E_TLS_Server_Key_Pass),       &F::L_TLS_Server_Key_Pass,
-          ParGen_KeyPassword,  ParGen_HintKeyPassword,  &V::TLS_Server_Key_Password },
+          ParGenKeyPassword,  ParGenHintKeyPassword,  &V::TLS_Server_Key_Password },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Server_Cert),    &F::L_TLS_Server_Server_Cert,
-          ParGen_ServerCert,   ParGen_HintServerCert,   &V::TLS_Server_Server_Certificate },
+          ParGenServerCert,   ParGenHintServerCert,   &V::TLS_Server_Server_Certificate },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Root_Cert),      &F::L_TLS_Server_Root_Cert,
-          ParGen_RootCert,     ParGen_HintRootCert,     &V::TLS_Server_Root_Certificate },
+          ParGenRootCert,     ParGenHintRootCert,     &V::TLS_Server_Root_Certificate },
         { TLS,      Check,  Wide, WithTls, SW_CONTROL(CB_TLS_Server_En_Known_Cert), nullptr,
-          ParGen_KnownCert,    ParGen_HintKnownCert,    &V::TLS_Server_Enable_Known_Cert },
+          ParGenKnownCert,    ParGenHintKnownCert,    &V::TLS_Server_Enable_Known_Cert },
 
         { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Serial),       &F::L_ModbusSlave_Serial,
-          ParGen_Serial,       ParGen_HintSerial,       Choice { &V::MODBUS_SLAVE_SERIAL, ParGen_Serial_Items } },
+          ParGenSerial,       ParGenHintSerial,       Choice { &V::MODBUS_SLAVE_SERIAL, ParGenSerialItems } },
         { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Baudrate),     &F::L_ModbusSlave_Baudrate,
-          ParGen_Baudrate,     ParGen_HintBaudrate,     Choice { &V::MODBUS_SLAVE_BAUDRATE, ParGen_Baudrate_Items } },
+          ParGenBaudrate,     ParGenHintBaudrate,     Choice { &V::MODBUS_SLAVE_BAUDRATE, ParGenBaudrateItems } },
         { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_Parity),       &F::L_ModbusSlave_Parity,
-          ParGen_Parity,       ParGen_HintParity,       Choice { &V::MODBUS_SLAVE_PARITY, ParGen_Parity_Items } },
+          ParGenParity,       ParGenHintParity,       Choice { &V::MODBUS_SLAVE_PARITY, ParGenParityItems } },
         { Modbus,   List,   Row,  Always,  SW_CONTROL(CB_ModbusSlave_StopBits),     &F::L_ModbusSlave_StopBits,
-          ParGen_StopBits,     ParGen_HintStopBits,     Choice { &V::MODBUS_SLAVE_STOPBITS, ParGen_StopBits_Items } },
+          ParGenStopBits,     ParGenHintStopBits,     Choice { &V::MODBUS_SLAVE_STOPBITS, ParGenStopBitsItems } },
         { Modbus,   Number, Row,  Always,  SW_CONTROL(E_ModbusSlave_IDDevice),      &F::L_ModbusSlave_IDDevice,
-          ParGen_IDDevice,     ParGen_HintIDDevice,     &V::MODBUS_SLAVE_IDDEVICE },
+          ParGenIDDevice,     ParGenHintIDDevice,     &V::MODBUS_SLAVE_IDDEVICE },
         { Modbus,   Check,  Wide, Always,  SW_CONTROL(CB_ModbusSlave_ReadInput),    nullptr,
-          ParGen_ReadInput,    ParGen_HintReadInput,    &V::MODBUS_SLAVE_READ_INPUT_REGISTER },
+          ParGenReadInput,    ParGenHintReadInput,    &V::MODBUS_SLAVE_READ_INPUT_REGISTER },
 
         { Ethernet, Bytes,  Row,  Always,  SW_CONTROL(E_Ethernet_IP),               &F::L_Ethernet_IP,
-          ParGen_IPAddress,    ParGen_HintIP1,
+          ParGenIPAddress,    ParGenHintIP1,
           Address { &V::Ethernet_IP1, &V::Ethernet_IP2, &V::Ethernet_IP3, &V::Ethernet_IP4 } },
         { Ethernet, Bytes,  Row,  Always,  SW_CONTROL(E_Ethernet_SM),               &F::L_Ethernet_SM,
-          ParGen_SubNetMask,   ParGen_HintSM1,
+          ParGenSubNetMask,   ParGenHintSM1,
           Address { &V::Ethernet_SM1, &V::Ethernet_SM2, &V::Ethernet_SM3, &V::Ethernet_SM4 } },
         { Ethernet, Check,  Left, Always,  SW_CONTROL(CB_Ethernet_En_GAT),          nullptr,
-          ParGen_Gateway,      ParGen_HintGateway,      &V::Ethernet_EN_GAT },
+          ParGenGateway,      ParGenHintGateway,      &V::Ethernet_EN_GAT },
         { Ethernet, Bytes,  Right, Always, SW_CONTROL(E_Ethernet_GAT),              nullptr,
-          0,                   ParGen_HintGAT1,
+          0,                   ParGenHintGAT1,
           Address { &V::Ethernet_GAT1, &V::Ethernet_GAT2, &V::Ethernet_GAT3, &V::Ethernet_GAT4 } },
         // Carried values of the document, which this configurator does not offer for editing.
         { Ethernet, Check,  Left, Never,   SW_CONTROL(CB_Ethernet_DNS),             nullptr,
-          ParGen_DNS,          ParGen_HintDNS,          &V::Ethernet_EN_DNS },
+          ParGenDNS,          ParGenHintDNS,          &V::Ethernet_EN_DNS },
         { Ethernet, Bytes,  Right, Never,  SW_CONTROL(E_Ethernet_DNS),              nullptr,
-          0,                   ParGen_HintDNS1,
+          0,                   ParGenHintDNS1,
           Address { &V::Ethernet_DNS1, &V::Ethernet_DNS2, &V::Ethernet_DNS3, &V::Ethernet_DNS4 } },
         { Ethernet, Number, Row,  Never,   SW_CONTROL(E_Ethernet_TCP_Port),         &F::L_Ethernet_TCP_Port,
-          ParGen_TCPPort,      ParGen_HintTCPPort,      &V::Ethernet_TCP_Port },
+          ParGenTCPPort,      ParGenHintTCPPort,      &V::Ethernet_TCP_Port },
         { Ethernet, Number, Row,  Never,   SW_CONTROL(E_Ethernet_UDP_Port),         &F::L_Ethernet_UDP_Port,
-          ParGen_UDPPort,      ParGen_HintUDPPort,      &V::Ethernet_UDP_Port },
+          ParGenUDPPort,      ParGenHintUDPPort,      &V::Ethernet_UDP_Port },
     };
     // clang-format on
 #undef SW_CONTROL
@@ -181,7 +181,7 @@ QGridLayout *makeRows(CollapsibleSection *section)
     grid->setContentsMargins(8, 6, 8, 12);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
-    grid->setColumnMinimumWidth(0, kLabelColumn);
+    grid->setColumnMinimumWidth(0, LabelColumn);
     grid->setColumnStretch(1, 1);
     return grid;
 }
@@ -220,7 +220,7 @@ QComboBox *makeList(QWidget *parent, const QString &name, std::span<const char *
     auto *c = make<QComboBox>(parent, name);
     for (const char *item : items)
         c->addItem(QString::fromLatin1(item));
-    c->setFixedWidth(kListWidth);
+    c->setFixedWidth(ListWidth);
     return c;
 }
 
@@ -237,7 +237,7 @@ QHBoxLayout *makeAddressRow(QWidget *parent, const QString &name, const QString 
             row->addWidget(dot);
             made.push_back(dot);
         }
-        QLineEdit *box = makeEdit(parent, name + QString::number(k + 1), kByteWidth);
+        QLineEdit *box = makeEdit(parent, name + QString::number(k + 1), ByteWidth);
         box->setAlignment(Qt::AlignCenter);
         row->addWidget(box);
         boxes[size_t(k)] = box;
@@ -294,7 +294,7 @@ void TFParGen::FormCreate()
     const std::array<CollapsibleSection * TFParGen::*, SectionCount> panels = { &TFParGen::CP_IEC61850_Server,
         &TFParGen::CP_TLS_Server, &TFParGen::CP_Modbus_Slave, &TFParGen::CP_Ethernet };
     for (int s = 0; s < SectionCount; ++s) {
-        CollapsibleSection *section = make<CollapsibleSection>(content, QString::fromLatin1(kSectionNames[s]));
+        CollapsibleSection *section = make<CollapsibleSection>(content, QString::fromLatin1(SectionNames[s]));
         this->*panels[s] = section;
         QGridLayout *rows = makeRows(section);
         int row = 0;
@@ -316,9 +316,9 @@ void TFParGen::FormCreate()
     layout->addWidget(buttons);
 
     // Only the height can change.
-    setMinimumWidth(kClientWidth);
-    setMaximumWidth(kClientWidth);
-    resize(kClientWidth, kClientHeight);
+    setMinimumWidth(ClientWidth);
+    setMaximumWidth(ClientWidth);
+    resize(ClientWidth, ClientHeight);
 
     for (QLineEdit *box : addressChain)
         box->installEventFilter(this);
@@ -362,7 +362,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
     switch (field.kind) {
     case Kind::Text:
     case Kind::Number: {
-        QLineEdit *edit = makeEdit(body, name, field.kind == Kind::Number ? kNumberWidth : 0);
+        QLineEdit *edit = makeEdit(body, name, field.kind == Kind::Number ? NumberWidth : 0);
         this->*std::get<QLineEdit * TFParGen::*>(field.control) = edit;
         connect(edit, &QLineEdit::textChanged, this, &TFParGen::On_Change);
         control = edit;
@@ -432,12 +432,12 @@ std::array<CollapsibleSection *, 4> TFParGen::sectionPanels() const
 
 void TFParGen::Set_Lang()
 {
-    setWindowTitle(pv.msg(MsgId::ParGen_Caption));
-    L_SW_Desc->setText(pv.msg(MsgId::ParGen_Desc));
-    Btn_OK->setText(pv.msg(MsgId::ParGen_OK));
-    Btn_OK->setToolTip(pv.msg(MsgId::ParGen_HintOK));
-    Btn_Cancel->setText(pv.msg(MsgId::ParGen_Cancel));
-    Btn_Cancel->setToolTip(pv.msg(MsgId::ParGen_HintCancel));
+    setWindowTitle(pv.msg(MsgId::ParGenCaption));
+    L_SW_Desc->setText(pv.msg(MsgId::ParGenDesc));
+    Btn_OK->setText(pv.msg(MsgId::ParGenOK));
+    Btn_OK->setToolTip(pv.msg(MsgId::ParGenHintOK));
+    Btn_Cancel->setText(pv.msg(MsgId::ParGenCancel));
+    Btn_Cancel->setToolTip(pv.msg(MsgId::ParGenHintCancel));
 
     for (const Field &field : fields()) {
         const QString caption = pv.msg(field.caption);
@@ -474,7 +474,7 @@ void TFParGen::Order_TAB_Panels()
     for (size_t i = 0; i < order.size(); ++i) {
         stack->removeWidget(order[i]);
         stack->insertWidget(int(i), order[i]);
-        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(kSectionCaptions[i])));
+        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(SectionCaptions[i])));
         order[i]->show();
     }
 
@@ -562,7 +562,7 @@ void TFParGen::showEvent(QShowEvent *event)
 void TFParGen::FormShow()
 {
     try {
-        showValues(Read_ParGen_File(pv.File_ParGen));
+        showValues(readParGenFile(pv.File_ParGen));
         Is_Change = false;
     } catch (const std::exception &e) {
         // The fields show the defaults, not the file: leaving with Cancel asks before
@@ -661,7 +661,7 @@ void TFParGen::Btn_OKClick()
     if (!Controllo_Dati())
         return;
     try {
-        Write_ParGen_File(pv.File_ParGen, currentValues());
+        writeParGenFile(pv.File_ParGen, currentValues());
     } catch (const std::exception &e) {
         services.messages->generalError(this, errorText(e));
         return;
@@ -671,7 +671,7 @@ void TFParGen::Btn_OKClick()
 
 void TFParGen::Btn_CancelClick()
 {
-    if (Is_Change && !services.messages->confirm(this, pv.msg(MsgId::ParGen_ExitWithoutSaving)))
+    if (Is_Change && !services.messages->confirm(this, pv.msg(MsgId::ParGenExitWithoutSaving)))
         return;
     reject();
 }

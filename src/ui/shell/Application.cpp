@@ -13,7 +13,7 @@ namespace sw {
 
 void setUpApplication()
 {
-    QCoreApplication::setApplicationName(QString::fromLatin1(SW_Code_Text));
+    QCoreApplication::setApplicationName(QString::fromLatin1(SWCodeText));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Program_Version));
 }
 

@@ -19,8 +19,8 @@ namespace sw {
 
 namespace {
 
-constexpr int kWidth = 425;
-constexpr int kHeight = 148;
+constexpr int Width = 425;
+constexpr int Height = 148;
 
 QLabel *placeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
@@ -87,7 +87,7 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
     setObjectName(QStringLiteral("TFAbout"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About..."));
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(Width, Height);
 
     Image2 = new LogoButton(this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -137,10 +137,10 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
 void TFAbout::FormShow()
 {
     Label2->setText(pv.SW_Desc);
-    Label9->setText(QString::fromLatin1(SW_Code_Text));
+    Label9->setText(QString::fromLatin1(SWCodeText));
     Label10->setText(QString::fromLatin1(Program_Version));
-    Label12->setText(QString::fromLatin1(Document_Code));
-    setFixedSize(kWidth, kHeight);
+    Label12->setText(QString::fromLatin1(DocumentCode));
+    setFixedSize(Width, Height);
 }
 
 void TFAbout::openHomePage()

@@ -32,12 +32,12 @@ TFNew_Project::TFNew_Project(ProgramValues &values, Services &svc, QWidget *pare
     connect(E_New_Proj, &QLineEdit::returnPressed, this, &TFNew_Project::Btn_OKClick);
 
     setCatalogueTexts({
-        { this, MsgId::New_Caption },
-        { frame.L_SW_Desc, MsgId::New_Desc },
-        { Label1, MsgId::New_Prompt },
-        { E_New_Proj, NoText, MsgId::New_HintName },
-        { frame.Btn_OK, MsgId::New_OK, MsgId::New_HintOK },
-        { frame.Btn_Cancel, MsgId::New_Cancel, MsgId::New_HintCancel },
+        { this, MsgId::NewCaption },
+        { frame.L_SW_Desc, MsgId::NewDesc },
+        { Label1, MsgId::NewPrompt },
+        { E_New_Proj, NoText, MsgId::NewHintName },
+        { frame.Btn_OK, MsgId::NewOK, MsgId::NewHintOK },
+        { frame.Btn_Cancel, MsgId::NewCancel, MsgId::NewHintCancel },
     });
     Set_Lang();
 }
@@ -56,27 +56,27 @@ void TFNew_Project::Btn_OKClick()
     // The name exactly as typed: no trimming.
     const QString name = E_New_Proj->text();
     if (name.isEmpty()) {
-        services.messages->error(this, pv.msg(MsgId::New_NameEmpty));
+        services.messages->error(this, pv.msg(MsgId::NewNameEmpty));
         return;
     }
     // A name with a path separator of this system, "." or ".." would reach a folder outside
     // PROJECTS or a nested one.
     if (!isPlainFolderName(name)) {
-        services.messages->error(this, pv.msg(MsgId::New_NameNotValid));
+        services.messages->error(this, pv.msg(MsgId::NewNameNotValid));
         return;
     }
     const QString folder = joinPath(pv.Dir_Projects, name);
     if (QDir(folder).exists()) {
-        services.messages->error(this, pv.msg(MsgId::New_NameExists));
+        services.messages->error(this, pv.msg(MsgId::NewNameExists));
         return;
     }
     if (!QDir().mkdir(folder)) {
-        services.messages->error(this, pv.msg(MsgId::New_NameNotValid));
+        services.messages->error(this, pv.msg(MsgId::NewNameNotValid));
         return;
     }
     // The image files need "bin" later; a failure here shows there, not now.
     (void)QDir().mkpath(joinPath(folder, QStringLiteral("bin")));
-    Activate_Configuration(pv, name);
+    activateConfiguration(pv, name);
     accept();
 }
 

@@ -44,12 +44,12 @@ TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
     connect(frame.Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
 
     setCatalogueTexts({
-        { this, MsgId::Open_Caption },
-        { frame.L_SW_Desc, MsgId::Open_Desc },
-        { Label1, MsgId::Open_ListTitle },
-        { ListBox1, NoText, MsgId::Open_HintList },
-        { frame.Btn_OK, MsgId::Open_OK, MsgId::Open_HintOK },
-        { frame.Btn_Cancel, MsgId::Open_Cancel, MsgId::Open_HintCancel },
+        { this, MsgId::OpenCaption },
+        { frame.L_SW_Desc, MsgId::OpenDesc },
+        { Label1, MsgId::OpenListTitle },
+        { ListBox1, NoText, MsgId::OpenHintList },
+        { frame.Btn_OK, MsgId::OpenOK, MsgId::OpenHintOK },
+        { frame.Btn_Cancel, MsgId::OpenCancel, MsgId::OpenHintCancel },
     });
     Set_Lang();
 }

@@ -36,19 +36,19 @@ namespace sw {
 
 namespace {
 
-constexpr int kFirstCheckMs = 60'000;
-constexpr int kNextCheckMs = 7'200'000;
+constexpr int FirstCheckMs = 60'000;
+constexpr int NextCheckMs = 7'200'000;
 
-constexpr int kClientWidth = 694;
-constexpr int kStepPitch = 44;
-constexpr int kFirstStepLabelTop = 128;
-constexpr int kStepButtonWidth = 170;
-constexpr int kStepButtonHeight = 36;
-constexpr int kPictureButtonSize = 50;
+constexpr int ClientWidth = 694;
+constexpr int StepPitch = 44;
+constexpr int FirstStepLabelTop = 128;
+constexpr int StepButtonWidth = 170;
+constexpr int StepButtonHeight = 36;
+constexpr int PictureButtonSize = 50;
 
 int stepLabelTop(int step)
 {
-    return kFirstStepLabelTop + kStepPitch * (step - 1);
+    return FirstStepLabelTop + StepPitch * (step - 1);
 }
 // Each step's buttons stand 16 px above their step label.
 int stepButtonTop(int step)
@@ -140,19 +140,19 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir)
     // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
     pv.Msg_Catalogue.clear();
     createControls();
-    Create_Workspace(pv, programDir);
+    createWorkspace(pv, programDir);
 
     // The active configuration comes only from the settings file; reading back the device after
     // an update is on for every run.
     pv.Conf_Name.clear();
     pv.Update_Read_Back = true;
     // Value by value: a missing or unreadable value takes its default.
-    Read_Settings(pv);
+    readSettings(pv);
     enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
 
-    pv.SW_Title = QString::fromLatin1(SW_Title_Text);
-    pv.SW_Code = QString::fromLatin1(SW_Code_Text);
-    pv.SW_Desc = QString::fromLatin1(SW_Desc_Text);
+    pv.SW_Title = QString::fromLatin1(SWTitleText);
+    pv.SW_Code = QString::fromLatin1(SWCodeText);
+    pv.SW_Desc = QString::fromLatin1(SWDescText);
     setWindowTitle(pv.SW_Title);
     L_SW_Code->setText(pv.SW_Code);
     L_SW_Desc->setText(pv.SW_Desc);
@@ -182,7 +182,7 @@ void TFTalventoFirmWare::createControls()
     setObjectName(QStringLiteral("TFTalventoFirmWare"));
     // Fixed size, only the close box in the title bar.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, stepButtonTop(5) + 152);
+    setFixedSize(ClientWidth, stepButtonTop(5) + 152);
     setAutoFillBackground(true);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, Qt::white);
@@ -197,7 +197,7 @@ void TFTalventoFirmWare::createControls()
     const auto stepButton = [this](const char *name, int left, int top, const QIcon &icon) {
         auto *b = new StepButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(left, top, kStepButtonWidth, kStepButtonHeight);
+        b->setGeometry(left, top, StepButtonWidth, StepButtonHeight);
         b->setIcon(icon);
         b->setIconSize(QSize(24, 24));
         connect(b, &QPushButton::clicked, this, &TFTalventoFirmWare::Btn_Click);
@@ -206,7 +206,7 @@ void TFTalventoFirmWare::createControls()
     const auto pictureButton = [this](const char *name, int left, const QIcon &icon) {
         auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(left, 8, kPictureButtonSize, kPictureButtonSize);
+        b->setGeometry(left, 8, PictureButtonSize, PictureButtonSize);
         b->setIcon(icon);
         b->setIconSize(QSize(40, 40));
         b->setAutoRaise(true);
@@ -290,7 +290,7 @@ void TFTalventoFirmWare::createControls()
     enterPressesButtons(this);
 
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
-    Timer_Update->setInterval(kFirstCheckMs);
+    Timer_Update->setInterval(FirstCheckMs);
     // Exact intervals: a coarse timer would move a check by up to a second.
     Timer_Update->setTimerType(Qt::PreciseTimer);
     connect(Timer_Update, &QTimer::timeout, this, &TFTalventoFirmWare::Timer_UpdateTimer);
@@ -449,9 +449,9 @@ void TFTalventoFirmWare::Open_Project()
         return;
     const QString name = m_dialogs.openConf->Name_Conf;
     if (!name.isEmpty())
-        Activate_Configuration(pv, name);
+        activateConfiguration(pv, name);
     else
-        Clear_Configuration(pv);
+        clearConfiguration(pv);
     showActiveConfiguration();
 }
 
@@ -503,7 +503,7 @@ void TFTalventoFirmWare::Timer_UpdateTimer()
     } else {
         LL_Update->hide();
     }
-    Timer_Update->setInterval(kNextCheckMs);
+    Timer_Update->setInterval(NextCheckMs);
     Timer_Update->start();
 }
 
