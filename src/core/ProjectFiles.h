@@ -9,6 +9,8 @@ inline constexpr char ParGenFileName[] = "ParGen.xml";
 inline constexpr char VariablesFileName[] = "IEC61850_Variables.xml";
 inline constexpr char KnownCertFileName[] = "TLS_Known_Cert.xml";
 inline constexpr char ImageFolderName[] = "bin";
+inline constexpr char Bank1FileName[] = "bank1.bin";
+inline constexpr char Bank2FileName[] = "bank2.bin";
 
 // Full paths of a configuration's three documents. A missing file is not an error: its values
 // keep their defaults.

@@ -9,8 +9,8 @@ WrittenImages CompilingImageBuilder::buildImages(const ProjectDocuments &documen
     const image::Images images = image::ImageCompiler().Compile_Bin(documents);
     image::Save_Bin(folder, images);
     return { folder,
-        { { QStringLiteral("bank1.bin"), images.bank1.size() },
-            { QStringLiteral("bank2.bin"), images.bank2.size() } } };
+        { { QString::fromLatin1(Bank1FileName), images.bank1.size() },
+            { QString::fromLatin1(Bank2FileName), images.bank2.size() } } };
 }
 
 } // namespace sw

@@ -156,8 +156,8 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     }
 
     out << "\nImage\n";
-    line(QStringLiteral("bank1.bin"), QStringLiteral("%1 bytes").arg(images.bank1.size()));
-    line(QStringLiteral("bank2.bin"), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
+    line(QString::fromLatin1(sw::Bank1FileName), QStringLiteral("%1 bytes").arg(images.bank1.size()));
+    line(QString::fromLatin1(sw::Bank2FileName), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
 } // namespace
@@ -222,9 +222,9 @@ int main(int argc, char *argv[])
         }
         const QString bin = sw::imageFolder(folder);
         Save_Bin(bin, images);
-        out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank1.bin"))) << ": " << images.bank1.size()
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank1FileName))) << ": " << images.bank1.size()
             << " bytes\n";
-        out << QDir::toNativeSeparators(QDir(bin).filePath(QStringLiteral("bank2.bin"))) << ": " << images.bank2.size()
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank2FileName))) << ": " << images.bank2.size()
             << " bytes\n";
         return 0;
     } catch (const std::exception &error) {

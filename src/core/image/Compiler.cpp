@@ -256,8 +256,8 @@ void Save_Bin(const QString &binFolder, const Images &images)
         throw failure(binFolder, QStringLiteral("the folder cannot be created"));
 
     const QDir dir(binFolder);
-    const QString path1 = dir.filePath(QStringLiteral("bank1.bin"));
-    const QString path2 = dir.filePath(QStringLiteral("bank2.bin"));
+    const QString path1 = dir.filePath(QString::fromLatin1(Bank1FileName));
+    const QString path2 = dir.filePath(QString::fromLatin1(Bank2FileName));
     QSaveFile file1(path1);
     QSaveFile file2(path2);
     // Both temporary files are complete before either replaces its target; an uncommitted
