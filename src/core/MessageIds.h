@@ -111,6 +111,14 @@ inline constexpr int ParGenHintReadInput = 588;
 inline constexpr int ParGenErrStopBits = 589;
 inline constexpr int ParGenErrIDDevice = 590;
 
+// IEC 61850 variable list (900-945)
+inline constexpr int VariablesErrRow = 929; // followed by the row number and the rule's message
+inline constexpr int VariablesErrPosition = 930; // followed by the highest position
+inline constexpr int VariablesErrStartBit = 938;
+inline constexpr int VariablesErrConversion = 939;
+inline constexpr int VariablesErrFactor = 940;
+inline constexpr int VariablesErrLength = 941;
+
 // Table row operations and overwrite prompts
 inline constexpr int RowAlreadyUsed = 1100;
 inline constexpr int RowCopyMismatch = 1101;
