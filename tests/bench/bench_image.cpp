@@ -2,17 +2,19 @@
 // certificates of 4 KB, a 4 KB key and 4 KB server and root certificates) and prints the time per
 // compile and per compile-and-save. Prints figures only; never fails on speed.
 
+#include "TestFiles.h"
+
 #include "core/image/Compiler.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
 using namespace sw::image;
+using sw::test::writeFile;
 
 namespace {
 
@@ -24,12 +26,6 @@ QString pem(int bytes, QChar fill)
     while (text.size() < bytes)
         text += (text.size() % 65 == 64) ? QChar(u'\n') : fill;
     return text;
-}
-
-bool writeFile(const QString &path, const QString &xml)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(xml.toUtf8()) >= 0;
 }
 
 } // namespace
@@ -77,7 +73,8 @@ int main(int argc, char *argv[])
     certs += QStringLiteral("</TLS_Server_Known_Cert><!--SW_VERSION = 1.000-->");
 
     const ProjectDocuments docs = sw::projectDocuments(dir.path());
-    if (!writeFile(docs.parGen, parGen) || !writeFile(docs.variables, variables) || !writeFile(docs.knownCerts, certs))
+    if (!writeFile(docs.parGen, parGen.toUtf8()) || !writeFile(docs.variables, variables.toUtf8())
+        || !writeFile(docs.knownCerts, certs.toUtf8()))
         return 1;
     const QString bin = dir.filePath(QStringLiteral("bin"));
 

@@ -1,9 +1,10 @@
 // Prints how long reading a language file of one line per catalogue entry takes.
+#include "TestFiles.h"
+
 #include "core/Catalogue.h"
 #include "core/LanguageFile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -11,16 +12,12 @@ int main()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Bench.lng"));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return 1;
-        QByteArray text = "\xEF\xBB\xBF; benchmark language\r\n";
-        for (int i = 0; i < sw::Msg_Catalogue_Size; ++i)
-            text += "STR" + QByteArray::number(i) + " = \xC2\xB6Translated text number " + QByteArray::number(i)
-                + " \xC2\xB6 /#/ comment\r\n";
-        f.write(text);
-    }
+    QByteArray text = "\xEF\xBB\xBF; benchmark language\r\n";
+    for (int i = 0; i < sw::Msg_Catalogue_Size; ++i)
+        text += "STR" + QByteArray::number(i) + " = \xC2\xB6Translated text number " + QByteArray::number(i)
+            + " \xC2\xB6 /#/ comment\r\n";
+    if (!sw::test::writeFile(path, text))
+        return 1;
 
     QStringList catalogue;
     sw::Default_Messages(catalogue);

@@ -1,12 +1,14 @@
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw::image;
+using namespace sw::test;
 
 namespace {
 
@@ -32,36 +34,15 @@ QString knownCerts(const QString &rows)
     return QStringLiteral("<TLS_Server_Known_Cert>%1</TLS_Server_Known_Cert><!--SW_VERSION = 1.000-->").arg(rows);
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-quint32 read32(const QByteArray &bytes, qsizetype at)
-{
-    return quint32(quint8(bytes[at])) | quint32(quint8(bytes[at + 1])) << 8 | quint32(quint8(bytes[at + 2])) << 16
-        | quint32(quint8(bytes[at + 3])) << 24;
-}
-
 // A project folder with whichever of the three documents a test writes.
 struct Project
 {
     QTemporaryDir dir;
     ProjectDocuments docs = sw::projectDocuments(dir.path());
     QString bin() const { return dir.filePath(QStringLiteral("bin")); }
-    void setParGen(const QString &xml) { writeFile(docs.parGen, xml.toUtf8()); }
-    void setVariables(const QString &xml) { writeFile(docs.variables, xml.toUtf8()); }
-    void setKnownCerts(const QString &xml) { writeFile(docs.knownCerts, xml.toUtf8()); }
+    [[nodiscard]] bool setParGen(const QString &xml) const { return writeFile(docs.parGen, xml.toUtf8()); }
+    [[nodiscard]] bool setVariables(const QString &xml) const { return writeFile(docs.variables, xml.toUtf8()); }
+    [[nodiscard]] bool setKnownCerts(const QString &xml) const { return writeFile(docs.knownCerts, xml.toUtf8()); }
     Images compile()
     {
         ImageCompiler compiler;
@@ -193,7 +174,7 @@ private Q_SLOTS:
         QFETCH(int, offset);
         QFETCH(QByteArray, hex);
         Project p;
-        p.setParGen(document);
+        QVERIFY(p.setParGen(document));
         const Images images = p.compile();
         QCOMPARE(images.bank1.mid(offset, hex.size() / 2).toHex(), hex);
         // Whatever was read, the base address is set and the checksum matches.
@@ -229,7 +210,7 @@ private Q_SLOTS:
         QFETCH(uint, tls);
         QFETCH(uint, restriction);
         Project p;
-        p.setParGen(document);
+        QVERIFY(p.setParGen(document));
         ImageCompiler compiler;
         const Images images = compiler.Compile_Bin(p.docs);
         QCOMPARE(int(compiler.record().port), port);
@@ -243,9 +224,9 @@ private Q_SLOTS:
     {
         Project p;
         const QString key = QStringLiteral("-----BEGIN KEY-----\nAB\u00e9\n-----END KEY-----");
-        p.setParGen(parGen(element("IEC61850_Server_Password", QStringLiteral("pa\u00e9 "))
+        QVERIFY(p.setParGen(parGen(element("IEC61850_Server_Password", QStringLiteral("pa\u00e9 "))
             + element("TLS_Server_Key", key) + element("TLS_Server_Key_Password", "kp")
-            + element("TLS_Server_Server_Certificate", "SC") + QStringLiteral("<TLS_Server_Root_Certificate/>")));
+            + element("TLS_Server_Server_Certificate", "SC") + QStringLiteral("<TLS_Server_Root_Certificate/>"))));
         ImageCompiler compiler;
         const Images images = compiler.Compile_Bin(p.docs);
         const TTLS_Bank &tls = compiler.record().TLS_Data;
@@ -324,7 +305,7 @@ private Q_SLOTS:
         QFETCH(uint, options);
 
         Project p;
-        p.setVariables(variables(QStringLiteral(R"(<row Enable="Y" Name="V" %1/>)").arg(attributes)));
+        QVERIFY(p.setVariables(variables(QStringLiteral(R"(<row Enable="Y" Name="V" %1/>)").arg(attributes))));
         {
             ImageCompiler compiler;
             const Images images = compiler.Compile_Bin(p.docs);
@@ -346,11 +327,11 @@ private Q_SLOTS:
     {
         Project p;
         // The child's element name is not checked; comments and text between rows are not variables.
-        p.setVariables(
+        QVERIFY(p.setVariables(
             variables(QStringLiteral(R"(<row Enable="Y" Name="A"/><row Enable="N" Name="B"/>)"
                                      R"(<!-- note --><row Enable="y" Name="C"/>text<row Enable=" Y" Name="D"/>)"
                                      R"(<row Name="E"/><item Enable="Y" Name="F"/><row Enable="Y"/>)"
-                                     R"(<row Enable="Y" Name="G&#xe9;"/>)")));
+                                     R"(<row Enable="Y" Name="G&#xe9;"/>)"))));
         ImageCompiler compiler;
         const Images images = compiler.Compile_Bin(p.docs);
         const TIEC61850 &r = compiler.record();
@@ -391,11 +372,12 @@ private Q_SLOTS:
         QFETCH(QString, restriction);
         QFETCH(uint, entries);
         Project p;
-        p.setParGen(parGen(element("TLS_Server_Enable", tls) + element("TLS_Server_Enable_Known_Cert", restriction)));
-        p.setKnownCerts(
+        QVERIFY(p.setParGen(
+            parGen(element("TLS_Server_Enable", tls) + element("TLS_Server_Enable_Known_Cert", restriction))));
+        QVERIFY(p.setKnownCerts(
             knownCerts(QStringLiteral(R"(<row Enable="Y" Certificate="C&#xe9;1" Mnemonic="m"/>)"
                                       R"(<row Enable="N" Certificate="C2"/><row Enable="y" Certificate="C3"/>)"
-                                      R"(<row Enable="Y" Mnemonic="no certificate"/>)")));
+                                      R"(<row Enable="Y" Mnemonic="no certificate"/>)"))));
         ImageCompiler compiler;
         const Images images = compiler.Compile_Bin(p.docs);
         // The list is always read; whether it reaches the image depends on the two flags.
@@ -425,7 +407,7 @@ private Q_SLOTS:
         QFETCH(int, which);
         Project p;
         const QString path = which == 0 ? p.docs.parGen : which == 1 ? p.docs.variables : p.docs.knownCerts;
-        writeFile(path, "<root><row Enable=\"Y\"></root>");
+        QVERIFY(writeFile(path, "<root><row Enable=\"Y\"></root>"));
         ImageCompiler compiler;
         try {
             compiler.Compile_Bin(p.docs);
@@ -438,12 +420,12 @@ private Q_SLOTS:
     void compilationsAreIndependent()
     {
         Project full;
-        full.setParGen(parGen(element("TLS_Server_Enable", "1") + element("TLS_Server_Enable_Known_Cert", "1")
+        QVERIFY(full.setParGen(parGen(element("TLS_Server_Enable", "1") + element("TLS_Server_Enable_Known_Cert", "1")
             + element("TLS_Server_Key", "KEY") + element("Ethernet_IP4", "77")
-            + element("MODBUS_SLAVE_BAUDRATE", "2")));
-        full.setVariables(
-            variables(QStringLiteral(R"(<row Enable="Y" Name="A" Type="Float" MultiplicationFactor="2"/>)")));
-        full.setKnownCerts(knownCerts(QStringLiteral(R"(<row Enable="Y" Certificate="C"/>)")));
+            + element("MODBUS_SLAVE_BAUDRATE", "2"))));
+        QVERIFY(full.setVariables(
+            variables(QStringLiteral(R"(<row Enable="Y" Name="A" Type="Float" MultiplicationFactor="2"/>)"))));
+        QVERIFY(full.setKnownCerts(knownCerts(QStringLiteral(R"(<row Enable="Y" Certificate="C"/>)"))));
         Project empty;
 
         ImageCompiler compiler;
@@ -460,7 +442,7 @@ private Q_SLOTS:
     void saveWritesBothFilesAndCreatesTheFolder()
     {
         Project p;
-        p.setVariables(variables(QStringLiteral(R"(<row Enable="Y" Name="AB"/>)")));
+        QVERIFY(p.setVariables(variables(QStringLiteral(R"(<row Enable="Y" Name="AB"/>)"))));
         QVERIFY(!QDir(p.bin()).exists());
         const Images images = p.compile();
         Save_Bin(p.bin(), images);
@@ -480,7 +462,7 @@ private Q_SLOTS:
         Project p;
         QVERIFY(QDir().mkpath(p.bin()));
         const QString bank1 = p.bin() + QStringLiteral("/bank1.bin");
-        writeFile(bank1, "old bank1");
+        QVERIFY(writeFile(bank1, "old bank1"));
         // bank2.bin cannot be replaced: a folder stands in its place.
         QVERIFY(QDir().mkpath(p.bin() + QStringLiteral("/bank2.bin")));
 
@@ -497,7 +479,7 @@ private Q_SLOTS:
     void saveIntoAFolderThatCannotBeCreated()
     {
         Project p;
-        writeFile(p.bin(), "a file named bin");
+        QVERIFY(writeFile(p.bin(), "a file named bin"));
         QVERIFY_THROWS_EXCEPTION(sw::Error, Save_Bin(p.bin(), p.compile()));
         QCOMPARE(readFile(p.bin()), QByteArray("a file named bin"));
     }
@@ -510,12 +492,12 @@ private Q_SLOTS:
         const QByteArray bank2Before = readFile(p.bin() + QStringLiteral("/bank2.bin"));
 
         // Ten known certificates of 60,000 characters: 54 + 80 + 1 + 10 x 60,001 bytes.
-        p.setParGen(parGen(element("TLS_Server_Enable", "1") + element("TLS_Server_Enable_Known_Cert", "1")));
+        QVERIFY(p.setParGen(parGen(element("TLS_Server_Enable", "1") + element("TLS_Server_Enable_Known_Cert", "1"))));
         QString rows;
         const QString cert(60000, u'c');
         for (int i = 0; i < 10; ++i)
             rows += QStringLiteral(R"(<row Enable="Y" Certificate="%1"/>)").arg(cert);
-        p.setKnownCerts(knownCerts(rows));
+        QVERIFY(p.setKnownCerts(knownCerts(rows)));
 
         try {
             // As the caller does it: save only what compiled.

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/image/ParamBlock.h"
 #include "core/image/SecondImage.h"
@@ -5,6 +7,7 @@
 #include <QTest>
 
 using namespace sw::image;
+using sw::test::read32;
 
 namespace {
 
@@ -57,12 +60,6 @@ void addKnownCert(TIEC61850 &r, const QString &text)
     c.Certificate_Length = static_cast<quint32>(text.toUtf8().size() + 1);
     r.TLS_Data.Known_Cert.append(c);
     r.TLS_Data.Known_Cert_Num = static_cast<quint32>(r.TLS_Data.Known_Cert.size());
-}
-
-quint32 read32(const QByteArray &bytes, qsizetype at)
-{
-    return quint32(quint8(bytes[at])) | quint32(quint8(bytes[at + 1])) << 8 | quint32(quint8(bytes[at + 2])) << 16
-        | quint32(quint8(bytes[at + 3])) << 24;
 }
 
 } // namespace

@@ -1,12 +1,15 @@
 #include "MalformedDocuments.h"
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/KnownCertDocument.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using sw::KnownCertRow;
+using sw::test::readFile;
+using sw::test::writeFile;
 using Rows = QList<KnownCertRow>;
 
 namespace sw {
@@ -25,19 +28,6 @@ const QString Pem = QStringLiteral("-----BEGIN CERTIFICATE-----\r\nMIIB+zCCAWSgA
 QByteArray inRoot(const QByteArray &rows)
 {
     return "<TLS_Server_Known_Cert>" + rows + "</TLS_Server_Known_Cert><!--SW_VERSION = 1.000-->";
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -112,7 +102,7 @@ void tst_KnownCertDocument::reading()
     QTemporaryDir dir;
     const QString path = dir.filePath("TLS_Known_Cert.xml");
     if (exists)
-        writeFile(path, file);
+        QVERIFY(writeFile(path, file));
     QCOMPARE(sw::readKnownCertFile(path), expected);
 }
 
@@ -130,7 +120,7 @@ void tst_KnownCertDocument::malformedFileRaisesError()
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     const QString path = dir.filePath("TLS_Known_Cert.xml");
-    writeFile(path, file);
+    QVERIFY(writeFile(path, file));
     try {
         (void)sw::readKnownCertFile(path);
         QFAIL("no error raised");

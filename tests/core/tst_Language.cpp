@@ -1,27 +1,22 @@
+#include "TestFiles.h"
+
 #include "core/Catalogue.h"
 #include "core/LanguageFile.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
 
-#include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw;
+using sw::test::writeFile;
 
 namespace {
 
 QString shippedLanguageFolder()
 {
     return QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -132,7 +127,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("x.lng"));
-        writeFile(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         QStringList catalogue;
         Default_Messages(catalogue);
         QVERIFY(Read_Lang_File(path, catalogue));
@@ -144,7 +139,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("x.lng"));
-        writeFile(path, "STR12 = first\nSTR12 = second\n");
+        QVERIFY(writeFile(path, "STR12 = first\nSTR12 = second\n"));
         QStringList catalogue;
         Default_Messages(catalogue);
         Read_Lang_File(path, catalogue);
@@ -207,11 +202,12 @@ private Q_SLOTS:
         ProgramValues pv;
         createWorkspace(pv, dir.path());
         if (withGerman)
-            writeFile(joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR12 = Informationen\nSTR13 = Optionen\n");
+            QVERIFY(writeFile(
+                joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR12 = Informationen\nSTR13 = Optionen\n"));
         if (withEnglish)
-            writeFile(joinPath(pv.Dir_Language, QStringLiteral("English.lng")), "STR12 = Info EN\n");
+            QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("English.lng")), "STR12 = Info EN\n"));
         // A hidden ".lng" file must not be taken for an empty language name.
-        writeFile(joinPath(pv.Dir_Language, QStringLiteral(".lng")), "STR12 = hidden\n");
+        QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral(".lng")), "STR12 = hidden\n"));
 
         pv.Language_Name = language;
         pv.Msg_Catalogue = QStringList{QStringLiteral("old")};
@@ -226,8 +222,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ProgramValues pv;
         createWorkspace(pv, dir.path());
-        writeFile(joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR13 = Optionen\n");
-        writeFile(joinPath(pv.Dir_Language, QStringLiteral("Other.lng")), "STR12 = Info\n");
+        QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR13 = Optionen\n"));
+        QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("Other.lng")), "STR12 = Info\n"));
         pv.Language_Name = QStringLiteral("Deutsch");
         Load_Lang(pv);
         pv.Language_Name = QStringLiteral("Other");

@@ -1,13 +1,16 @@
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/ParGenDocument.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
 
 using sw::ParGenValues;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 namespace sw {
 // Failed comparisons print the values as the document that would be written.
@@ -25,13 +28,6 @@ namespace {
 QByteArray inRoot(const char *elements)
 {
     return QByteArray("<Par_Gen>") + elements + "</Par_Gen><!--SW_VERSION = 1.000-->";
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 } // namespace
@@ -141,7 +137,7 @@ void tst_ParGenDocument::reading()
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
     if (exists)
-        writeFile(path, file);
+        QVERIFY(writeFile(path, file));
     ParGenValues want;
     expected(want);
     QCOMPARE(sw::readParGenFile(path), want);
@@ -159,7 +155,7 @@ void tst_ParGenDocument::malformedFileRaisesError()
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
-    writeFile(path, file);
+    QVERIFY(writeFile(path, file));
     try {
         (void)sw::readParGenFile(path);
         QFAIL("no error raised");
@@ -211,16 +207,14 @@ void tst_ParGenDocument::normalisesForeignDocument()
     // elements, in their order, with the first of the duplicates and the carried values kept.
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
-    writeFile(path,
+    QVERIFY(writeFile(path,
         "<Par_Gen>\n  <Ethernet_UDP_Port>7</Ethernet_UDP_Port>\n  <Junk>j</Junk>\n"
-        "  <Ethernet_DNS3>33</Ethernet_DNS3>\n  <Ethernet_DNS3>34</Ethernet_DNS3>\n</Par_Gen>\n");
+        "  <Ethernet_DNS3>33</Ethernet_DNS3>\n  <Ethernet_DNS3>34</Ethernet_DNS3>\n</Par_Gen>\n"));
     ParGenValues want;
     want.Ethernet_UDP_Port = "7";
     want.Ethernet_DNS3 = "33";
     sw::writeParGenFile(path, sw::readParGenFile(path));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), sw::parGenDocument(want));
+    QCOMPARE(readFile(path), sw::parGenDocument(want));
 }
 
 void tst_ParGenDocument::defaultsDocumentBytes()
@@ -265,9 +259,7 @@ void tst_ParGenDocument::defaultsDocumentBytes()
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
     sw::writeParGenFile(path, ParGenValues {});
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), expected);
+    QCOMPARE(readFile(path), expected);
 }
 
 void tst_ParGenDocument::writeFailureRaisesError()

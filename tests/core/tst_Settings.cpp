@@ -1,24 +1,19 @@
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/Settings.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 class tst_Settings : public QObject
 {
     Q_OBJECT
-
-private:
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
 
 private Q_SLOTS:
     void workspaceFoldersAreCreated()
@@ -36,7 +31,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         // A file where the MASTER folder should be: it cannot be created, the others still are.
-        writeFile(dir.filePath(QStringLiteral("MASTER")), "x");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("MASTER")), "x"));
         ProgramValues pv;
         createWorkspace(pv, dir.path());
         QVERIFY(!QFileInfo(pv.Dir_Master).isDir());
@@ -120,7 +115,7 @@ private Q_SLOTS:
         // Values that a failed read must overwrite.
         pv.Conf_Name = QStringLiteral("stale");
         pv.Opt_Enable_Internet = pv.Opt_Enable_Update = pv.Opt_Jump_Field_Tables = pv.Opt_Double_Click_Auto_Size = true;
-        writeFile(pv.settingsFile(), document);
+        QVERIFY(writeFile(pv.settingsFile(), document));
         readSettings(pv);
 
         QTEST(pv.Conf_Name, "project");
@@ -151,9 +146,7 @@ private Q_SLOTS:
         ProgramValues pv;
         createWorkspace(pv, dir.path());
         Save_Setting(pv);
-        QFile f(pv.settingsFile());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(),
+        QCOMPARE(readFile(pv.settingsFile()),
                  QByteArray("<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>192.168.2.205"
                             "</ipaddress></lastipadd><lastlang><language>English</language></lastlang><lastinternet>"
                             "<enable_internet>0</enable_internet><enable_update>0</enable_update>"
@@ -190,13 +183,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         ProgramValues pv;
         createWorkspace(pv, dir.path());
-        writeFile(pv.settingsFile(), "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
-                                     "</lastinternet></Conf_Settings><!-- tail -->");
+        QVERIFY(writeFile(pv.settingsFile(),
+                          "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
+                          "</lastinternet></Conf_Settings><!-- tail -->"));
         readSettings(pv);
         Save_Setting(pv);
-        QFile f(pv.settingsFile());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = readFile(pv.settingsFile());
         QVERIFY(!bytes.contains("extra"));
         QVERIFY(!bytes.contains("tail"));
         QVERIFY(bytes.contains("<enable_internet>0</enable_internet>"));

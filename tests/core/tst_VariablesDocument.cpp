@@ -1,12 +1,15 @@
 #include "MalformedDocuments.h"
+#include "TestFiles.h"
+
 #include "core/Error.h"
 #include "core/VariablesDocument.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using sw::VariableRow;
+using sw::test::readFile;
+using sw::test::writeFile;
 using Rows = QList<VariableRow>;
 
 namespace sw {
@@ -22,19 +25,6 @@ namespace {
 QByteArray inRoot(const QByteArray &rows)
 {
     return "<IEC61850_Variables>" + rows + "</IEC61850_Variables><!--SW_VERSION = 1.000-->";
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A row with every field set, each to a text of its own.
@@ -179,7 +169,7 @@ void tst_VariablesDocument::reading()
     QTemporaryDir dir;
     const QString path = dir.filePath("IEC61850_Variables.xml");
     if (exists)
-        writeFile(path, file);
+        QVERIFY(writeFile(path, file));
     QCOMPARE(sw::readVariablesFile(path), expected);
 }
 
@@ -197,7 +187,7 @@ void tst_VariablesDocument::malformedFileRaisesError()
     QFETCH(QByteArray, file);
     QTemporaryDir dir;
     const QString path = dir.filePath("IEC61850_Variables.xml");
-    writeFile(path, file);
+    QVERIFY(writeFile(path, file));
     try {
         (void)sw::readVariablesFile(path);
         QFAIL("no error raised");

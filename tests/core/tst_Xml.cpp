@@ -1,4 +1,5 @@
 #include "MalformedDocuments.h"
+#include "TestFiles.h"
 
 #include "core/Error.h"
 #include "core/ParGenDocument.h"
@@ -6,26 +7,14 @@
 #include "core/image/Compiler.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 // Runs `read` and returns the message of the sw::Error it throws; a null string when it throws none.
 template <class F> QString errorOf(F &&read)
@@ -74,9 +63,9 @@ void tst_Xml::malformedDocumentsAreRefused()
     for (const QString &path : { docs.parGen, docs.variables, docs.knownCerts }) {
         QDir(dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(dir.filePath("bin")));
-        writeFile(path, bytes);
-        writeFile(dir.filePath("bin/bank1.bin"), "old 1");
-        writeFile(dir.filePath("bin/bank2.bin"), "old 2");
+        QVERIFY(writeFile(path, bytes));
+        QVERIFY(writeFile(dir.filePath("bin/bank1.bin"), "old 1"));
+        QVERIFY(writeFile(dir.filePath("bin/bank2.bin"), "old 2"));
         const QString message = errorOf([&] {
             image::ImageCompiler compiler;
             image::Save_Bin(dir.filePath("bin"), compiler.Compile_Bin(docs));
@@ -86,7 +75,7 @@ void tst_Xml::malformedDocumentsAreRefused()
         QCOMPARE(readFile(dir.filePath("bin/bank1.bin")), QByteArray("old 1"));
         QCOMPARE(readFile(dir.filePath("bin/bank2.bin")), QByteArray("old 2"));
     }
-    writeFile(docs.parGen, bytes);
+    QVERIFY(writeFile(docs.parGen, bytes));
     const QString message = errorOf([&] { (void)readParGenFile(docs.parGen); });
     QVERIFY2(message.contains(QDir::toNativeSeparators(docs.parGen)) && message.contains("line "), qPrintable(message));
 }
@@ -111,7 +100,7 @@ void tst_Xml::wellFormedVariantsAreAccepted()
     QFETCH(QString, port);
     QCOMPARE(xml::wellFormednessProblem(bytes), std::nullopt);
     QTemporaryDir dir;
-    writeFile(dir.filePath("ParGen.xml"), bytes);
+    QVERIFY(writeFile(dir.filePath("ParGen.xml"), bytes));
     QCOMPARE(readParGenFile(dir.filePath("ParGen.xml")).IEC61850_Server_Port, port);
 }
 
@@ -173,7 +162,7 @@ void tst_Xml::unwritableCharactersAreReported()
     // file stays.
     QTemporaryDir dir;
     const QString path = dir.filePath("ParGen.xml");
-    writeFile(path, "<Par_Gen/>");
+    QVERIFY(writeFile(path, "<Par_Gen/>"));
     ParGenValues values;
     values.TLS_Server_Key = text;
     const QString message = errorOf([&] { writeParGenFile(path, values); });

@@ -1,16 +1,18 @@
 #include "MalformedDocuments.h"
+#include "TestFiles.h"
 
 #include "core/ProgramValues.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw::image;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 namespace {
 
@@ -36,19 +38,6 @@ Run runTool(const QStringList &args)
     return run;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
 class tst_ImageTool : public QObject
@@ -67,12 +56,12 @@ private Q_SLOTS:
         m_project = m_dir.filePath(QStringLiteral("Plant A"));
         QDir(m_project).removeRecursively();
         QVERIFY(QDir().mkpath(m_project));
-        writeFile(m_project + QStringLiteral("/ParGen.xml"),
+        QVERIFY(writeFile(m_project + QStringLiteral("/ParGen.xml"),
             "<Par_Gen><Ethernet_IP4>77</Ethernet_IP4><MODBUS_SLAVE_IDDEVICE>5</MODBUS_SLAVE_IDDEVICE></Par_Gen>"
-            "<!--SW_VERSION = 1.000-->");
-        writeFile(m_project + QStringLiteral("/IEC61850_Variables.xml"),
+            "<!--SW_VERSION = 1.000-->"));
+        QVERIFY(writeFile(m_project + QStringLiteral("/IEC61850_Variables.xml"),
             "<IEC61850_Variables><row Enable=\"Y\" Name=\"AB\" Type=\"Float\" Length=\"4\" Position=\"12\" "
-            "MultiplicationFactor=\"0,5\"/></IEC61850_Variables>");
+            "MultiplicationFactor=\"0,5\"/></IEC61850_Variables>"));
     }
 
     void compilesIntoTheBinFolder()
@@ -113,9 +102,9 @@ private Q_SLOTS:
         QFETCH(QString, document);
         QFETCH(QByteArray, bytes);
         QVERIFY(QDir().mkpath(m_project + QStringLiteral("/bin")));
-        writeFile(m_project + QStringLiteral("/bin/bank1.bin"), "old 1");
-        writeFile(m_project + QStringLiteral("/bin/bank2.bin"), "old 2");
-        writeFile(m_project + u'/' + document, bytes);
+        QVERIFY(writeFile(m_project + QStringLiteral("/bin/bank1.bin"), "old 1"));
+        QVERIFY(writeFile(m_project + QStringLiteral("/bin/bank2.bin"), "old 2"));
+        QVERIFY(writeFile(m_project + u'/' + document, bytes));
 
         const Run run = runTool({ m_project });
         QCOMPARE(run.exitCode, 1);

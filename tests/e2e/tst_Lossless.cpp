@@ -1,48 +1,25 @@
 // Texts that the user pasted or typed reach ParGen.xml and the configuration image unchanged:
 // the editor loads and confirms them without altering a character, and the image compiler puts
 // exactly their UTF-8 bytes into bank2.bin.
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/Catalogue.h"
 #include "core/ParGenDocument.h"
-#include "core/ProgramValues.h"
 #include "core/ProjectFiles.h"
 #include "core/image/Compiler.h"
-#include "ui/Services.h"
 #include "ui/documents/UParGen.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 using namespace sw;
-using sw::test::ScriptedMessages;
+using namespace sw::test;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-quint32 read32(const QByteArray &bytes, qsizetype at)
-{
-    return quint32(quint8(bytes[at])) | quint32(quint8(bytes[at + 1])) << 8 | quint32(quint8(bytes[at + 2])) << 16
-        | quint32(quint8(bytes[at + 3])) << 24;
-}
 
 // Where two byte strings first differ, for a readable failure on long values; -1 when equal.
 qsizetype firstDifference(const QByteArray &a, const QByteArray &b)
@@ -56,13 +33,9 @@ qsizetype firstDifference(const QByteArray &a, const QByteArray &b)
 }
 
 // A project folder with the communication parameters editor created as at start-up.
-struct Project
+struct Project : ProgramFolder
 {
-    QTemporaryDir dir;
     ProjectDocuments docs = projectDocuments(dir.path());
-    ProgramValues pv;
-    ScriptedMessages messages;
-    Services services { &messages, nullptr, nullptr, nullptr };
     std::unique_ptr<TFParGen> dlg;
 
     Project()
@@ -133,7 +106,7 @@ void tst_Lossless::textsKeptExactly()
     Project p;
     const ParGenValues values = withTexts(text);
     const QByteArray original = parGenDocument(values);
-    writeFile(p.docs.parGen, original);
+    QVERIFY(writeFile(p.docs.parGen, original));
 
     // Loaded and confirmed without an edit, twice: the same values and the same bytes each time.
     for (int pass = 1; pass <= 2; ++pass) {
@@ -165,7 +138,7 @@ void tst_Lossless::editedBoxStoresWhatItShows()
     Project p;
     ParGenValues values = withTexts(QStringLiteral("c\r\nd"));
     values.TLS_Server_Key = QStringLiteral("a\r\nb");
-    writeFile(p.docs.parGen, parGenDocument(values));
+    QVERIFY(writeFile(p.docs.parGen, parGenDocument(values)));
     p.open();
     auto *key = p.dlg->findChild<QPlainTextEdit *>(QStringLiteral("E_TLS_Server_Key"));
     key->setFocus();

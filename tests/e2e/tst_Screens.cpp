@@ -1,12 +1,8 @@
 // Shows every window of the configurator as a user would see it and checks that no caption is
 // cut off. With SW_SCREENSHOT_DIR set, it also saves each window as a PNG there.
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/LanguageFile.h"
-#include "core/ProgramValues.h"
-#include "ui/Services.h"
 #include "ui/documents/UParGen.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"
@@ -19,7 +15,6 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace sw;
@@ -63,9 +58,7 @@ class tst_Screens : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    ProgramValues m_pv;
-    test::FakeServices m_fake;
+    test::ProgramFolder m_program;
     std::unique_ptr<ConfiguratorApplication> m_app;
 
     template <typename T> T *dialog() { return m_app->mainWindow()->findChild<T *>(); }
@@ -83,15 +76,15 @@ class tst_Screens : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Substation North"))));
-        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("PROJECTS/Plant 2"))));
-        m_app = std::make_unique<ConfiguratorApplication>(m_pv, m_fake.services, m_dir.path());
+        QVERIFY(m_program.createConfiguration(QStringLiteral("Substation North")));
+        QVERIFY(m_program.createConfiguration(QStringLiteral("Plant 2")));
+        m_app = std::make_unique<ConfiguratorApplication>(m_program.pv, m_program.services, m_program.dir.path());
     }
 
     void mainWindow()
     {
         check(m_app->mainWindow(), QStringLiteral("main-window"));
-        activateConfiguration(m_pv, QStringLiteral("Substation North"));
+        activateConfiguration(m_program.pv, QStringLiteral("Substation North"));
         m_app->mainWindow()->Set_Lang();
         check(m_app->mainWindow(), QStringLiteral("main-window-active"));
     }
@@ -104,7 +97,7 @@ private Q_SLOTS:
     {
         auto *parGen = dialog<TFParGen>();
         QVERIFY(parGen);
-        m_pv.File_ParGen = m_dir.filePath(QStringLiteral("ParGen.xml"));
+        m_program.pv.File_ParGen = m_program.path(QStringLiteral("ParGen.xml"));
         check(parGen, QStringLiteral("communication"));
         parGen->show();
         parGen->findChild<QCheckBox *>(QStringLiteral("CB_TLS_Server_Enable"))->click();

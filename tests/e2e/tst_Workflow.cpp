@@ -1,14 +1,10 @@
 // One engineer's road through the configurator, with the real windows wired as the program
 // entry wires them: create a configuration, set its communication parameters, build the image,
 // and switch the language.
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/LanguageFile.h"
-#include "core/ProgramValues.h"
 #include "ui/ImageBuilder.h"
-#include "ui/Services.h"
 #include "ui/documents/CollapsibleSection.h"
 #include "ui/documents/UParGen.h"
 #include "ui/shell/Application.h"
@@ -18,20 +14,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
 
 using namespace sw;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 template <typename T> T *child(QWidget *parent, const char *name)
 {
@@ -65,12 +56,11 @@ class tst_Workflow : public QObject
 private Q_SLOTS:
     void createEditBuildAndTranslate()
     {
-        QTemporaryDir dir;
-        ProgramValues pv;
-        test::FakeServices fake;
+        test::ProgramFolder program;
+        ProgramValues &pv = program.pv;
         CompilingImageBuilder compiler;
-        fake.services.imageBuilder = &compiler;
-        ConfiguratorApplication app(pv, fake.services, dir.path());
+        program.services.imageBuilder = &compiler;
+        ConfiguratorApplication app(pv, program.services, program.dir.path());
         TFTalventoFirmWare *main = app.mainWindow();
         main->show();
 
@@ -94,21 +84,18 @@ private Q_SLOTS:
         // yet, so the step ends by reporting the files written.
         QTest::mouseClick(child<QPushButton>(main, "Btn_CreateBin"), Qt::LeftButton);
         const QString bin = joinPath(pv.Conf_Dir, QStringLiteral("bin"));
-        QCOMPARE(fake.messages.texts(),
+        QCOMPARE(program.messages.texts(),
             QStringList { QStringLiteral("Configuration image written:\n%1\nbank1.bin: 2048 bytes\nbank2.bin: 55 bytes")
                               .arg(bin) });
-        QCOMPARE(fake.messages.records.first().kind, test::ScriptedMessages::Kind::Information);
+        QCOMPARE(program.messages.records.first().kind, test::ScriptedMessages::Kind::Information);
         const QByteArray bank2 = readFile(joinPath(bin, QStringLiteral("bank2.bin")));
         QVERIFY(bank2.size() >= 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404);
 
         // A language change reaches the main window and the hidden dialogs; the numbered
         // section captions keep the language of the start.
-        QFile lng(joinPath(pv.Dir_Language, QStringLiteral("Italiano.lng")));
-        QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write(
-            "STR11 = Configurazione aperta : \nSTR401 = Parametri di comunicazione\nSTR406 = Server IEC61850 IT\n");
-        lng.close();
+        QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("Italiano.lng")),
+            "STR11 = Configurazione aperta : \nSTR401 = Parametri di comunicazione\nSTR406 = Server IEC61850 IT\n"));
         pv.Language_Name = QStringLiteral("Italiano");
         Load_Lang(pv);
         main->Change_Language();

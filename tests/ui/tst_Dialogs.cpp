@@ -1,13 +1,9 @@
 // What every window of the configurator shares: captions exactly as the windows set them, Enter
 // on a focused button, labels that never render markup and one-line boxes without a length limit.
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/MessageIds.h"
-#include "core/ProgramValues.h"
 #include "ui/Messages.h"
-#include "ui/Services.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
@@ -24,7 +20,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -36,20 +31,17 @@ using namespace sw;
 namespace {
 
 // The windows created as the program creates them, with the configuration "Plant" active.
-struct Program : test::FakeServices
+struct Program : test::ProgramFolder
 {
-    QTemporaryDir dir;
-    ProgramValues pv;
     std::unique_ptr<ConfiguratorApplication> app;
 
-    Program()
+    // Lays out the program folder and creates the windows; false when the folder cannot be laid out.
+    [[nodiscard]] bool start()
     {
-        QDir().mkpath(dir.filePath(QStringLiteral("PROJECTS/Plant")));
-        QFile settings(dir.filePath(QStringLiteral("Talvento.xml")));
-        if (settings.open(QIODevice::WriteOnly))
-            settings.write("<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
-        settings.close();
+        if (!rememberConfiguration(QStringLiteral("Plant")))
+            return false;
         app = std::make_unique<ConfiguratorApplication>(pv, services, dir.path());
+        return true;
     }
 
     QWidget *window(const QString &name) const
@@ -141,6 +133,7 @@ void tst_Dialogs::captionsAreExactlyTheirOwn()
     QFETCH(QString, caption);
 
     Program p;
+    QVERIFY(p.start());
     QWidget *w = p.window(window);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -198,6 +191,7 @@ void tst_Dialogs::enterPressesTheFocusedButton()
     QFETCH(int, result);
 
     Program p;
+    QVERIFY(p.start());
     auto *dialog = qobject_cast<QDialog *>(p.window(window));
     QVERIFY(dialog);
     dialog->show();
@@ -256,6 +250,7 @@ void tst_Dialogs::labelsShowMarkupLiterally()
     QFETCH(int, entry);
 
     Program p;
+    QVERIFY(p.start());
     const QString markup = QStringLiteral("<b>Bold</b> <i>x</i>");
     p.pv.Msg_Catalogue[entry] = markup;
     p.app->mainWindow()->Change_Language();
@@ -275,6 +270,7 @@ void tst_Dialogs::labelsShowMarkupLiterally()
 void tst_Dialogs::everyLabelIsPlainTextExceptLinks()
 {
     Program p;
+    QVERIFY(p.start());
     for (QWidget *w : p.windows()) {
         const QList<QLabel *> labels = w->findChildren<QLabel *>();
         QVERIFY(!labels.isEmpty());
@@ -288,6 +284,7 @@ void tst_Dialogs::everyLabelIsPlainTextExceptLinks()
 void tst_Dialogs::everyOneLineBoxTakesAnyLength()
 {
     Program p;
+    QVERIFY(p.start());
     int boxes = 0;
     for (QWidget *w : p.windows()) {
         for (const QLineEdit *e : w->findChildren<QLineEdit *>()) {

@@ -1,15 +1,11 @@
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/Catalogue.h"
 #include "core/Error.h"
 #include "core/LanguageFile.h"
-#include "core/ProgramValues.h"
 #include "core/Settings.h"
 #include "core/Vendor.h"
 #include "ui/CatalogueDialog.h"
-#include "ui/Services.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
@@ -21,7 +17,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -68,11 +63,9 @@ private:
     QStringList *m_langLog;
 };
 
-// A program folder in a temporary directory with its own values and fake services.
-struct Program : test::FakeServices
+// The program folder with the main window, whose step dialogs are fakes.
+struct Program : test::ProgramFolder
 {
-    QTemporaryDir dir;
-    ProgramValues pv;
     QStringList langLog;
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeDialog *softOptions = nullptr;
@@ -80,20 +73,6 @@ struct Program : test::FakeServices
     FakeDialog *parGen = nullptr;
     FakeDialog *tlsKnownCert = nullptr;
     FakeDialog *iec61850Variables = nullptr;
-
-    QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
-    void write(const QString &relative, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
-        QFile f(path(relative));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString &relative) const
-    {
-        QFile f(path(relative));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
     // Creates the window (running the start-up) and its dialogs; the step dialogs are fakes.
     TFTalventoFirmWare *start()
@@ -323,7 +302,7 @@ void tst_MainWindow::rememberedConfiguration()
     QFETCH(bool, active);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings(remembered.toHtmlEscaped().toUtf8()));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings(remembered.toHtmlEscaped().toUtf8())));
     if (!existingFolder.isEmpty())
         QVERIFY(QDir().mkpath(p.path(existingFolder)));
     TFTalventoFirmWare *w = p.start();
@@ -380,8 +359,8 @@ void tst_MainWindow::stepButtons()
 
     Program p;
     if (active) {
-        p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
-        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+        QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+        QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
     }
     p.start();
     p.click(qPrintable(button));
@@ -426,8 +405,8 @@ void tst_MainWindow::failedBuildEndsInGeneralError()
     QFETCH(QString, text);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+    QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
     p.start();
     p.imageBuilder.failure = failure;
     p.click("Btn_CreateBin");
@@ -490,8 +469,8 @@ void tst_MainWindow::enterPressesFocusedButton()
     QFETCH(QString, effect);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+    QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
     TFTalventoFirmWare *w = p.start();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -545,7 +524,7 @@ void tst_MainWindow::timerAtStart()
     QFETCH(bool, enabled);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("", internet, update));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("", internet, update)));
     p.start();
     QCOMPARE(p.timer()->isActive(), enabled);
     QCOMPARE(p.timer()->interval(), 60000);
@@ -576,7 +555,7 @@ void tst_MainWindow::optionsDialog()
     QFETCH(bool, timerOn);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("", timerWasOn ? "1" : "0", timerWasOn ? "1" : "0"));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("", timerWasOn ? "1" : "0", timerWasOn ? "1" : "0")));
     const QByteArray before = p.read(QStringLiteral("Talvento.xml"));
     p.start();
     p.softOptions->result = accepted ? QDialog::Accepted : QDialog::Rejected;
@@ -598,7 +577,7 @@ void tst_MainWindow::optionsDialog()
 void tst_MainWindow::timerTickShowsOrHidesNotice()
 {
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1")));
     p.start();
     auto *notice = p.control<QLabel>("LL_Update");
 
@@ -628,7 +607,7 @@ void tst_MainWindow::timerTickShowsOrHidesNotice()
 void tst_MainWindow::timerFiresAndReenablingKeepsInterval()
 {
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1"));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("", "1", "1")));
     p.start();
     p.softOptions->result = QDialog::Accepted;
 
@@ -665,7 +644,7 @@ void tst_MainWindow::closingWritesSettings()
     QFETCH(bool, closeButton);
 
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), "<Conf_Settings><unknown/></Conf_Settings>");
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), "<Conf_Settings><unknown/></Conf_Settings>"));
     TFTalventoFirmWare *w = p.start();
     w->show();
     p.pv.Last_IP_Address = QStringLiteral("10.0.0.7");
@@ -712,15 +691,15 @@ void tst_MainWindow::vendorLinkOpensHomePage()
 void tst_MainWindow::languageChangeRelabels()
 {
     Program p;
-    p.write(QStringLiteral("Talvento.xml"), settings("Plant"));
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Plant"))));
-    p.write(QStringLiteral("LANGUAGE/Italiano.lng"),
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+    QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
+    QVERIFY(p.write(QStringLiteral("LANGUAGE/Italiano.lng"),
         "\xEF\xBB\xBFSTR0 = Inizio\r\n"
         "STR11 = \xC2\xB6"
         "Configurazione aperta : \xC2\xB6\r\n"
         "STR15 = Nuova\r\n"
         "STR100 = Nuova configurazione\r\n"
-        "STR200 = Apri configurazione\r\n");
+        "STR200 = Apri configurazione\r\n"));
     TFTalventoFirmWare *w = p.start();
     const QString aboutTitle = w->dialogs().about->windowTitle();
     p.langLog.clear();

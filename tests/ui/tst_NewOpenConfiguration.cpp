@@ -1,9 +1,5 @@
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
-#include "core/ProgramValues.h"
-#include "ui/Services.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
@@ -15,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -26,32 +21,25 @@ using sw::test::ScriptedMessages;
 
 namespace {
 
-// A program folder in a temporary directory, with the windows created as the program does.
-struct Program : test::FakeServices
+// The program folder with the windows created as the program creates them.
+struct Program : test::ProgramFolder
 {
-    QTemporaryDir dir;
-    ProgramValues pv;
     std::unique_ptr<ConfiguratorApplication> app;
 
-    QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
     QString projects(const QString &name = QString()) const
     {
         return QDir::toNativeSeparators(
             path(name.isEmpty() ? QStringLiteral("PROJECTS") : QStringLiteral("PROJECTS/") + name));
     }
 
-    // Starts with the configuration `active` remembered (and its folder created) when given.
-    TFTalventoFirmWare *start(const QString &active = QString())
+    // Starts with the configuration `active` remembered (and its folder created) when given; false
+    // when that cannot be laid out.
+    [[nodiscard]] bool start(const QString &active = QString())
     {
-        if (!active.isEmpty()) {
-            QDir().mkpath(path(QStringLiteral("PROJECTS/") + active));
-            QFile f(path(QStringLiteral("Talvento.xml")));
-            if (f.open(QIODevice::WriteOnly))
-                f.write("<Conf_Settings><lastproj><projectname>" + active.toUtf8()
-                    + "</projectname></lastproj></Conf_Settings>");
-        }
+        if (!active.isEmpty() && !rememberConfiguration(active))
+            return false;
         app = std::make_unique<ConfiguratorApplication>(pv, services, dir.path());
-        return app->mainWindow();
+        return true;
     }
     TFTalventoFirmWare *window() const { return app->mainWindow(); }
     template <typename T = QWidget> T *control(const QWidget *parent, const char *name) const
@@ -166,12 +154,11 @@ void tst_NewOpenConfiguration::newConfiguration()
     QFETCH(QString, message);
 
     Program p;
-    p.start(QStringLiteral("Before"));
+    QVERIFY(p.start(QStringLiteral("Before")));
     if (existing.endsWith(u'/')) {
-        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/") + existing)));
+        QVERIFY(p.createConfiguration(existing));
     } else if (!existing.isEmpty()) {
-        QFile f(p.path(QStringLiteral("PROJECTS/") + existing));
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(p.write(QStringLiteral("PROJECTS/") + existing, QByteArray()));
     }
     const QStringList before = QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
@@ -226,7 +213,7 @@ void tst_NewOpenConfiguration::newByEnterKey()
     QFETCH(QString, message);
 
     Program p;
-    p.start();
+    QVERIFY(p.start());
     int result = -1;
     whenModal([&](QDialog *dialog) {
         auto *edit = p.control<QLineEdit>(dialog, "E_New_Proj");
@@ -265,7 +252,7 @@ void tst_NewOpenConfiguration::newDialogEnterOnTabbedButton()
     QFETCH(bool, created);
 
     Program p;
-    p.start(QStringLiteral("Before"));
+    QVERIFY(p.start(QStringLiteral("Before")));
     QString reached;
     int result = -1;
     whenModal([&](QDialog *dialog) {
@@ -288,7 +275,7 @@ void tst_NewOpenConfiguration::newDialogEnterOnTabbedButton()
 void tst_NewOpenConfiguration::newDialogStartsEmptyAndCancelChangesNothing()
 {
     Program p;
-    p.start(QStringLiteral("Before"));
+    QVERIFY(p.start(QStringLiteral("Before")));
 
     whenModal([&](QDialog *dialog) {
         p.control<QLineEdit>(dialog, "E_New_Proj")->setText(QStringLiteral("Typed"));
@@ -372,8 +359,8 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens()
 
     Program p;
     for (const char *name : { "Alpha", "Beta", "Gamma" })
-        QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/") + QLatin1String(name))));
-    p.start();
+        QVERIFY(p.createConfiguration(QLatin1String(name)));
+    QVERIFY(p.start());
     if (!active.isEmpty()) {
         // Set as the dialogs would; the folder on disk may differ in case.
         activateConfiguration(p.pv, active);
@@ -411,12 +398,10 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens()
 void tst_NewOpenConfiguration::openListsVisibleFoldersOnly()
 {
     Program p;
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Visible"))));
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/.hidden"))));
-    QFile file(p.path(QStringLiteral("PROJECTS/readme.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    p.start();
+    QVERIFY(p.createConfiguration(QStringLiteral("Visible")));
+    QVERIFY(p.createConfiguration(QStringLiteral(".hidden")));
+    QVERIFY(p.write(QStringLiteral("PROJECTS/readme.txt"), QByteArray()));
+    QVERIFY(p.start());
 
     QStringList listed;
     whenModal([&](QDialog *dialog) {
@@ -443,7 +428,7 @@ void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration()
     QFETCH(bool, removeProjects);
 
     Program p;
-    p.start(QStringLiteral("Old"));
+    QVERIFY(p.start(QStringLiteral("Old")));
     QVERIFY(QDir(p.path(QStringLiteral("PROJECTS/Old"))).removeRecursively());
     if (removeProjects)
         QVERIFY(QDir(p.path(QStringLiteral("PROJECTS"))).removeRecursively());
@@ -467,8 +452,8 @@ void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration()
 void tst_NewOpenConfiguration::openCancelChangesNothing()
 {
     Program p;
-    QVERIFY(QDir().mkpath(p.path(QStringLiteral("PROJECTS/Other"))));
-    p.start(QStringLiteral("Current"));
+    QVERIFY(p.createConfiguration(QStringLiteral("Other")));
+    QVERIFY(p.start(QStringLiteral("Current")));
     const QString parGen = p.pv.File_ParGen;
 
     whenModal([&](QDialog *dialog) {
@@ -534,7 +519,7 @@ void tst_NewOpenConfiguration::textsFollowTheCatalogue()
     QFETCH(int, entry);
 
     Program p;
-    p.start();
+    QVERIFY(p.start());
     auto *window = p.window()->findChild<QDialog *>(dialog);
     QVERIFY(window);
     QObject *target = control.isEmpty() ? window : window->findChild<QWidget *>(control);

@@ -1,19 +1,16 @@
 #include "MalformedDocuments.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/Catalogue.h"
 #include "core/MessageIds.h"
 #include "core/ParGenDocument.h"
-#include "core/ProgramValues.h"
 #include "core/Xml.h"
-#include "ui/Services.h"
 #include "ui/documents/CollapsibleSection.h"
 #include "ui/documents/UParGen.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,7 +18,6 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -29,23 +25,21 @@
 #include <memory>
 
 using namespace sw;
+using sw::test::readFile;
 using sw::test::ScriptedMessages;
+using sw::test::writeFile;
 
 namespace {
 
 // A project folder with the dialog created as at start-up; ParGen.xml is written by the test.
-struct Fixture
+struct Fixture : test::ProgramFolder
 {
-    QTemporaryDir dir;
-    ProgramValues pv;
-    ScriptedMessages messages;
-    Services services { &messages, nullptr, nullptr, nullptr };
     std::unique_ptr<TFParGen> dlg;
 
     Fixture()
     {
         Default_Messages(pv.Msg_Catalogue);
-        pv.File_ParGen = dir.filePath(QStringLiteral("ParGen.xml"));
+        pv.File_ParGen = path(QStringLiteral("ParGen.xml"));
         dlg = std::make_unique<TFParGen>(pv, services);
     }
 
@@ -64,12 +58,6 @@ struct Fixture
         for (int k = 1; k <= 4; ++k)
             bytes << text(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(k));
         return bytes.join(u'.');
-    }
-    void writeFile(const QByteArray &bytes) const
-    {
-        QFile f(pv.File_ParGen);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
     }
     void open() const
     {
@@ -216,7 +204,7 @@ void tst_UParGen::everyFieldShowsAndStoresItsOwnValue()
     v.MODBUS_SLAVE_READ_INPUT_REGISTER = false;
 
     Fixture f;
-    f.writeFile(parGenDocument(v));
+    QVERIFY(writeFile(f.pv.File_ParGen, parGenDocument(v)));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Port"), v.IEC61850_Server_Port);
     QCOMPARE(f.text("E_IEC61850_Server_Password"), v.IEC61850_Server_Password);
@@ -261,7 +249,7 @@ void tst_UParGen::savedAndReopenedKeepsEveryValue()
     v.Ethernet_UDP_Port = QStringLiteral("503");
     v.MODBUS_SLAVE_PARITY = 2;
     v.MODBUS_SLAVE_READ_INPUT_REGISTER = false;
-    f.writeFile(parGenDocument(v));
+    QVERIFY(writeFile(f.pv.File_ParGen, parGenDocument(v)));
     f.open();
     QCOMPARE(f.get<QPlainTextEdit>("E_TLS_Server_Key")->toPlainText(), v.TLS_Server_Key);
     QCOMPARE(f.get<QComboBox>("CB_ModbusSlave_Parity")->currentIndex(), 2);
@@ -301,7 +289,7 @@ void tst_UParGen::longValuesWrittenBackExactly()
     v.IEC61850_Server_Password = longText("password");
     v.TLS_Server_Key_Password = longText("key password");
     v.Ethernet_TCP_Port = longText("hidden port"); // a carried value in a hidden box
-    f.writeFile(parGenDocument(v));
+    QVERIFY(writeFile(f.pv.File_ParGen, parGenDocument(v)));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Password").size(), v.IEC61850_Server_Password.size());
 
@@ -330,12 +318,12 @@ void tst_UParGen::malformedFileShowsErrorAndDefaults()
     ParGenValues v;
     v.IEC61850_Server_Port = QStringLiteral("80");
     v.TLS_Server_Enable = true;
-    f.writeFile(parGenDocument(v));
+    QVERIFY(writeFile(f.pv.File_ParGen, parGenDocument(v)));
     f.open();
     QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("80"));
     f.dlg->reject();
 
-    f.writeFile(file);
+    QVERIFY(writeFile(f.pv.File_ParGen, file));
     f.open();
     QVERIFY(f.dlg->isVisible());
     QCOMPARE(f.messages.records.size(), 1);
@@ -355,9 +343,7 @@ void tst_UParGen::malformedFileShowsErrorAndDefaults()
     // The defaults on show are not the file: leaving asks before the change is discarded, and
     // the file stays as it was.
     QVERIFY(f.cancelAsks());
-    QFile kept(f.pv.File_ParGen);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), file);
+    QCOMPARE(readFile(f.pv.File_ParGen), file);
 }
 
 void tst_UParGen::writeFailureKeepsDialogOpen()

@@ -1,20 +1,16 @@
-#include "FakeServices.h"
-#include "Fakes.h"
-#include "ScriptedMessages.h"
+#include "ProgramFolder.h"
 
 #include "core/MessageIds.h"
-#include "core/ProgramValues.h"
 #include "ui/CatalogueDialog.h"
 #include "ui/ImageBuilder.h"
-#include "ui/Services.h"
 #include "ui/shell/UTalventoFirmWare.h"
 
-#include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace sw;
+using sw::test::readFile;
+using sw::test::writeFile;
 
 namespace {
 
@@ -32,41 +28,26 @@ public:
     void Set_Lang() override { }
 };
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // The window with the real image compiler behind step 5.
-struct Program : test::FakeServices
+struct Program : test::ProgramFolder
 {
-    QTemporaryDir dir;
-    ProgramValues pv;
     CompilingImageBuilder compiler;
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 
     // Starts the window with the configuration "Plant" active and its folder holding no bin folder;
-    // without `withBoot` there is no update dialog.
-    void start(bool withBoot = true)
+    // without `withBoot` there is no update dialog. False when the program folder cannot be laid out.
+    [[nodiscard]] bool start(bool withBoot = true)
     {
         services.imageBuilder = &compiler;
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("PROJECTS/Plant"))));
-        writeFile(dir.filePath(QStringLiteral("Talvento.xml")),
-            "<Conf_Settings><lastproj><projectname>Plant</projectname></lastproj></Conf_Settings>");
+        if (!rememberConfiguration(QStringLiteral("Plant")))
+            return false;
         window = std::make_unique<TFTalventoFirmWare>(pv, services, dir.path());
         TFTalventoFirmWare::Dialogs dialogs;
         if (withBoot)
             dialogs.boot = boot = new FakeBoot(pv, services, window.get());
         window->setDialogs(dialogs);
+        return true;
     }
     QString binFile(const char *name) const
     {
@@ -90,9 +71,9 @@ private Q_SLOTS:
     void buildsTheImageBeforeTheUpdateDialog()
     {
         Program p;
-        p.start();
+        QVERIFY(p.start());
         QVERIFY(!p.pv.Conf_Dir.isEmpty());
-        writeFile(p.pv.File_ParGen, "<Par_Gen><IEC61850_Server_Port>2404</IEC61850_Server_Port></Par_Gen>");
+        QVERIFY(writeFile(p.pv.File_ParGen, "<Par_Gen><IEC61850_Server_Port>2404</IEC61850_Server_Port></Par_Gen>"));
         p.pressUpdate();
 
         QCOMPARE(p.boot->shows, 1);
@@ -118,7 +99,7 @@ private Q_SLOTS:
         QFETCH(QString, bytes);
 
         Program p;
-        p.start(false);
+        QVERIFY(p.start(false));
         if (!written.isEmpty()) {
             p.pv.Msg_Catalogue[MsgId::ImageWritten] = written;
             p.pv.Msg_Catalogue[MsgId::ImageBytes] = bytes;
@@ -140,11 +121,11 @@ private Q_SLOTS:
     void brokenDocumentStopsBeforeTheUpdateDialog()
     {
         Program p;
-        p.start();
+        QVERIFY(p.start());
         QVERIFY(QDir().mkpath(joinPath(p.pv.Conf_Dir, QStringLiteral("bin"))));
-        writeFile(p.binFile("bank1.bin"), "old 1");
-        writeFile(p.binFile("bank2.bin"), "old 2");
-        writeFile(p.pv.File_IEC61850_Variables, "<IEC61850_Variables><row Enable=\"Y\"");
+        QVERIFY(writeFile(p.binFile("bank1.bin"), "old 1"));
+        QVERIFY(writeFile(p.binFile("bank2.bin"), "old 2"));
+        QVERIFY(writeFile(p.pv.File_IEC61850_Variables, "<IEC61850_Variables><row Enable=\"Y\""));
         p.pressUpdate();
 
         QCOMPARE(p.boot->shows, 0);
@@ -158,9 +139,9 @@ private Q_SLOTS:
     void unwritableImageStopsBeforeTheUpdateDialog()
     {
         Program p;
-        p.start();
+        QVERIFY(p.start());
         // A file where the bin folder belongs: the images cannot be written.
-        writeFile(joinPath(p.pv.Conf_Dir, QStringLiteral("bin")), "not a folder");
+        QVERIFY(writeFile(joinPath(p.pv.Conf_Dir, QStringLiteral("bin")), "not a folder"));
         p.pressUpdate();
 
         QCOMPARE(p.boot->shows, 0);
