@@ -11,7 +11,8 @@ class Error : public std::runtime_error
 {
 public:
     explicit Error(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
     {
     }
     const QString &message() const noexcept { return m_message; }

@@ -13,11 +13,13 @@ namespace {
 
 // Windows-1252 characters 0x80 to 0x9F; the rest of the code page equals Latin-1. The five
 // undefined positions map to the C1 control of the same value, as the platform converters do.
+// clang-format off
 constexpr std::array<char16_t, 32> Cp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+// clang-format on
 
 constexpr QChar Pilcrow = QChar(0x00B6);
 
@@ -46,11 +48,11 @@ QString decodeLanguageText(const QByteArray &bytes)
         }
         return true;
     };
-    if (startsWith({0xEF, 0xBB, 0xBF}))
+    if (startsWith({ 0xEF, 0xBB, 0xBF }))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    if (startsWith({0xFF, 0xFE}))
+    if (startsWith({ 0xFF, 0xFE }))
         return QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2));
-    if (startsWith({0xFE, 0xFF}))
+    if (startsWith({ 0xFE, 0xFF }))
         return QStringDecoder(QStringConverter::Utf16BE)(bytes.mid(2));
     return decodeWindows1252(bytes.constData(), bytes.size());
 }

@@ -30,7 +30,7 @@ struct ProgramValues
     QString Dir_Language;
 
     QString Conf_Name; // active (or remembered) configuration; empty means none
-    QString Conf_Dir;  // empty means no configuration is active
+    QString Conf_Dir; // empty means no configuration is active
     QString File_ParGen;
     QString File_TLS_Known_Cert;
     QString File_IEC61850_Variables;

@@ -15,8 +15,8 @@ namespace {
 
 // Declarations, comments and the like stay nodes so that "first top-level node" means what the
 // file holds; a value made only of blanks stays a value.
-constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
-    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi
+    | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
 QString fromPugi(const char *text)
 {
@@ -44,7 +44,9 @@ void requireXmlText(const QString &text, const char *owner)
         if (!isXmlChar(c)) {
             throw Error(QStringLiteral("the value of %1 holds the character U+%2, which an XML document cannot hold")
                             .arg(QString::fromUtf8(owner))
-                            .arg(QStringLiteral("%1").arg(static_cast<uint>(text[i].unicode()), 4, 16, QLatin1Char('0')).toUpper()));
+                            .arg(QStringLiteral("%1")
+                                     .arg(static_cast<uint>(text[i].unicode()), 4, 16, QLatin1Char('0'))
+                                     .toUpper()));
         }
     }
 }
@@ -81,8 +83,8 @@ std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &byte
         doc.reset();
         return problem;
     }
-    const pugi::xml_parse_result result = doc.load_buffer(bytes.constData(), static_cast<size_t>(bytes.size()),
-        ParseOptions | extraParseOptions, pugi::encoding_auto);
+    const pugi::xml_parse_result result = doc.load_buffer(
+        bytes.constData(), static_cast<size_t>(bytes.size()), ParseOptions | extraParseOptions, pugi::encoding_auto);
     if (result)
         return std::nullopt;
     return QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
@@ -95,7 +97,8 @@ void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseO
         throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
     if (const auto problem = loadBytes(doc, bytes, extraParseOptions))
-        throw Error(QStringLiteral("\"%1\" is not a well-formed XML document: %2").arg(QDir::toNativeSeparators(path), *problem));
+        throw Error(QStringLiteral("\"%1\" is not a well-formed XML document: %2")
+                        .arg(QDir::toNativeSeparators(path), *problem));
 }
 
 pugi::xml_node firstTopLevel(const pugi::xml_document &doc)

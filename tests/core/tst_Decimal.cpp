@@ -57,8 +57,8 @@ private Q_SLOTS:
         QTest::newRow("hexadecimal") << "0x10" << false << 1.0f;
         QTest::newRow("beyond float range") << "1e39" << false << 1.0f;
         QTest::newRow("largest float as printed") << "3.4028235e38" << true << std::numeric_limits<float>::max();
-        QTest::newRow("just below the rounding threshold") << "3.4028235677973366e38" << true
-                                                           << std::numeric_limits<float>::max();
+        QTest::newRow("just below the rounding threshold")
+            << "3.4028235677973366e38" << true << std::numeric_limits<float>::max();
         // Halfway between the largest float and the next power of two rounds away from it.
         QTest::newRow("rounding threshold") << "340282356779733661637539395458142568448" << false << 1.0f;
         QTest::newRow("negative beyond range") << "-1e39" << false << 1.0f;
@@ -69,8 +69,8 @@ private Q_SLOTS:
         QTest::newRow("huge negative exponent") << "1e-99999999999999999999" << true << 0.0f;
         QTest::newRow("many digits, small exponent") << "12345678901234567890e-70" << true << 0.0f;
         QTest::newRow("subnormal") << "1e-40" << true << 1e-40f;
-        QTest::newRow("smallest subnormal") << "1.401298464324817e-45" << true
-                                            << std::numeric_limits<float>::denorm_min();
+        QTest::newRow("smallest subnormal")
+            << "1.401298464324817e-45" << true << std::numeric_limits<float>::denorm_min();
         QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661") << false << 1.0f;
     }
     void textToFloat()

@@ -365,8 +365,10 @@ private Q_SLOTS:
         QTest::newRow("utf8 outside the BMP") << true << QStringLiteral("\U0001F600") << QByteArray("f09f988000");
         QTest::newRow("byte empty writes nothing") << false << QString() << QByteArray();
         QTest::newRow("byte latin-1") << false << QStringLiteral("A\u00e9") << QByteArray("41e900");
-        QTest::newRow("byte beyond latin-1 is a question mark") << false << QStringLiteral("\u20ac") << QByteArray("3f00");
-        QTest::newRow("byte U+0100 does not end the text") << false << QStringLiteral("a\u0100b") << QByteArray("613f6200");
+        QTest::newRow("byte beyond latin-1 is a question mark")
+            << false << QStringLiteral("\u20ac") << QByteArray("3f00");
+        QTest::newRow("byte U+0100 does not end the text")
+            << false << QStringLiteral("a\u0100b") << QByteArray("613f6200");
     }
     void putText()
     {

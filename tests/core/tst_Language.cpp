@@ -50,7 +50,7 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         QFETCH(QString, text);
-        QStringList catalogue{QStringLiteral("left over")};
+        QStringList catalogue { QStringLiteral("left over") };
         Default_Messages(catalogue);
         QCOMPARE(catalogue.size(), 1600);
         QCOMPARE(Msg_Catalogue_Size, 1600);
@@ -75,8 +75,8 @@ private Q_SLOTS:
         QTest::newRow("plain") << "STR12 = Info" << 12 << "Info";
         QTest::newRow("no blank before = drops the last index digit") << "STR12=Info" << 1 << "Info";
         QTest::newRow("no blank before =, entry 12 untouched") << "STR12=Info" << 12 << "Information";
-        QTest::newRow("pilcrows keep blanks") << "STR9 = " + pil + "None Configuration Opened " + pil << 9
-                                              << "None Configuration Opened ";
+        QTest::newRow("pilcrows keep blanks")
+            << "STR9 = " + pil + "None Configuration Opened " + pil << 9 << "None Configuration Opened ";
         QTest::newRow("pilcrow only at the start") << "STR9 = " + pil + "  lead" << 9 << "  lead";
         QTest::newRow("text after the closing pilcrow is cut") << "STR9 = " + pil + "a " + pil + "b" << 9 << "a ";
         QTest::newRow("two pilcrows make it empty") << "STR12 = " + pil + pil << 12 << "";
@@ -115,11 +115,13 @@ private Q_SLOTS:
     void encodings_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        const QString text = QStringLiteral("header\r\nSTR12 = Caf\u00e9 \u20ac\nSTR13 = second\rSTR12 = Caf\u00e9 \u20ac");
+        const QString text
+            = QStringLiteral("header\r\nSTR12 = Caf\u00e9 \u20ac\nSTR13 = second\rSTR12 = Caf\u00e9 \u20ac");
         QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
         QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE") + QStringEncoder(QStringConverter::Utf16LE)(text);
         QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF") + QStringEncoder(QStringConverter::Utf16BE)(text);
-        QTest::newRow("windows-1252") << QByteArray("header\r\nSTR12 = Caf\xE9 \x80\nSTR13 = second\rSTR12 = Caf\xE9 \x80");
+        QTest::newRow("windows-1252") << QByteArray(
+            "header\r\nSTR12 = Caf\xE9 \x80\nSTR13 = second\rSTR12 = Caf\xE9 \x80");
     }
 
     void encodings()
@@ -174,7 +176,7 @@ private Q_SLOTS:
 
     void shippedFlagsArePresent()
     {
-        for (const char *name : {"DefaultFlag.bmp", "English.bmp"}) {
+        for (const char *name : { "DefaultFlag.bmp", "English.bmp" }) {
             const QString path = shippedLanguageFolder() + QLatin1Char('/') + QLatin1String(name);
             QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
         }
@@ -187,10 +189,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withEnglish");
         QTest::addColumn<QString>("nameAfter");
         QTest::addColumn<QString>("entry12");
-        QTest::newRow("named file") << "Deutsch" << true << true << "Deutsch" << "Informationen";
-        QTest::newRow("missing file falls back to English") << "German" << true << true << "English" << "Info EN";
-        QTest::newRow("empty name falls back") << "" << true << true << "English" << "Info EN";
-        QTest::newRow("no files at all") << "Deutsch" << false << false << "English" << "Information";
+        QTest::newRow("named file") << "Deutsch" << true << true << "Deutsch"
+                                    << "Informationen";
+        QTest::newRow("missing file falls back to English") << "German" << true << true << "English"
+                                                            << "Info EN";
+        QTest::newRow("empty name falls back") << "" << true << true << "English"
+                                               << "Info EN";
+        QTest::newRow("no files at all") << "Deutsch" << false << false << "English"
+                                         << "Information";
     }
 
     void loadLang()
@@ -210,7 +216,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral(".lng")), "STR12 = hidden\n"));
 
         pv.Language_Name = language;
-        pv.Msg_Catalogue = QStringList{QStringLiteral("old")};
+        pv.Msg_Catalogue = QStringList { QStringLiteral("old") };
         Load_Lang(pv);
         QCOMPARE(pv.Msg_Catalogue.size(), 1600);
         QTEST(pv.Language_Name, "nameAfter");

@@ -22,7 +22,7 @@ private Q_SLOTS:
         ProgramValues pv;
         createWorkspace(pv, dir.path());
         QCOMPARE(pv.Dir_Program, QDir::toNativeSeparators(dir.path()));
-        for (const QString &f : {pv.Dir_Master, pv.Dir_Projects, pv.Dir_Language})
+        for (const QString &f : { pv.Dir_Master, pv.Dir_Projects, pv.Dir_Language })
             QVERIFY2(QFileInfo(f).isDir(), qPrintable(f));
         QCOMPARE(pv.Dir_Projects, joinPath(pv.Dir_Program, QStringLiteral("PROJECTS")));
     }
@@ -68,42 +68,79 @@ private Q_SLOTS:
                                 "<lastinternet><enable_internet>1</enable_internet><enable_update>1</enable_update>"
                                 "<enable_jump_field_tables>1</enable_jump_field_tables>"
                                 "<Double_Click_Auto_Size>1</Double_Click_Auto_Size></lastinternet></Conf_Settings>";
-        QTest::newRow("complete") << full << "Plant A" << "10.0.0.7" << "Italiano" << "1111";
-        QTest::newRow("only lastproj") << QByteArray("<Conf_Settings><lastproj><projectname> x </projectname></lastproj></Conf_Settings>")
-                                       << " x " << "192.168.2.205" << "English" << "0000";
+        QTest::newRow("complete") << full << "Plant A"
+                                  << "10.0.0.7"
+                                  << "Italiano"
+                                  << "1111";
+        QTest::newRow("only lastproj") << QByteArray(
+            "<Conf_Settings><lastproj><projectname> x </projectname></lastproj></Conf_Settings>")
+                                       << " x "
+                                       << "192.168.2.205"
+                                       << "English"
+                                       << "0000";
         QTest::newRow("lastinternet without enable_update")
             << QByteArray("<Conf_Settings><lastinternet><enable_internet>1</enable_internet>"
                           "<enable_jump_field_tables>1</enable_jump_field_tables>"
                           "<Double_Click_Auto_Size>1</Double_Click_Auto_Size></lastinternet></Conf_Settings>")
-            << "" << "192.168.2.205" << "English" << "1011";
+            << ""
+            << "192.168.2.205"
+            << "English"
+            << "1011";
         QTest::newRow("flags other than exactly 1")
             << QByteArray("<Conf_Settings><lastinternet><enable_internet>true</enable_internet>"
                           "<enable_update> 1</enable_update><enable_jump_field_tables></enable_jump_field_tables>"
                           "<Double_Click_Auto_Size>01</Double_Click_Auto_Size></lastinternet></Conf_Settings>")
-            << "" << "192.168.2.205" << "English" << "0000";
+            << ""
+            << "192.168.2.205"
+            << "English"
+            << "0000";
         QTest::newRow("empty elements are not missing")
-            << QByteArray("<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang></Conf_Settings>")
-            << "" << "" << "" << "0000";
+            << QByteArray("<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></"
+                          "lastlang></Conf_Settings>")
+            << ""
+            << ""
+            << ""
+            << "0000";
         QTest::newRow("element holding an element falls back")
-            << QByteArray("<Conf_Settings><lastipadd><ipaddress><x/></ipaddress></lastipadd></Conf_Settings>")
-            << "" << "192.168.2.205" << "English" << "0000";
+            << QByteArray("<Conf_Settings><lastipadd><ipaddress><x/></ipaddress></lastipadd></Conf_Settings>") << ""
+            << "192.168.2.205"
+            << "English"
+            << "0000";
         QTest::newRow("first child of each name counts")
             << QByteArray("<Conf_Settings><lastproj><projectname>A</projectname><projectname>B</projectname></lastproj>"
                           "<lastproj><projectname>C</projectname></lastproj></Conf_Settings>")
-            << "A" << "192.168.2.205" << "English" << "0000";
+            << "A"
+            << "192.168.2.205"
+            << "English"
+            << "0000";
         QTest::newRow("any root name") << QByteArray("<Other><lastproj><projectname>P</projectname></lastproj></Other>")
-                                       << "P" << "192.168.2.205" << "English" << "0000";
-        QTest::newRow("leading declaration") << QByteArray("<?xml version=\"1.0\"?>") + full << "" << "192.168.2.205"
-                                             << "English" << "0000";
-        QTest::newRow("leading comment") << QByteArray("<!-- saved -->") + full << "" << "192.168.2.205" << "English"
+                                       << "P"
+                                       << "192.168.2.205"
+                                       << "English"
+                                       << "0000";
+        QTest::newRow("leading declaration") << QByteArray("<?xml version=\"1.0\"?>") + full << ""
+                                             << "192.168.2.205"
+                                             << "English"
+                                             << "0000";
+        QTest::newRow("leading comment") << QByteArray("<!-- saved -->") + full << ""
+                                         << "192.168.2.205"
+                                         << "English"
                                          << "0000";
         QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj><projectname>A</lastproj>") << ""
-                                         << "192.168.2.205" << "English" << "0000";
+                                         << "192.168.2.205"
+                                         << "English"
+                                         << "0000";
         QTest::newRow("blank project name kept verbatim")
             << QByteArray("<Conf_Settings><lastproj><projectname>  </projectname></lastproj></Conf_Settings>") << "  "
-            << "192.168.2.205" << "English" << "0000";
-        QTest::newRow("escaped text") << QByteArray("<Conf_Settings><lastproj><projectname>A &amp; B</projectname></lastproj></Conf_Settings>")
-                                      << "A & B" << "192.168.2.205" << "English" << "0000";
+            << "192.168.2.205"
+            << "English"
+            << "0000";
+        QTest::newRow("escaped text") << QByteArray(
+            "<Conf_Settings><lastproj><projectname>A &amp; B</projectname></lastproj></Conf_Settings>")
+                                      << "A & B"
+                                      << "192.168.2.205"
+                                      << "English"
+                                      << "0000";
     }
 
     void reading()
@@ -147,11 +184,11 @@ private Q_SLOTS:
         createWorkspace(pv, dir.path());
         Save_Setting(pv);
         QCOMPARE(readFile(pv.settingsFile()),
-                 QByteArray("<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>192.168.2.205"
-                            "</ipaddress></lastipadd><lastlang><language>English</language></lastlang><lastinternet>"
-                            "<enable_internet>0</enable_internet><enable_update>0</enable_update>"
-                            "<enable_jump_field_tables>0</enable_jump_field_tables><Double_Click_Auto_Size>0"
-                            "</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+            QByteArray("<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>192.168.2.205"
+                       "</ipaddress></lastipadd><lastlang><language>English</language></lastlang><lastinternet>"
+                       "<enable_internet>0</enable_internet><enable_update>0</enable_update>"
+                       "<enable_jump_field_tables>0</enable_jump_field_tables><Double_Click_Auto_Size>0"
+                       "</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
     }
 
     void roundTripKeepsEveryValue()
@@ -184,8 +221,8 @@ private Q_SLOTS:
         ProgramValues pv;
         createWorkspace(pv, dir.path());
         QVERIFY(writeFile(pv.settingsFile(),
-                          "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
-                          "</lastinternet></Conf_Settings><!-- tail -->"));
+            "<Conf_Settings><extra/><lastinternet><enable_internet>true</enable_internet>"
+            "</lastinternet></Conf_Settings><!-- tail -->"));
         readSettings(pv);
         Save_Setting(pv);
         const QByteArray bytes = readFile(pv.settingsFile());

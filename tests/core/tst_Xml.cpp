@@ -85,13 +85,24 @@ void tst_Xml::wellFormedVariantsAreAccepted_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("port"); // IEC61850_Server_Port as read; the default when the root is not Par_Gen
     QTest::newRow("plain") << QByteArray("<Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "80";
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF<Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "80";
-    QTest::newRow("CR LF between nodes") << QByteArray("<Par_Gen>\r\n<IEC61850_Server_Port>80</IEC61850_Server_Port>\r\n</Par_Gen>\r\n<!--c-->\r\n") << "80";
-    QTest::newRow("character and predefined references") << QByteArray("<Par_Gen><IEC61850_Server_Port>&#56;&#x30;&amp;</IEC61850_Server_Port></Par_Gen>") << "80&";
-    QTest::newRow("CDATA") << QByteArray("<Par_Gen><IEC61850_Server_Port><![CDATA[8<0]]></IEC61850_Server_Port></Par_Gen>") << "8<0";
-    QTest::newRow("declaration first") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
-    QTest::newRow("DOCTYPE without entities") << QByteArray("<!DOCTYPE Par_Gen><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
-    QTest::newRow("Latin-1 declared") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Par_Gen/>") << "102";
+    QTest::newRow("byte-order mark") << QByteArray(
+        "\xEF\xBB\xBF<Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>")
+                                     << "80";
+    QTest::newRow("CR LF between nodes") << QByteArray(
+        "<Par_Gen>\r\n<IEC61850_Server_Port>80</IEC61850_Server_Port>\r\n</Par_Gen>\r\n<!--c-->\r\n")
+                                         << "80";
+    QTest::newRow("character and predefined references")
+        << QByteArray("<Par_Gen><IEC61850_Server_Port>&#56;&#x30;&amp;</IEC61850_Server_Port></Par_Gen>") << "80&";
+    QTest::newRow("CDATA") << QByteArray(
+        "<Par_Gen><IEC61850_Server_Port><![CDATA[8<0]]></IEC61850_Server_Port></Par_Gen>")
+                           << "8<0";
+    QTest::newRow("declaration first") << QByteArray(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>")
+                                       << "102";
+    QTest::newRow("DOCTYPE without entities")
+        << QByteArray("<!DOCTYPE Par_Gen><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
+    QTest::newRow("Latin-1 declared") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Par_Gen/>")
+                                      << "102";
 }
 
 void tst_Xml::wellFormedVariantsAreAccepted()
@@ -137,7 +148,8 @@ void tst_Xml::textsReadBackUnchanged()
     pugi::xml_document again;
     pugi::xml_node againRoot = xml::resetWithRoot(again, "Root", true);
     xml::appendTextElement(againRoot, "Value", *xml::childText(backRoot, "Value"));
-    xml::setAttribute(againRoot.append_child("row"), "Value", *xml::attribute(xml::childElement(backRoot, "row"), "Value"));
+    xml::setAttribute(
+        againRoot.append_child("row"), "Value", *xml::attribute(xml::childElement(backRoot, "row"), "Value"));
     QCOMPARE(xml::toBytes(again), bytes);
 }
 
@@ -166,7 +178,8 @@ void tst_Xml::unwritableCharactersAreReported()
     ParGenValues values;
     values.TLS_Server_Key = text;
     const QString message = errorOf([&] { writeParGenFile(path, values); });
-    QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains("TLS_Server_Key"), qPrintable(message));
+    QVERIFY2(
+        message.contains(QDir::toNativeSeparators(path)) && message.contains("TLS_Server_Key"), qPrintable(message));
     QCOMPARE(readFile(path), QByteArray("<Par_Gen/>"));
 }
 

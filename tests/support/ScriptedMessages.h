@@ -22,15 +22,15 @@ public:
     QList<Record> records;
     QList<bool> answers; // consumed front to back by confirm()
 
-    void error(QWidget *, const QString &text) override { records.append({Kind::Error, text}); }
-    void warning(QWidget *, const QString &text) override { records.append({Kind::Warning, text}); }
-    void information(QWidget *, const QString &text) override { records.append({Kind::Information, text}); }
+    void error(QWidget *, const QString &text) override { records.append({ Kind::Error, text }); }
+    void warning(QWidget *, const QString &text) override { records.append({ Kind::Warning, text }); }
+    void information(QWidget *, const QString &text) override { records.append({ Kind::Information, text }); }
     bool confirm(QWidget *, const QString &text) override
     {
-        records.append({Kind::Confirm, text});
+        records.append({ Kind::Confirm, text });
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    void generalError(QWidget *, const QString &text) override { records.append({Kind::GeneralError, text}); }
+    void generalError(QWidget *, const QString &text) override { records.append({ Kind::GeneralError, text }); }
 
     QStringList texts() const
     {

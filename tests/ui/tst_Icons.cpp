@@ -84,8 +84,8 @@ void tst_Icons::picturesAreDistinct()
         images.append(render(picture, 32));
     for (int i = 0; i < images.size(); ++i) {
         for (int j = i + 1; j < images.size(); ++j)
-            QVERIFY2(images[i] != images[j],
-                (QByteArray(Pictures[i].name) + " looks like " + Pictures[j].name).constData());
+            QVERIFY2(
+                images[i] != images[j], (QByteArray(Pictures[i].name) + " looks like " + Pictures[j].name).constData());
     }
 }
 

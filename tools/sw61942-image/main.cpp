@@ -97,8 +97,8 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     line(QStringLiteral("Subnet mask"), dotted(block, param::SubnetMask));
     line(QStringLiteral("Gateway"), gateway == 0xFFFFFFFF ? QStringLiteral("none") : dotted(block, param::Gateway));
     out << "\nModbus slave\n";
-    line(QStringLiteral("Interface"),
-        (serial & param::SerialRS232) ? QStringLiteral("RS232") : QStringLiteral("RS485"));
+    line(
+        QStringLiteral("Interface"), (serial & param::SerialRS232) ? QStringLiteral("RS232") : QStringLiteral("RS485"));
     line(QStringLiteral("Baud rate"),
         QStringLiteral("%1 bit/s").arg(block.get32(param::BaudTable + 4 * param::SlaveEntryA)));
     const QStringList parities { QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even") };
@@ -111,7 +111,7 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     line(QStringLiteral("Device address"), QString::number(block.get32(param::ModbusAddress)));
     line(QStringLiteral("Read functions"),
         (serial & param::SerialNoInputRegister) ? QStringLiteral("Holding Register / Coil Status")
-                                                   : QStringLiteral("Input Register / Input Status"));
+                                                : QStringLiteral("Input Register / Input Status"));
     out << "\nIEC 61850 server\n";
     line(QStringLiteral("Port"), QString::number(r.port));
     line(QStringLiteral("Password"), secret(r.Password));
@@ -157,7 +157,8 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
 
     out << "\nImage\n";
     line(QString::fromLatin1(sw::Bank1FileName), QStringLiteral("%1 bytes").arg(images.bank1.size()));
-    line(QString::fromLatin1(sw::Bank2FileName), QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
+    line(QString::fromLatin1(sw::Bank2FileName),
+        QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
 } // namespace
@@ -222,10 +223,10 @@ int main(int argc, char *argv[])
         }
         const QString bin = sw::imageFolder(folder);
         Save_Bin(bin, images);
-        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank1FileName))) << ": " << images.bank1.size()
-            << " bytes\n";
-        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank2FileName))) << ": " << images.bank2.size()
-            << " bytes\n";
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank1FileName))) << ": "
+            << images.bank1.size() << " bytes\n";
+        out << QDir::toNativeSeparators(QDir(bin).filePath(QString::fromLatin1(sw::Bank2FileName))) << ": "
+            << images.bank2.size() << " bytes\n";
         return 0;
     } catch (const std::exception &error) {
         err << "sw61942-image: " << sw::errorText(error) << '\n';
