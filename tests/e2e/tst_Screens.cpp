@@ -2,8 +2,12 @@
 // cut off. With SW_SCREENSHOT_DIR set, it also saves each window as a PNG there.
 #include "ProgramFolder.h"
 
+#include "core/KnownCertDocument.h"
 #include "core/LanguageFile.h"
+#include "core/VariablesDocument.h"
+#include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
+#include "ui/documents/UTLS_Server_Known_Cert.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
@@ -107,6 +111,41 @@ private Q_SLOTS:
         saveShot(parGen, QStringLiteral("communication-tls-bottom"));
         parGen->hide();
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+
+    void variableList()
+    {
+        activateConfiguration(m_program.pv, QStringLiteral("Substation North"));
+        VariableRow breaker;
+        breaker.Name = QStringLiteral("XCBR1.Pos.stVal");
+        breaker.Type = QStringLiteral("Digital (Bit)");
+        breaker.Length = QStringLiteral("1");
+        breaker.Position = QStringLiteral("12");
+        breaker.StartBit = QStringLiteral("3");
+        breaker.Conversion = QStringLiteral("None");
+        breaker.MultiplicationFactor = QStringLiteral("None");
+        breaker.Mnemonic = QStringLiteral("Breaker position");
+        VariableRow voltage = breaker;
+        voltage.Name = QStringLiteral("MMXU1.PhV.phsA");
+        voltage.Type = QStringLiteral("Float");
+        voltage.Length = QStringLiteral("4");
+        voltage.Position = QStringLiteral("100");
+        voltage.StartBit.clear();
+        voltage.Conversion = QStringLiteral("Int to Float");
+        voltage.MultiplicationFactor = QStringLiteral("0,1");
+        voltage.Mnemonic = QStringLiteral("Phase A voltage, 0.1 V per unit");
+        writeVariablesFile(m_program.pv.File_IEC61850_Variables, { breaker, voltage });
+        check(dialog<TFIEC61850_Variables>(), QStringLiteral("variable-list"));
+    }
+
+    void knownCertificates()
+    {
+        activateConfiguration(m_program.pv, QStringLiteral("Substation North"));
+        const QString pem = QStringLiteral("-----BEGIN CERTIFICATE-----\nMIIBszCCAVmgAwIBAgIUQ2xpZW50\n"
+                                           "-----END CERTIFICATE-----\n");
+        writeKnownCertFile(m_program.pv.File_TLS_Known_Cert,
+            { { true, pem, QStringLiteral("SCADA master") }, { false, pem, QStringLiteral("Engineering laptop") } });
+        check(dialog<TFTLS_Server_Known_Cert>(), QStringLiteral("known-certificates"));
     }
 };
 

@@ -102,9 +102,10 @@ bool ListTable::viewportEvent(QEvent *event)
             if (text.isEmpty()) {
                 QToolTip::hideText();
             } else {
-                // As plain text, line breaks kept and long lines wrapped.
+                // As plain text, line breaks kept and long lines wrapped; a CR LF is one break, not two.
+                const QString lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
                 const QString shown
-                    = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+                    = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(lines.toHtmlEscaped());
                 QToolTip::showText(help->globalPos(), shown, viewport(), visualRect(index));
             }
             return true;

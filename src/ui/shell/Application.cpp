@@ -1,7 +1,9 @@
 #include "ui/shell/Application.h"
 
 #include "core/ProgramValues.h"
+#include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
+#include "ui/documents/UTLS_Server_Known_Cert.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
@@ -26,8 +28,9 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.openConf = new TFOpenConf(values, services, main);
     dialogs.about = new TFAbout(values, services, main);
     dialogs.parGen = new TFParGen(values, services, main);
-    // The options, TLS known certificate, IEC 61850 variable and update dialogs are not part of the
-    // program yet and stay null.
+    dialogs.tlsKnownCert = new TFTLS_Server_Known_Cert(values, services, main);
+    dialogs.iec61850Variables = new TFIEC61850_Variables(values, services, main);
+    // The options and device update dialogs are not part of the program yet and stay null.
     main->setDialogs(dialogs);
 }
 

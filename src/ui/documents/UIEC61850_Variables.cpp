@@ -1,0 +1,312 @@
+#include "ui/documents/UIEC61850_Variables.h"
+
+#include "core/ErrorText.h"
+#include "core/MessageIds.h"
+#include "core/ProgramValues.h"
+#include "ui/Controls.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+#include "ui/documents/CellEditors.h"
+#include "ui/documents/ListTable.h"
+#include "ui/documents/TableOperations.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <algorithm>
+
+namespace sw {
+
+namespace {
+
+constexpr int ClientWidth = 1155;
+constexpr int ClientHeight = 337;
+constexpr int RowNumberWidth = 40;
+constexpr int MinRowHeight = 24;
+
+constexpr const char *TypeChoices[] = { "Int", "Float", "Digital (Bit)" };
+constexpr const char *StartBitChoices[] = { "0", "1", "2", "3", "4", "5", "6", "7" };
+constexpr const char *ConversionChoices[] = { "None", "Int to Float", "Float to Int" };
+constexpr const char *FactorChoices[] = { "None" };
+
+} // namespace
+
+// One column of ACG: its catalogue texts, how its cells are edited and the field it shows.
+struct TFIEC61850_Variables::Column
+{
+    enum class Editor {
+        Check, // check box held as the text "Y" or "N"
+        Text, // one-line text
+        Choice, // drop-down list of fixed choices
+        TypedChoice, // drop-down list that also takes typed text
+    };
+
+    int header;
+    int hint;
+    Editor editor;
+    std::span<const char *const> choices;
+    int width;
+    QString VariableRow::*field;
+};
+
+// The data columns in table order, which is also the attribute order of the document.
+std::span<const TFIEC61850_Variables::Column> TFIEC61850_Variables::columns()
+{
+    using enum Column::Editor;
+    using namespace MsgId;
+    using R = VariableRow;
+    // clang-format off
+    static const Column table[] = {
+        { VariablesEnable,     VariablesHintEnable,     Check,       {},                 50,  &R::Enable },
+        { VariablesName,       VariablesHintName,       Text,        {},                 250, &R::Name },
+        { VariablesType,       VariablesHintType,       Choice,      TypeChoices,        80,  &R::Type },
+        { VariablesLength,     VariablesHintLength,     Text,        {},                 65,  &R::Length },
+        { VariablesReadOnly,   VariablesHintReadOnly,   Check,       {},                 65,  &R::ReadOnly },
+        { VariablesPosition,   VariablesHintPosition,   Text,        {},                 80,  &R::Position },
+        { VariablesStartBit,   VariablesHintStartBit,   Choice,      StartBitChoices,    60,  &R::StartBit },
+        { VariablesConversion, VariablesHintConversion, Choice,      ConversionChoices,  75,  &R::Conversion },
+        { VariablesFactor,     VariablesHintFactor,     TypedChoice, FactorChoices,      75,  &R::MultiplicationFactor },
+        { VariablesSwap,       VariablesHintSwap,       Check,       {},                 45,  &R::Swap },
+        { VariablesSwapWord,   VariablesHintSwapWord,   Check,       {},                 80,  &R::SwapWord },
+        { VariablesMnemonic,   VariablesHintMnemonic,   Text,        {},                 128, &R::Mnemonic },
+    };
+    // clang-format on
+    return table;
+}
+
+namespace {
+
+QStringList choiceTexts(std::span<const char *const> choices)
+{
+    QStringList texts;
+    for (const char *choice : choices)
+        texts.append(QString::fromLatin1(choice));
+    return texts;
+}
+
+} // namespace
+
+TFIEC61850_Variables::TFIEC61850_Variables(ProgramValues &values, Services &services, QWidget *parent)
+    : CatalogueDialog(values, services, parent)
+{
+    FormCreate();
+}
+
+void TFIEC61850_Variables::FormCreate()
+{
+    const std::span<const Column> all = columns();
+    ACG = new ListTable(VariableListCapacity, int(all.size()), pv, this);
+    ACG->setObjectName(QStringLiteral("ACG"));
+    ACG->verticalHeader()->setFixedWidth(RowNumberWidth);
+    // One line of text with room for a drop-down editor, so that more rows are in view.
+    ACG->verticalHeader()->setDefaultSectionSize(std::max(MinRowHeight, ACG->fontMetrics().height() + 8));
+    for (int c = 0; c < int(all.size()); ++c) {
+        const Column &column = all[size_t(c)];
+        QStyledItemDelegate *editor = nullptr;
+        switch (column.editor) {
+        case Column::Editor::Check:
+            editor = new CheckBoxDelegate(ACG);
+            break;
+        case Column::Editor::Text:
+            editor = new TextDelegate(ACG);
+            break;
+        case Column::Editor::Choice:
+            editor = new ChoiceDelegate(choiceTexts(column.choices), ACG);
+            break;
+        case Column::Editor::TypedChoice:
+            editor = new EditableChoiceDelegate(choiceTexts(column.choices), ACG);
+            break;
+        }
+        ACG->setItemDelegateForColumn(c, editor);
+        ACG->setHorizontalHeaderItem(c, new QTableWidgetItem);
+        ACG->setColumnWidth(c, column.width);
+        for (int r = 0; r < ACG->rowCount(); ++r)
+            ACG->setItem(r, c, new QTableWidgetItem);
+    }
+
+    const Frame frame = layOutFrame({ ACG }, ACG);
+    L_SW_Code = frame.L_SW_Code;
+    L_SW_Desc = frame.L_SW_Desc;
+    Btn_OK = frame.Btn_OK;
+    Btn_Cancel = frame.Btn_Cancel;
+    Btn_DelRow = addRowButton("Btn_DelRow");
+    Btn_InsRow = addRowButton("Btn_InsRow");
+    Btn_CopyRow = addRowButton("Btn_CopyRow");
+    Btn_PasteRow = addRowButton("Btn_PasteRow");
+    setTabOrder(ACG, Btn_OK);
+    setTabOrder(Btn_OK, Btn_Cancel);
+    setTabOrder(Btn_Cancel, Btn_DelRow);
+    setTabOrder(Btn_DelRow, Btn_InsRow);
+    setTabOrder(Btn_InsRow, Btn_CopyRow);
+    setTabOrder(Btn_CopyRow, Btn_PasteRow);
+    ACG->installEventFilter(this);
+
+    connect(Btn_OK, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_OKClick);
+    connect(Btn_DelRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_DelRowClick);
+    connect(Btn_InsRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_InsRowClick);
+    connect(Btn_CopyRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_CopyRowClick);
+    connect(Btn_PasteRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_PasteRowClick);
+
+    resize(ClientWidth, ClientHeight);
+    showRows({});
+
+    using namespace MsgId;
+    setCatalogueTexts({
+        { this, VariablesCaption, NoText },
+        { L_SW_Desc, VariablesDesc, NoText },
+        { Btn_OK, VariablesOK, VariablesHintOK },
+        { Btn_Cancel, VariablesCancel, VariablesHintCancel },
+        { Btn_DelRow, VariablesDelRow, VariablesHintDelRow },
+        { Btn_InsRow, VariablesInsRow, VariablesHintInsRow },
+        { Btn_CopyRow, VariablesCopyRow, VariablesHintCopyRow },
+        { Btn_PasteRow, VariablesPasteRow, VariablesHintPasteRow },
+    });
+    Set_Lang();
+}
+
+// A row button at the right end of the button band, after OK and Cancel.
+QPushButton *TFIEC61850_Variables::addRowButton(const char *name)
+{
+    QWidget *band = Btn_OK->parentWidget();
+    auto *button = new QPushButton(band);
+    button->setObjectName(QString::fromLatin1(name));
+    enterPressesButton(button);
+    band->layout()->addWidget(button);
+    return button;
+}
+
+void TFIEC61850_Variables::Set_Lang()
+{
+    CatalogueDialog::Set_Lang();
+    ACG->setCornerText(pv.msg(MsgId::VariablesRowNumber));
+    Hint_List.clear();
+    const std::span<const Column> all = columns();
+    for (int c = 0; c < int(all.size()); ++c) {
+        Hint_List.append(pv.msg(all[size_t(c)].hint));
+        QTableWidgetItem *header = ACG->horizontalHeaderItem(c);
+        header->setText(pv.msg(all[size_t(c)].header));
+        header->setToolTip(Hint_List.last());
+    }
+}
+
+void TFIEC61850_Variables::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        if (const QScreen *s = screen())
+            move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        FormShow();
+    }
+    CatalogueDialog::showEvent(event);
+}
+
+void TFIEC61850_Variables::FormShow()
+{
+    NByte_IN = InternalDataBytes;
+    try {
+        showRows(readVariablesFile(pv.File_IEC61850_Variables));
+    } catch (const std::exception &e) {
+        // The default rows are on show; OK replaces the unreadable file with them.
+        showRows({});
+        services.messages->generalError(this, errorText(e));
+    }
+    Do_Copy = false;
+    ACG->setCurrentCell(0, 0);
+    ACG->scrollToTop();
+    ACG->setFocus(Qt::OtherFocusReason);
+}
+
+void TFIEC61850_Variables::showRows(const QList<VariableRow> &rows)
+{
+    const std::span<const Column> all = columns();
+    for (int r = 0; r < ACG->rowCount(); ++r) {
+        const VariableRow row = rows.value(r);
+        for (int c = 0; c < int(all.size()); ++c)
+            ACG->item(r, c)->setText(row.*all[size_t(c)].field);
+    }
+}
+
+QList<VariableRow> TFIEC61850_Variables::tableRows() const
+{
+    const std::span<const Column> all = columns();
+    QList<VariableRow> rows;
+    for (int r = 0; r < ACG->rowCount(); ++r) {
+        VariableRow &row = rows.emplace_back();
+        for (int c = 0; c < int(all.size()); ++c)
+            row.*all[size_t(c)].field = ACG->item(r, c)->text();
+    }
+    return rows;
+}
+
+bool TFIEC61850_Variables::Controllo_dati()
+{
+    const QChar separator = Get_Decimal_Separator(*services.regional);
+    const std::optional<VariablesFailure> failure = firstFailingVariable(tableRows(), separator, NByte_IN);
+    if (!failure)
+        return true;
+    // The refused cell is in view and current while the message is read.
+    ACG->focusCell(failure->row - 1, failure->column - 1);
+    services.messages->error(this, variablesFailureText(*failure, pv.Msg_Catalogue));
+    return false;
+}
+
+void TFIEC61850_Variables::Btn_OKClick()
+{
+    if (!Controllo_dati())
+        return;
+    try {
+        writeVariablesFile(pv.File_IEC61850_Variables, cutAtBlankName(tableRows()));
+    } catch (const std::exception &e) {
+        services.messages->generalError(this, errorText(e));
+        return;
+    }
+    accept();
+}
+
+void TFIEC61850_Variables::Btn_DelRowClick()
+{
+    const int row = ACG->currentRow();
+    if (row < 0)
+        return;
+    if (services.messages->confirm(this, pv.msg(MsgId::VariablesDeleteRowQuestion) + QString::number(row + 1)))
+        Delete_Row(row, ACG);
+}
+
+void TFIEC61850_Variables::Btn_InsRowClick()
+{
+    Insert_Row(ACG->currentRow(), ACG, true);
+}
+
+void TFIEC61850_Variables::Btn_CopyRowClick()
+{
+    const int row = ACG->currentRow();
+    if (row < 0)
+        return;
+    Copy_Row(ACG, row, pv);
+    Do_Copy = true;
+}
+
+void TFIEC61850_Variables::Btn_PasteRowClick()
+{
+    Paste_Row(ACG, ACG->currentRow(), Do_Copy, pv, *services.messages);
+}
+
+bool TFIEC61850_Variables::eventFilter(QObject *watched, QEvent *event)
+{
+    // Tab moves from cell to cell inside the table; Ctrl+Tab and Ctrl+Shift+Tab leave it.
+    if (watched == ACG && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && key->modifiers().testFlag(Qt::ControlModifier)) {
+            const bool back = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+            return focusNextPrevChild(!back);
+        }
+    }
+    return CatalogueDialog::eventFilter(watched, event);
+}
+
+} // namespace sw

@@ -1,0 +1,426 @@
+#include "ui/documents/UTLS_Server_Known_Cert.h"
+
+#include "core/ErrorText.h"
+#include "core/KnownCertDocument.h"
+#include "core/MessageIds.h"
+#include "core/ProgramValues.h"
+#include "ui/Controls.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+#include "ui/documents/CellEditors.h"
+#include "ui/documents/ListTable.h"
+#include "ui/documents/TableOperations.h"
+
+#include <QBoxLayout>
+#include <QColor>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+namespace sw {
+
+namespace {
+
+constexpr int ClientWidth = 800;
+constexpr int ClientHeight = 337;
+constexpr int RowHeight = 60;
+constexpr int NumberWidth = 40; // the row-number column
+// Text lines that the certificate editor shows, more than its cell has room for.
+constexpr int EditorLines = 12;
+
+// How `text` ends its lines, going by its first line break: CR LF, CR or LF; nothing without one.
+std::optional<QString> lineBreakOf(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            return QStringLiteral("\n");
+        if (text[i] == u'\r')
+            return i + 1 < text.size() && text[i + 1] == u'\n' ? QStringLiteral("\r\n") : QStringLiteral("\r");
+    }
+    return std::nullopt;
+}
+
+// The multi-line editor of a certificate. It remembers how its text ends lines, as loaded or as
+// last pasted, because the text document behind it keeps no line ends of its own.
+class CertificateEdit final : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    QString lineBreak = QStringLiteral("\n");
+    void takeLineBreakOf(const QString &text)
+    {
+        if (const std::optional<QString> found = lineBreakOf(text))
+            lineBreak = *found;
+    }
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (source->hasText())
+            takeLineBreakOf(source->text());
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+};
+
+// Certificates are pasted whole and stored exactly as entered: a block pasted with CR LF line ends
+// keeps them, and lines typed into it end the same way. The editor opens taller than its cell so
+// that a good part of a certificate shows while it is edited.
+class CertificateDelegate final : public MultiLineDelegate
+{
+public:
+    using MultiLineDelegate::MultiLineDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        auto *editor = new CertificateEdit(parent);
+        editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+        return editor;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        MultiLineDelegate::setEditorData(editor, index);
+        static_cast<CertificateEdit *>(editor)->takeLineBreakOf(index.data(Qt::EditRole).toString());
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        const auto *edit = static_cast<CertificateEdit *>(editor);
+        const QTextDocument *document = edit->document();
+        if (!document->isModified())
+            return; // a text left alone keeps its line ends, mixed ones included
+        QString text = document->toRawText();
+        text.replace(QChar::ParagraphSeparator, edit->lineBreak);
+        text.replace(QChar::LineSeparator, edit->lineBreak);
+        model->setData(index, text, Qt::EditRole);
+    }
+
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option, const QModelIndex &) const override
+    {
+        const QRect area = editor->parentWidget()->rect();
+        const auto *edit = static_cast<CertificateEdit *>(editor);
+        const int wanted = edit->fontMetrics().lineSpacing() * EditorLines + 2 * edit->frameWidth()
+            + 2 * int(edit->document()->documentMargin());
+        QRect r = option.rect;
+        r.setHeight(std::max(r.height(), std::min(wanted, area.height())));
+        if (r.bottom() > area.bottom())
+            r.moveBottom(area.bottom());
+        if (r.top() < area.top())
+            r.moveTop(area.top());
+        editor->setGeometry(r);
+    }
+
+    // A CR shows as the line break it is, not as a stray character.
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        QString text = value.toString();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        return MultiLineDelegate::displayText(text, locale);
+    }
+};
+
+} // namespace
+
+// One column of the table: its catalogue texts, how its cells are edited and shown, and the field
+// of a row that it holds.
+struct TFTLS_Server_Known_Cert::Column
+{
+    enum class Kind {
+        Check, // the cell's own check box
+        MultiLine, // text over several lines: a certificate
+        Text, // one-line text
+    };
+    using Value = std::variant<bool KnownCertRow::*, QString KnownCertRow::*>;
+
+    Kind kind;
+    int header;
+    int hint;
+    int width;
+    QRgb background;
+    Qt::Alignment alignment;
+    Value value;
+};
+
+// The columns after the row numbers, in table order.
+std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::columns()
+{
+    using enum Column::Kind;
+    using namespace MsgId;
+    using R = KnownCertRow;
+    // clang-format off
+    static const Column table[] = {
+        { Check,     KnownCertEnable,      KnownCertHintEnable,      50,  qRgb(255, 216, 176),
+          Qt::AlignCenter,                  &R::Enable },
+        // Top-aligned: a certificate's first line says what it is.
+        { MultiLine, KnownCertCertificate, KnownCertHintCertificate, 500, qRgb(224, 250, 254),
+          Qt::AlignLeft | Qt::AlignTop,     &R::Certificate },
+        { Text,      KnownCertMnemonic,    KnownCertHintMnemonic,    160, qRgb(255, 255, 255),
+          Qt::AlignLeft | Qt::AlignVCenter, &R::Mnemonic },
+    };
+    // clang-format on
+    return table;
+}
+
+TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services &svc, QWidget *parent)
+    : CatalogueDialog(values, svc, parent)
+{
+    FormCreate();
+}
+
+void TFTLS_Server_Known_Cert::FormCreate()
+{
+    setObjectName(QStringLiteral("TFTLS_Server_Known_Cert"));
+    Init_Table();
+
+    const Frame frame = layOutFrame({ ASG }, ASG);
+    L_SW_Code = frame.L_SW_Code;
+    L_SW_Desc = frame.L_SW_Desc;
+    Btn_OK = frame.Btn_OK;
+    Btn_Cancel = frame.Btn_Cancel;
+
+    // The row buttons follow OK and Cancel in the button band.
+    QWidget *band = Btn_OK->parentWidget();
+    auto *bandLayout = static_cast<QBoxLayout *>(band->layout());
+    const auto addRowButton = [&](const char *name) {
+        auto *button = new QPushButton(band);
+        button->setObjectName(QString::fromLatin1(name));
+        enterPressesButton(button);
+        bandLayout->addWidget(button);
+        return button;
+    };
+    Btn_DelRow = addRowButton("Btn_DelRow");
+    Btn_InsRow = addRowButton("Btn_InsRow");
+    Btn_CopyRow = addRowButton("Btn_CopyRow");
+    Btn_PasteRow = addRowButton("Btn_PasteRow");
+
+    connect(Btn_OK, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_OKClick);
+    connect(Btn_DelRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_DelRowClick);
+    connect(Btn_InsRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_InsRowClick);
+    connect(Btn_CopyRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_CopyRowClick);
+    connect(Btn_PasteRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_PasteRowClick);
+
+    ASG->installEventFilter(this);
+    const QList<QWidget *> chain = { ASG, Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow };
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    resize(ClientWidth, ClientHeight);
+
+    using namespace MsgId;
+    setCatalogueTexts({
+        { this, KnownCertCaption, NoText },
+        { L_SW_Desc, KnownCertDesc, NoText },
+        { Btn_OK, KnownCertOK, KnownCertHintOK },
+        { Btn_Cancel, KnownCertCancel, KnownCertHintCancel },
+        { Btn_DelRow, KnownCertDelRow, KnownCertHintDelRow },
+        { Btn_InsRow, KnownCertInsRow, KnownCertHintInsRow },
+        { Btn_CopyRow, KnownCertCopyRow, KnownCertHintCopyRow },
+        { Btn_PasteRow, KnownCertPasteRow, KnownCertHintPasteRow },
+    });
+    Set_Lang();
+}
+
+void TFTLS_Server_Known_Cert::Init_Table()
+{
+    const std::span<const Column> all = columns();
+    ASG = new ListTable(KnownCertListCapacity, int(all.size()), pv, this);
+    ASG->setObjectName(QStringLiteral("ASG"));
+    ASG->verticalHeader()->setDefaultSectionSize(RowHeight);
+    ASG->verticalHeader()->setFixedWidth(NumberWidth);
+    for (int c = 0; c < int(all.size()); ++c) {
+        const Column &column = all[size_t(c)];
+        ASG->setHorizontalHeaderItem(c, new QTableWidgetItem);
+        ASG->setColumnWidth(c, column.width);
+        QStyledItemDelegate *delegate = nullptr;
+        switch (column.kind) {
+        case Column::Kind::Check:
+            delegate = new CellCheckDelegate(ASG);
+            break;
+        case Column::Kind::MultiLine:
+            delegate = new CertificateDelegate(ASG);
+            break;
+        case Column::Kind::Text:
+            delegate = new TextDelegate(ASG);
+            break;
+        }
+        ASG->setItemDelegateForColumn(c, delegate);
+        for (int r = 0; r < ASG->rowCount(); ++r) {
+            auto *item = new QTableWidgetItem;
+            item->setBackground(QColor(column.background));
+            item->setTextAlignment(column.alignment);
+            if (column.kind == Column::Kind::Check) {
+                // Toggled, never edited as text.
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Checked);
+            }
+            ASG->setItem(r, c, item);
+        }
+    }
+}
+
+void TFTLS_Server_Known_Cert::Set_Lang()
+{
+    CatalogueDialog::Set_Lang();
+    ASG->setCornerText(pv.msg(MsgId::KnownCertRowNumber));
+    Hint_List.clear();
+    for (const Column &column : columns())
+        Hint_List.append(pv.msg(column.hint));
+    // Each header shows its column's hint; the cells show only the texts they cut short.
+    for (int c = 0; c < ASG->columnCount(); ++c) {
+        QTableWidgetItem *header = ASG->horizontalHeaderItem(c);
+        header->setText(pv.msg(columns()[size_t(c)].header));
+        header->setToolTip(Hint_List.value(c));
+    }
+}
+
+void TFTLS_Server_Known_Cert::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        if (const QScreen *s = screen())
+            move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        FormShow();
+    }
+    CatalogueDialog::showEvent(event);
+}
+
+bool TFTLS_Server_Known_Cert::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ASG && event->type() == QEvent::KeyPress && tableTabKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return CatalogueDialog::eventFilter(watched, event);
+}
+
+bool TFTLS_Server_Known_Cert::tableTabKey(const QKeyEvent *key)
+{
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+        return false;
+    const bool back = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+    const int row = ASG->currentRow();
+    const int column = ASG->currentColumn();
+    const bool atEnd = back ? row <= 0 && column <= 0 : row == ASG->rowCount() - 1 && column == ASG->columnCount() - 1;
+    if (!atEnd && !key->modifiers().testFlag(Qt::ControlModifier))
+        return false;
+    focusNextPrevChild(!back);
+    return true;
+}
+
+void TFTLS_Server_Known_Cert::FormShow()
+{
+    QList<KnownCertRow> rows;
+    QString failure;
+    try {
+        rows = readKnownCertFile(pv.File_TLS_Known_Cert);
+    } catch (const std::exception &e) {
+        failure = errorText(e); // the dialog opens with the default rows
+    }
+    showRows(rows);
+    Do_Copy = false;
+    // The first cell is current, for the keyboard, without a selection over its colour.
+    ASG->scrollToTop();
+    ASG->selectionModel()->setCurrentIndex(ASG->model()->index(0, 0), QItemSelectionModel::Clear);
+    if (!failure.isEmpty())
+        services.messages->generalError(this, failure);
+}
+
+void TFTLS_Server_Known_Cert::showRows(const QList<KnownCertRow> &rows)
+{
+    const std::span<const Column> all = columns();
+    for (int r = 0; r < ASG->rowCount(); ++r) {
+        const KnownCertRow row = rows.value(r); // a default row is enabled and empty
+        for (int c = 0; c < int(all.size()); ++c) {
+            QTableWidgetItem *item = ASG->item(r, c);
+            std::visit(
+                [&](auto member) {
+                    if constexpr (std::is_same_v<decltype(member), bool KnownCertRow::*>)
+                        item->setCheckState(row.*member ? Qt::Checked : Qt::Unchecked);
+                    else
+                        item->setText(row.*member);
+                },
+                all[size_t(c)].value);
+        }
+    }
+}
+
+QList<KnownCertRow> TFTLS_Server_Known_Cert::tableRows() const
+{
+    const std::span<const Column> all = columns();
+    QList<KnownCertRow> rows;
+    for (int r = 0; r < ASG->rowCount(); ++r) {
+        KnownCertRow &row = rows.emplace_back();
+        for (int c = 0; c < int(all.size()); ++c) {
+            const QTableWidgetItem *item = ASG->item(r, c);
+            std::visit(
+                [&](auto member) {
+                    if constexpr (std::is_same_v<decltype(member), bool KnownCertRow::*>)
+                        row.*member = item->checkState() == Qt::Checked;
+                    else
+                        row.*member = item->text();
+                },
+                all[size_t(c)].value);
+        }
+    }
+    return rows;
+}
+
+bool TFTLS_Server_Known_Cert::Controllo_dati()
+{
+    return true;
+}
+
+void TFTLS_Server_Known_Cert::Btn_OKClick()
+{
+    if (!Controllo_dati())
+        return;
+    try {
+        writeKnownCertFile(pv.File_TLS_Known_Cert, cutAtBlankCertificate(tableRows()));
+    } catch (const std::exception &e) {
+        services.messages->generalError(this, errorText(e));
+        return;
+    }
+    accept();
+}
+
+void TFTLS_Server_Known_Cert::Btn_DelRowClick()
+{
+    const int row = ASG->currentRow();
+    if (row < 0)
+        return;
+    if (!services.messages->confirm(this, pv.msg(MsgId::KnownCertDeleteRowQuestion) + QString::number(row + 1)))
+        return;
+    Delete_Row_Check(row, ASG, true);
+}
+
+void TFTLS_Server_Known_Cert::Btn_InsRowClick()
+{
+    Insert_Row_Check(ASG->currentRow(), ASG, true);
+}
+
+void TFTLS_Server_Known_Cert::Btn_CopyRowClick()
+{
+    const int row = ASG->currentRow();
+    if (row < 0)
+        return;
+    Copy_Row_Check(ASG, row, pv);
+    Do_Copy = true;
+}
+
+void TFTLS_Server_Known_Cert::Btn_PasteRowClick()
+{
+    Paste_Row_Check(ASG, ASG->currentRow(), Do_Copy, pv, *services.messages);
+}
+
+} // namespace sw

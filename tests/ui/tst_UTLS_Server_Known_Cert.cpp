@@ -1,0 +1,668 @@
+#include "MalformedDocuments.h"
+#include "ProgramFolder.h"
+
+#include "core/Catalogue.h"
+#include "core/KnownCertDocument.h"
+#include "core/MessageIds.h"
+#include "core/Xml.h"
+#include "ui/documents/ListTable.h"
+#include "ui/documents/UTLS_Server_Known_Cert.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <memory>
+
+using namespace sw;
+using sw::test::readFile;
+using sw::test::ScriptedMessages;
+using sw::test::writeFile;
+
+namespace {
+
+enum Column { Enable, Certificate, Mnemonic };
+
+const QString Pem = QStringLiteral("-----BEGIN CERTIFICATE-----\r\nMIIB+zCCAWSgAwIBAgIJAKx/3Q==\r\n"
+                                   "-----END CERTIFICATE-----\r\n");
+const QString PemLf = QString(Pem).remove(u'\r');
+const QString DefaultRow = QStringLiteral("[x]||");
+
+// A project folder with the dialog created as at start-up; the document is written by the test.
+// A table row reads and is written as "[x]|certificate|mnemonic", "[ ]" when unchecked.
+struct Fixture : test::ProgramFolder
+{
+    std::unique_ptr<TFTLS_Server_Known_Cert> dlg;
+
+    Fixture()
+    {
+        Default_Messages(pv.Msg_Catalogue);
+        pv.File_TLS_Known_Cert = path(QStringLiteral("TLS_Known_Cert.xml"));
+        dlg = std::make_unique<TFTLS_Server_Known_Cert>(pv, services);
+    }
+
+    template <class T = QWidget> T *get(const QString &name) const
+    {
+        T *w = dlg->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    ListTable *table() const { return get<ListTable>(QStringLiteral("ASG")); }
+    void open() const
+    {
+        dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+    }
+    // Shown and active, for the keyboard.
+    bool openActive() const
+    {
+        dlg->show();
+        dlg->activateWindow();
+        return QTest::qWaitForWindowActive(dlg.get());
+    }
+    void click(const char *button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
+    [[nodiscard]] bool writeRows(const QList<KnownCertRow> &rows) const
+    {
+        return writeFile(pv.File_TLS_Known_Cert, knownCertDocument(rows));
+    }
+
+    QString row(int r) const
+    {
+        const QTableWidgetItem *enable = table()->item(r, Enable);
+        return QStringLiteral("%1|%2|%3")
+            .arg(enable->checkState() == Qt::Checked ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
+                table()->item(r, Certificate)->text(), table()->item(r, Mnemonic)->text());
+    }
+    QStringList rows() const
+    {
+        QStringList out;
+        for (int r = 0; r < table()->rowCount(); ++r)
+            out << row(r);
+        return out;
+    }
+    void setRow(int r, const QString &text) const
+    {
+        const QStringList parts = text.split(u'|');
+        table()->item(r, Enable)->setCheckState(parts[0] == u"[x]" ? Qt::Checked : Qt::Unchecked);
+        table()->item(r, Certificate)->setText(parts[1]);
+        table()->item(r, Mnemonic)->setText(parts[2]);
+    }
+    void setRows(const QStringList &texts) const
+    {
+        for (int r = 0; r < texts.size(); ++r)
+            setRow(r, texts[r]);
+    }
+};
+
+// `texts` from row 1 down, default rows below them.
+QStringList tableOf(const QStringList &texts)
+{
+    QStringList out = texts;
+    while (out.size() < KnownCertListCapacity)
+        out << DefaultRow;
+    return out;
+}
+
+} // namespace
+
+class tst_UTLS_Server_Known_Cert : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opensWithDefaultRowsAndItsLayout();
+    void languageChangeReachesHeadersAndHints();
+    void loadShowsEachRow_data();
+    void loadShowsEachRow();
+    void storesEnableFromTheCheckBoxes();
+    void certificateThroughTheEditor_data();
+    void certificateThroughTheEditor();
+    void rowsAfterBlankCertificateNotStored();
+    void deleteRowAsksFirst_data();
+    void deleteRowAsksFirst();
+    void insertRowFreesACheckedRow();
+    void pasteIntoRow_data();
+    void pasteIntoRow();
+    void pasteRefusedWithoutCopyInThisShowing();
+    void malformedDocument_data();
+    void malformedDocument();
+    void failedWriteKeepsDialogOpen_data();
+    void failedWriteKeepsDialogOpen();
+    void cancelDiscardsAndEveryShowingReloads();
+    void keyboardAlone();
+    void longTextsShowWholeInTooltips_data();
+    void longTextsShowWholeInTooltips();
+};
+
+void tst_UTLS_Server_Known_Cert::opensWithDefaultRowsAndItsLayout()
+{
+    Fixture f;
+    f.open();
+    QVERIFY(f.messages.records.isEmpty());
+    QCOMPARE(f.rows(), tableOf({}));
+    QCOMPARE(f.dlg->size(), QSize(800, 337));
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Definition the list of Known Certificates"));
+    QCOMPARE(f.get<QLabel>("L_SW_Code")->text(), QStringLiteral("SW61942"));
+
+    ListTable *t = f.table();
+    QCOMPARE(t->columnCount(), 3);
+    QCOMPARE(t->cornerText(), QStringLiteral("N"));
+    QCOMPARE(t->verticalHeader()->width(), 40);
+    const QList<int> widths = { 50, 500, 160 };
+    const QStringList headers = { "Enable", "Certificate", "Mnemonic" };
+    const QStringList hints = { "Enable/Disable the Row with TLS Certificate", "Insert the TLS Certificate",
+        "Insert a Description of TLS Certificate" };
+    const QList<QColor> colours = { QColor(255, 216, 176), QColor(224, 250, 254), Qt::white };
+    for (int c = 0; c < 3; ++c) {
+        QCOMPARE(t->columnWidth(c), widths[c]);
+        QCOMPARE(t->horizontalHeaderItem(c)->text(), headers[c]);
+        QCOMPARE(t->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString(), hints[c]);
+        for (int r = 0; r < t->rowCount(); ++r)
+            QCOMPARE(t->item(r, c)->background().color(), colours[c]);
+    }
+    for (int r = 0; r < t->rowCount(); ++r) {
+        QCOMPARE(t->rowHeight(r), 60);
+        QCOMPARE(t->model()->headerData(r, Qt::Vertical).toString(), QString::number(r + 1));
+        QVERIFY(!(t->item(r, Enable)->flags() & Qt::ItemIsEditable)); // toggled, not typed
+    }
+
+    // The six buttons, left to right, each wide enough for its caption.
+    const QStringList buttons = { "Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_CopyRow", "Btn_PasteRow" };
+    const QStringList captions = { "OK", "Cancel", "Delete Row", "Insert Row", "Copy Row", "Paste Row" };
+    int left = -1;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const auto *button = f.get<QPushButton>(buttons[i]);
+        QCOMPARE(button->text(), captions[i]);
+        QVERIFY2(button->x() > left, qPrintable(buttons[i]));
+        QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(buttons[i]));
+        left = button->x();
+    }
+    QCOMPARE(f.get<QPushButton>("Btn_DelRow")->toolTip(), QStringLiteral("Delete the selected Row in the table"));
+
+    const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        f.setRows({ "[x]|" + Pem + "|Plant gateway A", "[ ]|" + PemLf + "|Spare, not yet in use",
+            "[x]|-----BEGIN CERTIFICATE-----|" });
+        f.dlg->grab().save(shots + QStringLiteral("/TFTLS_Server_Known_Cert.png"));
+        f.table()->edit(f.table()->model()->index(1, Certificate));
+        f.dlg->grab().save(shots + QStringLiteral("/TFTLS_Server_Known_Cert-editing.png"));
+        f.table()->setCurrentCell(0, Enable);
+    }
+
+    // Cancel writes nothing.
+    f.click("Btn_Cancel");
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.dlg->result(), int(QDialog::Rejected));
+    QVERIFY(!QFile::exists(f.pv.File_TLS_Known_Cert));
+}
+
+void tst_UTLS_Server_Known_Cert::languageChangeReachesHeadersAndHints()
+{
+    Fixture f;
+    f.pv.Msg_Catalogue[MsgId::KnownCertCaption] = QStringLiteral("Certificati noti");
+    f.pv.Msg_Catalogue[MsgId::KnownCertRowNumber] = QStringLiteral("Nr");
+    f.pv.Msg_Catalogue[MsgId::KnownCertCertificate] = QStringLiteral("Certificato");
+    f.pv.Msg_Catalogue[MsgId::KnownCertHintMnemonic] = QStringLiteral("Descrizione");
+    f.pv.Msg_Catalogue[MsgId::KnownCertPasteRow] = QStringLiteral("Incolla");
+    f.pv.Msg_Catalogue[MsgId::KnownCertHintPasteRow] = QStringLiteral("Incolla la riga");
+    f.dlg->Set_Lang();
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Certificati noti"));
+    QCOMPARE(f.table()->cornerText(), QStringLiteral("Nr"));
+    QCOMPARE(f.table()->horizontalHeaderItem(Certificate)->text(), QStringLiteral("Certificato"));
+    QCOMPARE(f.table()->horizontalHeaderItem(Mnemonic)->toolTip(), QStringLiteral("Descrizione"));
+    QCOMPARE(f.get<QPushButton>("Btn_PasteRow")->text(), QStringLiteral("Incolla"));
+    QCOMPARE(f.get<QPushButton>("Btn_PasteRow")->toolTip(), QStringLiteral("Incolla la riga"));
+}
+
+void tst_UTLS_Server_Known_Cert::loadShowsEachRow_data()
+{
+    QTest::addColumn<QByteArray>("element");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("unchecked by N") << QByteArray(R"(<row Enable="N" Certificate="C" Mnemonic="M"/>)") << "[ ]|C|M";
+    QTest::newRow("checked by n") << QByteArray(R"(<row Enable="n" Certificate="C" Mnemonic="M"/>)") << "[x]|C|M";
+    QTest::newRow("checked by other text") << QByteArray(R"(<row Enable="No" Certificate="C"/>)") << "[x]|C|";
+    QTest::newRow("no attributes") << QByteArray("<row/>") << DefaultRow;
+    QTest::newRow("line breaks and blanks kept")
+        << QByteArray(R"(<row Enable="N" Certificate="A&#13;&#10;B&#10;C" Mnemonic=" m "/>)")
+        << QStringLiteral("[ ]|A\r\nB\nC| m ");
+}
+
+void tst_UTLS_Server_Known_Cert::loadShowsEachRow()
+{
+    QFETCH(QByteArray, element);
+    QFETCH(QString, shown);
+
+    Fixture f;
+    QVERIFY(writeFile(f.pv.File_TLS_Known_Cert,
+        "<TLS_Server_Known_Cert>" + element
+            + R"(<row Enable="N" Certificate="Z"/></TLS_Server_Known_Cert><!--SW_VERSION = 1.000-->)"));
+    f.open();
+    QVERIFY(f.messages.records.isEmpty());
+    QCOMPARE(f.rows(), tableOf({ shown, "[ ]|Z|" }));
+}
+
+void tst_UTLS_Server_Known_Cert::storesEnableFromTheCheckBoxes()
+{
+    Fixture f;
+    QVERIFY(f.openActive());
+    f.setRows({ "[x]|C1|m1", "[x]|C2|", "[x]|C3|m3", "[ ]|C4|" });
+    ListTable *t = f.table();
+    // Row 2 by Space, row 3 by a click on its box, row 4 back on by a click.
+    t->setCurrentCell(1, Enable);
+    QTest::keyClick(t, Qt::Key_Space);
+    for (int r : { 2, 3 })
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(t->model()->index(r, Enable)).center());
+    QCOMPARE(f.rows(), tableOf({ "[x]|C1|m1", "[ ]|C2|", "[ ]|C3|m3", "[x]|C4|" }));
+
+    f.click("Btn_OK");
+    QVERIFY(f.messages.records.isEmpty());
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
+    const QList<KnownCertRow> stored
+        = { { true, "C1", "m1" }, { false, "C2", "" }, { false, "C3", "m3" }, { true, "C4", "" } };
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument(stored));
+
+    f.open();
+    QCOMPARE(f.rows(), tableOf({ "[x]|C1|m1", "[ ]|C2|", "[ ]|C3|m3", "[x]|C4|" }));
+}
+
+enum class Entry { Type, Paste, Leave };
+Q_DECLARE_METATYPE(Entry)
+
+void tst_UTLS_Server_Known_Cert::certificateThroughTheEditor_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<QString>("text"); // typed with Enter at each line feed, or pasted over everything
+    QTest::addColumn<QString>("stored");
+
+    const QString typed = QStringLiteral("-----BEGIN CERTIFICATE-----\nMIIB\u00A0x\n-----END CERTIFICATE-----");
+    QTest::newRow("typed") << QString() << Entry::Type << typed << typed;
+    QTest::newRow("pasted with LF") << QStringLiteral("old") << Entry::Paste << PemLf << PemLf;
+    QTest::newRow("pasted with CR LF") << QString() << Entry::Paste << Pem << Pem;
+    QTest::newRow("pasted with CR LF over LF") << PemLf << Entry::Paste << Pem << Pem;
+    QTest::newRow("lines typed into CR LF") << Pem << Entry::Type << QStringLiteral("\nX") << Pem + "\r\nX";
+    QTest::newRow("mixed line ends left alone")
+        << QStringLiteral("A\r\nB\nC\rD") << Entry::Leave << QString() << QStringLiteral("A\r\nB\nC\rD");
+}
+
+void tst_UTLS_Server_Known_Cert::certificateThroughTheEditor()
+{
+    QFETCH(QString, loaded);
+    QFETCH(Entry, entry);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+
+    Fixture f;
+    QVERIFY(f.writeRows({ { true, loaded, "m" } }));
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+    t->setCurrentCell(0, Certificate);
+    QTest::keyClick(t, Qt::Key_F2);
+    auto *editor = qobject_cast<QPlainTextEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    const int editorLines = editor->viewport()->height() / editor->fontMetrics().lineSpacing();
+    switch (entry) {
+    case Entry::Type: {
+        QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+        const QStringList lines = text.split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(editor, Qt::Key_Return);
+            QTest::keyClicks(editor, lines[i]);
+        }
+        break;
+    }
+    case Entry::Paste:
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case Entry::Leave:
+        break;
+    }
+    QVERIFY(t->indexWidget(t->model()->index(0, Certificate))); // Enter stayed in the editor
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QTRY_COMPARE(t->currentColumn(), int(Mnemonic));
+
+    f.click("Btn_OK");
+    QVERIFY(f.messages.records.isEmpty());
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument({ { true, stored, "m" } }));
+    QVERIFY2(editorLines >= 10, qPrintable(QString::number(editorLines))); // a good part of a certificate
+}
+
+void tst_UTLS_Server_Known_Cert::rowsAfterBlankCertificateNotStored()
+{
+    Fixture f;
+    f.open();
+    f.setRows({ "[ ]|C1|", "[x]|C2|m2", "[x]| \n |m3", "[x]|C4|m4" });
+    f.click("Btn_OK");
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument({ { false, "C1", "" }, { true, "C2", "m2" } }));
+
+    f.open();
+    QCOMPARE(f.rows(), tableOf({ "[ ]|C1|", "[x]|C2|m2" }));
+}
+
+void tst_UTLS_Server_Known_Cert::deleteRowAsksFirst_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("after");
+
+    const QStringList before = { "[x]|A|a", "[ ]|B|b", "[x]|C|c", DefaultRow, DefaultRow, DefaultRow, DefaultRow,
+        DefaultRow, DefaultRow, "[ ]|J|j" };
+    QTest::newRow("No keeps the rows") << false << before;
+    // The rows below move up; the freed last row is empty and checked.
+    QTest::newRow("Yes deletes") << true
+                                 << QStringList { "[x]|A|a", "[x]|C|c", DefaultRow, DefaultRow, DefaultRow, DefaultRow,
+                                        DefaultRow, DefaultRow, "[ ]|J|j", DefaultRow };
+}
+
+void tst_UTLS_Server_Known_Cert::deleteRowAsksFirst()
+{
+    QFETCH(bool, yes);
+    QFETCH(QStringList, after);
+
+    Fixture f;
+    f.open();
+    f.setRows({ "[x]|A|a", "[ ]|B|b", "[x]|C|c" });
+    f.setRow(9, "[ ]|J|j");
+    f.table()->setCurrentCell(1, Mnemonic);
+    f.messages.answers = { yes };
+    f.click("Btn_DelRow");
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Confirm);
+    QCOMPARE(f.messages.last(), QStringLiteral("Are you sure to delete the Row number 2"));
+    QCOMPARE(f.rows(), after);
+}
+
+void tst_UTLS_Server_Known_Cert::insertRowFreesACheckedRow()
+{
+    Fixture f;
+    f.open();
+    f.setRows({ "[x]|A|a", "[ ]|B|b", "[ ]|C|c" });
+    f.setRow(9, "[ ]|J|j");
+    f.table()->setCurrentCell(1, Certificate);
+    f.click("Btn_InsRow");
+    QVERIFY(f.messages.records.isEmpty());
+    // The new row is empty and checked; the last row's content is lost.
+    QCOMPARE(f.rows(), tableOf({ "[x]|A|a", DefaultRow, "[ ]|B|b", "[ ]|C|c" }));
+}
+
+void tst_UTLS_Server_Known_Cert::pasteIntoRow_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("after");
+
+    const QString copied = QStringLiteral("[ ]|A|a");
+    QTest::newRow("empty row") << DefaultRow << true << false << copied;
+    QTest::newRow("unchecked empty row") << QStringLiteral("[ ]||") << true << false << copied;
+    QTest::newRow("row in use, No") << QStringLiteral("[x]|B|") << false << true << QStringLiteral("[x]|B|");
+    QTest::newRow("row in use, Yes") << QStringLiteral("[x]|B|") << true << true << copied;
+    QTest::newRow("mnemonic alone is use") << QStringLiteral("[x]||b") << false << true << QStringLiteral("[x]||b");
+    QTest::newRow("blanks are use") << QStringLiteral("[x]|  |") << false << true << QStringLiteral("[x]|  |");
+}
+
+void tst_UTLS_Server_Known_Cert::pasteIntoRow()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    QFETCH(QString, after);
+
+    Fixture f;
+    f.open();
+    f.setRows({ "[ ]|A|a", target });
+    f.table()->setCurrentCell(0, Certificate);
+    f.click("Btn_CopyRow");
+    f.table()->setCurrentCell(1, Enable);
+    f.messages.answers = { yes };
+    f.click("Btn_PasteRow");
+    QCOMPARE(f.messages.texts(), asked ? QStringList { f.pv.msg(MsgId::RowAlreadyUsed) } : QStringList());
+    QCOMPARE(f.rows(), tableOf({ "[ ]|A|a", after }));
+}
+
+void tst_UTLS_Server_Known_Cert::pasteRefusedWithoutCopyInThisShowing()
+{
+    Fixture f;
+    f.open();
+    f.setRows({ "[ ]|A|a" });
+    f.table()->setCurrentCell(1, Certificate);
+    f.click("Btn_PasteRow");
+    QCOMPARE(f.messages.texts(), QStringList { f.pv.msg(MsgId::RowNothingCopied) });
+
+    // A row copied in an earlier showing is not offered again.
+    f.table()->setCurrentCell(0, Certificate);
+    f.click("Btn_CopyRow");
+    f.dlg->reject();
+    f.open();
+    f.messages.clear();
+    f.table()->setCurrentCell(1, Certificate);
+    f.click("Btn_PasteRow");
+    QCOMPARE(f.messages.texts(), QStringList { f.pv.msg(MsgId::RowNothingCopied) });
+
+    // A buffer filled by a table of other columns does not fit.
+    f.table()->setCurrentCell(0, Certificate);
+    f.click("Btn_CopyRow");
+    f.pv.Row_Copy_List.append(QStringLiteral("extra"));
+    f.messages.clear();
+    f.click("Btn_PasteRow");
+    QCOMPARE(f.messages.texts(), QStringList { f.pv.msg(MsgId::RowCopyMismatch) });
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Error);
+    QCOMPARE(f.rows(), tableOf({}));
+}
+
+void tst_UTLS_Server_Known_Cert::malformedDocument_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    for (const auto &[name, bytes] : sw::test::malformedDocuments())
+        QTest::newRow(name) << bytes;
+}
+
+void tst_UTLS_Server_Known_Cert::malformedDocument()
+{
+    QFETCH(QByteArray, file);
+
+    Fixture f;
+    QVERIFY(f.writeRows({ { false, "C1", "m1" } }));
+    f.open();
+    QCOMPARE(f.row(0), QStringLiteral("[ ]|C1|m1"));
+    f.dlg->reject();
+
+    QVERIFY(writeFile(f.pv.File_TLS_Known_Cert, file));
+    f.open();
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
+    // The general error box names the file, the line and the reason.
+    const QString shown = f.messages.last();
+    const std::optional<QString> problem = xml::wellFormednessProblem(file);
+    QVERIFY(problem);
+    QVERIFY2(shown.contains(QDir::toNativeSeparators(f.pv.File_TLS_Known_Cert)), qPrintable(shown));
+    QVERIFY2(shown.contains(*problem), qPrintable(shown));
+    QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("line \\d+, column \\d+: \\S"))), qPrintable(shown));
+    // Nothing of the earlier showing is left over, and nothing is written without OK.
+    QCOMPARE(f.rows(), tableOf({}));
+    f.click("Btn_Cancel");
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), file);
+
+    // OK replaces the unreadable file.
+    f.open();
+    f.setRows({ "[x]|C|" });
+    f.click("Btn_OK");
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument({ { true, "C", "" } }));
+}
+
+void tst_UTLS_Server_Known_Cert::failedWriteKeepsDialogOpen_data()
+{
+    QTest::addColumn<bool>("folderGone");
+    QTest::addColumn<QString>("certificate");
+
+    // XML cannot carry a control character such as STX, so the document cannot be written.
+    QTest::newRow("control character in a certificate") << false << QStringLiteral("C\x02");
+    QTest::newRow("folder gone") << true << QStringLiteral("C");
+}
+
+void tst_UTLS_Server_Known_Cert::failedWriteKeepsDialogOpen()
+{
+    QFETCH(bool, folderGone);
+    QFETCH(QString, certificate);
+
+    Fixture f;
+    if (folderGone)
+        f.pv.File_TLS_Known_Cert = f.path(QStringLiteral("gone/TLS_Known_Cert.xml"));
+    else
+        QVERIFY(f.writeRows({ { true, "before", "" } }));
+    const QByteArray before = readFile(f.pv.File_TLS_Known_Cert);
+    f.open();
+    f.setRow(0, "[ ]|" + certificate + "|m");
+    f.click("Btn_OK");
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
+    QVERIFY2(
+        f.messages.last().contains(QDir::toNativeSeparators(f.pv.File_TLS_Known_Cert)), qPrintable(f.messages.last()));
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.row(0), "[ ]|" + certificate + "|m");
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), before);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
+        folderGone ? QStringList() : QStringList { "TLS_Known_Cert.xml" });
+}
+
+void tst_UTLS_Server_Known_Cert::cancelDiscardsAndEveryShowingReloads()
+{
+    Fixture f;
+    QVERIFY(f.writeRows({ { true, "A", "a" } }));
+    const QByteArray file = readFile(f.pv.File_TLS_Known_Cert);
+    f.open();
+    f.setRows({ "[ ]|B|b", "[x]|C|" });
+    f.click("Btn_Cancel");
+    QCOMPARE(f.dlg->result(), int(QDialog::Rejected));
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), file);
+
+    f.open();
+    QCOMPARE(f.rows(), tableOf({ "[x]|A|a" }));
+    f.dlg->reject();
+
+    // A file changed between two showings is shown as it is now.
+    QVERIFY(f.writeRows({ { false, "D", "d" }, { true, "E", "" } }));
+    f.open();
+    QCOMPARE(f.rows(), tableOf({ "[ ]|D|d", "[x]|E|" }));
+    QVERIFY(f.messages.records.isEmpty());
+}
+
+void tst_UTLS_Server_Known_Cert::keyboardAlone()
+{
+    Fixture f;
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+    QCOMPARE(QApplication::focusWidget(), t);
+    QCOMPARE(t->currentRow(), 0);
+
+    // Row 1: Space unticks Enable, typing opens the certificate editor, Tab goes on to edit the
+    // mnemonic, Enter ends that edit.
+    QTest::keyClick(t, Qt::Key_Space);
+    QTest::keyClick(t, Qt::Key_Right);
+    QTest::keyClick(t, 'L');
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<QPlainTextEdit *>(editor));
+    QTest::keyClick(editor, '1');
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, QStringLiteral("L2"));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QTRY_COMPARE(t->currentColumn(), int(Mnemonic));
+    editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<QLineEdit *>(editor));
+    QTest::keyClick(editor, 'm');
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), t);
+    QCOMPARE(f.row(0), QStringLiteral("[ ]|L1\nL2|m"));
+
+    // Ctrl+Tab leaves the table from any cell; Tab goes along the buttons and back to the table.
+    QCOMPARE(t->currentRow(), 0);
+    QTest::keyClick(t, Qt::Key_Tab, Qt::ControlModifier);
+    QStringList seen = { QApplication::focusWidget()->objectName() };
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen,
+        QStringList({ "Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_CopyRow", "Btn_PasteRow", "ASG" }));
+
+    // Within the table Tab walks the cells; from the first cell Shift+Tab leaves backwards, from
+    // the last one Tab leaves forwards.
+    t->setCurrentCell(0, Enable);
+    QTest::keyClick(t, Qt::Key_Tab);
+    QCOMPARE(QPoint(t->currentColumn(), t->currentRow()), QPoint(Certificate, 0));
+    QCOMPARE(QApplication::focusWidget(), t);
+    QTest::keyClick(t, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), t);
+    QTest::keyClick(t, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Btn_PasteRow"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    t->setCurrentCell(t->rowCount() - 1, Mnemonic);
+    QTest::keyClick(t, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Btn_OK"));
+
+    // Enter on the focused OK stores the list.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument({ { false, "L1\nL2", "m" } }));
+}
+
+void tst_UTLS_Server_Known_Cert::longTextsShowWholeInTooltips_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("tip");
+
+    QTest::newRow("certificate over several lines") << int(Certificate) << Pem << true;
+    QTest::newRow("one-line certificate cut short") << int(Certificate) << QString(120, u'A') << true;
+    QTest::newRow("short certificate") << int(Certificate) << QStringLiteral("AAAA") << false;
+    QTest::newRow("long mnemonic") << int(Mnemonic) << QStringLiteral("Substation 14, bay 3, backup gateway") << true;
+    QTest::newRow("short mnemonic") << int(Mnemonic) << QStringLiteral("Bay 3") << false;
+}
+
+void tst_UTLS_Server_Known_Cert::longTextsShowWholeInTooltips()
+{
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, tip);
+
+    Fixture f;
+    f.open();
+    ListTable *t = f.table();
+    t->item(1, column)->setText(text);
+    QCOMPARE(t->cellToolTip(1, column), tip ? text : QString());
+    QCOMPARE(t->cellToolTip(1, Enable), QString());
+
+    // Shown over the cell with its lines as they are, a CR LF as one line break (the tooltip drops
+    // a final line break).
+    const QPoint at = t->visualRect(t->model()->index(1, column)).center();
+    QHelpEvent help(QEvent::ToolTip, at, t->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(t->viewport(), &help);
+    QString shown;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (const auto *label = qobject_cast<QLabel *>(w);
+            label && label->isVisible() && label->objectName() == QLatin1String("qtooltip_label")) {
+            QTextDocument document;
+            document.setHtml(label->text());
+            shown = document.toPlainText();
+        }
+    }
+    QCOMPARE(shown, tip ? QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString());
+}
+
+QTEST_MAIN(tst_UTLS_Server_Known_Cert)
+#include "tst_UTLS_Server_Known_Cert.moc"
