@@ -94,13 +94,12 @@ private Q_SLOTS:
             << "192.168.2.205"
             << "English"
             << "0000";
-        QTest::newRow("empty elements are not missing")
-            << QByteArray("<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></"
-                          "lastlang></Conf_Settings>")
-            << ""
-            << ""
-            << ""
-            << "0000";
+        QTest::newRow("empty elements are not missing") << QByteArray(
+            "<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></"
+            "lastlang></Conf_Settings>") << ""
+                                                        << ""
+                                                        << ""
+                                                        << "0000";
         QTest::newRow("element holding an element falls back")
             << QByteArray("<Conf_Settings><lastipadd><ipaddress><x/></ipaddress></lastipadd></Conf_Settings>") << ""
             << "192.168.2.205"

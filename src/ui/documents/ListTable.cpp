@@ -77,8 +77,27 @@ QString ListTable::cellToolTip(int row, int column) const
     return needed > columnWidth(column) ? text : QString();
 }
 
+bool ListTable::focusNextPrevChild(bool next)
+{
+    // Tab past the last cell, or Shift+Tab before the first, leaves the table instead of wrapping
+    // around, so the keyboard alone reaches the dialog's buttons.
+    const bool atEdge = next ? currentRow() == rowCount() - 1 && currentColumn() == columnCount() - 1
+                             : currentRow() <= 0 && currentColumn() <= 0;
+    if (atEdge)
+        return QWidget::focusNextPrevChild(next);
+    return QTableWidget::focusNextPrevChild(next);
+}
+
 void ListTable::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+Tab and Ctrl+Shift+Tab leave the table from any cell.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && event->modifiers().testFlag(Qt::ControlModifier)) {
+        const bool back = event->key() == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back);
+        event->accept();
+        return;
+    }
     if (Grid_Enter_Key(this, event->key(), m_values)) {
         event->accept();
         return;

@@ -11,7 +11,8 @@ struct ProgramValues;
 // The table of the list dialogs. The header row is the horizontal header and the row numbers are
 // the vertical header's own (1, 2, 3...), so every row and column of the QTableWidget is a data
 // row or column (see TableOperations.h). Rows and columns can be resized by dragging and a range
-// of cells selected. Keys: arrows and Tab move, F2 or typing starts an edit, Escape cancels it,
+// of cells selected. Keys: arrows and Tab move (Tab past the last cell, Shift+Tab before the first
+// and Ctrl+Tab anywhere leave the table), F2 or typing starts an edit, Escape cancels it,
 // Delete empties the selected cells that can be edited as text, and Enter, when
 // Opt_Jump_Field_Tables is on, goes to the next field (Grid_Enter_Key), also at the end of an edit.
 // A double click on the header auto-sizes the column when Opt_Double_Click_Auto_Size is on
@@ -40,6 +41,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     bool viewportEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

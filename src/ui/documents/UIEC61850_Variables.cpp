@@ -144,7 +144,6 @@ void TFIEC61850_Variables::FormCreate()
     setTabOrder(Btn_DelRow, Btn_InsRow);
     setTabOrder(Btn_InsRow, Btn_CopyRow);
     setTabOrder(Btn_CopyRow, Btn_PasteRow);
-    ACG->installEventFilter(this);
 
     connect(Btn_OK, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_OKClick);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_DelRowClick);
@@ -293,20 +292,6 @@ void TFIEC61850_Variables::Btn_CopyRowClick()
 void TFIEC61850_Variables::Btn_PasteRowClick()
 {
     Paste_Row(ACG, ACG->currentRow(), Do_Copy, pv, *services.messages);
-}
-
-bool TFIEC61850_Variables::eventFilter(QObject *watched, QEvent *event)
-{
-    // Tab moves from cell to cell inside the table; Ctrl+Tab and Ctrl+Shift+Tab leave it.
-    if (watched == ACG && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        if (tab && key->modifiers().testFlag(Qt::ControlModifier)) {
-            const bool back = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
-            return focusNextPrevChild(!back);
-        }
-    }
-    return CatalogueDialog::eventFilter(watched, event);
 }
 
 } // namespace sw

@@ -213,7 +213,6 @@ void TFTLS_Server_Known_Cert::FormCreate()
     connect(Btn_CopyRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_PasteRowClick);
 
-    ASG->installEventFilter(this);
     const QList<QWidget *> chain = { ASG, Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow };
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
@@ -295,27 +294,6 @@ void TFTLS_Server_Known_Cert::showEvent(QShowEvent *event)
         FormShow();
     }
     CatalogueDialog::showEvent(event);
-}
-
-bool TFTLS_Server_Known_Cert::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ASG && event->type() == QEvent::KeyPress && tableTabKey(static_cast<QKeyEvent *>(event)))
-        return true;
-    return CatalogueDialog::eventFilter(watched, event);
-}
-
-bool TFTLS_Server_Known_Cert::tableTabKey(const QKeyEvent *key)
-{
-    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
-        return false;
-    const bool back = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
-    const int row = ASG->currentRow();
-    const int column = ASG->currentColumn();
-    const bool atEnd = back ? row <= 0 && column <= 0 : row == ASG->rowCount() - 1 && column == ASG->columnCount() - 1;
-    if (!atEnd && !key->modifiers().testFlag(Qt::ControlModifier))
-        return false;
-    focusNextPrevChild(!back);
-    return true;
 }
 
 void TFTLS_Server_Known_Cert::FormShow()

@@ -33,7 +33,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Column;
@@ -53,7 +52,6 @@ private:
 
     // Tab walks the cells of the table and wraps around within it; Tab from the last cell, Shift+Tab
     // from the first and Ctrl+Tab from any cell move on to the buttons, so the keyboard alone gets out.
-    bool tableTabKey(const QKeyEvent *key);
     void showRows(const QList<KnownCertRow> &rows);
     QList<KnownCertRow> tableRows() const;
 
