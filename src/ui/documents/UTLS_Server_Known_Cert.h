@@ -50,8 +50,6 @@ private:
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
 
-    // Tab walks the cells of the table and wraps around within it; Tab from the last cell, Shift+Tab
-    // from the first and Ctrl+Tab from any cell move on to the buttons, so the keyboard alone gets out.
     void showRows(const QList<KnownCertRow> &rows);
     QList<KnownCertRow> tableRows() const;
 
