@@ -1,0 +1,77 @@
+#include "core/IpAddress.h"
+
+#include <QtTest>
+
+using sw::IpAddressParts;
+
+class tst_IpAddress : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void split_data();
+    void split();
+    void joinKeepsTextsAsTyped_data();
+    void joinKeepsTextsAsTyped();
+};
+
+void tst_IpAddress::split_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("parts"); // empty when the split fails
+
+    const QStringList fails;
+    QTest::newRow("usual address") << "192.168.2.205" << QStringList { "192", "168", "2", "205" };
+    QTest::newRow("range ends") << "0.255.0.255" << QStringList { "0", "255", "0", "255" };
+    QTest::newRow("blanks around and between trimmed") << " \t192 . 168 .2.  205 \n"
+                                                       << QStringList { "192", "168", "2", "205" };
+    QTest::newRow("leading zeros kept in the text") << "010.001.0.00" << QStringList { "010", "001", "0", "00" };
+    QTest::newRow("three parts") << "192.168.2" << fails;
+    QTest::newRow("five parts") << "192.168.2.205.1" << fails;
+    QTest::newRow("trailing point") << "192.168.2.205." << fails;
+    QTest::newRow("256 in the last part") << "192.168.2.256" << fails;
+    QTest::newRow("300 in the third part") << "192.168.300.1" << fails;
+    QTest::newRow("negative") << "-1.168.2.205" << fails;
+    QTest::newRow("letters") << "a.b.c.d" << fails;
+    QTest::newRow("hexadecimal") << "0x10.1.1.1" << fails;
+    QTest::newRow("blank inside a part") << "1 2.168.2.205" << fails;
+    QTest::newRow("empty part") << "192.168..205" << fails;
+    QTest::newRow("too large for any integer") << "99999999999999999999.1.1.1" << fails;
+    QTest::newRow("only points") << "..." << fails;
+    QTest::newRow("empty") << "" << fails;
+    QTest::newRow("blanks only") << "   " << fails;
+}
+
+void tst_IpAddress::split()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, parts);
+
+    const std::optional<IpAddressParts> got = sw::Split_IP_Address(text);
+    if (parts.isEmpty()) {
+        QVERIFY2(!got, qPrintable(got ? QStringList(got->begin(), got->end()).join(u'|') : QString()));
+        return;
+    }
+    QVERIFY(got);
+    QCOMPARE(QStringList(got->begin(), got->end()), parts);
+}
+
+void tst_IpAddress::joinKeepsTextsAsTyped_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("joined");
+
+    QTest::newRow("usual") << QStringList { "192", "168", "2", "205" } << "192.168.2.205";
+    QTest::newRow("leading blank kept") << QStringList { "192", " 168", "2", "205 " } << "192. 168.2.205 ";
+    QTest::newRow("not checked") << QStringList { "", "x", "300", "1.2" } << ".x.300.1.2";
+}
+
+void tst_IpAddress::joinKeepsTextsAsTyped()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, joined);
+    QCOMPARE(sw::joinIpAddress({ boxes[0], boxes[1], boxes[2], boxes[3] }), joined);
+}
+
+QTEST_APPLESS_MAIN(tst_IpAddress)
+#include "tst_IpAddress.moc"
