@@ -1,0 +1,209 @@
+#include "platform/posix/PosixIcmpEcho.h"
+
+#include "core/Error.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/ip.h>
+#include <netinet/ip_icmp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace sw {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The longest single wait, so that `whileWaiting` runs about every 10 ms.
+constexpr std::chrono::milliseconds Slice { 10 };
+
+QString systemError(const char *what, int error)
+{
+    return QStringLiteral("ICMP echo: %1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Owns a socket descriptor and closes it on every way out.
+class Socket
+{
+public:
+    explicit Socket(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket &) = delete;
+    Socket &operator=(const Socket &) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+bool refusedForPermission(int error)
+{
+    return error == EACCES || error == EPERM;
+}
+
+// Opens the ICMP socket of the kind asked for; `raw` tells which kind it became.
+Socket openSocket(PosixIcmpEcho::SocketKind kind, bool &raw)
+{
+    using Kind = PosixIcmpEcho::SocketKind;
+    const QString notPermitted
+        = QStringLiteral("ICMP echo is not permitted: allow unprivileged ICMP sockets for this user's group with the "
+                         "system setting net.ipv4.ping_group_range (sysctl), or give the program CAP_NET_RAW");
+    int datagramError = 0;
+    if (kind != Kind::Raw) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd >= 0) {
+            raw = false;
+            return Socket(fd);
+        }
+        datagramError = errno;
+        if (kind == Kind::Datagram || !refusedForPermission(datagramError))
+            throw Error(
+                refusedForPermission(datagramError) ? notPermitted : systemError("datagram socket", datagramError));
+    }
+    const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd < 0) {
+        const int rawError = errno;
+        throw Error(refusedForPermission(rawError) ? notPermitted : systemError("raw socket", rawError));
+    }
+    raw = true;
+    return Socket(fd);
+}
+
+quint16 checksum(const unsigned char *data, size_t size)
+{
+    quint32 sum = 0;
+    for (size_t i = 0; i + 1 < size; i += 2)
+        sum += quint32(data[i]) << 8 | data[i + 1];
+    if (size % 2)
+        sum += quint32(data[size - 1]) << 8;
+    while (sum >> 16)
+        sum = (sum & 0xffff) + (sum >> 16);
+    return quint16(~sum);
+}
+
+quint16 readBe16(const unsigned char *p)
+{
+    return quint16(p[0] << 8 | p[1]);
+}
+
+void writeBe16(unsigned char *p, quint16 value)
+{
+    p[0] = static_cast<unsigned char>(value >> 8);
+    p[1] = static_cast<unsigned char>(value);
+}
+
+// Sequence numbers of this process, so that a late reply to an earlier request never matches.
+std::atomic<quint16> nextSequence { 1 };
+
+enum class Reply { None, WithData, Empty };
+
+// Reads every datagram waiting on the socket and reports the first that answers our request.
+// A raw socket sees whole IP packets and all ICMP traffic of the host, our own request on
+// loopback among them; a datagram socket gets only the ICMP messages for its own identifier.
+Reply readReplies(int fd, bool raw, in_addr target, quint16 identifier, quint16 sequence)
+{
+    unsigned char buffer[PosixIcmpEcho::PacketSize + 128];
+    for (;;) {
+        sockaddr_in from {};
+        socklen_t fromSize = sizeof from;
+        const ssize_t received
+            = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &fromSize);
+        if (received < 0) {
+            if (errno == EINTR)
+                continue;
+            return Reply::None; // nothing more waiting, or an error report that is not an answer
+        }
+        if (from.sin_addr.s_addr != target.s_addr)
+            continue;
+        const unsigned char *icmp = buffer;
+        size_t size = size_t(received);
+        if (raw) {
+            if (size < 20)
+                continue;
+            const size_t headerSize = size_t(buffer[0] & 0x0f) * 4;
+            if (headerSize < 20 || headerSize + 8 > size || buffer[9] != IPPROTO_ICMP)
+                continue;
+            icmp += headerSize;
+            size -= headerSize;
+        }
+        if (size < 8 || icmp[0] != ICMP_ECHOREPLY || icmp[1] != 0 || readBe16(icmp + 6) != sequence)
+            continue;
+        // The kernel puts its own identifier into a datagram socket's requests and filters the replies.
+        if (raw && readBe16(icmp + 4) != identifier)
+            continue;
+        return size > 8 ? Reply::WithData : Reply::Empty;
+    }
+}
+
+} // namespace
+
+PosixIcmpEcho::PosixIcmpEcho(SocketKind kind)
+    : m_kind(kind)
+{
+}
+
+bool PosixIcmpEcho::echo(const QString &address, const QByteArray &payload, std::chrono::milliseconds timeout,
+    const std::function<void()> &whileWaiting)
+{
+    in_addr target {};
+    const QByteArray text = address.toLatin1();
+    if (address.contains(QChar(0)) || ::inet_pton(AF_INET, text.constData(), &target) != 1)
+        throw Error(QStringLiteral("ICMP echo: \"%1\" is not a dotted IPv4 address").arg(address));
+
+    bool raw = false;
+    const Socket socket = openSocket(m_kind, raw);
+
+    const quint16 identifier = quint16(::getpid());
+    const quint16 sequence = nextSequence.fetch_add(1);
+    unsigned char packet[PacketSize] {};
+    packet[0] = ICMP_ECHO;
+    writeBe16(packet + 4, identifier);
+    writeBe16(packet + 6, sequence);
+    std::memcpy(packet + 8, payload.constData(), size_t(std::min<qsizetype>(payload.size(), DataSize)));
+    writeBe16(packet + 2, checksum(packet, sizeof packet));
+
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr = target;
+    for (;;) {
+        if (::sendto(socket.fd(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&to), sizeof to) >= 0)
+            break;
+        if (errno != EINTR)
+            throw Error(systemError("send", errno));
+    }
+
+    const Clock::time_point deadline = Clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= std::chrono::milliseconds::zero())
+            return false;
+        pollfd waiting { socket.fd(), POLLIN, 0 };
+        if (::poll(&waiting, 1, int(std::min(left, Slice).count())) > 0) {
+            switch (readReplies(socket.fd(), raw, target, identifier, sequence)) {
+            case Reply::WithData:
+                return true;
+            case Reply::Empty:
+                return false;
+            case Reply::None:
+                break;
+            }
+        }
+        if (whileWaiting)
+            whileWaiting();
+    }
+}
+
+} // namespace sw

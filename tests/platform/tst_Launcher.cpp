@@ -1,0 +1,161 @@
+#include "platform/posix/PosixLauncher.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <cerrno>
+#include <sys/wait.h>
+
+using namespace sw;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Sets the sleeper's instructions in the environment that the started program inherits.
+class SleeperRun
+{
+public:
+    explicit SleeperRun(int sleepMs)
+    {
+        qputenv("SW_SLEEPER_MS", QByteArray::number(sleepMs));
+        qputenv("SW_SLEEPER_PID", QFile::encodeName(pidFile()));
+        qputenv("SW_SLEEPER_END", QFile::encodeName(endFile()));
+    }
+    ~SleeperRun()
+    {
+        qunsetenv("SW_SLEEPER_MS");
+        qunsetenv("SW_SLEEPER_PID");
+        qunsetenv("SW_SLEEPER_END");
+    }
+    QString pidFile() const { return m_dir.filePath(QStringLiteral("pid")); }
+    QString endFile() const { return m_dir.filePath(QStringLiteral("end")); }
+
+    // The first line of `path`, waiting up to `waitMs` for it to appear.
+    static QByteArray readWhenThere(const QString &path, int waitMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(path) && timer.elapsed() < waitMs)
+            QThread::msleep(5);
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed() : QByteArray();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The state letter of /proc/<pid>/stat ('R', 'S', 'Z', ...); 0 when the process is gone.
+char processState(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = file.readAll();
+    const qsizetype close = stat.lastIndexOf(')');
+    return close > 0 && close + 2 < stat.size() ? stat.at(close + 2) : 0;
+}
+
+} // namespace
+
+class tst_Launcher : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The program runs with argv[0] alone in the caller's working folder; the end of a short
+    // program is noticed within a few milliseconds, the wait calling back meanwhile.
+    void shortProgramEndNoticed()
+    {
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto restore = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        SleeperRun run(200);
+        int calls = 0;
+        const Clock::time_point start = Clock::now();
+        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms, [&calls] { ++calls; }));
+        const Clock::time_point returned = Clock::now();
+
+        const QList<QByteArray> end = SleeperRun::readWhenThere(run.endFile(), 0).split(' ');
+        QCOMPARE(end.size(), 3);
+        const auto endedAt = Clock::time_point(std::chrono::nanoseconds(end.at(0).toLongLong()));
+        const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(returned - endedAt);
+        qInfo("end noticed %lld ms after the program's last step", static_cast<long long>(late.count()));
+        QVERIFY2(late >= 0ms && late < 60ms, qPrintable(QString::number(late.count())));
+        QVERIFY(returned - start >= 200ms);
+        QCOMPARE(end.at(1), QByteArray("1"));
+        QCOMPARE(QString::fromLocal8Bit(end.at(2)), QDir(folder.path()).canonicalPath());
+        QVERIFY(calls >= 5);
+        // Collected already: no zombie is left for anyone else.
+        const qint64 pid = SleeperRun::readWhenThere(run.pidFile(), 0).toLongLong();
+        QVERIFY(pid > 0);
+        QCOMPARE(processState(pid), '\0');
+    }
+
+    // A program that cannot be started is reported at once and never waited for.
+    void notStarted_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << QStringLiteral("missing");
+        QTest::newRow("not executable") << QStringLiteral("plain");
+        QTest::newRow("folder") << QStringLiteral("folder");
+        QTest::newRow("empty name") << QStringLiteral("empty");
+    }
+    void notStarted()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString program;
+        if (kind == QLatin1String("missing"))
+            program = dir.filePath(QStringLiteral("Ethernet_Update.exe"));
+        else if (kind == QLatin1String("plain")) {
+            program = dir.filePath(QStringLiteral("updater.sh"));
+            QFile file(program);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\nsleep 5\n");
+            file.close();
+            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        } else if (kind == QLatin1String("folder"))
+            program = dir.path();
+
+        int calls = 0;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!PosixLauncher().Start_Program(program, 5000ms, [&calls] { ++calls; }));
+        QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(calls, 0);
+    }
+
+    // At the limit the wait ends and the program goes on; when it ends later it is collected,
+    // leaving no zombie.
+    void outlivesLimit()
+    {
+        SleeperRun run(600);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 100ms));
+        const qint64 waited = timer.elapsed();
+        QVERIFY2(waited >= 100 && waited < 300, qPrintable(QString::number(waited)));
+
+        const qint64 pid = SleeperRun::readWhenThere(run.pidFile(), 1000).toLongLong();
+        QVERIFY(pid > 0);
+        const char running = processState(pid);
+        QVERIFY2(running != 0 && running != 'Z', "the program still runs after the limit");
+        QVERIFY(!QFile::exists(run.endFile()));
+
+        QVERIFY(!SleeperRun::readWhenThere(run.endFile(), 3000).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(processState(pid), '\0', 2000);
+        errno = 0;
+        QCOMPARE(::waitpid(pid_t(pid), nullptr, WNOHANG), -1);
+        QCOMPARE(errno, ECHILD);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Launcher)
+#include "tst_Launcher.moc"
