@@ -2,6 +2,8 @@
 #include "platform/DesktopShell.h"
 #include "platform/SystemRegionalSettings.h"
 #include "platform/VersionCheckers.h"
+#include "platform/posix/PosixIcmpEcho.h"
+#include "platform/posix/PosixLauncher.h"
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -20,7 +22,9 @@ int main(int argc, char *argv[])
     sw::SystemRegionalSettings regional;
     sw::NoUpdateVersionChecker versionChecker;
     sw::CompilingImageBuilder imageBuilder;
-    sw::Services services { &messages, &shell, &regional, &versionChecker, &imageBuilder };
+    sw::PosixIcmpEcho echo;
+    sw::PosixLauncher launcher;
+    sw::Services services { &messages, &shell, &regional, &versionChecker, &imageBuilder, &echo, &launcher };
 
     sw::ProgramValues values;
     sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());

@@ -393,6 +393,8 @@ constexpr DefaultText Defaults[] = {
     { 1105, "File already exists. Do you want to overwrite?" },
     { 1200, "Configuration image written:" },
     { 1201, "bytes" },
+    { 1202, "Checking that the device answers..." },
+    { 1203, "Updater running, please wait..." },
 };
 
 } // namespace

@@ -183,6 +183,23 @@ inline constexpr int VariablesErrConversion = 939;
 inline constexpr int VariablesErrFactor = 940;
 inline constexpr int VariablesErrLength = 941;
 
+// Device update dialog
+inline constexpr int BootCaption = 1002;
+inline constexpr int BootDesc = 1003;
+inline constexpr int BootIPAddress = 1006;
+inline constexpr int BootUpdateOption = 1014;
+inline constexpr int BootFirmwareAndConfiguration = 1015; // the three update choices in list order
+inline constexpr int BootReadBack = 1018;
+inline constexpr int BootCancel = 1019;
+inline constexpr int BootUpdate = 1020;
+inline constexpr int BootHintIP1 = 1021; // BootHintIP1 + k for the box k + 1 (0 to 3)
+inline constexpr int BootHintUpdateOptions = 1032;
+inline constexpr int BootHintReadBack = 1033;
+inline constexpr int BootHintCancel = 1034;
+inline constexpr int BootHintUpdate = 1035;
+inline constexpr int BootDeviceNotFound = 1036;
+inline constexpr int BootCheckAddress = 1037;
+
 // Table row operations and overwrite prompts
 inline constexpr int RowAlreadyUsed = 1100;
 inline constexpr int RowCopyMismatch = 1101;
@@ -191,5 +208,7 @@ inline constexpr int RowNothingCopied = 1102;
 // Texts of this configurator's own, from 1200 upward
 inline constexpr int ImageWritten = 1200; // followed by the image folder and the files written
 inline constexpr int ImageBytes = 1201; // the unit after each file's size
+inline constexpr int BootChecking = 1202; // status line while the device's answers are awaited
+inline constexpr int BootUpdaterRunning = 1203; // status line while the updater runs
 
 } // namespace sw::MsgId

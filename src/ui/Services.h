@@ -7,6 +7,8 @@ class Shell;
 class RegionalSettings;
 class VersionChecker;
 class ImageBuilder;
+class IcmpEcho;
+class Launcher;
 
 // The outside services the dialogs use, handed down from the program entry; tests pass fakes.
 struct Services
@@ -16,6 +18,8 @@ struct Services
     RegionalSettings *regional = nullptr;
     VersionChecker *versionChecker = nullptr;
     ImageBuilder *imageBuilder = nullptr;
+    IcmpEcho *echo = nullptr;
+    Launcher *launcher = nullptr;
 };
 
 } // namespace sw

@@ -42,7 +42,7 @@ private Q_SLOTS:
         QTest::newRow("1201") << 1201 << "bytes";
         QTest::newRow("33 unused") << 33 << " ";
         QTest::newRow("1199") << 1199 << " ";
-        QTest::newRow("1202") << 1202 << " ";
+        QTest::newRow("1204") << 1204 << " ";
         QTest::newRow("1599") << 1599 << " ";
     }
 

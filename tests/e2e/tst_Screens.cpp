@@ -13,6 +13,7 @@
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
 #include "ui/shell/UTalventoFirmWare.h"
+#include "ui/update/UBoot.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -96,6 +97,7 @@ private Q_SLOTS:
     void newConfiguration() { check(dialog<TFNew_Project>(), QStringLiteral("new-configuration")); }
     void openConfiguration() { check(dialog<TFOpenConf>(), QStringLiteral("open-configuration")); }
     void about() { check(dialog<TFAbout>(), QStringLiteral("about")); }
+    void deviceUpdate() { check(dialog<TFBoot>(), QStringLiteral("device-update")); }
 
     void communicationParameters()
     {

@@ -1,14 +1,16 @@
 // One engineer's road through the configurator, with the real windows wired as the program
-// entry wires them: create a configuration, set its communication parameters, build the image,
-// and switch the language.
+// entry wires them: create a configuration, set its communication parameters, build the image
+// and start the device update, and switch the language.
 #include "ProgramFolder.h"
 
 #include "core/LanguageFile.h"
+#include "core/UpdateParameters.h"
 #include "ui/ImageBuilder.h"
 #include "ui/documents/CollapsibleSection.h"
 #include "ui/documents/UParGen.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"
+#include "ui/update/UBoot.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -80,14 +82,19 @@ private Q_SLOTS:
         }));
         QVERIFY(readFile(pv.File_ParGen).contains("<IEC61850_Server_Port>2404</IEC61850_Server_Port>"));
 
-        // Step 5: the image carries the new port. The update dialog is not part of the program
-        // yet, so the step ends by reporting the files written.
-        QTest::mouseClick(child<QPushButton>(main, "Btn_CreateBin"), Qt::LeftButton);
+        // Step 5: the image carries the new port; the update dialog opens after it is written and,
+        // with the device answering, writes the updater's parameters and starts the updater.
+        program.echo.answers = { true, true };
+        QVERIFY(clickAndAnswer(main, "Btn_CreateBin", [](QWidget *dialog) {
+            QVERIFY(qobject_cast<TFBoot *>(dialog));
+            QTest::mouseClick(child<QPushButton>(dialog, "Btn_Update"), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(dialog, "Btn_Cancel"), Qt::LeftButton);
+        }));
+        QVERIFY2(program.messages.records.isEmpty(), qPrintable(program.messages.texts().join(u'\n')));
         const QString bin = joinPath(pv.Conf_Dir, QStringLiteral("bin"));
-        QCOMPARE(program.messages.texts(),
-            QStringList { QStringLiteral("Configuration image written:\n%1\nbank1.bin: 2048 bytes\nbank2.bin: 55 bytes")
-                              .arg(bin) });
-        QCOMPARE(program.messages.records.first().kind, test::ScriptedMessages::Kind::Information);
+        QVERIFY(readFile(updateParametersPath(pv.Dir_Program))
+                    .contains(joinPath(bin, QStringLiteral("bank2.bin")).toUtf8()));
+        QCOMPARE(program.launcher.starts.size(), 1);
         const QByteArray bank2 = readFile(joinPath(bin, QStringLiteral("bank2.bin")));
         QVERIFY(bank2.size() >= 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404);

@@ -15,7 +15,9 @@ struct FakeServices
     FakeRegionalSettings regional;
     FakeVersionChecker checker;
     FakeImageBuilder imageBuilder;
-    Services services { &messages, &shell, &regional, &checker, &imageBuilder };
+    FakeIcmpEcho echo;
+    FakeLauncher launcher;
+    Services services { &messages, &shell, &regional, &checker, &imageBuilder, &echo, &launcher };
 };
 
 } // namespace sw::test

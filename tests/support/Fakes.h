@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IcmpEcho.h"
+#include "platform/Launcher.h"
 #include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
@@ -7,7 +9,9 @@
 
 #include <QList>
 #include <QStringList>
+#include <chrono>
 #include <exception>
+#include <functional>
 
 namespace sw::test {
 
@@ -60,6 +64,64 @@ public:
         if (failure)
             std::rethrow_exception(failure);
         return result;
+    }
+};
+
+// Answers echo requests from a script, one answer per request; once the script is used up the
+// device is silent. Keeps its own clock: an answer takes `answerTime`, silence the whole time-out,
+// so a dialog reading `now` sees time pass without waiting. Throws `failure` when one is set.
+class FakeIcmpEcho final : public IcmpEcho
+{
+public:
+    struct Request
+    {
+        QString address;
+        QByteArray payload;
+        std::chrono::milliseconds timeout;
+        bool whileWaitingGiven;
+    };
+    QList<Request> requests;
+    QList<bool> answers; // consumed front to back
+    std::chrono::milliseconds now { 0 };
+    std::chrono::milliseconds answerTime { 2 };
+    std::exception_ptr failure;
+    std::function<void()> onRequest; // runs inside each request, before it is answered
+
+    bool echo(const QString &address, const QByteArray &payload, std::chrono::milliseconds timeout,
+        const std::function<void()> &whileWaiting) override
+    {
+        requests.append({ address, payload, timeout, bool(whileWaiting) });
+        if (onRequest)
+            onRequest();
+        if (failure)
+            std::rethrow_exception(failure);
+        const bool answered = !answers.isEmpty() && answers.takeFirst();
+        now += answered ? answerTime : timeout;
+        return answered;
+    }
+};
+
+// Records each start and answers with `started`. Starts nothing.
+class FakeLauncher final : public Launcher
+{
+public:
+    struct Start
+    {
+        QString program;
+        std::chrono::milliseconds limit;
+        bool whileWaitingGiven;
+    };
+    QList<Start> starts;
+    bool started = true;
+    std::function<void()> onStart; // runs inside each start, as if the program were running
+
+    bool Start_Program(
+        const QString &program, std::chrono::milliseconds limit, const std::function<void()> &whileWaiting) override
+    {
+        starts.append({ program, limit, bool(whileWaiting) });
+        if (onStart)
+            onStart();
+        return started;
     }
 };
 

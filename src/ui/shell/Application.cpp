@@ -8,6 +8,7 @@
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
 #include "ui/shell/UTalventoFirmWare.h"
+#include "ui/update/UBoot.h"
 
 #include <QCoreApplication>
 
@@ -30,7 +31,8 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.parGen = new TFParGen(values, services, main);
     dialogs.tlsKnownCert = new TFTLS_Server_Known_Cert(values, services, main);
     dialogs.iec61850Variables = new TFIEC61850_Variables(values, services, main);
-    // The options and device update dialogs are not part of the program yet and stay null.
+    dialogs.boot = new TFBoot(values, services, main);
+    // The options dialog is not part of the program yet and stays null.
     main->setDialogs(dialogs);
 }
 

@@ -19,6 +19,7 @@
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
+#include "ui/update/UBoot.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -463,7 +464,9 @@ void TFTalventoFirmWare::Update_Device()
     // and ends in the general error box without opening the update dialog.
     const WrittenImages written = services.imageBuilder->buildImages(pv.documents(), imageFolder(pv.Conf_Dir));
     if (m_dialogs.boot) {
-        showDialog(m_dialogs.boot);
+        if (auto *boot = qobject_cast<TFBoot *>(m_dialogs.boot))
+            boot->Form_Type = 1; // the update over Ethernet, the only mode offered
+        showDialog(m_dialogs.boot); // its result is not used
         return;
     }
 

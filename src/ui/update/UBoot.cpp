@@ -1,0 +1,336 @@
+#include "ui/update/UBoot.h"
+
+#include "core/ErrorText.h"
+#include "core/IpAddress.h"
+#include "core/MessageIds.h"
+#include "core/ProgramValues.h"
+#include "core/UpdateParameters.h"
+#include "platform/IcmpEcho.h"
+#include "platform/Launcher.h"
+#include "ui/Controls.h"
+#include "ui/DialogPanels.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace sw {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int ClientWidth = 449;
+constexpr int ByteWidth = 44;
+constexpr int ListWidth = 200;
+
+// The reachability check: each request waits up to 400 ms for its reply; the check ends after the
+// second answered request or with the first request that ends more than 5000 ms after the start.
+constexpr std::chrono::milliseconds EchoTimeout = 400ms;
+constexpr std::chrono::milliseconds CheckTime = 5000ms;
+constexpr int AnswersNeeded = 2;
+// The longest wait for the updater; it keeps running on its own after that.
+constexpr std::chrono::milliseconds UpdaterLimit = 150s;
+
+std::chrono::milliseconds steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+QWidget *makePanel(QWidget *parent, const QString &name)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(name);
+    return panel;
+}
+
+} // namespace
+
+TFBoot::TFBoot(ProgramValues &values, Services &svc, QWidget *parent)
+    : CatalogueDialog(values, svc, parent)
+    , m_clock(steadyNow)
+{
+    FormCreate();
+}
+
+void TFBoot::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+void TFBoot::FormCreate()
+{
+    setObjectName(QStringLiteral("TFBoot"));
+
+    P_Title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
+
+    P_IP_Address = makePanel(this, QStringLiteral("P_IP_Address"));
+    L_IP_Address = makeLabel(P_IP_Address, QStringLiteral("L_IP_Address"));
+    auto *boxes = new QHBoxLayout;
+    boxes->setSpacing(2);
+    for (int k = 0; k < 4; ++k) {
+        if (k > 0)
+            boxes->addWidget(makeLabel(P_IP_Address, QStringLiteral("L_IP_Dot%1").arg(k), QStringLiteral(".")));
+        QLineEdit *box = makeLineEdit(P_IP_Address, QStringLiteral("E_IP%1").arg(k + 1));
+        box->setFixedWidth(ByteWidth);
+        box->setAlignment(Qt::AlignCenter);
+        box->setText(QStringLiteral("0"));
+        box->installEventFilter(this);
+        boxes->addWidget(box);
+        E_IP[size_t(k)] = box;
+    }
+    boxes->addStretch();
+    L_IP_Address->setBuddy(E_IP[0]);
+    auto *address = new QVBoxLayout(P_IP_Address);
+    address->setContentsMargins(8, 8, 8, 4);
+    address->setSpacing(4);
+    address->addWidget(L_IP_Address);
+    address->addLayout(boxes);
+
+    P_Options = makePanel(this, QStringLiteral("P_Options"));
+    L_Update_Option = makeLabel(P_Options, QStringLiteral("L_Update_Option"));
+    CB_Update_Options = new QComboBox(P_Options);
+    CB_Update_Options->setObjectName(QStringLiteral("CB_Update_Options"));
+    CB_Update_Options->setFixedWidth(ListWidth);
+    L_Update_Option->setBuddy(CB_Update_Options);
+    CB_Update_Option_Read_Back = new QCheckBox(P_Options);
+    CB_Update_Option_Read_Back->setObjectName(QStringLiteral("CB_Update_Option_Read_Back"));
+    CB_Update_Option_Read_Back->setChecked(true);
+    auto *options = new QVBoxLayout(P_Options);
+    options->setContentsMargins(8, 4, 8, 4);
+    options->setSpacing(4);
+    options->addWidget(L_Update_Option);
+    options->addWidget(CB_Update_Options, 0, Qt::AlignLeft);
+    options->addWidget(CB_Update_Option_Read_Back);
+
+    // The button band, with a status line above the buttons that says what the dialog waits for.
+    P_Button = makePanel(this, QStringLiteral("P_Button"));
+    L_Status = makeLabel(P_Button, QStringLiteral("L_Status"));
+    L_Status->setMinimumHeight(L_Status->fontMetrics().height());
+    Btn_Update = new QPushButton(P_Button);
+    Btn_Update->setObjectName(QStringLiteral("Btn_Update"));
+    Btn_Cancel = new QPushButton(P_Button);
+    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    enterPressesButtons(P_Button);
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(Btn_Update);
+    row->addWidget(Btn_Cancel);
+    auto *band = new QVBoxLayout(P_Button);
+    band->setContentsMargins(8, 4, 8, 8);
+    band->setSpacing(4);
+    band->addWidget(L_Status);
+    band->addLayout(row);
+
+    // The panels stacked top to bottom, with nothing between them: the client height is the sum of
+    // their heights.
+    auto *stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    for (QWidget *panel : { P_Title, P_IP_Address, P_Options, P_Button })
+        stack->addWidget(panel);
+
+    const QList<QWidget *> chain { E_IP[0], E_IP[1], E_IP[2], E_IP[3], CB_Update_Options, CB_Update_Option_Read_Back,
+        Btn_Update, Btn_Cancel };
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    connect(Btn_Update, &QPushButton::clicked, this, &TFBoot::Btn_UpdateClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TFBoot::reject);
+
+    QList<CatalogueText> texts { { this, MsgId::BootCaption }, { L_SW_Desc, MsgId::BootDesc },
+        { L_IP_Address, MsgId::BootIPAddress }, { L_Update_Option, MsgId::BootUpdateOption },
+        { CB_Update_Options, NoText, MsgId::BootHintUpdateOptions },
+        { CB_Update_Option_Read_Back, MsgId::BootReadBack, MsgId::BootHintReadBack },
+        { Btn_Cancel, MsgId::BootCancel, MsgId::BootHintCancel },
+        { Btn_Update, MsgId::BootUpdate, MsgId::BootHintUpdate } };
+    for (int k = 0; k < 4; ++k)
+        texts.append({ E_IP[size_t(k)], NoText, MsgId::BootHintIP1 + k });
+    setCatalogueTexts(texts);
+}
+
+void TFBoot::Set_Lang()
+{
+    CatalogueDialog::Set_Lang();
+    // Each byte box is named for screen readers by its hint.
+    for (int k = 0; k < 4; ++k)
+        E_IP[size_t(k)]->setAccessibleName(pv.msg(MsgId::BootHintIP1 + k));
+    CB_Update_Options->clear();
+    for (int k = 0; k < 3; ++k)
+        CB_Update_Options->addItem(pv.msg(MsgId::BootFirmwareAndConfiguration + k));
+    CB_Update_Options->setCurrentIndex(0);
+}
+
+void TFBoot::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    CatalogueDialog::showEvent(event);
+}
+
+void TFBoot::FormShow()
+{
+    Set_Lang();
+    L_SW_Code->setText(pv.SW_Code);
+
+    layout()->activate();
+    setFixedSize(ClientWidth, layout()->sizeHint().height());
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+
+    if (!pv.Last_IP_Address.isEmpty()) {
+        if (const std::optional<IpAddressParts> parts = Split_IP_Address(pv.Last_IP_Address)) {
+            for (size_t k = 0; k < 4; ++k)
+                E_IP[k]->setText((*parts)[k]);
+        }
+    }
+    CB_Update_Options->setCurrentIndex(pv.Update_Choice);
+    CB_Update_Option_Read_Back->setChecked(pv.Update_Read_Back);
+
+    if (E_IP[0]->isEnabled())
+        E_IP[0]->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFBoot::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (auto *box = qobject_cast<QLineEdit *>(watched); box && std::ranges::find(E_IP, box) != E_IP.end())
+            return KeyPress(box, static_cast<QKeyEvent *>(event));
+    }
+    return CatalogueDialog::eventFilter(watched, event);
+}
+
+bool TFBoot::KeyPress(QLineEdit *box, QKeyEvent *event)
+{
+    if (event->text() != QStringLiteral("."))
+        return false;
+    const auto it = std::ranges::find(E_IP, box);
+    if (it + 1 != E_IP.end()) {
+        QLineEdit *next = *(it + 1);
+        if (next->isVisible() && next->isEnabled())
+            next->setFocus(Qt::TabFocusReason); // selects its text, so the next byte replaces it
+    }
+    return true; // "." is never inserted
+}
+
+void TFBoot::reject()
+{
+    if (!m_busy)
+        CatalogueDialog::reject();
+}
+
+void TFBoot::setBusy(bool busy, const QString &status)
+{
+    if (busy && !m_busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (!busy && m_busy)
+        QApplication::restoreOverrideCursor();
+    m_busy = busy;
+    L_Status->setText(busy ? status : QString());
+    Btn_Update->setEnabled(!busy);
+    Btn_Cancel->setEnabled(!busy);
+}
+
+QString TFBoot::addressText() const
+{
+    return joinIpAddress({ E_IP[0]->text(), E_IP[1]->text(), E_IP[2]->text(), E_IP[3]->text() });
+}
+
+void TFBoot::Btn_UpdateClick()
+{
+    if (m_busy)
+        return; // a click delivered while the check processes events
+    // Disabling the buttons takes the focus from the one pressed; it returns when they come back.
+    const QPointer<QWidget> focused = focusWidget();
+    const auto idle = qScopeGuard([this, focused] {
+        setBusy(false);
+        if (focused && isVisible())
+            focused->setFocus(Qt::OtherFocusReason);
+    });
+
+    setBusy(true, pv.msg(MsgId::BootChecking));
+    QString failure;
+    bool answered = false;
+    try {
+        answered = Send_Ping();
+    } catch (const std::exception &e) {
+        failure = errorText(e); // the check ends; ping_res tells what was seen before
+    }
+    if (!answered) {
+        setBusy(false);
+        if (ping_res == 2) {
+            services.messages->warning(this, pv.msg(MsgId::BootDeviceNotFound));
+        } else {
+            // The reason (an address the system rejects, echo requests not permitted) follows.
+            QString text = pv.msg(MsgId::BootCheckAddress);
+            if (!failure.isEmpty())
+                text += u'\n' + failure;
+            services.messages->error(this, text);
+        }
+        return;
+    }
+
+    // Remembered only after the device answered; the settings file takes them at exit.
+    pv.Last_IP_Address = addressText();
+    pv.Update_Choice = CB_Update_Options->currentIndex();
+    pv.Update_Read_Back = CB_Update_Option_Read_Back->isChecked();
+    try {
+        Compile_XML_Parameter_New_Boot();
+    } catch (const std::exception &e) {
+        setBusy(false);
+        services.messages->generalError(this, errorText(e));
+        return;
+    }
+
+    // The updater does the writing. Its failure to start and its exit code are not reported; while
+    // it runs the windows repaint but take no input.
+    setBusy(true, pv.msg(MsgId::BootUpdaterRunning));
+    (void)services.launcher->Start_Program(updaterProgramPath(pv.Dir_Program), UpdaterLimit,
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+}
+
+bool TFBoot::Send_Ping()
+{
+    ping_res = 0;
+    const std::chrono::milliseconds start = m_clock();
+    // The request carries the address text itself as its data.
+    const QString host = addressText();
+    const QByteArray payload = host.toUtf8();
+    // The echo waits for its reply itself; the window keeps processing events meanwhile.
+    const auto whileWaiting = [] { QCoreApplication::processEvents(); };
+    int answers = 0;
+    do {
+        PingReply(services.echo->echo(host, payload, EchoTimeout, whileWaiting));
+        if (ping_res == 1)
+            ++answers;
+    } while (answers < AnswersNeeded && m_clock() - start <= CheckTime);
+    return ping_res == 1;
+}
+
+void TFBoot::PingReply(bool carriedData)
+{
+    ping_res = carriedData ? 1 : 2;
+}
+
+void TFBoot::Compile_XML_Parameter_New_Boot()
+{
+    (void)writeUpdateParametersFile(pv.Dir_Program,
+        updateParameters(addressText(), CB_Update_Options->currentIndex(), CB_Update_Option_Read_Back->isChecked(),
+            pv.Dir_Master, pv.Conf_Dir));
+}
+
+} // namespace sw

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "ui/CatalogueDialog.h"
+
+#include <array>
+#include <chrono>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace sw {
+
+// Step 5, the device update: the user gives the device's IP address and what to update; the
+// update button checks with ICMP echo requests that the device answers, remembers the address and
+// choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it.
+// The dialog stays open afterwards; Cancel closes it. Created once at start-up; its texts are
+// applied at every showing.
+class TFBoot final : public CatalogueDialog
+{
+    Q_OBJECT
+public:
+    // Milliseconds from any fixed start; the reachability check measures its time with it.
+    using Clock = std::function<std::chrono::milliseconds()>;
+
+    TFBoot(ProgramValues &values, Services &services, QWidget *parent = nullptr);
+
+    void Set_Lang() override;
+    // Replaces the steady system clock (tests give one that the fake echo advances).
+    void setClock(Clock clock);
+
+    // The mode of the dialog; the main window sets 1, the update over Ethernet, before each showing.
+    int Form_Type = 0;
+
+public Q_SLOTS:
+    // Ignored while a check or the updater runs, so the dialog cannot close under them.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    // Texts, layout, the last address and the last choices.
+    void FormShow();
+    // "." moves to the next address box and is never inserted.
+    bool KeyPress(QLineEdit *box, QKeyEvent *event);
+    void Btn_UpdateClick();
+    // Sends echo requests to the address in the boxes until two are answered or 5000 ms have
+    // passed; true when the last one was answered. Throws when a request cannot be sent.
+    bool Send_Ping();
+    void PingReply(bool carriedData);
+    // Writes Ethernet_Update.xml beside the program from the boxes and the choices.
+    void Compile_XML_Parameter_New_Boot();
+
+    // The four box texts joined with ".", exactly as typed.
+    QString addressText() const;
+    // Busy: the wait cursor, `status` in the status line and the buttons disabled; else all undone.
+    void setBusy(bool busy, const QString &status = QString());
+
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QWidget *P_Title = nullptr;
+    QWidget *P_IP_Address = nullptr;
+    QWidget *P_Options = nullptr;
+    QWidget *P_Button = nullptr;
+    QLabel *L_IP_Address = nullptr;
+    std::array<QLineEdit *, 4> E_IP {}; // E_IP1 .. E_IP4
+    QLabel *L_Update_Option = nullptr;
+    QComboBox *CB_Update_Options = nullptr;
+    QCheckBox *CB_Update_Option_Read_Back = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+    QPushButton *Btn_Update = nullptr;
+    QLabel *L_Status = nullptr;
+
+    // Result of the last echo: 0 none yet, 1 the reply carried data, 2 no reply or an empty one.
+    int ping_res = 0;
+    bool m_busy = false;
+    Clock m_clock;
+};
+
+} // namespace sw

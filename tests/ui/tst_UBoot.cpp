@@ -1,0 +1,455 @@
+#include "ProgramFolder.h"
+
+#include "core/Catalogue.h"
+#include "core/Error.h"
+#include "core/MessageIds.h"
+#include "core/UpdateParameters.h"
+#include "ui/shell/UTalventoFirmWare.h"
+#include "ui/update/UBoot.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace sw;
+using namespace std::chrono_literals;
+using Kind = sw::test::ScriptedMessages::Kind;
+using sw::test::readFile;
+using sw::test::writeFile;
+
+namespace {
+
+// The dialog in a program folder, with the fake echo's clock as its time source.
+struct Fixture : test::ProgramFolder
+{
+    std::unique_ptr<TFBoot> dlg;
+
+    Fixture()
+    {
+        Default_Messages(pv.Msg_Catalogue);
+        createWorkspace(pv, dir.path());
+        activateConfiguration(pv, QStringLiteral("Plant"));
+        dlg = std::make_unique<TFBoot>(pv, services);
+        dlg->setClock([this] { return echo.now; });
+    }
+
+    template <class T = QWidget> T *get(const QString &name) const
+    {
+        T *w = dlg->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    QLineEdit *box(int k) const { return get<QLineEdit>(QStringLiteral("E_IP%1").arg(k)); }
+    QString boxes() const
+    {
+        return QStringList { box(1)->text(), box(2)->text(), box(3)->text(), box(4)->text() }.join(u'|');
+    }
+    void type(const QString &address) const
+    {
+        const QStringList parts = address.split(u'|');
+        for (int k = 1; k <= 4; ++k)
+            box(k)->setText(parts.value(k - 1));
+    }
+    void update() const { QTest::mouseClick(get<QPushButton>(QStringLiteral("Btn_Update")), Qt::LeftButton); }
+    QString parameterFile() const { return updateParametersPath(pv.Dir_Program); }
+};
+
+} // namespace
+
+class tst_UBoot : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void updateClickFollowsTheReachabilityCheck_data();
+    void updateClickFollowsTheReachabilityCheck();
+    void successRemembersAndWritesEachRunsChoices();
+    void unwritableParameterFileStartsNothing();
+    void busyWhileCheckingAndWhileTheUpdaterRuns();
+    void showingPrefillsTheAddress_data();
+    void showingPrefillsTheAddress();
+    void showingRestoresChoicesAndFocus();
+    void dotKeyMovesToTheNextBox_data();
+    void dotKeyMovesToTheNextBox();
+    void textsComeFromTheCatalogueAtEachShowing();
+    void stackedPanelsSetTheSize();
+    void updateDeviceShowsTheDialogForEthernet();
+};
+
+void tst_UBoot::updateClickFollowsTheReachabilityCheck_data()
+{
+    QTest::addColumn<QString>("answers"); // Y answered, N silent, one per request; silent after
+    QTest::addColumn<int>("throwAt"); // the request (from 0) that cannot be sent, -1 none
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<QString>("outcome"); // "started", or the entry of the message shown
+
+    // An answer takes 2 ms, silence 400 ms: a request that ends past 5000 ms is the last.
+    QTest::newRow("answers every request") << "YY" << -1 << 2 << "started";
+    QTest::newRow("silent, then answers twice") << "NYY" << -1 << 3 << "started";
+    QTest::newRow("answers, silent, answers") << "YNY" << -1 << 3 << "started";
+    QTest::newRow("never answers") << "" << -1 << 13 << "1036";
+    QTest::newRow("answers once, then silent") << "Y" << -1 << 14 << "1036";
+    QTest::newRow("second answer after eleven silent requests") << "YNNNNNNNNNNNY" << -1 << 13 << "started";
+    QTest::newRow("cannot send") << "YY" << 0 << 1 << "1037";
+    QTest::newRow("cannot send after a silent request") << "N" << 1 << 2 << "1036";
+}
+
+void tst_UBoot::updateClickFollowsTheReachabilityCheck()
+{
+    QFETCH(QString, answers);
+    QFETCH(int, throwAt);
+    QFETCH(int, requests);
+    QFETCH(QString, outcome);
+
+    Fixture f;
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    for (QChar c : answers)
+        f.echo.answers.append(c == u'Y');
+    f.echo.onRequest = [&] {
+        if (f.echo.requests.size() - 1 == throwAt)
+            f.echo.failure = std::make_exception_ptr(Error(QStringLiteral("echo requests not permitted")));
+    };
+    f.update();
+
+    QCOMPARE(f.echo.requests.size(), requests);
+    for (const test::FakeIcmpEcho::Request &r : std::as_const(f.echo.requests)) {
+        QCOMPARE(r.address, QStringLiteral("127.0.0.1"));
+        QCOMPARE(r.payload, QByteArray("127.0.0.1"));
+        QCOMPARE(r.timeout, 400ms);
+        QVERIFY(r.whileWaitingGiven);
+    }
+    if (outcome == QLatin1String("started")) {
+        QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.texts().join(u'\n')));
+        QCOMPARE(f.pv.Last_IP_Address, QStringLiteral("127.0.0.1"));
+        QVERIFY(readFile(f.parameterFile()).contains("<IP_Address_Dev>127.0.0.1</IP_Address_Dev>"));
+        QCOMPARE(f.launcher.starts.size(), 1);
+        QCOMPARE(f.launcher.starts[0].program, updaterProgramPath(f.pv.Dir_Program));
+        QCOMPARE(f.launcher.starts[0].limit, 150000ms);
+        QVERIFY(f.launcher.starts[0].whileWaitingGiven);
+        QVERIFY(f.dlg->isVisible()); // the dialog stays open for another run
+        return;
+    }
+    QCOMPARE(f.messages.records.size(), 1);
+    if (outcome == QLatin1String("1036")) {
+        QCOMPARE(f.messages.records[0].kind, Kind::Warning);
+        QCOMPARE(f.messages.last(), QStringLiteral("Device Not Found!"));
+    } else {
+        // The platform's reason follows the catalogue's text.
+        QCOMPARE(f.messages.records[0].kind, Kind::Error);
+        QCOMPARE(f.messages.last(), QStringLiteral("Error!!! Check the Ip Address\necho requests not permitted"));
+    }
+    QCOMPARE(f.pv.Last_IP_Address, QStringLiteral("192.168.2.205"));
+    QVERIFY(!QFile::exists(f.parameterFile()));
+    QVERIFY(f.launcher.starts.isEmpty());
+}
+
+void tst_UBoot::successRemembersAndWritesEachRunsChoices()
+{
+    Fixture f;
+    f.pv.Update_Choice = 0;
+    f.pv.Update_Read_Back = true;
+    f.dlg->show();
+    f.type(QStringLiteral(" 10|1|2|3"));
+    auto *choice = f.get<QComboBox>(QStringLiteral("CB_Update_Options"));
+    auto *readBack = f.get<QCheckBox>(QStringLiteral("CB_Update_Option_Read_Back"));
+
+    choice->setCurrentIndex(2);
+    readBack->setChecked(false);
+    f.echo.answers = { true, true };
+    f.update();
+    QCOMPARE(f.pv.Last_IP_Address, QStringLiteral(" 10.1.2.3")); // exactly as typed
+    QCOMPARE(f.pv.Update_Choice, 2);
+    QCOMPARE(f.pv.Update_Read_Back, false);
+    QByteArray file = readFile(f.parameterFile());
+    QCOMPARE(file.count("<Operation>"), 2);
+    QVERIFY(file.contains("bank1.bin") && !file.contains("Sim61942.sim"));
+    QVERIFY(!file.contains("<Ope_Read_Back>1</Ope_Read_Back>"));
+
+    // A second run in the same showing rewrites the file with its own choice.
+    choice->setCurrentIndex(1);
+    readBack->setChecked(true);
+    f.echo.answers = { true, true };
+    f.update();
+    QCOMPARE(f.pv.Update_Choice, 1);
+    QCOMPARE(f.pv.Update_Read_Back, true);
+    file = readFile(f.parameterFile());
+    QCOMPARE(file.count("<Operation>"), 1);
+    QVERIFY(file.contains("Sim61942.sim") && !file.contains("bank1.bin"));
+    QCOMPARE(f.launcher.starts.size(), 2);
+
+    // A failed check afterwards changes nothing that was remembered.
+    choice->setCurrentIndex(0);
+    f.type(QStringLiteral("10|9|9|9"));
+    f.update(); // the device is silent
+    QCOMPARE(f.messages.last(), QStringLiteral("Device Not Found!"));
+    QCOMPARE(f.pv.Last_IP_Address, QStringLiteral(" 10.1.2.3"));
+    QCOMPARE(f.pv.Update_Choice, 1);
+    QCOMPARE(readFile(f.parameterFile()), file);
+}
+
+void tst_UBoot::unwritableParameterFileStartsNothing()
+{
+    Fixture f;
+    // A folder where the parameter file belongs: it cannot be written.
+    QVERIFY(QDir().mkpath(f.parameterFile()));
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.answers = { true, true };
+    f.update();
+
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, Kind::GeneralError);
+    QVERIFY2(f.messages.last().contains(QLatin1String(UpdateParametersFileName)), qPrintable(f.messages.last()));
+    QVERIFY(f.launcher.starts.isEmpty());
+    QCOMPARE(f.pv.Last_IP_Address, QStringLiteral("127.0.0.1")); // remembered before the write
+    QVERIFY(f.get<QPushButton>(QStringLiteral("Btn_Update"))->isEnabled());
+}
+
+void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
+{
+    Fixture f;
+    f.dlg->show();
+    auto *update = f.get<QPushButton>(QStringLiteral("Btn_Update"));
+    auto *cancel = f.get<QPushButton>(QStringLiteral("Btn_Cancel"));
+    auto *status = f.get<QLabel>(QStringLiteral("L_Status"));
+    struct Seen
+    {
+        QString status;
+        bool waitCursor;
+        bool buttonsEnabled;
+        bool visibleAfterCancel;
+    };
+    QList<Seen> seen;
+    const auto look = [&] {
+        const QCursor *cursor = QApplication::overrideCursor();
+        const bool enabled = update->isEnabled() || cancel->isEnabled();
+        update->click(); // a second click cannot start a second check
+        f.dlg->reject(); // nor can Escape or the close box end the dialog
+        seen.append({ status->text(), cursor && cursor->shape() == Qt::WaitCursor, enabled, f.dlg->isVisible() });
+    };
+    f.echo.onRequest = look;
+    f.launcher.onStart = look;
+    f.echo.answers = { true, true };
+    f.update();
+
+    QCOMPARE(f.echo.requests.size(), 2);
+    QCOMPARE(f.launcher.starts.size(), 1);
+    QCOMPARE(seen.size(), 3);
+    for (int i = 0; i < seen.size(); ++i) {
+        QCOMPARE(seen[i].status,
+            i < 2 ? QStringLiteral("Checking that the device answers...")
+                  : QStringLiteral("Updater running, please wait..."));
+        QVERIFY(seen[i].waitCursor);
+        QVERIFY(!seen[i].buttonsEnabled);
+        QVERIFY(seen[i].visibleAfterCancel);
+    }
+    // Idle again: normal cursor, no status, buttons back.
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(status->text().isEmpty());
+    QVERIFY(update->isEnabled() && cancel->isEnabled());
+    cancel->click();
+    QVERIFY(!f.dlg->isVisible());
+}
+
+void tst_UBoot::showingPrefillsTheAddress_data()
+{
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("boxes");
+
+    // Boxes holding 1|2|3|4 before the showing.
+    QTest::newRow("dotted address") << "192.168.2.205"
+                                    << "192|168|2|205";
+    QTest::newRow("blanks around the parts") << " 10 . 0 .0. 7 "
+                                             << "10|0|0|7";
+    QTest::newRow("empty") << ""
+                           << "1|2|3|4";
+    QTest::newRow("third part 300") << "192.168.300.1"
+                                    << "1|2|3|4";
+    QTest::newRow("three parts") << "192.168.2"
+                                 << "1|2|3|4";
+    QTest::newRow("five parts") << "192.168.2.205.1"
+                                << "1|2|3|4";
+    QTest::newRow("not a number") << "192.168.2.x"
+                                  << "1|2|3|4";
+}
+
+void tst_UBoot::showingPrefillsTheAddress()
+{
+    QFETCH(QString, last);
+    QFETCH(QString, boxes);
+
+    Fixture f;
+    QCOMPARE(f.boxes(), QStringLiteral("0|0|0|0")); // before any showing
+    f.type(QStringLiteral("1|2|3|4"));
+    f.pv.Last_IP_Address = last;
+    f.dlg->show();
+    QCOMPARE(f.boxes(), boxes);
+}
+
+void tst_UBoot::showingRestoresChoicesAndFocus()
+{
+    Fixture f;
+    auto *choice = f.get<QComboBox>(QStringLiteral("CB_Update_Options"));
+    auto *readBack = f.get<QCheckBox>(QStringLiteral("CB_Update_Option_Read_Back"));
+    QVERIFY(readBack->isChecked());
+    f.pv.Update_Choice = 2;
+    f.pv.Update_Read_Back = false;
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    QCOMPARE(choice->currentIndex(), 2);
+    QVERIFY(!readBack->isChecked());
+    QCOMPARE(QApplication::focusWidget(), f.box(1));
+
+    // Changed without an update, then shown again: the remembered values come back.
+    f.box(3)->setFocus();
+    choice->setCurrentIndex(0);
+    readBack->setChecked(true);
+    f.dlg->hide();
+    f.dlg->show();
+    QCOMPARE(choice->currentIndex(), 2);
+    QVERIFY(!readBack->isChecked());
+    QCOMPARE(f.dlg->focusWidget(), f.box(1));
+}
+
+void tst_UBoot::dotKeyMovesToTheNextBox_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::newRow("E_IP1") << 1 << 2;
+    QTest::newRow("E_IP2") << 2 << 3;
+    QTest::newRow("E_IP3") << 3 << 4;
+    QTest::newRow("E_IP4") << 4 << 4;
+}
+
+void tst_UBoot::dotKeyMovesToTheNextBox()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+
+    Fixture f;
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    f.type(QStringLiteral("|||"));
+    f.box(from)->setFocus();
+    QTest::keyClicks(f.box(from), QStringLiteral("12."));
+    QCOMPARE(QApplication::focusWidget(), f.box(to));
+    QTest::keyClicks(f.box(to), QStringLiteral("3"));
+    if (from == to) {
+        QCOMPARE(f.box(from)->text(), QStringLiteral("123"));
+    } else {
+        QCOMPARE(f.box(from)->text(), QStringLiteral("12"));
+        QCOMPARE(f.box(to)->text(), QStringLiteral("3"));
+    }
+}
+
+void tst_UBoot::textsComeFromTheCatalogueAtEachShowing()
+{
+    Fixture f;
+    // Object name, "caption" or "hint", entry.
+    const QList<std::tuple<QString, QString, int>> texts {
+        { QStringLiteral("L_SW_Desc"), QStringLiteral("caption"), 1003 },
+        { QStringLiteral("L_IP_Address"), QStringLiteral("caption"), 1006 },
+        { QStringLiteral("L_Update_Option"), QStringLiteral("caption"), 1014 },
+        { QStringLiteral("CB_Update_Option_Read_Back"), QStringLiteral("caption"), 1018 },
+        { QStringLiteral("Btn_Cancel"), QStringLiteral("caption"), 1019 },
+        { QStringLiteral("Btn_Update"), QStringLiteral("caption"), 1020 },
+        { QStringLiteral("E_IP1"), QStringLiteral("hint"), 1021 },
+        { QStringLiteral("E_IP2"), QStringLiteral("hint"), 1022 },
+        { QStringLiteral("E_IP3"), QStringLiteral("hint"), 1023 },
+        { QStringLiteral("E_IP4"), QStringLiteral("hint"), 1024 },
+        { QStringLiteral("CB_Update_Options"), QStringLiteral("hint"), 1032 },
+        { QStringLiteral("CB_Update_Option_Read_Back"), QStringLiteral("hint"), 1033 },
+        { QStringLiteral("Btn_Cancel"), QStringLiteral("hint"), 1034 },
+        { QStringLiteral("Btn_Update"), QStringLiteral("hint"), 1035 },
+    };
+    const auto shown = [&](const QString &name, const QString &property) {
+        QWidget *w = f.get(name);
+        if (property == QLatin1String("hint"))
+            return w->toolTip();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            return label->text();
+        return qobject_cast<QAbstractButton *>(w)->text();
+    };
+    auto *choice = f.get<QComboBox>(QStringLiteral("CB_Update_Options"));
+    const auto items = [&] {
+        QStringList out;
+        for (int i = 0; i < choice->count(); ++i)
+            out << choice->itemText(i);
+        return out;
+    };
+
+    f.dlg->show();
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Update Device by Ethernet (UDP)"));
+    QCOMPARE(shown(QStringLiteral("Btn_Update"), QStringLiteral("caption")), QStringLiteral("Execute Update Firmware"));
+    QCOMPARE(items(), (QStringList { "Firmware + Configuration", "Firmware", "Configuration" }));
+    QCOMPARE(f.get<QLabel>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("SW61942"));
+    f.dlg->hide();
+
+    // Another language while the dialog is hidden: the next showing takes it.
+    for (int entry = 1002; entry <= 1035; ++entry)
+        f.pv.Msg_Catalogue[entry] = QStringLiteral("T%1").arg(entry);
+    f.pv.Update_Choice = 1;
+    f.dlg->show();
+    QCOMPARE(f.dlg->windowTitle(), QStringLiteral("T1002"));
+    for (const auto &[name, property, entry] : texts)
+        QCOMPARE(shown(name, property), QStringLiteral("T%1").arg(entry));
+    QCOMPARE(items(), (QStringList { "T1015", "T1016", "T1017" }));
+    QCOMPARE(choice->currentIndex(), 1);
+
+    // Set_Lang alone (a language change while the dialog is open) puts the first choice back.
+    f.pv.Msg_Catalogue[1016] = QStringLiteral("Nur Firmware");
+    f.dlg->Set_Lang();
+    QCOMPARE(items(), (QStringList { "T1015", "Nur Firmware", "T1017" }));
+    QCOMPARE(choice->currentIndex(), 0);
+}
+
+void tst_UBoot::stackedPanelsSetTheSize()
+{
+    Fixture f;
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.dlg.get()));
+    int bottom = 0;
+    for (const char *name : { "P_Title", "P_IP_Address", "P_Options", "P_Button" }) {
+        QWidget *panel = f.get(QLatin1String(name));
+        QCOMPARE(panel->y(), bottom);
+        QCOMPARE(panel->width(), 449);
+        bottom += panel->height();
+    }
+    QCOMPARE(f.dlg->size(), QSize(449, bottom));
+}
+
+void tst_UBoot::updateDeviceShowsTheDialogForEthernet()
+{
+    Fixture f;
+    QVERIFY(f.rememberConfiguration(QStringLiteral("Plant")));
+    TFTalventoFirmWare window(f.pv, f.services, f.dir.path());
+    auto *boot = new TFBoot(f.pv, f.services, &window);
+    TFTalventoFirmWare::Dialogs dialogs;
+    dialogs.boot = boot;
+    window.setDialogs(dialogs);
+
+    int formType = -1;
+    QWidget *modal = nullptr;
+    QTimer::singleShot(0, [&] {
+        modal = QApplication::activeModalWidget();
+        formType = boot->Form_Type;
+        if (modal)
+            modal->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"))->click();
+    });
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
+
+    QCOMPARE(modal, boot);
+    QCOMPARE(formType, 1);
+    QCOMPARE(f.imageBuilder.calls.size(), 1); // the images came first
+    QVERIFY(f.messages.records.isEmpty()); // no report of the images besides the dialog
+    QVERIFY(!QFile::exists(f.parameterFile()));
+}
+
+QTEST_MAIN(tst_UBoot)
+#include "tst_UBoot.moc"
