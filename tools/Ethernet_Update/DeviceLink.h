@@ -1,0 +1,49 @@
+#pragma once
+
+#include "common/BlockProtocol.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QUdpSocket>
+#include <stdexcept>
+
+namespace updater {
+
+// The device did not answer, refused a request or gave back other bytes than were written.
+class TransferError : public std::runtime_error
+{
+public:
+    explicit TransferError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , text(message)
+    {
+    }
+    QString text;
+};
+
+// One device's boot port, spoken to one request at a time: each request waits for its answer
+// block::AnswerTimeoutMs and is sent block::Attempts times in all before the link gives up.
+class DeviceLink
+{
+public:
+    DeviceLink(const QString &host, quint16 port);
+
+    // Each throws TransferError.
+    void write(quint32 address, const QByteArray &bytes);
+    QByteArray read(quint32 address, quint16 length);
+    void startApplication();
+
+    int repeatedRequests() const { return m_repeated; }
+
+private:
+    sw::block::Packet request(sw::block::Packet packet);
+    std::optional<sw::block::Packet> awaitAnswer(quint8 command, quint16 sequence);
+
+    QUdpSocket m_socket;
+    QHostAddress m_host;
+    quint16 m_port;
+    quint16 m_sequence = 0;
+    int m_repeated = 0;
+};
+
+} // namespace updater
