@@ -2,23 +2,19 @@
 
 #include "common/BlockProtocol.h"
 
+#include "core/Error.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QUdpSocket>
-#include <stdexcept>
 
 namespace updater {
 
 // The device did not answer, refused a request or gave back other bytes than were written.
-class TransferError : public std::runtime_error
+class TransferError : public sw::Error
 {
 public:
-    explicit TransferError(const QString &message)
-        : std::runtime_error(message.toStdString())
-        , text(message)
-    {
-    }
-    QString text;
+    using sw::Error::Error;
 };
 
 // One device's boot port, spoken to one request at a time: each request waits for its answer

@@ -3,7 +3,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <stdexcept>
+
+#include "core/Error.h"
 
 // What the stand-in updater takes from Ethernet_Update.xml. It reads Version, IP_Address_Dev and
 // Boot_Port, and of each Operation Ope_IP_Address, Ope_Port, Ope_FileName, Ope_Start_Address,
@@ -12,15 +13,10 @@ namespace updater {
 
 // A parameter file that cannot be carried out: missing, not well-formed, a missing element, a
 // value it does not know or a data file it cannot read.
-class FileError : public std::runtime_error
+class FileError : public sw::Error
 {
 public:
-    explicit FileError(const QString &message)
-        : std::runtime_error(message.toStdString())
-        , text(message)
-    {
-    }
-    QString text;
+    using sw::Error::Error;
 };
 
 struct Operation

@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
     try {
         operations = readUpdateFile(path);
     } catch (const FileError &e) {
-        err << "Ethernet_Update: " << e.text << '\n';
+        err << "Ethernet_Update: " << e.message() << '\n';
         return 2;
     }
     if (qEnvironmentVariableIsSet(PortOverrideVariable)) {
@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
             }
         } catch (const TransferError &e) {
             out << Qt::endl;
-            err << "Ethernet_Update: operation " << i + 1 << " (" << name << "): " << e.text << '\n';
+            err << "Ethernet_Update: operation " << i + 1 << " (" << name << "): " << e.message() << '\n';
             return 1;
         }
     }
