@@ -1,7 +1,9 @@
 #include "core/ProgramValues.h"
+#include "core/Vendor.h"
 #include "platform/DesktopShell.h"
 #include "platform/SystemRegionalSettings.h"
 #include "platform/VersionCheckers.h"
+#include "platform/curl/CurlHttpClient.h"
 #include "platform/posix/PosixIcmpEcho.h"
 #include "platform/posix/PosixLauncher.h"
 #include "ui/ImageBuilder.h"
@@ -20,11 +22,15 @@ int main(int argc, char *argv[])
     sw::MessageBoxes messages;
     sw::DesktopShell shell;
     sw::SystemRegionalSettings regional;
-    sw::NoUpdateVersionChecker versionChecker;
+    // The version check may still be waiting on its own thread when the program ends, so the
+    // client and checker it uses are never destroyed.
+    static auto *const http = new sw::CurlHttpClient;
+    static auto *const versionChecker = new sw::HttpVersionChecker(*http, QString::fromLatin1(sw::Vendor::WebSite),
+        QString::fromLatin1(sw::SWCodeText), QString::fromLatin1(sw::Program_Version));
     sw::CompilingImageBuilder imageBuilder;
     sw::PosixIcmpEcho echo;
     sw::PosixLauncher launcher;
-    sw::Services services { &messages, &shell, &regional, &versionChecker, &imageBuilder, &echo, &launcher };
+    sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher };
 
     sw::ProgramValues values;
     sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());

@@ -200,6 +200,30 @@ inline constexpr int BootHintUpdate = 1035;
 inline constexpr int BootDeviceNotFound = 1036;
 inline constexpr int BootCheckAddress = 1037;
 
+// Software options dialog
+inline constexpr int OptionsCaption = 300;
+inline constexpr int OptionsDesc = 301;
+inline constexpr int OptionsLanguageTab = 302;
+inline constexpr int OptionsConnectionTab = 303;
+inline constexpr int OptionsSelectedLanguage = 304; // followed by the language name
+inline constexpr int OptionsPage = 305; // followed by the page number, entry 306 and the page count
+inline constexpr int OptionsPageOf = 306;
+inline constexpr int OptionsPrevious = 307;
+inline constexpr int OptionsNext = 308;
+inline constexpr int OptionsEnableInternet = 309;
+inline constexpr int OptionsCheckAtStart = 310;
+inline constexpr int OptionsCheckNow = 311;
+inline constexpr int OptionsOK = 312;
+inline constexpr int OptionsCancel = 313;
+inline constexpr int OptionsNewVersion = 314; // the text of the download link
+inline constexpr int OptionsNoUpdate = 315;
+inline constexpr int OptionsChangeLanguage = 316; // + current name + 317 + chosen name + 318
+inline constexpr int OptionsChangeLanguageTo = 317;
+inline constexpr int OptionsChangeLanguageEnd = 318;
+inline constexpr int OptionsSoftwareTab = 319;
+inline constexpr int OptionsJumpField = 320;
+inline constexpr int OptionsDoubleClickAutoSize = 321;
+
 // Table row operations and overwrite prompts
 inline constexpr int RowAlreadyUsed = 1100;
 inline constexpr int RowCopyMismatch = 1101;

@@ -8,6 +8,7 @@
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
+#include "ui/options/USoftOptions.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QtTest>
 
 using namespace sw;
@@ -98,6 +100,32 @@ private Q_SLOTS:
     void openConfiguration() { check(dialog<TFOpenConf>(), QStringLiteral("open-configuration")); }
     void about() { check(dialog<TFAbout>(), QStringLiteral("about")); }
     void deviceUpdate() { check(dialog<TFBoot>(), QStringLiteral("device-update")); }
+
+    // Each tab of the options dialog, with the shipped language files and flags and two more
+    // languages that take the default flag.
+    void softOptions()
+    {
+        const QString source = QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE/");
+        for (const char *file : { "English.lng", "English.bmp", "DefaultFlag.bmp" })
+            QFile::copy(
+                source + QLatin1String(file), m_program.path(QStringLiteral("LANGUAGE/")) + QLatin1String(file));
+        for (const char *name : { "Deutsch.lng", "Italiano.lng" })
+            QVERIFY(m_program.write(QStringLiteral("LANGUAGE/") + QLatin1String(name), "STR0 = x\n"));
+        m_program.pv.Opt_Enable_Internet = true;
+        auto *options = dialog<TFSoftOptions>();
+        auto *tabs = options->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
+        const char *const names[] = { "options-language", "options-connection", "options-settings" };
+        for (int tab = 0; tab < 3; ++tab) {
+            QTimer::singleShot(0, options, [tabs, tab] { tabs->setCurrentIndex(tab); });
+            options->show();
+            QVERIFY(QTest::qWaitForWindowExposed(options));
+            QTRY_COMPARE(tabs->currentIndex(), tab);
+            saveShot(options, QLatin1String(names[tab]));
+            const QStringList clipped = clippedTexts(options);
+            options->hide();
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        }
+    }
 
     void communicationParameters()
     {

@@ -154,6 +154,11 @@ private Q_SLOTS:
                              << std::optional<QByteArray>();
         QTest::newRow("broken transfer") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nVER. 1.002")
                                          << std::optional<QByteArray>();
+        const QByteArray full(CurlHttpClient::MaxBodyBytes, 'x');
+        QTest::newRow("body at the cap") << QByteArray("HTTP/1.0 200 OK\r\n\r\n") + full
+                                         << std::optional<QByteArray>(full);
+        QTest::newRow("body past the cap")
+            << QByteArray("HTTP/1.0 200 OK\r\n\r\n") + full + 'x' << std::optional<QByteArray>();
         QTest::newRow("not HTTP") << QByteArray("VER. 1.002\r\n\r\n") << std::optional<QByteArray>();
     }
     void answers()
@@ -169,6 +174,13 @@ private Q_SLOTS:
         const QString url = server.url(QStringLiteral("/query"));
         QCOMPARE(server.serve([&client, url] { return client.get(url); }), body);
         QCOMPARE(server.requests.size(), 1);
+    }
+
+    // The shipped client gives up on a request after 10 s in all.
+    void defaultTimeLimit()
+    {
+        QCOMPARE(CurlHttpClient::Timeouts {}.total, 10000ms);
+        QVERIFY(CurlHttpClient::Timeouts {}.connect <= 10000ms);
     }
 
     void refusedConnection()

@@ -9,9 +9,11 @@
 
 #include <QList>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <thread>
 
 namespace sw::test {
 
@@ -33,15 +35,25 @@ public:
     std::optional<QChar> decimalSeparator() const override { return separator; }
 };
 
+// Answers `newer` after `delay`. The check runs on a worker thread, so what it shares with the
+// test is atomic; `thread` is the thread of the last check, to be read once its answer arrived.
 class FakeVersionChecker final : public VersionChecker
 {
 public:
-    bool newer = false;
-    int calls = 0;
+    std::atomic<bool> newer = false;
+    std::atomic<int> calls = 0;
+    std::atomic<int> finished = 0;
+    std::chrono::milliseconds delay { 0 };
+    std::thread::id thread;
     bool Check_Version() override
     {
         ++calls;
-        return newer;
+        thread = std::this_thread::get_id();
+        if (delay.count() > 0)
+            std::this_thread::sleep_for(delay);
+        const bool answer = newer;
+        ++finished; // the last access to this object
+        return answer;
     }
 };
 

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 using namespace sw;
 using sw::test::ScriptedMessages;
@@ -103,8 +104,20 @@ struct Program : test::ProgramFolder
     }
     void click(const char *name) const { control<QAbstractButton>(name)->click(); }
     QTimer *timer() const { return control<QTimer>("Timer_Update"); }
-    // The timer's handler, as a tick runs it.
+    // The timer's handler, as a tick runs it. The check runs on another thread: until its answer
+    // is applied on this one the timer stays stopped.
     void tick() const { QVERIFY(QMetaObject::invokeMethod(window.get(), "Timer_UpdateTimer")); }
+    // A tick and the arrival of its answer, which starts the timer again.
+    void tickAndAnswer()
+    {
+        const int before = checker.calls;
+        checker.delay = std::chrono::milliseconds(50);
+        tick();
+        QVERIFY(!timer()->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(timer()->isActive(), 5000);
+        QCOMPARE(checker.calls.load(), before + 1);
+        QVERIFY(checker.thread != std::this_thread::get_id());
+    }
     QString text(const char *name) const { return control<QLabel>(name)->text(); }
 };
 
@@ -528,7 +541,7 @@ void tst_MainWindow::timerAtStart()
     p.start();
     QCOMPARE(p.timer()->isActive(), enabled);
     QCOMPARE(p.timer()->interval(), 60000);
-    QCOMPARE(p.checker.calls, 0); // the first check comes only after the interval
+    QCOMPARE(p.checker.calls.load(), 0); // the first check comes only after the interval
 }
 
 void tst_MainWindow::optionsDialog_data()
@@ -582,8 +595,7 @@ void tst_MainWindow::timerTickShowsOrHidesNotice()
     auto *notice = p.control<QLabel>("LL_Update");
 
     p.checker.newer = true;
-    p.tick();
-    QCOMPARE(p.checker.calls, 1);
+    p.tickAndAnswer();
     QVERIFY(!notice->isHidden());
     QVERIFY(p.timer()->isActive());
     QCOMPARE(p.timer()->interval(), 7200000);
@@ -598,10 +610,17 @@ void tst_MainWindow::timerTickShowsOrHidesNotice()
 
     // A later check without a newer version (or a failed one) hides the notice; the timer goes on.
     p.checker.newer = false;
-    p.tick();
+    p.tickAndAnswer();
     QVERIFY(notice->isHidden());
     QVERIFY(p.timer()->isActive());
     QCOMPARE(p.timer()->interval(), 7200000);
+
+    // Checking turned off while a check runs: its answer is applied, the timer stays stopped.
+    p.checker.newer = true;
+    p.tick();
+    p.pv.Opt_Enable_Update = false;
+    QTRY_VERIFY_WITH_TIMEOUT(!notice->isHidden(), 5000);
+    QVERIFY(!p.timer()->isActive());
 }
 
 void tst_MainWindow::timerFiresAndReenablingKeepsInterval()
@@ -619,8 +638,9 @@ void tst_MainWindow::timerFiresAndReenablingKeepsInterval()
 
     // The real timer runs the check when it fires.
     p.timer()->setInterval(5);
-    QTRY_COMPARE(p.checker.calls, 1);
-    QCOMPARE(p.timer()->interval(), 7200000);
+    QTRY_COMPARE(p.checker.calls.load(), 1);
+    QTRY_COMPARE(p.timer()->interval(), 7200000);
+    QVERIFY(p.timer()->isActive());
 
     // Disabled by options, then enabled again: a full interval of two hours.
     p.softOptions->onShow = [&] { p.pv.Opt_Enable_Update = false; };

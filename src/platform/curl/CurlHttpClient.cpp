@@ -17,10 +17,15 @@ bool curlReady()
     return ready;
 }
 
+// Returning less than was given aborts the transfer, which ends a body past the cap as a failure.
 size_t appendBody(char *data, size_t size, size_t count, void *body)
 {
-    static_cast<QByteArray *>(body)->append(data, qsizetype(size * count));
-    return size * count;
+    auto *bytes = static_cast<QByteArray *>(body);
+    const size_t n = size * count;
+    if (n > size_t(CurlHttpClient::MaxBodyBytes - bytes->size()))
+        return 0;
+    bytes->append(data, qsizetype(n));
+    return n;
 }
 
 struct EasyDeleter

@@ -13,12 +13,13 @@ class CurlHttpClient final : public HttpClient
 public:
     struct Timeouts
     {
-        // The request runs on the user-interface thread, which is frozen while it waits: a site
-        // that cannot be reached or never answers must cost a bounded pause, not a hung window.
-        // 10 s is ample to connect even over a slow line; 20 s covers the whole short reply.
+        // A site that cannot be reached or never answers must end the request in bounded time:
+        // 10 s is ample to connect and fetch the short reply even over a slow line.
         std::chrono::milliseconds connect { 10000 };
-        std::chrono::milliseconds total { 20000 };
+        std::chrono::milliseconds total { 10000 };
     };
+    // The version reply is a few bytes: a larger body is refused as a failure, not kept in memory.
+    static constexpr qsizetype MaxBodyBytes = 64 * 1024;
 
     CurlHttpClient();
     explicit CurlHttpClient(Timeouts timeouts);

@@ -4,6 +4,7 @@
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
+#include "ui/options/USoftOptions.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
 #include "ui/shell/UOpenConf.h"
@@ -28,11 +29,11 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.newProject = new TFNew_Project(values, services, main);
     dialogs.openConf = new TFOpenConf(values, services, main);
     dialogs.about = new TFAbout(values, services, main);
+    dialogs.softOptions = new TFSoftOptions(values, services, main);
     dialogs.parGen = new TFParGen(values, services, main);
     dialogs.tlsKnownCert = new TFTLS_Server_Known_Cert(values, services, main);
     dialogs.iec61850Variables = new TFIEC61850_Variables(values, services, main);
     dialogs.boot = new TFBoot(values, services, main);
-    // The options dialog is not part of the program yet and stays null.
     main->setDialogs(dialogs);
 }
 

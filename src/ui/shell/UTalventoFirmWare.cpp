@@ -15,6 +15,7 @@
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/VersionCheckRunner.h"
 #include "ui/shell/Icons.h"
 #include "ui/shell/UAbout.h"
 #include "ui/shell/UNew_Project.h"
@@ -132,6 +133,7 @@ TFTalventoFirmWare::TFTalventoFirmWare(ProgramValues &values, Services &svc, con
     , pv(values)
     , services(svc)
     , Timer_Update(new QTimer(this))
+    , m_versionCheck(new VersionCheckRunner(svc.versionChecker, this))
 {
     FormCreate(programDir);
 }
@@ -491,12 +493,12 @@ void TFTalventoFirmWare::enableUpdateTimer(bool on)
 void TFTalventoFirmWare::Timer_UpdateTimer()
 {
     Timer_Update->stop();
-    bool newer = false;
-    try {
-        newer = services.versionChecker->Check_Version();
-    } catch (const std::exception &) {
-        newer = false; // a failed check means no newer version; the timer goes on
-    }
+    // The request runs on a thread of its own; the window stays responsive while it waits.
+    m_versionCheck->start([this](bool newer) { applyVersionAnswer(newer); });
+}
+
+void TFTalventoFirmWare::applyVersionAnswer(bool newer)
+{
     if (newer) {
         LL_Update->setText(
             QStringLiteral("<a href=\"%1\">%2</a>")
@@ -507,7 +509,11 @@ void TFTalventoFirmWare::Timer_UpdateTimer()
         LL_Update->hide();
     }
     Timer_Update->setInterval(NextCheckMs);
-    Timer_Update->start();
+    // Options turned off while the check ran keep the timer stopped.
+    if (pv.Opt_Enable_Internet && pv.Opt_Enable_Update)
+        Timer_Update->start();
+    else
+        Timer_Update->stop();
 }
 
 void TFTalventoFirmWare::LL_UpdateLinkClick(const QString &link)

@@ -15,6 +15,7 @@ class CatalogueDialog;
 class TFNew_Project;
 class TFOpenConf;
 class TFAbout;
+class VersionCheckRunner;
 
 // The main window: the software code and description, the active configuration and the column
 // of numbered steps, each opening one modal dialog. Its creation runs the program's start-up;
@@ -55,7 +56,8 @@ protected:
 private Q_SLOTS:
     // The click handler of every button of the window.
     void Btn_Click();
-    // The periodic version check; shows or hides the new-version notice.
+    // The periodic version check: stops the timer and starts the check off the user-interface
+    // thread; the answer arrives in applyVersionAnswer.
     void Timer_UpdateTimer();
 
 private:
@@ -63,6 +65,8 @@ private:
     void createControls();
     void showActiveConfiguration();
     void enableUpdateTimer(bool on);
+    // Shows or hides the new-version notice, then runs the timer again with the long interval.
+    void applyVersionAnswer(bool newer);
     void runButton(QObject *button);
     bool showDialog(QWidget *dialog);
 
@@ -86,6 +90,7 @@ private:
     bool m_centred = false;
     // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
     QTimer *const Timer_Update;
+    VersionCheckRunner *const m_versionCheck;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
