@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 
 #include "core/ProgramValues.h"
+#include "core/VariablesDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
@@ -190,6 +191,14 @@ private Q_SLOTS:
             << QStringList { QStringLiteral("--list") } << QStringLiteral("expected one project folder");
         QTest::newRow("folder twice") << QStringList { QStringLiteral("@project"), QStringLiteral("@project") }
                                       << QStringLiteral("expected one project folder");
+        QTest::newRow("--check with a file") << QStringList { QStringLiteral("--check"), QStringLiteral("@project"),
+            QStringLiteral("x.csv") } << QStringLiteral("expected one project folder");
+        QTest::newRow("--export-variables without file") << QStringList { QStringLiteral("--export-variables"),
+            QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
+        QTest::newRow("--import-variables without file") << QStringList { QStringLiteral("--import-variables"),
+            QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
+        QTest::newRow("--check with --list") << QStringList { QStringLiteral("--check"), QStringLiteral("--list"),
+            QStringLiteral("@project") } << QStringLiteral("exclude each other");
     }
     void argumentErrors()
     {
@@ -204,6 +213,117 @@ private Q_SLOTS:
                 && run.err.endsWith(QStringLiteral("(see --help)\n")),
             qPrintable(run.err));
         QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    // --check prints one line per finding on stdout and tells the worst severity by its status.
+    void check_data()
+    {
+        QTest::addColumn<QByteArray>("variables");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("lines");
+        const QByteArray ok = "Conversion=\"None\" MultiplicationFactor=\"None\"";
+        QTest::newRow("sound") << QByteArray("<IEC61850_Variables><row Name=\"AB\" Type=\"Float\" Length=\"4\" "
+                                             "Position=\"12\" "
+            + ok + "/></IEC61850_Variables>")
+                               << 0 << QStringList();
+        QTest::newRow("warning only") << QByteArray(
+            "<IEC61850_Variables><row Name=\"1AB\" Length=\"4\" Position=\"0\" " + ok + "/></IEC61850_Variables>")
+                                      << 3
+                                      << QStringList { QStringLiteral("IEC61850_Variables.xml:1: warning: Name: ") };
+        QTest::newRow("warning and error")
+            << QByteArray("<IEC61850_Variables><row Name=\"A-B\" Length=\"4\" Position=\"0\" " + ok
+                   + "/><row Name=\"C\" Length=\"2\" Position=\"3\" " + ok + "/></IEC61850_Variables>")
+            << 1
+            << QStringList { QStringLiteral("IEC61850_Variables.xml:1: warning: Name: "),
+                   QStringLiteral("IEC61850_Variables.xml:2: error: Position: the range bytes 3 to 4 overlaps row 1") };
+        QTest::newRow("unreadable document") << QByteArray("<IEC61850_Variables><row") << 1
+                                             << QStringList { QStringLiteral("IEC61850_Variables.xml: error: ") };
+    }
+    void check()
+    {
+        QFETCH(QByteArray, variables);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, lines);
+        QVERIFY(writeFile(m_project + QStringLiteral("/IEC61850_Variables.xml"), variables));
+        const Run run = runTool({ QStringLiteral("--check"), m_project });
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        const QStringList printed = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(printed.size(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(printed[i].startsWith(lines[i]), qPrintable(printed[i]));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    // Export then import gives back the same document bytes, texts that need quoting included.
+    void variablesRoundTrip()
+    {
+        sw::VariableRow quoted;
+        quoted.Name = QStringLiteral("Level_1");
+        quoted.Type = QStringLiteral("Float");
+        quoted.Length = QStringLiteral("4");
+        quoted.Position = QStringLiteral("0");
+        quoted.Conversion = QStringLiteral("None");
+        quoted.MultiplicationFactor = QStringLiteral("0,5");
+        quoted.Mnemonic = QStringLiteral("tank \"A\"; north,\nsecond line ");
+        sw::VariableRow bit = quoted;
+        bit.Enable = QStringLiteral("N");
+        bit.Name = QStringLiteral("Alarm");
+        bit.Type = QStringLiteral("Digital (Bit)");
+        bit.Length = QStringLiteral("1");
+        bit.StartBit = QStringLiteral("3");
+        bit.MultiplicationFactor = QStringLiteral("1.25");
+        bit.Mnemonic = QStringLiteral("Füllstand");
+        const QString document = m_project + QStringLiteral("/IEC61850_Variables.xml");
+        sw::writeVariablesFile(document, { quoted, bit });
+        const QByteArray before = readFile(document);
+        const QString csv = m_dir.filePath(QStringLiteral("points.csv"));
+
+        Run run = runTool({ QStringLiteral("--export-variables"), m_project, csv });
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        const QByteArray exported = readFile(csv);
+        QVERIFY2(exported.startsWith("\xEF\xBB\xBF"
+                                     "Enable,Name,Type,"),
+            exported.constData());
+
+        QVERIFY(QFile::remove(document));
+        run = runTool({ QStringLiteral("--import-variables"), m_project, csv });
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(readFile(document), before);
+    }
+
+    // A refused point list leaves the document as it was and says why in one line.
+    void importRefused_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("errorHas");
+        const QByteArray header = "Enable;Name;Length;Position;Conversion;MultiplicationFactor\r\n";
+        QTest::newRow("invalid row") << header + "Y;A;2;0;None;None\r\nY;B;9;2;None;None\r\n"
+                                     << QStringLiteral("Line 3");
+        QTest::newRow("unknown column") << QByteArray("Name;Colour\r\nA;red\r\n") << QStringLiteral("Colour");
+        QTest::newRow("unclosed quote") << header + "Y;\"A;2;0;None;None\r\n" << QStringLiteral("Line 2");
+        QTest::newRow("missing file") << QByteArray() << QStringLiteral("cannot read");
+    }
+    void importRefused()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, errorHas);
+        const QString csvPath = m_dir.filePath(QStringLiteral("points.csv"));
+        QFile::remove(csvPath);
+        if (!csv.isEmpty())
+            QVERIFY(writeFile(csvPath, csv));
+        const QString document = m_project + QStringLiteral("/IEC61850_Variables.xml");
+        const QByteArray before = readFile(document);
+
+        const Run run = runTool({ QStringLiteral("--import-variables"), m_project, csvPath });
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(
+            run.err.startsWith(QStringLiteral("sw61942-image: ")) && run.err.contains(errorHas), qPrintable(run.err));
+        QCOMPARE(readFile(document), before);
+        QCOMPARE(QDir(m_project).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 };
 

@@ -1,14 +1,22 @@
 // sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
-// bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold.
+// bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold; also
+// checks a configuration and exchanges its variable list with a CSV point list.
 
+#include "core/Catalogue.h"
+#include "core/ConfigurationCheck.h"
+#include "core/Error.h"
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
+#include "core/VariablesCsv.h"
+#include "core/VariablesDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
 
 using namespace sw::image;
@@ -17,7 +25,62 @@ namespace {
 
 constexpr char ToolDescription[]
     = "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project folder (each\n"
-      "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes.";
+      "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes.\n"
+      "\n"
+      "--check prints one line per finding (\"document[:row]: error|warning: field: text\") and exits\n"
+      "with 0 when there is none, 3 when there are only warnings and 1 on errors.\n"
+      "--export-variables and --import-variables take the project folder and a CSV file. Export\n"
+      "writes \",\" as the separator and \".\" as the decimal mark; import takes \";\", \",\" or tab and\n"
+      "replaces IEC61850_Variables.xml only when every row is valid.";
+
+// The decimal mark of point lists written and read here. The regional setting belongs to the
+// platform layer, which this tool does not use.
+constexpr QChar csvDecimalSeparator = u'.';
+
+// One line per finding: "document[:row]: error|warning: [field: ]text".
+void printFindings(QTextStream &out, const QList<sw::ConfigurationFinding> &findings)
+{
+    for (const sw::ConfigurationFinding &f : findings) {
+        out << f.document;
+        if (f.row > 0)
+            out << ':' << f.row;
+        out << (f.severity == sw::FindingSeverity::Error ? ": error: " : ": warning: ");
+        if (!f.field.isEmpty())
+            out << f.field << ": ";
+        out << QString(f.text).replace(u'\n', u' ') << '\n';
+    }
+}
+
+// Exit status of --check: 0 clean, 3 only warnings, 1 with any error.
+int checkStatus(const QList<sw::ConfigurationFinding> &findings)
+{
+    int status = 0;
+    for (const sw::ConfigurationFinding &f : findings) {
+        if (f.severity == sw::FindingSeverity::Error)
+            return 1;
+        status = 3;
+    }
+    return status;
+}
+
+// Writes `bytes` to `path` atomically. Throws sw::Error naming the file when it cannot.
+void writeWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        throw sw::Error(
+            QStringLiteral("cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw sw::Error(
+            QStringLiteral("cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return file.readAll();
+}
 
 QString dotted(const ParamBlock &block, int offset)
 {
@@ -181,7 +244,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption listOption(
         QStringLiteral("list"), QStringLiteral("Print what the image would hold and write nothing."));
     parser.addOption(listOption);
+    const QCommandLineOption checkOption(
+        QStringLiteral("check"), QStringLiteral("Check the configuration, print each finding and write nothing."));
+    parser.addOption(checkOption);
+    const QCommandLineOption exportOption(QStringLiteral("export-variables"),
+        QStringLiteral("Write the variable list to the CSV file FILE (separator \",\")."));
+    parser.addOption(exportOption);
+    const QCommandLineOption importOption(QStringLiteral("import-variables"),
+        QStringLiteral("Replace the variable list with the CSV file FILE when every row is valid."));
+    parser.addOption(importOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"), QStringLiteral("The project folder."));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+        QStringLiteral("The CSV file of --export-variables and --import-variables."), QStringLiteral("[FILE]"));
 
     // Help and version answer even when other arguments are wrong.
     const bool parsed = parser.parse(QCoreApplication::arguments());
@@ -200,12 +274,25 @@ int main(int argc, char *argv[])
         err << "sw61942-image: " << error << " (see --help)\n";
         return 1;
     }
+    const bool list = parser.isSet(listOption);
+    const bool check = parser.isSet(checkOption);
+    const bool exportVariables = parser.isSet(exportOption);
+    const bool importVariables = parser.isSet(importOption);
+    if (int(list) + int(check) + int(exportVariables) + int(importVariables) > 1) {
+        err << "sw61942-image: --list, --check, --export-variables and --import-variables exclude each other "
+               "(see --help)\n";
+        return 1;
+    }
+    const bool withCsv = exportVariables || importVariables;
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 1) {
+    if (withCsv && args.size() != 2) {
+        err << "sw61942-image: expected a project folder and a CSV file (see --help)\n";
+        return 1;
+    }
+    if (!withCsv && args.size() != 1) {
         err << "sw61942-image: expected one project folder (see --help)\n";
         return 1;
     }
-    const bool list = parser.isSet(listOption);
 
     const QString folder = QDir::cleanPath(QFileInfo(args.front()).absoluteFilePath());
     if (!QFileInfo(folder).isDir()) {
@@ -215,6 +302,32 @@ int main(int argc, char *argv[])
     const ProjectDocuments docs = sw::projectDocuments(folder);
 
     try {
+        if (check) {
+            const QList<sw::ConfigurationFinding> findings
+                = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc());
+            printFindings(out, findings);
+            return checkStatus(findings);
+        }
+        if (exportVariables) {
+            const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
+            writeWhole(args.at(1), sw::exportVariablesCsv(rows, csvDecimalSeparator));
+            out << QDir::toNativeSeparators(args.at(1)) << ": " << rows.size() << " variables\n";
+            return 0;
+        }
+        if (importVariables) {
+            const sw::VariablesCsvImport imported = sw::importVariablesCsv(readWhole(args.at(1)), csvDecimalSeparator);
+            if (imported.failure) {
+                QStringList catalogue;
+                sw::Default_Messages(catalogue);
+                err << "sw61942-image: " << QDir::toNativeSeparators(args.at(1)) << ": "
+                    << sw::variablesCsvFailureText(*imported.failure, catalogue).simplified() << '\n';
+                return 1;
+            }
+            const QList<sw::VariableRow> rows = sw::cutAtBlankName(imported.rows);
+            sw::writeVariablesFile(docs.variables, rows);
+            out << QDir::toNativeSeparators(docs.variables) << ": " << rows.size() << " variables\n";
+            return 0;
+        }
         ImageCompiler compiler;
         const Images images = compiler.Compile_Bin(docs);
         if (list) {

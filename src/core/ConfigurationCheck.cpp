@@ -1,0 +1,177 @@
+#include "core/ConfigurationCheck.h"
+
+#include "core/ErrorText.h"
+#include "core/KnownCertDocument.h"
+#include "core/ParGenDocument.h"
+#include "core/VariablesRules.h"
+#include "core/Xml.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <exception>
+#include <optional>
+
+namespace sw {
+
+namespace {
+
+const QString variablesDocumentName = QString::fromLatin1(VariablesFileName);
+
+// The bytes a variable occupies in the internal data array, and its bit for a bit variable.
+struct ByteRange
+{
+    qint64 first = 0;
+    qint64 end = 0; // one past the last byte
+    std::optional<qint64> bit;
+};
+
+std::optional<ByteRange> rangeOf(const VariableRow &row)
+{
+    const std::optional<qint64> position = xml::toInteger(row.Position);
+    const std::optional<qint64> length = xml::toInteger(row.Length);
+    if (!position || !length || *position < 0 || *length < 1)
+        return std::nullopt;
+    ByteRange range { *position, *position + *length, std::nullopt };
+    if (row.Type == u"Digital (Bit)")
+        range.bit = xml::toInteger(row.StartBit);
+    return range;
+}
+
+bool overlap(const ByteRange &a, const ByteRange &b)
+{
+    if (a.first >= b.end || b.first >= a.end)
+        return false;
+    // Bit variables share a byte as long as each has a bit of its own.
+    if (a.bit && b.bit)
+        return *a.bit == *b.bit;
+    return true;
+}
+
+// IEC 61850 object names: ASCII letters, digits and "_", starting with a letter.
+bool isObjectName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+        const bool digitOrUnderscore = (c >= u'0' && c <= u'9') || c == u'_';
+        if (!letter && (i == 0 || !digitOrUnderscore))
+            return false;
+    }
+    return true;
+}
+
+ConfigurationFinding finding(FindingSeverity severity, int row, const char *field, const QString &text)
+{
+    return ConfigurationFinding { severity, variablesDocumentName, row, QString::fromLatin1(field), text };
+}
+
+QString bytesText(const ByteRange &range)
+{
+    return range.end - range.first == 1 ? QStringLiteral("byte %1").arg(range.first)
+                                        : QStringLiteral("bytes %1 to %2").arg(range.first).arg(range.end - 1);
+}
+
+} // namespace
+
+QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows)
+{
+    QList<ConfigurationFinding> findings;
+    const QList<VariableRow> stored = cutAtBlankName(rows);
+    struct Checked
+    {
+        int row;
+        std::optional<ByteRange> range;
+    };
+    QList<Checked> earlier;
+    QHash<QString, int> firstRowOfName;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const VariableRow &variable = stored[i];
+        if (variable.Enable.trimmed() != u"Y")
+            continue;
+        const int row = int(i + 1);
+        if (!isObjectName(variable.Name)) {
+            findings << finding(FindingSeverity::Warning, row, "Name",
+                QStringLiteral("\"%1\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting "
+                               "with a letter)")
+                    .arg(variable.Name));
+        }
+        if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
+            findings << finding(FindingSeverity::Error, row, "Name",
+                QStringLiteral("the name \"%1\" is also used by row %2").arg(variable.Name).arg(*found));
+        } else {
+            firstRowOfName.insert(variable.Name, row);
+        }
+        const std::optional<ByteRange> range = rangeOf(variable);
+        if (range) {
+            if (range->end > InternalDataBytes) {
+                findings << finding(FindingSeverity::Error, row, "Position",
+                    QStringLiteral("the range %1 runs past the end of the internal data (%2 bytes)")
+                        .arg(bytesText(*range))
+                        .arg(InternalDataBytes));
+            }
+            for (const Checked &other : std::as_const(earlier)) {
+                if (other.range && overlap(*other.range, *range)) {
+                    findings << finding(FindingSeverity::Error, row, "Position",
+                        QStringLiteral("the range %1 overlaps row %2 (%3)")
+                            .arg(bytesText(*range))
+                            .arg(other.row)
+                            .arg(bytesText(*other.range)));
+                }
+            }
+        }
+        earlier << Checked { row, range };
+    }
+    return findings;
+}
+
+QList<ConfigurationFinding> checkConfiguration(const ProjectDocuments &documents, const QDateTime &now)
+{
+    QList<ConfigurationFinding> findings;
+    auto unreadable = [&findings](const QString &path, const std::exception &e) {
+        findings << ConfigurationFinding { FindingSeverity::Error, QFileInfo(path).fileName(), 0, QString(),
+            errorText(e) };
+    };
+
+    std::optional<ParGenValues> parGen;
+    try {
+        parGen = readParGenFile(documents.parGen);
+    } catch (const std::exception &e) {
+        unreadable(documents.parGen, e);
+    }
+    QList<KnownCertRow> knownCerts;
+    bool knownCertsRead = true;
+    try {
+        knownCerts = cutAtBlankCertificate(readKnownCertFile(documents.knownCerts));
+    } catch (const std::exception &e) {
+        unreadable(documents.knownCerts, e);
+        knownCertsRead = false;
+    }
+    std::optional<QList<VariableRow>> variables;
+    try {
+        variables = readVariablesFile(documents.variables);
+    } catch (const std::exception &e) {
+        unreadable(documents.variables, e);
+    }
+
+    // The certificates matter only to a device whose TLS server is on, and the known certificates
+    // only when it admits known clients alone: the image leaves out what is switched off. A
+    // disabled known-certificate row keeps its place (so rows keep their numbers) but is not read.
+    if (parGen && parGen->TLS_Server_Enable) {
+        QList<KnownCertRow> admitted;
+        if (parGen->TLS_Server_Enable_Known_Cert && knownCertsRead) {
+            admitted = knownCerts;
+            for (KnownCertRow &row : admitted) {
+                if (!row.Enable)
+                    row.Certificate.clear();
+            }
+        }
+        findings << inspectCertificates(*parGen, admitted, now);
+    }
+    if (variables)
+        findings << checkVariables(*variables);
+    return findings;
+}
+
+} // namespace sw

@@ -1,0 +1,191 @@
+#include "TestFiles.h"
+
+#include "core/ConfigurationCheck.h"
+#include "core/KnownCertDocument.h"
+#include "core/ParGenDocument.h"
+#include "core/VariablesDocument.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using sw::ConfigurationFinding;
+using sw::FindingSeverity;
+using sw::VariableRow;
+
+Q_DECLARE_METATYPE(QList<VariableRow>)
+
+namespace {
+
+// An enabled variable of `type` covering `length` bytes from `position`.
+VariableRow variable(const QString &name, const QString &type, const QString &position, const QString &length,
+    const QString &startBit = QString(), const QString &enable = QStringLiteral("Y"))
+{
+    VariableRow row;
+    row.Enable = enable;
+    row.Name = name;
+    row.Type = type;
+    row.Position = position;
+    row.Length = length;
+    row.StartBit = startBit;
+    return row;
+}
+
+VariableRow word(const QString &name, int position, int length = 2)
+{
+    return variable(name, QStringLiteral("Integer"), QString::number(position), QString::number(length));
+}
+
+VariableRow bit(const QString &name, int position, int startBit)
+{
+    return variable(name, QStringLiteral("Digital (Bit)"), QString::number(position), QStringLiteral("1"),
+        QString::number(startBit));
+}
+
+// Each finding as "row field severity", which is what the tables below compare.
+QStringList summary(const QList<ConfigurationFinding> &findings)
+{
+    QStringList lines;
+    for (const ConfigurationFinding &f : findings) {
+        lines << QStringLiteral("%1 %2 %3")
+                     .arg(f.row)
+                     .arg(f.field,
+                         f.severity == FindingSeverity::Error ? QStringLiteral("error") : QStringLiteral("warning"));
+    }
+    return lines;
+}
+
+} // namespace
+
+class tst_ConfigurationCheck : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void variables_data()
+    {
+        QTest::addColumn<QList<VariableRow>>("rows");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList none;
+        const QString overlapAt2 = QStringLiteral("2 Position error");
+
+        QTest::newRow("adjacent ranges") << QList { word("A", 0), word("B", 2) } << none;
+        QTest::newRow("shared last byte") << QList { word("A", 0), word("B", 1) } << QStringList { overlapAt2 };
+        QTest::newRow("one inside the other")
+            << QList { word("A", 10, 4), word("B", 11, 1) } << QStringList { overlapAt2 };
+        QTest::newRow("bits on one byte, different bits") << QList { bit("A", 5, 0), bit("B", 5, 7) } << none;
+        QTest::newRow("bits on one byte, same bit")
+            << QList { bit("A", 5, 3), bit("B", 5, 3) } << QStringList { overlapAt2 };
+        QTest::newRow("same bit, different bytes") << QList { bit("A", 5, 3), bit("B", 6, 3) } << none;
+        QTest::newRow("bit inside a word") << QList { word("A", 4), bit("B", 5, 0) } << QStringList { overlapAt2 };
+        QTest::newRow("disabled row does not count")
+            << QList { word("A", 0), variable("B", "Integer", "0", "2", QString(), "N"), word("C", 2) } << none;
+        QTest::newRow("enable with blanks counts")
+            << QList { word("A", 0), variable("B", "Integer", "1", "2", QString(), " Y ") }
+            << QStringList { overlapAt2 };
+        QTest::newRow("rows after a blank name are not stored")
+            << QList { word("A", 0), word("", 0), word("A", 0) } << none;
+        QTest::newRow("each earlier overlap reported") << QList { word("A", 0), word("B", 2), word("C", 0, 4) }
+                                                       << QStringList { "3 Position error", "3 Position error" };
+        QTest::newRow("last byte of the array") << QList { word("A", 1436) } << none;
+        QTest::newRow("past the end") << QList { word("A", 1437) } << QStringList { "1 Position error" };
+        QTest::newRow("no integer, no range") << QList { word("A", 0), variable("B", "Integer", "x", "2") } << none;
+        QTest::newRow("duplicate name") << QList { word("A", 0), word("A", 2) } << QStringList { "2 Name error" };
+        QTest::newRow("duplicate of a disabled row")
+            << QList { variable("A", "Integer", "0", "2", QString(), "N"), word("A", 2) } << none;
+        QTest::newRow("names differing in case") << QList { word("Ab", 0), word("AB", 2) } << none;
+        QTest::newRow("valid names") << QList { word("a_1", 0), word("Z9_", 2) } << none;
+        QTest::newRow("leading digit") << QList { word("1A", 0) } << QStringList { "1 Name warning" };
+        QTest::newRow("leading underscore") << QList { word("_A", 0) } << QStringList { "1 Name warning" };
+        QTest::newRow("blank inside") << QList { word("A B", 0) } << QStringList { "1 Name warning" };
+        QTest::newRow("non-ASCII letter")
+            << QList { word(QStringLiteral("Tür"), 0) } << QStringList { "1 Name warning" };
+        QTest::newRow("hyphen") << QList { word("A-B", 0) } << QStringList { "1 Name warning" };
+    }
+    void variables()
+    {
+        QFETCH(QList<VariableRow>, rows);
+        QFETCH(QStringList, expected);
+        const QList<ConfigurationFinding> findings = sw::checkVariables(rows);
+        QCOMPARE(summary(findings), expected);
+        for (const ConfigurationFinding &f : findings) {
+            QCOMPARE(f.document, QStringLiteral("IEC61850_Variables.xml"));
+            QVERIFY(!f.text.isEmpty());
+        }
+    }
+
+    void overlapNamesBothRows()
+    {
+        const QList<ConfigurationFinding> findings = sw::checkVariables({ word("A", 10, 4), word("B", 12, 2) });
+        QCOMPARE(findings.size(), 1);
+        QCOMPARE(findings[0].text, QStringLiteral("the range bytes 12 to 13 overlaps row 1 (bytes 10 to 13)"));
+    }
+
+    // Certificates are checked only for a TLS server, known certificates only when the server
+    // admits known clients alone, and enabled known rows only; rows keep their table numbers.
+    void projectDocuments_data()
+    {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<bool>("knownOnly");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("TLS off") << false << true << QStringList { "2 Name error" };
+        QTest::newRow("TLS on") << true << false
+                                << QStringList { "0 TLS_Server_Server_Certificate error", "2 Name error" };
+        QTest::newRow("TLS on, known only")
+            << true << true
+            << QStringList { "0 TLS_Server_Server_Certificate error", "3 Certificate error", "2 Name error" };
+    }
+    void projectDocuments()
+    {
+        QFETCH(bool, tls);
+        QFETCH(bool, knownOnly);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const sw::ProjectDocuments documents = sw::projectDocuments(dir.path());
+        sw::ParGenValues values;
+        values.TLS_Server_Enable = tls;
+        values.TLS_Server_Enable_Known_Cert = knownOnly;
+        values.TLS_Server_Server_Certificate = QStringLiteral("not a certificate");
+        sw::writeParGenFile(documents.parGen, values);
+        const QString garbage = QStringLiteral("-----BEGIN CERTIFICATE-----\ngarbage\n-----END CERTIFICATE-----\n");
+        sw::writeKnownCertFile(documents.knownCerts,
+            { { false, garbage, QStringLiteral("off") }, { false, garbage, QStringLiteral("off") },
+                { true, garbage, QStringLiteral("on") } });
+        sw::writeVariablesFile(documents.variables, { word("A", 0), word("A", 2) });
+
+        const QList<ConfigurationFinding> findings = sw::checkConfiguration(documents, QDateTime::currentDateTimeUtc());
+        QCOMPARE(summary(findings), expected);
+    }
+
+    void unreadableDocumentIsAnError_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::newRow("ParGen") << QStringLiteral("ParGen.xml");
+        QTest::newRow("variables") << QStringLiteral("IEC61850_Variables.xml");
+        QTest::newRow("known certificates") << QStringLiteral("TLS_Known_Cert.xml");
+    }
+    void unreadableDocumentIsAnError()
+    {
+        QFETCH(QString, document);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(sw::test::writeFile(dir.filePath(document), "<root><unclosed></root>"));
+        const QList<ConfigurationFinding> findings
+            = sw::checkConfiguration(sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc());
+        QCOMPARE(findings.size(), 1);
+        QCOMPARE(findings[0].severity, FindingSeverity::Error);
+        QCOMPARE(findings[0].document, document);
+        QCOMPARE(findings[0].row, 0);
+        QVERIFY2(findings[0].text.contains(document), qPrintable(findings[0].text));
+    }
+
+    void emptyProjectHasNoFindings()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(sw::checkConfiguration(sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConfigurationCheck)
+#include "tst_ConfigurationCheck.moc"
