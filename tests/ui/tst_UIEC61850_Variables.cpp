@@ -1,5 +1,5 @@
+#include "DialogFixture.h"
 #include "MalformedDocuments.h"
-#include "ProgramFolder.h"
 
 #include "core/Catalogue.h"
 #include "core/MessageIds.h"
@@ -68,37 +68,15 @@ VariableRow namedRow(const QString &name)
 }
 
 // A project folder with the dialog created as at start-up; the document is written by the test.
-struct Fixture : test::ProgramFolder
+struct Fixture : test::DialogFixture<TFIEC61850_Variables>
 {
-    std::unique_ptr<TFIEC61850_Variables> dlg;
-
     Fixture()
     {
-        Default_Messages(pv.Msg_Catalogue);
         pv.File_IEC61850_Variables = path(QStringLiteral("IEC61850_Variables.xml"));
         dlg = std::make_unique<TFIEC61850_Variables>(pv, services);
     }
 
-    template <class T = QWidget> T *get(const QString &name) const
-    {
-        T *w = dlg->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
     ListTable *table() const { return get<ListTable>(QStringLiteral("ACG")); }
-    void open() const
-    {
-        dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
-    }
-    bool openActive() const
-    {
-        dlg->show();
-        dlg->activateWindow();
-        return QTest::qWaitForWindowActive(dlg.get());
-    }
-    void click(const char *button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
 
     [[nodiscard]] bool writeRows(const QList<VariableRow> &rows) const
     {

@@ -1,5 +1,5 @@
+#include "DialogFixture.h"
 #include "MalformedDocuments.h"
-#include "ProgramFolder.h"
 
 #include "core/Catalogue.h"
 #include "core/KnownCertDocument.h"
@@ -38,38 +38,15 @@ const QString DefaultRow = QStringLiteral("[x]||");
 
 // A project folder with the dialog created as at start-up; the document is written by the test.
 // A table row reads and is written as "[x]|certificate|mnemonic", "[ ]" when unchecked.
-struct Fixture : test::ProgramFolder
+struct Fixture : test::DialogFixture<TFTLS_Server_Known_Cert>
 {
-    std::unique_ptr<TFTLS_Server_Known_Cert> dlg;
-
     Fixture()
     {
-        Default_Messages(pv.Msg_Catalogue);
         pv.File_TLS_Known_Cert = path(QStringLiteral("TLS_Known_Cert.xml"));
         dlg = std::make_unique<TFTLS_Server_Known_Cert>(pv, services);
     }
 
-    template <class T = QWidget> T *get(const QString &name) const
-    {
-        T *w = dlg->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
     ListTable *table() const { return get<ListTable>(QStringLiteral("ASG")); }
-    void open() const
-    {
-        dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
-    }
-    // Shown and active, for the keyboard.
-    bool openActive() const
-    {
-        dlg->show();
-        dlg->activateWindow();
-        return QTest::qWaitForWindowActive(dlg.get());
-    }
-    void click(const char *button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
     [[nodiscard]] bool writeRows(const QList<KnownCertRow> &rows) const
     {
         return writeFile(pv.File_TLS_Known_Cert, knownCertDocument(rows));
