@@ -10,4 +10,7 @@ inline constexpr int Msg_Catalogue_Size = 1600;
 // Empties the catalogue and fills it with the 1600 default English texts.
 void Default_Messages(QStringList &catalogue);
 
+// The default English catalogue, built once: for tools and checks that run without a language.
+const QStringList &defaultMessages();
+
 } // namespace sw

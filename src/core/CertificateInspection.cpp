@@ -1,5 +1,6 @@
 #include "core/CertificateInspection.h"
 
+#include "core/MessageIds.h"
 #include "core/ProjectFiles.h"
 
 #include <openssl/bio.h>
@@ -104,21 +105,21 @@ QString timeText(const QDateTime &time)
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
 }
 
-X509Ptr readCertificate(const QString &pem, QString *reason)
+X509Ptr readCertificate(const QString &pem, const QStringList &catalogue, QString *reason)
 {
     const QByteArray bytes = pem.toUtf8();
     ERR_clear_error();
     BioPtr source = memorySource(bytes);
     X509Ptr cert(source ? PEM_read_bio_X509(source.get(), nullptr, noPasswordCallback, nullptr) : nullptr);
     if (!cert) {
-        *reason = !hasCertificateBlock(bytes) ? QStringLiteral("no PEM certificate found")
-                                              : QStringLiteral("damaged certificate (%1)").arg(lastOpenSslReason());
+        *reason = !hasCertificateBlock(bytes) ? catalogue.value(MsgId::CertNoPem)
+                                              : catalogue.value(MsgId::CertDamaged).arg(lastOpenSslReason());
         ERR_clear_error();
     }
     return cert;
 }
 
-KeyPtr readKey(const QString &pem, const QString &password, QString *reason)
+KeyPtr readKey(const QString &pem, const QString &password, const QStringList &catalogue, QString *reason)
 {
     const QByteArray bytes = pem.toUtf8();
     QByteArray passwordBytes = password.toUtf8();
@@ -128,13 +129,13 @@ KeyPtr readKey(const QString &pem, const QString &password, QString *reason)
     if (!key) {
         const bool encrypted = bytes.contains("ENCRYPTED");
         if (!hasPrivateKeyBlock(bytes))
-            *reason = QStringLiteral("no PEM private key found");
+            *reason = catalogue.value(MsgId::KeyNoPem);
         else if (encrypted && password.isEmpty())
-            *reason = QStringLiteral("the key is encrypted and no password is given");
+            *reason = catalogue.value(MsgId::KeyNeedsPassword);
         else if (encrypted)
-            *reason = QStringLiteral("the password does not open the key");
+            *reason = catalogue.value(MsgId::KeyWrongPassword);
         else
-            *reason = QStringLiteral("damaged private key (%1)").arg(lastOpenSslReason());
+            *reason = catalogue.value(MsgId::KeyDamaged).arg(lastOpenSslReason());
         ERR_clear_error();
     }
     return key;
@@ -143,8 +144,10 @@ KeyPtr readKey(const QString &pem, const QString &password, QString *reason)
 class FindingList
 {
 public:
-    FindingList(QList<CertificateFinding> *findings, QString document, int row, QString field)
+    FindingList(
+        QList<CertificateFinding> *findings, const QStringList &catalogue, QString document, int row, QString field)
         : m_findings(findings)
+        , m_catalogue(catalogue)
         , m_document(std::move(document))
         , m_row(row)
         , m_field(std::move(field))
@@ -154,9 +157,12 @@ public:
     {
         m_findings->append({ severity, m_document, m_row, m_field, text });
     }
+    QString text(int message) const { return m_catalogue.value(message); }
+    const QStringList &catalogue() const { return m_catalogue; }
 
 private:
     QList<CertificateFinding> *m_findings;
+    const QStringList &m_catalogue;
     QString m_document;
     int m_row;
     QString m_field;
@@ -166,19 +172,19 @@ private:
 X509Ptr checkCertificate(const QString &pem, const QDateTime &now, const FindingList &report)
 {
     QString reason;
-    X509Ptr cert = readCertificate(pem, &reason);
+    X509Ptr cert = readCertificate(pem, report.catalogue(), &reason);
     if (!cert) {
-        report.add(FindingSeverity::Error, QStringLiteral("cannot be read: %1").arg(reason));
+        report.add(FindingSeverity::Error, report.text(MsgId::CertUnreadable).arg(reason));
         return cert;
     }
     const QDateTime from = timeValue(X509_get0_notBefore(cert.get()));
     const QDateTime until = timeValue(X509_get0_notAfter(cert.get()));
     if (from.isValid() && now < from) {
-        report.add(FindingSeverity::Error, QStringLiteral("not valid before %1").arg(timeText(from)));
+        report.add(FindingSeverity::Error, report.text(MsgId::CertNotYetValid).arg(timeText(from)));
     } else if (until.isValid() && now > until) {
-        report.add(FindingSeverity::Error, QStringLiteral("expired on %1").arg(timeText(until)));
+        report.add(FindingSeverity::Error, report.text(MsgId::CertExpired).arg(timeText(until)));
     } else if (until.isValid() && now.addDays(CertificateExpiryWarningDays) >= until) {
-        report.add(FindingSeverity::Warning, QStringLiteral("expires on %1").arg(timeText(until)));
+        report.add(FindingSeverity::Warning, report.text(MsgId::CertExpiresSoon).arg(timeText(until)));
     }
     return cert;
 }
@@ -190,10 +196,10 @@ bool isBlank(const QString &text)
 
 } // namespace
 
-CertificateSummary inspectCertificate(const QString &pem)
+CertificateSummary inspectCertificate(const QString &pem, const QStringList &catalogue)
 {
     CertificateSummary summary;
-    X509Ptr cert = readCertificate(pem, &summary.reason);
+    X509Ptr cert = readCertificate(pem, catalogue, &summary.reason);
     if (!cert)
         return summary;
     summary.readable = true;
@@ -204,45 +210,45 @@ CertificateSummary inspectCertificate(const QString &pem)
     return summary;
 }
 
-KeySummary inspectPrivateKey(const QString &pem, const QString &password)
+KeySummary inspectPrivateKey(const QString &pem, const QString &password, const QStringList &catalogue)
 {
     KeySummary summary;
-    summary.readable = readKey(pem, password, &summary.reason) != nullptr;
+    summary.readable = readKey(pem, password, catalogue, &summary.reason) != nullptr;
     return summary;
 }
 
-QList<CertificateFinding> inspectCertificates(
-    const ParGenValues &values, const QList<KnownCertRow> &knownCerts, const QDateTime &now)
+QList<CertificateFinding> inspectCertificates(const ParGenValues &values, const QList<KnownCertRow> &knownCerts,
+    const QDateTime &now, const QStringList &catalogue)
 {
     QList<CertificateFinding> findings;
     const QString parGen = QString::fromLatin1(ParGenFileName);
 
     KeyPtr key;
-    const FindingList keyReport(&findings, parGen, 0, QStringLiteral("TLS_Server_Key"));
+    const FindingList keyReport(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Key"));
     if (!isBlank(values.TLS_Server_Key)) {
         QString reason;
-        key = readKey(values.TLS_Server_Key, values.TLS_Server_Key_Password, &reason);
+        key = readKey(values.TLS_Server_Key, values.TLS_Server_Key_Password, catalogue, &reason);
         if (!key)
-            keyReport.add(FindingSeverity::Error, QStringLiteral("cannot be read: %1").arg(reason));
+            keyReport.add(FindingSeverity::Error, keyReport.text(MsgId::CertUnreadable).arg(reason));
     }
 
     X509Ptr server;
-    const FindingList serverReport(&findings, parGen, 0, QStringLiteral("TLS_Server_Server_Certificate"));
+    const FindingList serverReport(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Server_Certificate"));
     if (!isBlank(values.TLS_Server_Server_Certificate))
         server = checkCertificate(values.TLS_Server_Server_Certificate, now, serverReport);
 
     X509Ptr root;
     if (!isBlank(values.TLS_Server_Root_Certificate)) {
         root = checkCertificate(values.TLS_Server_Root_Certificate, now,
-            FindingList(&findings, parGen, 0, QStringLiteral("TLS_Server_Root_Certificate")));
+            FindingList(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Root_Certificate")));
     }
 
     if (key && server && X509_check_private_key(server.get(), key.get()) != 1)
-        keyReport.add(FindingSeverity::Error, QStringLiteral("does not belong to the server certificate"));
+        keyReport.add(FindingSeverity::Error, keyReport.text(MsgId::KeyMismatch));
     if (server && root) {
         EVP_PKEY *rootKey = X509_get0_pubkey(root.get());
         if (!rootKey || X509_verify(server.get(), rootKey) != 1)
-            serverReport.add(FindingSeverity::Error, QStringLiteral("not signed by the root certificate"));
+            serverReport.add(FindingSeverity::Error, serverReport.text(MsgId::CertNotSignedByRoot));
     }
     ERR_clear_error();
 
@@ -251,7 +257,7 @@ QList<CertificateFinding> inspectCertificates(
         if (isBlank(knownCerts[i].Certificate))
             continue;
         checkCertificate(knownCerts[i].Certificate, now,
-            FindingList(&findings, knownCertDocument, int(i + 1), QStringLiteral("Certificate")));
+            FindingList(&findings, catalogue, knownCertDocument, int(i + 1), QStringLiteral("Certificate")));
     }
     return findings;
 }

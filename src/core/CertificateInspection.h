@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace sw {
 
@@ -21,9 +22,12 @@ struct CertificateSummary
     QString reason; // why it cannot be read; empty when readable
 };
 
+// Every text these functions give (reasons, finding texts) comes from `catalogue`, in the user's
+// language; what OpenSSL itself says is added in English.
+
 // Reads the first certificate of a PEM text. Never throws: a text that is not a certificate gives
 // readable false and the reason.
-CertificateSummary inspectCertificate(const QString &pem);
+CertificateSummary inspectCertificate(const QString &pem, const QStringList &catalogue);
 
 // Whether a PEM private key can be read with `password` (ignored for a key that is not
 // encrypted), or why not. Never asks for a password anywhere else.
@@ -33,7 +37,7 @@ struct KeySummary
     QString reason; // why it cannot be read; empty when readable
 };
 
-KeySummary inspectPrivateKey(const QString &pem, const QString &password);
+KeySummary inspectPrivateKey(const QString &pem, const QString &password, const QStringList &catalogue);
 
 // A certificate within this many days of its end is reported as a warning.
 inline constexpr int CertificateExpiryWarningDays = 30;
@@ -60,7 +64,7 @@ struct CertificateFinding
 // ends within CertificateExpiryWarningDays (warning). Empty texts are not checked; the pair checks
 // run only when both sides are readable. Findings come in the order: key, server certificate, root
 // certificate, key match, root signature, then the rows. Never throws.
-QList<CertificateFinding> inspectCertificates(
-    const ParGenValues &values, const QList<KnownCertRow> &knownCerts, const QDateTime &now);
+QList<CertificateFinding> inspectCertificates(const ParGenValues &values, const QList<KnownCertRow> &knownCerts,
+    const QDateTime &now, const QStringList &catalogue);
 
 } // namespace sw

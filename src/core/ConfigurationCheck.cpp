@@ -2,6 +2,7 @@
 
 #include "core/ErrorText.h"
 #include "core/KnownCertDocument.h"
+#include "core/MessageIds.h"
 #include "core/ParGenDocument.h"
 #include "core/VariablesRules.h"
 #include "core/Xml.h"
@@ -67,15 +68,15 @@ ConfigurationFinding finding(FindingSeverity severity, int row, const char *fiel
     return ConfigurationFinding { severity, variablesDocumentName, row, QString::fromLatin1(field), text };
 }
 
-QString bytesText(const ByteRange &range)
+QString bytesText(const ByteRange &range, const QStringList &catalogue)
 {
-    return range.end - range.first == 1 ? QStringLiteral("byte %1").arg(range.first)
-                                        : QStringLiteral("bytes %1 to %2").arg(range.first).arg(range.end - 1);
+    return range.end - range.first == 1 ? catalogue.value(MsgId::CheckByte).arg(range.first)
+                                        : catalogue.value(MsgId::CheckBytes).arg(range.first).arg(range.end - 1);
 }
 
 } // namespace
 
-QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows)
+QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue)
 {
     QList<ConfigurationFinding> findings;
     const QList<VariableRow> stored = cutAtBlankName(rows);
@@ -92,14 +93,12 @@ QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows)
             continue;
         const int row = int(i + 1);
         if (!isObjectName(variable.Name)) {
-            findings << finding(FindingSeverity::Warning, row, "Name",
-                QStringLiteral("\"%1\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting "
-                               "with a letter)")
-                    .arg(variable.Name));
+            findings << finding(
+                FindingSeverity::Warning, row, "Name", catalogue.value(MsgId::CheckNotObjectName).arg(variable.Name));
         }
         if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
             findings << finding(FindingSeverity::Error, row, "Name",
-                QStringLiteral("the name \"%1\" is also used by row %2").arg(variable.Name).arg(*found));
+                catalogue.value(MsgId::CheckDuplicateName).arg(variable.Name).arg(*found));
         } else {
             firstRowOfName.insert(variable.Name, row);
         }
@@ -107,17 +106,15 @@ QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows)
         if (range) {
             if (range->end > InternalDataBytes) {
                 findings << finding(FindingSeverity::Error, row, "Position",
-                    QStringLiteral("the range %1 runs past the end of the internal data (%2 bytes)")
-                        .arg(bytesText(*range))
-                        .arg(InternalDataBytes));
+                    catalogue.value(MsgId::CheckPastEnd).arg(bytesText(*range, catalogue)).arg(InternalDataBytes));
             }
             for (const Checked &other : std::as_const(earlier)) {
                 if (other.range && overlap(*other.range, *range)) {
                     findings << finding(FindingSeverity::Error, row, "Position",
-                        QStringLiteral("the range %1 overlaps row %2 (%3)")
-                            .arg(bytesText(*range))
+                        catalogue.value(MsgId::CheckOverlap)
+                            .arg(bytesText(*range, catalogue))
                             .arg(other.row)
-                            .arg(bytesText(*other.range)));
+                            .arg(bytesText(*other.range, catalogue)));
                 }
             }
         }
@@ -126,7 +123,8 @@ QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows)
     return findings;
 }
 
-QList<ConfigurationFinding> checkConfiguration(const ProjectDocuments &documents, const QDateTime &now)
+QList<ConfigurationFinding> checkConfiguration(
+    const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue)
 {
     QList<ConfigurationFinding> findings;
     auto unreadable = [&findings](const QString &path, const std::exception &e) {
@@ -167,10 +165,10 @@ QList<ConfigurationFinding> checkConfiguration(const ProjectDocuments &documents
                     row.Certificate.clear();
             }
         }
-        findings << inspectCertificates(*parGen, admitted, now);
+        findings << inspectCertificates(*parGen, admitted, now, catalogue);
     }
     if (variables)
-        findings << checkVariables(*variables);
+        findings << checkVariables(*variables, catalogue);
     return findings;
 }
 

@@ -13,15 +13,18 @@ namespace sw {
 // file name, 1-based row in a list document (0 for the whole document), field and what is wrong.
 using ConfigurationFinding = CertificateFinding;
 
+// Finding texts come from `catalogue`.
+
 // Checks the stored (cutAtBlankName) and enabled ("Y") rows of the variable list: byte ranges
 // [Position, Position + Length) that overlap in the internal data array (two "Digital (Bit)"
 // variables overlap only on the same StartBit), a range beyond InternalDataBytes and a name used
 // twice (errors), and a name that is no IEC 61850 object name (warning). Rows whose Position or
 // Length is no integer have no range and take part only in the name checks.
-QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows);
+QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue);
 
 // Reads the documents of a configuration and checks them at time `now`: a document that cannot be
 // read is an error; then the certificate findings and the findings of checkVariables.
-QList<ConfigurationFinding> checkConfiguration(const ProjectDocuments &documents, const QDateTime &now);
+QList<ConfigurationFinding> checkConfiguration(
+    const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
 
 } // namespace sw

@@ -395,6 +395,44 @@ constexpr DefaultText Defaults[] = {
     { 1201, "bytes" },
     { 1202, "Checking that the device answers..." },
     { 1203, "Updater running, please wait..." },
+    { 1204, "Export to CSV..." },
+    { 1205, "Import from CSV..." },
+    { 1206, "CSV point lists (*.csv)" },
+    { 1207, "The point list cannot be written: %1" },
+    { 1208, "The point list cannot be imported. %1" },
+    { 1209, "Line %1: %2" },
+    { 1210, "the file cannot be read (%1)" },
+    { 1211, "unknown column \"%1\"" },
+    { 1212, "column \"%1\" appears twice" },
+    { 1213, "%1 cells, not as many as the header line has" },
+    { 1214, "more than %1 rows" },
+    { 1215, "cannot be read: %1" },
+    { 1216, "not valid before %1" },
+    { 1217, "expired on %1" },
+    { 1218, "expires on %1" },
+    { 1219, "does not belong to the server certificate" },
+    { 1220, "not signed by the root certificate" },
+    { 1221, "no PEM certificate found" },
+    { 1222, "damaged certificate (%1)" },
+    { 1223, "no PEM private key found" },
+    { 1224, "the key is encrypted and no password is given" },
+    { 1225, "the password does not open the key" },
+    { 1226, "damaged private key (%1)" },
+    { 1227, "Subject: %1" },
+    { 1228, "Issuer: %1" },
+    { 1229, "Valid from: %1" },
+    { 1230, "Valid until: %1" },
+    { 1231, "The private key can be read" },
+    { 1232, "The TLS server is on, but its keys or certificates have errors:" },
+    { 1233, "Update the device anyway?" },
+    { 1234, "byte %1" },
+    { 1235, "bytes %1 to %2" },
+    { 1236, "\"%1\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting with a letter)" },
+    { 1237, "the name \"%1\" is also used by row %2" },
+    { 1238, "the range %1 runs past the end of the internal data (%2 bytes)" },
+    { 1239, "the range %1 overlaps row %2 (%3)" },
+    { 1240, "no header line" },
+    { 1241, "not UTF-8" },
 };
 
 } // namespace
@@ -407,6 +445,16 @@ void Default_Messages(QStringList &catalogue)
         catalogue.append(QStringLiteral(" "));
     for (const DefaultText &d : Defaults)
         catalogue[d.index] = QString::fromUtf8(d.text);
+}
+
+const QStringList &defaultMessages()
+{
+    static const QStringList catalogue = [] {
+        QStringList texts;
+        Default_Messages(texts);
+        return texts;
+    }();
+    return catalogue;
 }
 
 } // namespace sw

@@ -1,5 +1,7 @@
 #include "core/VariablesCsv.h"
 
+#include "core/MessageIds.h"
+
 #include <QStringDecoder>
 #include <array>
 #include <csv.h>
@@ -165,7 +167,7 @@ VariablesCsvImport importVariablesCsv(const QByteArray &bytes, QChar decimalSepa
     if (const auto failure = parseRecords(body, headerSeparator(body), records, 2 + VariableListCapacity))
         return VariablesCsvImport { {}, failure };
     if (records.cells.isEmpty())
-        return refused(1, VariablesCsvProblem::Unreadable, QStringLiteral("no header line"));
+        return refused(1, VariablesCsvProblem::NoHeaderLine);
 
     // Which cell of a record holds each attribute; -1 for an absent column.
     std::array<qsizetype, VariableAttributes.size()> columnOf;
@@ -199,7 +201,7 @@ VariablesCsvImport importVariablesCsv(const QByteArray &bytes, QChar decimalSepa
             }
             const std::optional<QString> text = cellText(cells[columnOf[k]]);
             if (!text)
-                return refused(line, VariablesCsvProblem::Unreadable, QStringLiteral("not UTF-8"));
+                return refused(line, VariablesCsvProblem::NotUtf8);
             row.*VariableAttributes[k].member = *text;
         }
         rows.append(row);
@@ -217,26 +219,32 @@ QString variablesCsvFailureText(const VariablesCsvFailure &failure, const QStrin
     QString reason;
     switch (failure.problem) {
     case VariablesCsvProblem::Unreadable:
-        reason = QStringLiteral("the file cannot be read (%1)").arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvUnreadable).arg(failure.detail);
+        break;
+    case VariablesCsvProblem::NoHeaderLine:
+        reason = catalogue.value(MsgId::CsvNoHeader);
+        break;
+    case VariablesCsvProblem::NotUtf8:
+        reason = catalogue.value(MsgId::CsvNotUtf8);
         break;
     case VariablesCsvProblem::UnknownColumn:
-        reason = QStringLiteral("unknown column \"%1\"").arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvUnknownColumn).arg(failure.detail);
         break;
     case VariablesCsvProblem::DuplicateColumn:
-        reason = QStringLiteral("column \"%1\" appears twice").arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvDuplicateColumn).arg(failure.detail);
         break;
     case VariablesCsvProblem::CellCount:
-        reason = QStringLiteral("%1 cells, not as many as the header line has").arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvCellCount).arg(failure.detail);
         break;
     case VariablesCsvProblem::TooManyRows:
-        reason = QStringLiteral("more than %1 rows").arg(VariableListCapacity);
+        reason = catalogue.value(MsgId::CsvTooManyRows).arg(VariableListCapacity);
         break;
     case VariablesCsvProblem::InvalidRow:
         if (failure.rule)
             reason = catalogue.value(failure.rule->message) + failure.rule->detail;
         break;
     }
-    return QStringLiteral("Line %1: %2").arg(failure.line).arg(reason);
+    return catalogue.value(MsgId::CsvLine).arg(failure.line).arg(reason);
 }
 
 } // namespace sw

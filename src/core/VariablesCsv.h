@@ -14,7 +14,9 @@ namespace sw {
 
 // Why a point list was refused.
 enum class VariablesCsvProblem {
-    Unreadable, // not CSV (a stray or unclosed quote), not UTF-8, or no header line; detail says which
+    Unreadable, // not CSV (a stray or unclosed quote); detail is the CSV library's reason
+    NoHeaderLine, // an empty file
+    NotUtf8, // a cell that is not UTF-8
     UnknownColumn, // a header cell that names no attribute; detail is that cell
     DuplicateColumn, // an attribute named twice in the header; detail is its name
     CellCount, // a line whose number of cells differs from the header's; detail is that number
@@ -59,8 +61,8 @@ QByteArray exportVariablesCsv(const QList<VariableRow> &rows, QChar decimalSepar
 // firstFailingVariable refuses with `decimalSeparator`.
 VariablesCsvImport importVariablesCsv(const QByteArray &bytes, QChar decimalSeparator);
 
-// One line for a message box: "Line N: " and the reason, in English for the file's own faults
-// and with the rule's message from `catalogue` for a refused row.
+// One line for a message box: "Line N: " and the reason, from `catalogue` (the rule's message for a
+// refused row).
 QString variablesCsvFailureText(const VariablesCsvFailure &failure, const QStringList &catalogue);
 
 } // namespace sw

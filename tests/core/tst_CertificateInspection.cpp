@@ -1,3 +1,4 @@
+#include "core/Catalogue.h"
 #include "core/CertificateInspection.h"
 
 #include <QtTest>
@@ -188,7 +189,7 @@ void tst_CertificateInspection::initTestCase()
 
 void tst_CertificateInspection::certificateSummary()
 {
-    const sw::CertificateSummary server = sw::inspectCertificate(fixtures().serverCert);
+    const sw::CertificateSummary server = sw::inspectCertificate(fixtures().serverCert, sw::defaultMessages());
     QVERIFY(server.readable);
     QVERIFY(server.reason.isEmpty());
     QCOMPARE(server.subject, QStringLiteral("O=Test Lab, CN=gateway"));
@@ -200,7 +201,8 @@ void tst_CertificateInspection::certificateSummary()
     // Texts are kept as typed: Windows line breaks and blanks around the block still read.
     QString typed = fixtures().rootCert;
     typed.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    const sw::CertificateSummary root = sw::inspectCertificate(QLatin1String("  \r\n") + typed + QLatin1String("  "));
+    const sw::CertificateSummary root
+        = sw::inspectCertificate(QLatin1String("  \r\n") + typed + QLatin1String("  "), sw::defaultMessages());
     QVERIFY2(root.readable, qPrintable(root.reason));
     QCOMPARE(root.subject, root.issuer);
 }
@@ -221,7 +223,7 @@ void tst_CertificateInspection::unreadableCertificate()
     QFETCH(QString, pem);
     QFETCH(QString, reason);
 
-    const sw::CertificateSummary summary = sw::inspectCertificate(pem);
+    const sw::CertificateSummary summary = sw::inspectCertificate(pem, sw::defaultMessages());
     QVERIFY(!summary.readable);
     QVERIFY2(summary.reason.startsWith(reason), qPrintable(summary.reason));
     QVERIFY(summary.subject.isEmpty());
@@ -252,7 +254,7 @@ void tst_CertificateInspection::privateKey()
     QFETCH(QString, password);
     QFETCH(QString, reason);
 
-    const sw::KeySummary summary = sw::inspectPrivateKey(pem, password);
+    const sw::KeySummary summary = sw::inspectPrivateKey(pem, password, sw::defaultMessages());
     QCOMPARE(summary.readable, reason.isEmpty());
     QVERIFY2(summary.reason.startsWith(reason), qPrintable(summary.reason));
     QCOMPARE(summary.reason.isEmpty(), reason.isEmpty());
@@ -330,7 +332,7 @@ void tst_CertificateInspection::findings()
     QFETCH(QList<KnownCertRow>, rows);
     QFETCH(QStringList, places);
 
-    QCOMPARE(placesOf(sw::inspectCertificates(values, rows, Now)), places);
+    QCOMPARE(placesOf(sw::inspectCertificates(values, rows, Now, sw::defaultMessages())), places);
 }
 
 void tst_CertificateInspection::findingTextsNameTheProblem()
@@ -342,7 +344,7 @@ void tst_CertificateInspection::findingTextsNameTheProblem()
         { true, fixtures().expiringSoonCert, {} }, { true, Garbage, {} } };
 
     QStringList texts;
-    for (const CertificateFinding &finding : sw::inspectCertificates(values, rows, Now))
+    for (const CertificateFinding &finding : sw::inspectCertificates(values, rows, Now, sw::defaultMessages()))
         texts << finding.text;
     const QString until = (Now.addSecs(-60)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     QCOMPARE(texts,

@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include "core/Catalogue.h"
 #include "core/ConfigurationCheck.h"
 #include "core/KnownCertDocument.h"
 #include "core/ParGenDocument.h"
@@ -105,7 +106,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<VariableRow>, rows);
         QFETCH(QStringList, expected);
-        const QList<ConfigurationFinding> findings = sw::checkVariables(rows);
+        const QList<ConfigurationFinding> findings = sw::checkVariables(rows, sw::defaultMessages());
         QCOMPARE(summary(findings), expected);
         for (const ConfigurationFinding &f : findings) {
             QCOMPARE(f.document, QStringLiteral("IEC61850_Variables.xml"));
@@ -115,7 +116,8 @@ private Q_SLOTS:
 
     void overlapNamesBothRows()
     {
-        const QList<ConfigurationFinding> findings = sw::checkVariables({ word("A", 10, 4), word("B", 12, 2) });
+        const QList<ConfigurationFinding> findings
+            = sw::checkVariables({ word("A", 10, 4), word("B", 12, 2) }, sw::defaultMessages());
         QCOMPARE(findings.size(), 1);
         QCOMPARE(findings[0].text, QStringLiteral("the range bytes 12 to 13 overlaps row 1 (bytes 10 to 13)"));
     }
@@ -153,7 +155,8 @@ private Q_SLOTS:
                 { true, garbage, QStringLiteral("on") } });
         sw::writeVariablesFile(documents.variables, { word("A", 0), word("A", 2) });
 
-        const QList<ConfigurationFinding> findings = sw::checkConfiguration(documents, QDateTime::currentDateTimeUtc());
+        const QList<ConfigurationFinding> findings
+            = sw::checkConfiguration(documents, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
         QCOMPARE(summary(findings), expected);
     }
 
@@ -170,8 +173,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(sw::test::writeFile(dir.filePath(document), "<root><unclosed></root>"));
-        const QList<ConfigurationFinding> findings
-            = sw::checkConfiguration(sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc());
+        const QList<ConfigurationFinding> findings = sw::checkConfiguration(
+            sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc(), sw::defaultMessages());
         QCOMPARE(findings.size(), 1);
         QCOMPARE(findings[0].severity, FindingSeverity::Error);
         QCOMPARE(findings[0].document, document);
@@ -183,7 +186,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(sw::checkConfiguration(sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc()).isEmpty());
+        QVERIFY(sw::checkConfiguration(
+            sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc(), sw::defaultMessages())
+                    .isEmpty());
     }
 };
 

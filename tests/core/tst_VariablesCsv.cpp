@@ -208,10 +208,9 @@ void tst_VariablesCsv::refusals_data()
                                         << "error parsing data while strict checking enabled"
                                         << "";
     QTest::newRow("not UTF-8") << header + "Y;K\xE4ssel;Int;2;N;10;;None;None;N;N;\r\n"
-                               << 2 << VariablesCsvProblem::Unreadable << "not UTF-8"
+                               << 2 << VariablesCsvProblem::NotUtf8 << ""
                                << "";
-    QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF") << 1 << VariablesCsvProblem::Unreadable
-                                << "no header line"
+    QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF") << 1 << VariablesCsvProblem::NoHeaderLine << ""
                                 << "";
     // The record that fails starts after a cell with two line breaks and a blank line.
     QTest::newRow("bad row after quoted line breaks") << header + valid

@@ -304,7 +304,7 @@ int main(int argc, char *argv[])
     try {
         if (check) {
             const QList<sw::ConfigurationFinding> findings
-                = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc());
+                = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
             printFindings(out, findings);
             return checkStatus(findings);
         }
@@ -317,10 +317,8 @@ int main(int argc, char *argv[])
         if (importVariables) {
             const sw::VariablesCsvImport imported = sw::importVariablesCsv(readWhole(args.at(1)), csvDecimalSeparator);
             if (imported.failure) {
-                QStringList catalogue;
-                sw::Default_Messages(catalogue);
                 err << "sw61942-image: " << QDir::toNativeSeparators(args.at(1)) << ": "
-                    << sw::variablesCsvFailureText(*imported.failure, catalogue).simplified() << '\n';
+                    << sw::variablesCsvFailureText(*imported.failure, sw::defaultMessages()).simplified() << '\n';
                 return 1;
             }
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(imported.rows);
