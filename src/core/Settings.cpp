@@ -1,8 +1,7 @@
 #include "core/Settings.h"
 
+#include "core/Error.h"
 #include "core/Xml.h"
-
-#include <QFile>
 
 namespace sw {
 
@@ -54,12 +53,14 @@ void readSettingsBytes(ProgramValues &values, const QByteArray &bytes)
 
 void readSettings(ProgramValues &values)
 {
-    QFile file(values.settingsFile());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
-        setDefaults(values);
+    QByteArray bytes;
+    try {
+        bytes = xml::readFileBytes(values.settingsFile());
+    } catch (const Error &) {
+        setDefaults(values); // missing or unreadable: the program starts with the defaults
         return;
     }
-    readSettingsBytes(values, file.readAll());
+    readSettingsBytes(values, bytes);
 }
 
 QByteArray settingsDocument(const ProgramValues &values)

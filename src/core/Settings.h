@@ -8,8 +8,8 @@ namespace sw {
 
 // Reads the settings file beside the program into Conf_Name, Last_IP_Address, Language_Name and
 // the four option flags. A missing file gives the defaults of every value; a file that is not
-// well-formed gives them too, since the program must start either way. Each missing value falls
-// back alone. Conf_Dir is not touched.
+// well-formed or cannot be read (a folder, a pipe) gives them too, since the program must start
+// either way. Each missing value falls back alone. Conf_Dir is not touched.
 void readSettings(ProgramValues &values);
 
 // The same, from the bytes of a settings document.

@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 #include <cstring>
 #include <sstream>
@@ -90,12 +90,27 @@ std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &byte
     return QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
 }
 
-void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions)
+QByteArray readFileBytes(const QString &path)
 {
+    auto failure = [&](const QString &reason) {
+        return Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
+    };
+    // Opening a pipe waits for a writer and a device may never end: only regular files are read,
+    // checked before opening and again on the open file.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw failure(QStringLiteral("it is not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    const QByteArray bytes = file.readAll();
+        throw failure(file.errorString());
+    if (file.isSequential())
+        throw failure(QStringLiteral("it is not a regular file"));
+    return file.readAll();
+}
+
+void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions)
+{
+    const QByteArray bytes = readFileBytes(path);
     if (const auto problem = loadBytes(doc, bytes, extraParseOptions))
         throw Error(QStringLiteral("\"%1\" is not a well-formed XML document: %2")
                         .arg(QDir::toNativeSeparators(path), *problem));
@@ -179,13 +194,65 @@ QByteArray toBytes(const pugi::xml_document &doc)
     return bytes;
 }
 
+namespace {
+
+SaveFault &saveFault()
+{
+    static SaveFault fault;
+    return fault;
+}
+
+std::optional<QString> injectedFault(SaveStep step, const QString &path)
+{
+    return saveFault() ? saveFault()(step, path) : std::nullopt;
+}
+
+Error writeFailure(const QString &path, const QString &reason)
+{
+    return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+void setSaveFault(SaveFault fault)
+{
+    saveFault() = std::move(fault);
+}
+
+AtomicFile::AtomicFile(const QString &path)
+    : m_path(path)
+    , m_file(path)
+{
+}
+
+void AtomicFile::write(const QByteArray &bytes)
+{
+    if (!m_file.open(QIODevice::WriteOnly))
+        throw writeFailure(m_path, m_file.errorString());
+    if (const std::optional<QString> fault = injectedFault(SaveStep::Write, m_path)) {
+        m_file.write(bytes.left(bytes.size() / 2));
+        m_file.flush();
+        throw writeFailure(m_path, *fault);
+    }
+    // The explicit flush matters: commit() does not notice a write that fails as the file is
+    // closed (a full disk), and would then put an empty or cut file in place of the target.
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
+        throw writeFailure(m_path, m_file.errorString());
+}
+
+void AtomicFile::commit()
+{
+    if (const std::optional<QString> fault = injectedFault(SaveStep::Replace, m_path))
+        throw writeFailure(m_path, *fault);
+    if (!m_file.commit())
+        throw writeFailure(m_path, m_file.errorString());
+}
+
 void saveBytes(const QByteArray &bytes, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    AtomicFile file(path);
+    file.write(bytes);
+    file.commit();
 }
 
 void saveBuilt(const QString &path, const std::function<QByteArray()> &build)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSaveFile>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -12,6 +13,10 @@
 namespace sw::xml {
 
 inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
+
+// The bytes of the file at `path`, a link followed. Throws sw::Error naming the file when it cannot
+// be read or is no regular file: a folder, or a pipe or device, whose reading could block or never end.
+QByteArray readFileBytes(const QString &path);
 
 // Parses `path` keeping declarations, comments and processing instructions as nodes, so that
 // "first top-level node" means what the file holds. Throws sw::Error naming the file and the
@@ -60,6 +65,28 @@ pugi::xml_node resetWithRoot(pugi::xml_document &doc, const char *rootName, bool
 // reader would normalise (CR anywhere; line feed and tab in attributes) is written as a character
 // reference, so reading the bytes back gives the same texts.
 QByteArray toBytes(const pugi::xml_document &doc);
+
+// One file of an atomic save: write() puts the bytes into a temporary file in the target's folder,
+// commit() then replaces the target with it. Dropped before commit(), it removes the temporary file
+// and the target stays as it was. Both throw sw::Error naming the target and the reason.
+class AtomicFile
+{
+public:
+    explicit AtomicFile(const QString &path);
+    void write(const QByteArray &bytes);
+    void commit();
+
+private:
+    QString m_path;
+    QSaveFile m_file;
+};
+
+// A fault for tests to inject into the steps of every atomic save: a reason that the function
+// returns for a step makes it fail there as the system's own failure would (a write leaves a
+// temporary file holding part of the bytes). The program never sets one.
+enum class SaveStep { Write, Replace };
+using SaveFault = std::function<std::optional<QString>(SaveStep step, const QString &path)>;
+void setSaveFault(SaveFault fault);
 
 // Writes the document to `path` atomically. Throws sw::Error naming the file and the reason.
 void saveFile(const pugi::xml_document &doc, const QString &path);

@@ -1,5 +1,6 @@
-// Shows every window of the configurator as a user would see it and checks that no caption is
-// cut off. With SW_SCREENSHOT_DIR set, it also saves each window as a PNG there.
+// Shows every window of the configurator as a user would see it, in every shipped language, and
+// checks that no caption is cut off. With SW_SCREENSHOT_DIR set, it also saves each window as
+// <language>-<window>.png there.
 #include "ProgramFolder.h"
 
 #include "core/KnownCertDocument.h"
@@ -18,45 +19,76 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QtTest>
 
 using namespace sw;
 
 namespace {
 
-// Texts that do not fit their control, as "objectName: text".
+// Texts that do not fit their control, as "objectName: text (N px short)": captions of labels,
+// buttons and check boxes, and the column captions of tables.
 QStringList clippedTexts(QWidget *window)
 {
     QStringList out;
+    const auto report = [&out](const QString &where, const QString &text, int needed, int available) {
+        if (needed > available)
+            out.append(QStringLiteral("%1: %2 (%3 px short)").arg(where, text).arg(needed - available));
+    };
     for (QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->isVisibleTo(window) || label->wordWrap() || label->textFormat() == Qt::RichText
             || label->text().isEmpty() || !label->pixmap().isNull())
             continue;
-        const int needed = label->fontMetrics().horizontalAdvance(label->text());
-        if (needed > label->contentsRect().width())
-            out.append(label->objectName() + QStringLiteral(": ") + label->text());
+        report(label->objectName(), label->text(), label->fontMetrics().horizontalAdvance(label->text()),
+            label->contentsRect().width());
     }
     for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
         if (!button->isVisibleTo(window) || button->text().isEmpty())
             continue;
         // Step buttons wrap their caption onto two lines; plain buttons and check boxes do not.
         const bool wraps = button->inherits("QPushButton") && button->height() >= 36;
-        const int needed = wraps ? button->sizeHint().width() / 2 : button->sizeHint().width();
-        if (needed > button->width())
-            out.append(button->objectName() + QStringLiteral(": ") + button->text());
+        report(button->objectName(), button->text(),
+            wraps ? button->sizeHint().width() / 2 : button->sizeHint().width(), button->width());
+    }
+    for (QTableView *table : window->findChildren<QTableView *>()) {
+        QHeaderView *header = table->horizontalHeader();
+        if (!table->isVisibleTo(window) || header->isHidden())
+            continue;
+        // The style draws a column caption centred between two margins and cuts it at both ends.
+        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int column = 0; column < header->count(); ++column) {
+            if (header->isSectionHidden(column))
+                continue;
+            const QString text = table->model()->headerData(column, Qt::Horizontal).toString();
+            report(table->objectName() + QStringLiteral(" column %1").arg(column), text,
+                header->fontMetrics().horizontalAdvance(text) + margins, header->sectionSize(column));
+        }
     }
     return out;
+}
+
+const QString ShippedLanguages = QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE");
+
+// Lets the layouts settle before a window is measured: a section that an earlier showing left
+// taller shrinks only once the layout requests, posted one level up at a time, are handled.
+void settle()
+{
+    for (int level = 0; level < 10; ++level)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 void saveShot(QWidget *window, const QString &name)
 {
     const QString dir = qEnvironmentVariable("SW_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+    if (!dir.isEmpty()) {
+        QFETCH_GLOBAL(QString, language);
+        window->grab().save(dir + QLatin1Char('/') + language + QLatin1Char('-') + name + QStringLiteral(".png"));
+    }
 }
 
 } // namespace
@@ -74,6 +106,7 @@ class tst_Screens : public QObject
     {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
+        settle();
         saveShot(window, name);
         const QStringList clipped = clippedTexts(window);
         window->hide();
@@ -81,15 +114,49 @@ class tst_Screens : public QObject
     }
 
 private Q_SLOTS:
+    // Every test runs once per shipped language: English first, then the translations.
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QStringLiteral("English");
+        const QFileInfoList files
+            = QDir(ShippedLanguages).entryInfoList({ QStringLiteral("*.lng") }, QDir::Files, QDir::Name);
+        for (const QFileInfo &file : files) {
+            if (file.completeBaseName() != QLatin1String("English"))
+                QTest::newRow(qPrintable(file.completeBaseName())) << file.completeBaseName();
+        }
+    }
+
+    // The program folder holds the shipped language files and flags, and two more languages that
+    // take the default flag, so that the language chooser has a second page.
     void initTestCase()
     {
         QVERIFY(m_program.createConfiguration(QStringLiteral("Substation North")));
         QVERIFY(m_program.createConfiguration(QStringLiteral("Plant 2")));
+        const QString languages = m_program.path(QStringLiteral("LANGUAGE/"));
+        QVERIFY(QDir().mkpath(languages));
+        for (const QFileInfo &file : QDir(ShippedLanguages).entryInfoList(QDir::Files))
+            QVERIFY(QFile::copy(file.absoluteFilePath(), languages + file.fileName()));
+        for (const char *name : { "Nederlands.lng", "Svenska.lng" })
+            QVERIFY(m_program.write(QStringLiteral("LANGUAGE/") + QLatin1String(name), "STR0 = x\n"));
         m_app = std::make_unique<ConfiguratorApplication>(m_program.pv, m_program.services, m_program.dir.path());
+    }
+
+    // The language is applied as the program does at a change in the options dialog: the
+    // catalogue is loaded for Language_Name and every window takes its texts again.
+    void init()
+    {
+        QFETCH_GLOBAL(QString, language);
+        m_program.pv.Language_Name = language;
+        Load_Lang(m_program.pv);
+        QCOMPARE(m_program.pv.Language_Name, language);
+        m_app->mainWindow()->Change_Language();
     }
 
     void mainWindow()
     {
+        clearConfiguration(m_program.pv);
+        m_app->mainWindow()->Set_Lang();
         check(m_app->mainWindow(), QStringLiteral("main-window"));
         activateConfiguration(m_program.pv, QStringLiteral("Substation North"));
         m_app->mainWindow()->Set_Lang();
@@ -101,16 +168,9 @@ private Q_SLOTS:
     void about() { check(dialog<TFAbout>(), QStringLiteral("about")); }
     void deviceUpdate() { check(dialog<TFBoot>(), QStringLiteral("device-update")); }
 
-    // Each tab of the options dialog, with the shipped language files and flags and two more
-    // languages that take the default flag.
+    // Each tab of the options dialog.
     void softOptions()
     {
-        const QString source = QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE/");
-        for (const char *file : { "English.lng", "English.bmp", "DefaultFlag.bmp" })
-            QFile::copy(
-                source + QLatin1String(file), m_program.path(QStringLiteral("LANGUAGE/")) + QLatin1String(file));
-        for (const char *name : { "Deutsch.lng", "Italiano.lng" })
-            QVERIFY(m_program.write(QStringLiteral("LANGUAGE/") + QLatin1String(name), "STR0 = x\n"));
         m_program.pv.Opt_Enable_Internet = true;
         auto *options = dialog<TFSoftOptions>();
         auto *tabs = options->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
@@ -120,6 +180,7 @@ private Q_SLOTS:
             options->show();
             QVERIFY(QTest::qWaitForWindowExposed(options));
             QTRY_COMPARE(tabs->currentIndex(), tab);
+            settle();
             saveShot(options, QLatin1String(names[tab]));
             const QStringList clipped = clippedTexts(options);
             options->hide();
@@ -135,10 +196,12 @@ private Q_SLOTS:
         check(parGen, QStringLiteral("communication"));
         parGen->show();
         parGen->findChild<QCheckBox *>(QStringLiteral("CB_TLS_Server_Enable"))->click();
+        settle();
         saveShot(parGen, QStringLiteral("communication-tls"));
         const QStringList clipped = clippedTexts(parGen);
         parGen->findChild<QScrollArea *>(QStringLiteral("CPG"))->verticalScrollBar()->setValue(10000);
         saveShot(parGen, QStringLiteral("communication-tls-bottom"));
+        parGen->findChild<QScrollArea *>(QStringLiteral("CPG"))->verticalScrollBar()->setValue(0);
         parGen->hide();
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
     }

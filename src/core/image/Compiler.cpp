@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -256,22 +255,14 @@ void Save_Bin(const QString &binFolder, const Images &images)
         throw failure(binFolder, QStringLiteral("the folder cannot be created"));
 
     const QDir dir(binFolder);
-    const QString path1 = dir.filePath(QString::fromLatin1(Bank1FileName));
-    const QString path2 = dir.filePath(QString::fromLatin1(Bank2FileName));
-    QSaveFile file1(path1);
-    QSaveFile file2(path2);
-    // Both temporary files are complete before either replaces its target; an uncommitted
-    // QSaveFile removes its temporary file.
-    auto write = [&](QSaveFile &file, const QString &path, const QByteArray &bytes) {
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-            throw failure(path, file.errorString());
-    };
-    write(file1, path1, images.bank1);
-    write(file2, path2, images.bank2);
-    if (!file1.commit())
-        throw failure(path1, file1.errorString());
-    if (!file2.commit())
-        throw failure(path2, file2.errorString());
+    xml::AtomicFile file1(dir.filePath(QString::fromLatin1(Bank1FileName)));
+    xml::AtomicFile file2(dir.filePath(QString::fromLatin1(Bank2FileName)));
+    // Both temporary files are complete before either replaces its target; a failure before the
+    // replacements drops both temporary files.
+    file1.write(images.bank1);
+    file2.write(images.bank2);
+    file1.commit();
+    file2.commit();
 }
 
 } // namespace sw::image
