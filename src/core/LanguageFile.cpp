@@ -1,6 +1,8 @@
 #include "core/LanguageFile.h"
 
 #include "core/Catalogue.h"
+#include "core/Error.h"
+#include "core/Xml.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -144,12 +146,12 @@ bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
 
 bool Read_Lang_File(const QString &path, QStringList &catalogue)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        bytes = xml::readFileBytes(path); // a pipe or device in LANGUAGE must not hang the start
+    } catch (const Error &) {
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    }
     readLanguageBytes(bytes, catalogue);
     return true;
 }

@@ -72,6 +72,25 @@ private Q_SLOTS:
         QTest::newRow("smallest subnormal")
             << "1.401298464324817e-45" << true << std::numeric_limits<float>::denorm_min();
         QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661") << false << 1.0f;
+        QTest::newRow("full-width digits") << QStringLiteral("\uFF11.\uFF15") << false << 1.0f;
+        QTest::newRow("two signs") << "+-1" << false << 1.0f;
+        QTest::newRow("blank after the sign") << "- 1" << false << 1.0f;
+        QTest::newRow("blanks only") << "   " << false << 1.0f;
+        QTest::newRow("no-break space before") << QStringLiteral("\u00A01.5") << false << 1.0f;
+        QTest::newRow("tab after") << "1.5\t" << false << 1.0f;
+        QTest::newRow("CR after") << "1,5\r" << false << 1.0f;
+        QTest::newRow("LF before") << "\n1.5" << false << 1.0f;
+        QTest::newRow("ESC before") << QStringLiteral("\u001B1.5") << false << 1.0f;
+        QTest::newRow("NUL after") << QStringLiteral("1.5") + QChar(0) << false << 1.0f;
+        QTest::newRow("NUL between digits") << QStringLiteral("1") + QChar(0) + QStringLiteral("5") << false << 1.0f;
+        QTest::newRow("lone surrogate") << QStringLiteral("1.5") + QChar(0xDC00) << false << 1.0f;
+        // 100,000 characters.
+        QTest::newRow("100,000 digits") << QStringLiteral("1") + QString(99999, u'0') << false << 1.0f;
+        QTest::newRow("100,000 characters, zeros then 1,5")
+            << QString(99997, u'0') + QStringLiteral("1,5") << true << 1.5f;
+        QTest::newRow("100,000 characters below the smallest float")
+            << QStringLiteral("0.") + QString(99997, u'0') + u'1' << true << 0.0f;
+        QTest::newRow("100,000 nines after the mark") << QStringLiteral("0,") + QString(99998, u'9') << true << 1.0f;
     }
     void textToFloat()
     {

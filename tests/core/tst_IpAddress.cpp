@@ -40,6 +40,21 @@ void tst_IpAddress::split_data()
     QTest::newRow("only points") << "..." << fails;
     QTest::newRow("empty") << "" << fails;
     QTest::newRow("blanks only") << "   " << fails;
+    // Texts that reach the address boxes from the settings file.
+    QTest::newRow("signs read as part of the number") << "+1.-0.2.3" << QStringList { "+1", "-0", "2", "3" };
+    QTest::newRow("sign alone") << "+.1.2.3" << fails;
+    QTest::newRow("CR and no-break space around trimmed")
+        << QStringLiteral("\u00A0192.168.2.205\r") << QStringList { "192", "168", "2", "205" };
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("\u0661\u0669\u0662.168.2.205") << fails;
+    QTest::newRow("full-width digits") << QStringLiteral("\uFF11\uFF19\uFF12.168.2.205") << fails;
+    QTest::newRow("full-width full stops") << QStringLiteral("192\uFF0E168\uFF0E2\uFF0E205") << fails;
+    QTest::newRow("NUL after") << QStringLiteral("192.168.2.205") + QChar(0) << fails;
+    QTest::newRow("ESC before") << QStringLiteral("\u001B192.168.2.205") << fails;
+    QTest::newRow("lone surrogate") << QStringLiteral("192.168.2.205") + QChar(0xD800) << fails;
+    QTest::newRow("100,000 characters, zeros then 5") << QStringLiteral("192.168.2.") + QString(99999, u'0') + u'5'
+                                                      << QStringList { "192", "168", "2", QString(99999, u'0') + u'5' };
+    QTest::newRow("100,000 nines") << QStringLiteral("192.168.2.") + QString(100000, u'9') << fails;
+    QTest::newRow("100,000 points") << QString(100000, u'.') << fails;
 }
 
 void tst_IpAddress::split()

@@ -304,7 +304,7 @@ private Q_SLOTS:
                                      << QStringLiteral("Line 3");
         QTest::newRow("unknown column") << QByteArray("Name;Colour\r\nA;red\r\n") << QStringLiteral("Colour");
         QTest::newRow("unclosed quote") << header + "Y;\"A;2;0;None;None\r\n" << QStringLiteral("Line 2");
-        QTest::newRow("missing file") << QByteArray() << QStringLiteral("cannot read");
+        QTest::newRow("missing file") << QByteArray() << QStringLiteral("Cannot read");
     }
     void importRefused()
     {

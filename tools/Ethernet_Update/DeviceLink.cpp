@@ -38,6 +38,11 @@ DeviceLink::DeviceLink(const QString &host, quint16 port)
         throw TransferError(QStringLiteral("cannot open a UDP socket: %1").arg(m_socket.errorString()));
 }
 
+QString DeviceLink::device() const
+{
+    return m_host.toString() + u':' + QString::number(m_port);
+}
+
 void DeviceLink::write(quint32 address, const QByteArray &bytes)
 {
     request({ Write, Done, 0, address, quint16(bytes.size()), bytes });
@@ -47,7 +52,8 @@ QByteArray DeviceLink::read(quint32 address, quint16 length)
 {
     const Packet answer = request({ Read, Done, 0, address, length, {} });
     if (answer.data.size() != length)
-        throw TransferError(QStringLiteral("the device answered %1 bytes to a read of %2 at %3")
+        throw TransferError(QStringLiteral("the device at %1 answered %2 bytes to the read request of %3 at %4")
+                                .arg(device())
                                 .arg(answer.data.size())
                                 .arg(length)
                                 .arg(hex(address)));
@@ -67,27 +73,25 @@ Packet DeviceLink::request(Packet packet)
         if (attempt > 1)
             ++m_repeated;
         if (m_socket.writeDatagram(bytes, m_host, m_port) != bytes.size())
-            throw TransferError(QStringLiteral("cannot send to %1:%2: %3")
-                                    .arg(m_host.toString())
-                                    .arg(m_port)
-                                    .arg(m_socket.errorString()));
+            throw TransferError(
+                QStringLiteral("cannot send the %1 request at %2 to %3: %4")
+                    .arg(commandName(packet.command), hex(packet.address), device(), m_socket.errorString()));
         if (const std::optional<Packet> answer = awaitAnswer(packet.command, packet.sequence)) {
             if (answer->status == Refused)
-                throw TransferError(QStringLiteral("the device refused the %1 of %2 bytes at %3: outside its memory")
-                                        .arg(commandName(packet.command))
-                                        .arg(packet.length)
-                                        .arg(hex(packet.address)));
+                throw TransferError(
+                    QStringLiteral("the device at %1 refused the %2 request of %3 bytes at %4: outside its memory")
+                        .arg(device(), commandName(packet.command))
+                        .arg(packet.length)
+                        .arg(hex(packet.address)));
             if (answer->status != Done)
-                throw TransferError(QStringLiteral("the device rejected the %1 request at %2 (status %3)")
-                                        .arg(commandName(packet.command), hex(packet.address))
+                throw TransferError(QStringLiteral("the device at %1 rejected the %2 request at %3 (status %4)")
+                                        .arg(device(), commandName(packet.command), hex(packet.address))
                                         .arg(answer->status));
             return *answer;
         }
     }
-    throw TransferError(QStringLiteral("no answer from %1:%2 to the %3 request at %4 after %5 attempts of %6 ms")
-                            .arg(m_host.toString())
-                            .arg(m_port)
-                            .arg(commandName(packet.command), hex(packet.address))
+    throw TransferError(QStringLiteral("no answer from %1 to the %2 request at %3 after %4 attempts of %5 ms")
+                            .arg(device(), commandName(packet.command), hex(packet.address))
                             .arg(Attempts)
                             .arg(AnswerTimeoutMs));
 }

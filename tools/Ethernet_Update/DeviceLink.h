@@ -30,6 +30,8 @@ public:
     void startApplication();
 
     int repeatedRequests() const { return m_repeated; }
+    // "address:port", as messages name the device.
+    QString device() const;
 
 private:
     sw::block::Packet request(sw::block::Packet packet);

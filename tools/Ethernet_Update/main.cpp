@@ -52,10 +52,11 @@ void readBack(DeviceLink &link, const Operation &op)
         const QByteArray actual = link.read(op.startAddress + quint32(at), quint16(expected.size()));
         for (qsizetype i = 0; i < expected.size(); ++i) {
             if (actual[i] != expected[i])
-                throw TransferError(QStringLiteral("read-back differs at %1: wrote 0x%2, read 0x%3")
-                                        .arg(hex(op.startAddress + quint32(at + i)))
-                                        .arg(quint8(expected[i]), 2, 16, QChar(u'0'))
-                                        .arg(quint8(actual[i]), 2, 16, QChar(u'0')));
+                throw TransferError(
+                    QStringLiteral("read-back from %1 differs at %2 (read request at %3): wrote 0x%4, read 0x%5")
+                        .arg(link.device(), hex(op.startAddress + quint32(at + i)), hex(op.startAddress + quint32(at)))
+                        .arg(quint8(expected[i]), 2, 16, QChar(u'0'))
+                        .arg(quint8(actual[i]), 2, 16, QChar(u'0')));
         }
     }
 }

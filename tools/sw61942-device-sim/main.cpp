@@ -4,6 +4,7 @@
 // ends, writes what was written to its dump file.
 
 #include "DeviceMemory.h"
+#include "PacketHandler.h"
 #include "common/BlockProtocol.h"
 
 #include <QCommandLineParser>
@@ -11,10 +12,13 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QRandomGenerator>
 #include <QTextStream>
 #include <QTimer>
 #include <QUdpSocket>
 #include <csignal>
+#include <optional>
+#include <utility>
 
 using namespace sw::block;
 
@@ -32,13 +36,28 @@ QString hex(quint32 address)
     return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
 }
 
-class Device : public QObject
+// A poor network or a failing device, applied around the socket: requests lost on the way in,
+// answers lost, doubled, swapped with the next one or sent late, and silence after a number of
+// requests. Losses are drawn from a generator with a fixed seed, so that a run repeats.
+struct Faults
+{
+    int lossPercent = 0; // of the requests received and of the answers sent, each drawn alone
+    quint32 seed = 1;
+    bool duplicate = false; // every answer sent twice
+    bool reorder = false; // every answer held back and sent after the next one
+    int delayMs = 0; // every answer sent this late, the device meanwhile taking further requests
+    qint64 answeredRequests = -1; // requests taken before the device falls silent; -1 no limit
+};
+
+class Device : public QObject, public DeviceActions
 {
 public:
-    Device(QString dumpPath, int dropEvery, bool silent)
+    Device(QString dumpPath, int dropEvery, bool silent, const Faults &faults)
         : m_dumpPath(std::move(dumpPath))
         , m_dropEvery(dropEvery)
         , m_silent(silent)
+        , m_faults(faults)
+        , m_random(faults.seed)
     {
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] { receive(); });
     }
@@ -71,51 +90,54 @@ private:
     {
         while (m_socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = m_socket.receiveDatagram();
-            const std::optional<Packet> request = decode(datagram.data());
-            if (!request || (request->command & AnswerBit))
+            const std::optional<Packet> request = decodeRequest(datagram.data());
+            if (!request)
                 continue;
             ++m_requests;
-            if (m_silent || (m_dropEvery > 0 && m_requests % m_dropEvery == 0))
+            if (m_silent || (m_dropEvery > 0 && m_requests % m_dropEvery == 0) || lost()
+                || (m_faults.answeredRequests >= 0 && m_requests > m_faults.answeredRequests))
                 continue;
-            m_socket.writeDatagram(datagram.makeReply(encode(answer(*request))));
+            send(datagram.makeReply(encode(answerRequest(m_memory, *request, *this))));
             if (request->command == Stop)
                 QCoreApplication::quit();
         }
     }
 
-    Packet answer(const Packet &request)
+    // Whether the next datagram is lost; draws only while losses are asked for.
+    bool lost() { return m_faults.lossPercent > 0 && int(m_random.bounded(100)) < m_faults.lossPercent; }
+
+    void send(const QNetworkDatagram &answer)
     {
-        Packet reply { quint8(request.command | AnswerBit), Done, request.sequence, request.address, 0, {} };
-        switch (request.command) {
-        case Write:
-            if (!m_memory.write(request.address, request.data)) {
-                reply.status = Refused;
-                m_out << "refused write of " << request.data.size() << " bytes at " << hex(request.address)
-                      << ": outside the memory map" << Qt::endl;
+        QList<QNetworkDatagram> answers { answer };
+        if (m_faults.reorder) {
+            if (!m_held) {
+                m_held = answer;
+                return;
             }
-            break;
-        case Read: {
-            bool ok = false;
-            reply.data = m_memory.read(request.address, request.length, &ok);
-            reply.length = quint16(reply.data.size());
-            if (!ok)
-                reply.status = Refused;
-            break;
+            answers.append(*std::exchange(m_held, std::nullopt));
         }
-        case Start:
-            ++m_starts;
-            m_out << "application started" << Qt::endl;
-            break;
-        case Dump:
-            if (!writeDump())
-                reply.status = Refused;
-            break;
-        case Stop:
-            break;
-        default:
-            reply.status = Malformed;
+        for (const QNetworkDatagram &a : answers) {
+            for (int copy = m_faults.duplicate ? 2 : 1; copy > 0; --copy) {
+                if (lost())
+                    continue;
+                if (m_faults.delayMs > 0)
+                    QTimer::singleShot(m_faults.delayMs, this, [this, a] { m_socket.writeDatagram(a); });
+                else
+                    m_socket.writeDatagram(a);
+            }
         }
-        return reply;
+    }
+
+    void applicationStarted() override
+    {
+        ++m_starts;
+        m_out << "application started" << Qt::endl;
+    }
+    bool dumpMemory() override { return writeDump(); }
+    void writeRefused(quint32 address, qsizetype length) override
+    {
+        m_out << "refused write of " << length << " bytes at " << hex(address) << ": outside the memory map"
+              << Qt::endl;
     }
 
     QUdpSocket m_socket;
@@ -124,6 +146,9 @@ private:
     QString m_dumpPath;
     int m_dropEvery;
     bool m_silent;
+    Faults m_faults;
+    QRandomGenerator m_random;
+    std::optional<QNetworkDatagram> m_held; // the answer that waits for the next one
     qint64 m_requests = 0;
     int m_starts = 0;
 };
@@ -155,7 +180,21 @@ int main(int argc, char *argv[])
         QStringLiteral("Ignore every Nth request, to exercise the updater's retries."), QStringLiteral("N"),
         QStringLiteral("0"));
     const QCommandLineOption silentOption(QStringLiteral("silent"), QStringLiteral("Answer nothing."));
-    parser.addOptions({ addressOption, portOption, dumpOption, dropOption, silentOption });
+    const QCommandLineOption lossOption(QStringLiteral("loss"),
+        QStringLiteral("Lose this share in percent of the requests received and of the answers sent (0 to 100)."),
+        QStringLiteral("PERCENT"), QStringLiteral("0"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+        QStringLiteral("Seed of the losses of --loss (default 1): the same seed loses the same datagrams."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption duplicateOption(QStringLiteral("duplicate"), QStringLiteral("Send every answer twice."));
+    const QCommandLineOption reorderOption(
+        QStringLiteral("reorder"), QStringLiteral("Hold every answer back and send it after the next one."));
+    const QCommandLineOption delayOption(QStringLiteral("delay"),
+        QStringLiteral("Send every answer this many milliseconds late."), QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption stopAfterOption(QStringLiteral("stop-after"),
+        QStringLiteral("Take the first N requests, then answer nothing more."), QStringLiteral("N"));
+    parser.addOptions({ addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption,
+        duplicateOption, reorderOption, delayOption, stopAfterOption });
     parser.process(app);
 
     const QHostAddress address(parser.value(addressOption));
@@ -167,8 +206,25 @@ int main(int argc, char *argv[])
         err << "sw61942-device-sim: invalid --address, --port or --drop-every (see --help)\n";
         return 1;
     }
+    Faults faults;
+    bool lossOk = false;
+    bool seedOk = false;
+    bool delayOk = false;
+    bool stopAfterOk = true;
+    faults.lossPercent = parser.value(lossOption).toInt(&lossOk);
+    faults.seed = parser.value(seedOption).toUInt(&seedOk);
+    faults.duplicate = parser.isSet(duplicateOption);
+    faults.reorder = parser.isSet(reorderOption);
+    faults.delayMs = parser.value(delayOption).toInt(&delayOk);
+    if (parser.isSet(stopAfterOption))
+        faults.answeredRequests = parser.value(stopAfterOption).toLongLong(&stopAfterOk);
+    if (!lossOk || faults.lossPercent < 0 || faults.lossPercent > 100 || !seedOk || !delayOk || faults.delayMs < 0
+        || !stopAfterOk || (parser.isSet(stopAfterOption) && faults.answeredRequests < 0)) {
+        err << "sw61942-device-sim: invalid --loss, --seed, --delay or --stop-after (see --help)\n";
+        return 1;
+    }
 
-    Device device(parser.value(dumpOption), dropEvery, parser.isSet(silentOption));
+    Device device(parser.value(dumpOption), dropEvery, parser.isSet(silentOption), faults);
     if (!device.listen(address, quint16(port))) {
         err << "sw61942-device-sim: cannot listen on " << address.toString() << ':' << port << ": "
             << device.socketError() << '\n';

@@ -9,6 +9,7 @@
 #include "core/ProgramValues.h"
 #include "core/VariablesCsv.h"
 #include "core/VariablesDocument.h"
+#include "core/Xml.h"
 #include "core/image/Compiler.h"
 
 #include <QCommandLineParser>
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 using namespace sw::image;
@@ -64,24 +64,6 @@ int checkStatus(const QList<sw::ConfigurationFinding> &findings)
 }
 
 // Writes `bytes` to `path` atomically. Throws sw::Error naming the file when it cannot.
-void writeWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw sw::Error(
-            QStringLiteral("cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
-}
-
-QByteArray readWhole(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw sw::Error(
-            QStringLiteral("cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return file.readAll();
-}
-
 QString dotted(const ParamBlock &block, int offset)
 {
     return QStringLiteral("%1.%2.%3.%4")
@@ -310,12 +292,13 @@ int main(int argc, char *argv[])
         }
         if (exportVariables) {
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
-            writeWhole(args.at(1), sw::exportVariablesCsv(rows, csvDecimalSeparator));
+            sw::xml::saveBytes(sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1));
             out << QDir::toNativeSeparators(args.at(1)) << ": " << rows.size() << " variables\n";
             return 0;
         }
         if (importVariables) {
-            const sw::VariablesCsvImport imported = sw::importVariablesCsv(readWhole(args.at(1)), csvDecimalSeparator);
+            const sw::VariablesCsvImport imported
+                = sw::importVariablesCsv(sw::xml::readFileBytes(args.at(1)), csvDecimalSeparator);
             if (imported.failure) {
                 err << "sw61942-image: " << QDir::toNativeSeparators(args.at(1)) << ": "
                     << sw::variablesCsvFailureText(*imported.failure, sw::defaultMessages()).simplified() << '\n';

@@ -1,0 +1,182 @@
+// The stand-in updater against a faulty device: the simulator on 127.0.0.1 loses, doubles, swaps,
+// delays or stops its answers. Whatever happens, the updater either reports success with the
+// device holding exactly the data, or fails in bounded time with a message that names the device
+// and the request; it never takes an answer to another request for the one it waits on.
+
+#include "DeviceSimulator.h"
+#include "TestFiles.h"
+
+#include "core/ProjectFiles.h"
+#include "core/UpdateParameters.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace sw::test;
+
+namespace {
+
+constexpr quint32 FirmwareAddress = 0x08000;
+constexpr quint32 Bank1Address = 0x07000;
+constexpr quint32 Bank2Address = 0x80000;
+
+enum class Outcome { Completes, Fails, Either };
+
+QByteArray pattern(int size, int salt)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + i / 251 + salt) & 0xFF);
+    return bytes;
+}
+
+// Whether every byte the device holds is a byte of the data at its address: a partial transfer
+// is allowed, anything else is not.
+QString foreignBytes(const QMap<quint32, QByteArray> &held, const QMap<quint32, QByteArray> &data)
+{
+    for (auto it = held.cbegin(); it != held.cend(); ++it) {
+        bool inside = false;
+        for (auto d = data.cbegin(); d != data.cend() && !inside; ++d) {
+            const qint64 offset = qint64(it.key()) - qint64(d.key());
+            inside = offset >= 0 && offset + it.value().size() <= d.value().size()
+                && d.value().mid(offset, it.value().size()) == it.value();
+        }
+        if (!inside)
+            return QStringLiteral("the device holds %1 bytes at 0x%2 that are not the data's")
+                .arg(it.value().size())
+                .arg(it.key(), 0, 16);
+    }
+    return {};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Outcome)
+
+class tst_UpdaterFaults : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_program;
+    QMap<quint32, QByteArray> m_data; // what the three operations write, by address
+    qint64 m_worstMs = 0;
+
+    QString dumpPath() const { return m_dir.filePath(QStringLiteral("dump.txt")); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QFileInfo(builtUpdater).isExecutable() || !QFileInfo(simulatorPath).isExecutable())
+            QSKIP("Ethernet_Update or sw61942-device-sim is not built");
+        QVERIFY(m_dir.isValid());
+        // Three, two and two blocks: fifteen requests with read-back, start included.
+        m_data = { { FirmwareAddress, pattern(3000, 1) }, { Bank1Address, pattern(2048, 2) },
+            { Bank2Address, pattern(1500, 3) } };
+    }
+
+    void cleanupTestCase() { qInfo("longest run of the updater: %lld ms", m_worstMs); }
+
+    void faultyDevice_data()
+    {
+        QTest::addColumn<QStringList>("faults"); // simulator options
+        QTest::addColumn<bool>("readBack");
+        QTest::addColumn<Outcome>("outcome");
+        // The request a failure names, when it is certain. A device that counts requests also counts
+        // a repeated one, so a run slowed past one wait may end a request earlier.
+        QTest::addColumn<QString>("failsOn");
+
+        const auto row
+            = [](const char *name, const QString &faults, bool readBack, Outcome outcome, const QString &failsOn = {}) {
+                  QTest::newRow(name) << faults.split(u' ', Qt::SkipEmptyParts) << readBack << outcome << failsOn;
+              };
+        row("sound device", {}, true, Outcome::Completes);
+        row("a tenth lost", "--loss 10 --seed 1", true, Outcome::Completes);
+        row("a tenth lost, no read-back", "--loss 10 --seed 2", false, Outcome::Completes);
+        row("two in five lost", "--loss 40 --seed 3", true, Outcome::Either);
+        row("everything lost", "--loss 100", true, Outcome::Fails, "write request at 0x08000");
+        row("answers doubled", "--duplicate", true, Outcome::Completes);
+        row("answers swapped", "--reorder", true, Outcome::Completes);
+        row("answers swapped and doubled, no read-back", "--reorder --duplicate", false, Outcome::Completes);
+        row("answers late within one wait", "--delay 60", true, Outcome::Completes);
+        row("answers later than one wait", "--delay 200", true, Outcome::Completes);
+        row("answers late by most of the attempts, no read-back", "--delay 400", false, Outcome::Completes);
+        row("answers late by nearly all attempts", "--delay 700", false, Outcome::Either);
+        row("answers later than every attempt", "--delay 1000", true, Outcome::Fails, "write request at 0x08000");
+        row("silent from the start", "--stop-after 0", true, Outcome::Fails, "write request at 0x08000");
+        row("silent during read-back", "--stop-after 4", true, Outcome::Fails, "read request at 0x08[04]00");
+        row("silent before the start request", "--stop-after 14", true, Outcome::Fails,
+            "start request|read request at 0x80400");
+        // Old answers around a lost request: an updater that took them for the current one would
+        // skip the lost write, and without read-back nothing else would notice.
+        row("losses among doubled answers, no read-back", "--loss 30 --seed 4 --duplicate", false, Outcome::Either);
+        row("losses among late answers, no read-back", "--loss 30 --seed 5 --delay 200", false, Outcome::Either);
+        row("losses among swapped answers, no read-back", "--loss 30 --seed 6 --reorder", false, Outcome::Either);
+        row("every fault at once", "--loss 20 --seed 7 --duplicate --reorder --delay 100", true, Outcome::Either);
+    }
+
+    void faultyDevice()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(bool, readBack);
+        QFETCH(Outcome, outcome);
+        QFETCH(QString, failsOn);
+
+        // A program folder with a copy of the updater (it finds its parameter file beside itself),
+        // the firmware, the two images and the parameter file for all three.
+        m_program = m_dir.filePath(QStringLiteral("program"));
+        QDir(m_program).removeRecursively();
+        QFile::remove(dumpPath());
+        QVERIFY(QDir().mkpath(m_program));
+        QVERIFY(QFile::copy(builtUpdater, sw::updaterProgramPath(m_program)));
+        const QString master = QDir(m_program).filePath(QStringLiteral("MASTER"));
+        const QString project = QDir(m_program).filePath(QStringLiteral("PROJECTS/Plant"));
+        const sw::UpdateParameters parameters = sw::updateParameters(
+            QStringLiteral("127.0.0.1"), int(sw::UpdateChoice::FirmwareAndConfiguration), readBack, master, project);
+        QVERIFY(writeFile(parameters.firmwareFile, m_data.value(FirmwareAddress)));
+        QVERIFY(writeFile(parameters.bank1File, m_data.value(Bank1Address)));
+        QVERIFY(writeFile(parameters.bank2File, m_data.value(Bank2Address)));
+        sw::writeUpdateParametersFile(m_program, parameters);
+
+        Simulator sim;
+        const QString problem = sim.start(
+            QStringList { QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--dump"), dumpPath() }
+            + faults);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const UpdaterRun run = runUpdater(m_program, sim.port);
+        m_worstMs = std::max(m_worstMs, run.elapsedMs);
+        qInfo("exit %d after %lld ms %s", run.exitCode, run.elapsedMs, qPrintable(run.err.trimmed()));
+        QVERIFY(sim.stop());
+        const SimulatorDump dump = readSimulatorDump(dumpPath());
+        const QString log = run.out + run.err;
+
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 1, qPrintable(log));
+        if (run.exitCode == 0) {
+            QVERIFY2(outcome != Outcome::Fails, qPrintable(log));
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+            QVERIFY2(run.out.contains(QStringLiteral("Update complete")), qPrintable(run.out));
+            QCOMPARE(dump.regions.keys(), m_data.keys());
+            for (auto it = m_data.cbegin(); it != m_data.cend(); ++it)
+                QVERIFY2(dump.regions.value(it.key()) == it.value(), qPrintable(QString::number(it.key(), 16)));
+            QVERIFY(dump.started >= 1); // a lost answer to the start request makes the updater ask again
+            return;
+        }
+        QVERIFY2(outcome != Outcome::Completes, qPrintable(log));
+        // One line that names the operation, the device and the request it waited on.
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.err.startsWith(QStringLiteral("Ethernet_Update: operation ")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("127.0.0.1:%1").arg(sim.port)), qPrintable(run.err));
+        QVERIFY2(
+            run.err.contains(QRegularExpression(QStringLiteral("(write|read|start) request"))), qPrintable(run.err));
+        if (!failsOn.isEmpty())
+            QVERIFY2(run.err.contains(QRegularExpression(failsOn)), qPrintable(run.err));
+        const QString foreign = foreignBytes(dump.regions, m_data);
+        QVERIFY2(foreign.isEmpty(), qPrintable(foreign));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_UpdaterFaults)
+#include "tst_UpdaterFaults.moc"
