@@ -5,6 +5,7 @@
 #include "core/Error.h"
 
 #include <QHostAddress>
+#include <QRandomGenerator>
 #include <QString>
 #include <QUdpSocket>
 
@@ -40,7 +41,9 @@ private:
     QUdpSocket m_socket;
     QHostAddress m_host;
     quint16 m_port;
-    quint16 m_sequence = 0;
+    // Each link starts its sequence numbers at a random point, so that a late answer to an earlier
+    // link that got the same local port cannot pass for an answer of this one.
+    quint16 m_sequence = quint16(QRandomGenerator::global()->generate());
     int m_repeated = 0;
 };
 
