@@ -6,6 +6,7 @@
 #include "platform/curl/CurlHttpClient.h"
 #include "platform/posix/PosixIcmpEcho.h"
 #include "platform/posix/PosixLauncher.h"
+#include "ui/FileChooser.h"
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -30,7 +31,8 @@ int main(int argc, char *argv[])
     sw::CompilingImageBuilder imageBuilder;
     sw::PosixIcmpEcho echo;
     sw::PosixLauncher launcher;
-    sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher };
+    sw::FileDialogs files;
+    sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher, &files };
 
     sw::ProgramValues values;
     sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());

@@ -38,6 +38,25 @@ std::optional<ByteRange> rangeOf(const VariableRow &row)
     return range;
 }
 
+// The certificates matter only to a device whose TLS server is on, and the known certificates
+// only when it admits known clients alone: the image leaves out what is switched off. A disabled
+// known-certificate row keeps its place (so rows keep their numbers) but is not read.
+QList<CertificateFinding> certificateFindings(const ParGenValues &parGen,
+    const std::optional<QList<KnownCertRow>> &knownCerts, const QDateTime &now, const QStringList &catalogue)
+{
+    if (!parGen.TLS_Server_Enable)
+        return {};
+    QList<KnownCertRow> admitted;
+    if (parGen.TLS_Server_Enable_Known_Cert && knownCerts) {
+        admitted = *knownCerts;
+        for (KnownCertRow &row : admitted) {
+            if (!row.Enable)
+                row.Certificate.clear();
+        }
+    }
+    return inspectCertificates(parGen, admitted, now, catalogue);
+}
+
 bool overlap(const ByteRange &a, const ByteRange &b)
 {
     if (a.first >= b.end || b.first >= a.end)
@@ -123,6 +142,26 @@ QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows, const
     return findings;
 }
 
+QList<CertificateFinding> checkCertificates(
+    const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue)
+{
+    ParGenValues parGen;
+    try {
+        parGen = readParGenFile(documents.parGen);
+    } catch (const std::exception &) {
+        return {};
+    }
+    std::optional<QList<KnownCertRow>> knownCerts;
+    if (parGen.TLS_Server_Enable && parGen.TLS_Server_Enable_Known_Cert) {
+        try {
+            knownCerts = cutAtBlankCertificate(readKnownCertFile(documents.knownCerts));
+        } catch (const std::exception &) {
+            // Reported where the document is needed; the parameters' texts are checked all the same.
+        }
+    }
+    return certificateFindings(parGen, knownCerts, now, catalogue);
+}
+
 QList<ConfigurationFinding> checkConfiguration(
     const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue)
 {
@@ -138,13 +177,11 @@ QList<ConfigurationFinding> checkConfiguration(
     } catch (const std::exception &e) {
         unreadable(documents.parGen, e);
     }
-    QList<KnownCertRow> knownCerts;
-    bool knownCertsRead = true;
+    std::optional<QList<KnownCertRow>> knownCerts;
     try {
         knownCerts = cutAtBlankCertificate(readKnownCertFile(documents.knownCerts));
     } catch (const std::exception &e) {
         unreadable(documents.knownCerts, e);
-        knownCertsRead = false;
     }
     std::optional<QList<VariableRow>> variables;
     try {
@@ -153,20 +190,8 @@ QList<ConfigurationFinding> checkConfiguration(
         unreadable(documents.variables, e);
     }
 
-    // The certificates matter only to a device whose TLS server is on, and the known certificates
-    // only when it admits known clients alone: the image leaves out what is switched off. A
-    // disabled known-certificate row keeps its place (so rows keep their numbers) but is not read.
-    if (parGen && parGen->TLS_Server_Enable) {
-        QList<KnownCertRow> admitted;
-        if (parGen->TLS_Server_Enable_Known_Cert && knownCertsRead) {
-            admitted = knownCerts;
-            for (KnownCertRow &row : admitted) {
-                if (!row.Enable)
-                    row.Certificate.clear();
-            }
-        }
-        findings << inspectCertificates(*parGen, admitted, now, catalogue);
-    }
+    if (parGen)
+        findings << certificateFindings(*parGen, knownCerts, now, catalogue);
     if (variables)
         findings << checkVariables(*variables, catalogue);
     return findings;

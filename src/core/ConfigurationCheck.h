@@ -22,6 +22,13 @@ using ConfigurationFinding = CertificateFinding;
 // Length is no integer have no range and take part only in the name checks.
 QList<ConfigurationFinding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue);
 
+// The certificate findings of a configuration at time `now` (see inspectCertificates): only when
+// its TLS server is on, the known certificates only when the server admits known clients alone,
+// and of those the enabled rows only (a disabled row keeps its number). A document that cannot be
+// read gives no finding here; what can be read is still checked.
+QList<CertificateFinding> checkCertificates(
+    const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
+
 // Reads the documents of a configuration and checks them at time `now`: a document that cannot be
 // read is an error; then the certificate findings and the findings of checkVariables.
 QList<ConfigurationFinding> checkConfiguration(

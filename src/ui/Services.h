@@ -9,6 +9,7 @@ class VersionChecker;
 class ImageBuilder;
 class IcmpEcho;
 class Launcher;
+class FileChooser;
 
 // The outside services the dialogs use, handed down from the program entry; tests pass fakes.
 struct Services
@@ -20,6 +21,7 @@ struct Services
     ImageBuilder *imageBuilder = nullptr;
     IcmpEcho *echo = nullptr;
     Launcher *launcher = nullptr;
+    FileChooser *files = nullptr;
 };
 
 } // namespace sw

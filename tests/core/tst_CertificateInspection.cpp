@@ -1,12 +1,9 @@
+#include "CertificateFixtures.h"
+
 #include "core/Catalogue.h"
 #include "core/CertificateInspection.h"
 
 #include <QtTest>
-
-#include <openssl/bio.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-#include <openssl/x509.h>
 
 using sw::CertificateFinding;
 using sw::FindingSeverity;
@@ -18,118 +15,15 @@ namespace {
 // Every check runs at this instant, so the fixtures' validity windows are fixed relative to it.
 const QDateTime Now(QDate(2030, 6, 15), QTime(12, 0), Qt::UTC);
 
-// A key pair and the certificates made from it, as PEM texts built with OpenSSL at run time.
-struct Keys
-{
-    EVP_PKEY *key = nullptr;
-    QString privatePem;
-};
-
-QString pemOf(BIO *bio)
-{
-    char *data = nullptr;
-    const long length = BIO_get_mem_data(bio, &data);
-    return QString::fromLatin1(data, qsizetype(length));
-}
-
-Keys newKeys()
-{
-    Keys keys;
-    keys.key = EVP_EC_gen("P-256");
-    BIO *out = BIO_new(BIO_s_mem());
-    PEM_write_bio_PrivateKey(out, keys.key, nullptr, nullptr, 0, nullptr, nullptr);
-    keys.privatePem = pemOf(out);
-    BIO_free(out);
-    return keys;
-}
-
-QString encryptedKeyPem(EVP_PKEY *key, const QByteArray &password)
-{
-    BIO *out = BIO_new(BIO_s_mem());
-    PEM_write_bio_PrivateKey(out, key, EVP_aes_128_cbc(), reinterpret_cast<const unsigned char *>(password.data()),
-        int(password.size()), nullptr, nullptr);
-    const QString pem = pemOf(out);
-    BIO_free(out);
-    return pem;
-}
-
-// A certificate for `subjectKey` named CN=`subject`, signed by `issuerKey` in the name of
-// CN=`issuer`, valid between the two instants.
-QString certificatePem(EVP_PKEY *subjectKey, const char *subject, EVP_PKEY *issuerKey, const char *issuer,
-    const QDateTime &from, const QDateTime &until)
-{
-    static long serial = 1;
-    X509 *cert = X509_new();
-    X509_set_version(cert, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(cert), serial++);
-    ASN1_TIME_set(X509_getm_notBefore(cert), time_t(from.toSecsSinceEpoch()));
-    ASN1_TIME_set(X509_getm_notAfter(cert), time_t(until.toSecsSinceEpoch()));
-    const auto name = [](const char *commonName) {
-        X509_NAME *result = X509_NAME_new();
-        X509_NAME_add_entry_by_txt(
-            result, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>("Test Lab"), -1, -1, 0);
-        X509_NAME_add_entry_by_txt(
-            result, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char *>(commonName), -1, -1, 0);
-        return result;
-    };
-    X509_NAME *subjectName = name(subject);
-    X509_NAME *issuerName = name(issuer);
-    X509_set_subject_name(cert, subjectName);
-    X509_set_issuer_name(cert, issuerName);
-    X509_NAME_free(subjectName);
-    X509_NAME_free(issuerName);
-    X509_set_pubkey(cert, subjectKey);
-    X509_sign(cert, issuerKey, EVP_sha256());
-    BIO *out = BIO_new(BIO_s_mem());
-    PEM_write_bio_X509(out, cert);
-    const QString pem = pemOf(out);
-    BIO_free(out);
-    X509_free(cert);
-    return pem;
-}
-
-struct Fixtures
-{
-    Keys root, server, other;
-    QString rootCert, otherRootCert;
-    QString serverCert, expiredCert, notYetValidCert, expiringSoonCert, thirtyDaysCert, thirtyOneDaysCert;
-    QString encryptedServerKey;
-
-    Fixtures()
-    {
-        root = newKeys();
-        server = newKeys();
-        other = newKeys();
-        rootCert = certificatePem(root.key, "Test Root", root.key, "Test Root", Now.addYears(-1), Now.addYears(5));
-        otherRootCert
-            = certificatePem(other.key, "Other Root", other.key, "Other Root", Now.addYears(-1), Now.addYears(5));
-        const auto serverSigned = [&](const QDateTime &from, const QDateTime &until) {
-            return certificatePem(server.key, "gateway", root.key, "Test Root", from, until);
-        };
-        serverCert = serverSigned(Now.addDays(-1), Now.addYears(1));
-        expiredCert = serverSigned(Now.addYears(-2), Now.addSecs(-60));
-        notYetValidCert = serverSigned(Now.addSecs(60), Now.addYears(1));
-        expiringSoonCert = serverSigned(Now.addDays(-1), Now.addDays(10));
-        thirtyDaysCert = serverSigned(Now.addDays(-1), Now.addDays(30));
-        thirtyOneDaysCert = serverSigned(Now.addDays(-1), Now.addDays(31));
-        encryptedServerKey = encryptedKeyPem(server.key, "s3cret pass");
-    }
-    ~Fixtures()
-    {
-        for (EVP_PKEY *key : { root.key, server.key, other.key })
-            EVP_PKEY_free(key);
-    }
-    Fixtures(const Fixtures &) = delete;
-    Fixtures &operator=(const Fixtures &) = delete;
-};
+using Fixtures = sw::test::CertificateFixtures;
 
 const Fixtures &fixtures()
 {
-    static const Fixtures made;
+    static const Fixtures made(Now);
     return made;
 }
 
-const QString Garbage = QStringLiteral("this is not a PEM text \x01\x02");
+const QString &Garbage = sw::test::GarbagePem;
 
 // A PEM text whose body is cut short: the armour is there, the content is not.
 QString damaged(const QString &pem)

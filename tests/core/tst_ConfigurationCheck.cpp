@@ -155,9 +155,14 @@ private Q_SLOTS:
                 { true, garbage, QStringLiteral("on") } });
         sw::writeVariablesFile(documents.variables, { word("A", 0), word("A", 2) });
 
-        const QList<ConfigurationFinding> findings
-            = sw::checkConfiguration(documents, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QList<ConfigurationFinding> findings = sw::checkConfiguration(documents, now, sw::defaultMessages());
         QCOMPARE(summary(findings), expected);
+
+        // The certificate part alone: the same findings, without the variables'.
+        QStringList certificates = expected;
+        certificates.removeAll(QStringLiteral("2 Name error"));
+        QCOMPARE(summary(sw::checkCertificates(documents, now, sw::defaultMessages())), certificates);
     }
 
     void unreadableDocumentIsAnError_data()
@@ -180,6 +185,34 @@ private Q_SLOTS:
         QCOMPARE(findings[0].document, document);
         QCOMPARE(findings[0].row, 0);
         QVERIFY2(findings[0].text.contains(document), qPrintable(findings[0].text));
+    }
+
+    // The certificate check leaves a document that cannot be read to the image builder and still
+    // checks what can be read.
+    void certificateCheckPassesOverUnreadableDocuments_data()
+    {
+        QTest::addColumn<QString>("broken");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("ParGen") << QStringLiteral("ParGen.xml") << QStringList();
+        QTest::newRow("known certificates")
+            << QStringLiteral("TLS_Known_Cert.xml") << QStringList { "0 TLS_Server_Root_Certificate error" };
+    }
+    void certificateCheckPassesOverUnreadableDocuments()
+    {
+        QFETCH(QString, broken);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const sw::ProjectDocuments documents = sw::projectDocuments(dir.path());
+        sw::ParGenValues values;
+        values.TLS_Server_Enable = true;
+        values.TLS_Server_Enable_Known_Cert = true;
+        values.TLS_Server_Root_Certificate = QStringLiteral("not a certificate");
+        sw::writeParGenFile(documents.parGen, values);
+        QVERIFY(sw::test::writeFile(dir.filePath(broken), "<root><unclosed></root>"));
+
+        QCOMPARE(summary(sw::checkCertificates(documents, QDateTime::currentDateTimeUtc(), sw::defaultMessages())),
+            expected);
     }
 
     void emptyProjectHasNoFindings()

@@ -17,7 +17,8 @@ struct FakeServices
     FakeImageBuilder imageBuilder;
     FakeIcmpEcho echo;
     FakeLauncher launcher;
-    Services services { &messages, &shell, &regional, &checker, &imageBuilder, &echo, &launcher };
+    FakeFileChooser files;
+    Services services { &messages, &shell, &regional, &checker, &imageBuilder, &echo, &launcher, &files };
 };
 
 } // namespace sw::test

@@ -5,6 +5,7 @@
 #include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
+#include "ui/FileChooser.h"
 #include "ui/ImageBuilder.h"
 
 #include <QList>
@@ -134,6 +135,38 @@ public:
         if (onStart)
             onStart();
         return started;
+    }
+};
+
+// Answers file choosers from a script, one answer per question; an empty answer, or none left, is a
+// cancel. Records every question.
+class FakeFileChooser final : public FileChooser
+{
+public:
+    struct Call
+    {
+        bool save;
+        QString caption;
+        QString start;
+        QString filter;
+    };
+    QList<Call> calls;
+    QStringList answers; // consumed front to back
+
+    QString openFileName(QWidget *, const QString &caption, const QString &start, const QString &filter) override
+    {
+        return answer({ false, caption, start, filter });
+    }
+    QString saveFileName(QWidget *, const QString &caption, const QString &start, const QString &filter) override
+    {
+        return answer({ true, caption, start, filter });
+    }
+
+private:
+    QString answer(const Call &call)
+    {
+        calls.append(call);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 };
 

@@ -3,18 +3,23 @@
 
 #include "core/Catalogue.h"
 #include "core/MessageIds.h"
+#include "core/VariablesCsv.h"
 #include "core/VariablesDocument.h"
 #include "core/Xml.h"
 #include "ui/documents/CellEditors.h"
+#include "ui/documents/FindingMarks.h"
 #include "ui/documents/ListTable.h"
 #include "ui/documents/UIEC61850_Variables.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <memory>
@@ -100,6 +105,39 @@ struct Fixture : test::DialogFixture<TFIEC61850_Variables>
             setCell(row, c, v.*VariableAttributes[size_t(c - 1)].member);
     }
     void select(int row) const { table()->setCurrentCell(row - 1, Name - 1); }
+
+    QAction *action(const char *name) const { return get<QAction>(QString::fromLatin1(name)); }
+    // Where the file choosers start, as the user sees it.
+    QString folder() const { return QDir::toNativeSeparators(dir.path()); }
+
+    // Every cell that shows a mark, as "row column severity: tooltip" with the tooltip as plain
+    // text; "(no sign)" when the cell lacks the sign that stays visible under the selection.
+    QStringList marks() const
+    {
+        QStringList found;
+        const ListTable *t = table();
+        for (int r = 0; r < t->rowCount(); ++r) {
+            for (int c = 0; c < t->columnCount(); ++c) {
+                const QTableWidgetItem *item = t->item(r, c);
+                const QString tip = item->toolTip();
+                const QBrush background = item->background();
+                if (tip.isEmpty() && background.style() == Qt::NoBrush && item->icon().isNull())
+                    continue;
+                QString severity = QStringLiteral("unknown");
+                if (background.color() == markBackground(FindingMark::Error))
+                    severity = QStringLiteral("error");
+                else if (background.color() == markBackground(FindingMark::Warning))
+                    severity = QStringLiteral("warning");
+                QTextDocument shown;
+                shown.setHtml(tip);
+                found << QStringLiteral("%1 %2 %3%4: %5")
+                             .arg(r + 1)
+                             .arg(t->horizontalHeaderItem(c)->text(), severity,
+                                 item->icon().isNull() ? QStringLiteral(" (no sign)") : QString(), shown.toPlainText());
+            }
+        }
+        return found;
+    }
 };
 
 // The table as the dialog shows it after a load of `rows`: those rows, then default rows.
@@ -110,6 +148,14 @@ void verifyShows(const Fixture &f, const QList<VariableRow> &rows)
 }
 
 const QRegularExpression PlaceAndReason(QStringLiteral("line \\d+, column \\d+: \\S"));
+
+// validRow at another place of the internal data.
+VariableRow validRowAt(const QString &name, int position)
+{
+    VariableRow row = validRow(name);
+    row.Position = QString::number(position);
+    return row;
+}
 
 } // namespace
 
@@ -136,6 +182,20 @@ private Q_SLOTS:
     void writeFailureKeepsDialogOpen_data();
     void writeFailureKeepsDialogOpen();
     void keyboardAlone();
+    void exportWritesTheRowsShown_data();
+    void exportWritesTheRowsShown();
+    void exportFailureShowsTheReason();
+    void importReplacesTheTable_data();
+    void importReplacesTheTable();
+    void refusedImportChangesNothing_data();
+    void refusedImportChangesNothing();
+    void cancelledChooserDoesNothing_data();
+    void cancelledChooserDoesNothing();
+    void menuAndKeysReachTheCommands_data();
+    void menuAndKeysReachTheCommands();
+    void closingWhileEditing();
+    void marksFollowTheFindings_data();
+    void marksFollowTheFindings();
 };
 
 void tst_UIEC61850_Variables::layoutTextsAndEditors()
@@ -691,6 +751,379 @@ void tst_UIEC61850_Variables::keyboardAlone()
     QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
     QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
     QCOMPARE(readVariablesFile(f.pv.File_IEC61850_Variables), QList<VariableRow>({ typed }));
+}
+
+void tst_UIEC61850_Variables::exportWritesTheRowsShown_data()
+{
+    QTest::addColumn<std::optional<QChar>>("regional");
+    QTest::addColumn<char>("separator");
+    QTest::newRow("decimal point: comma separated") << std::optional<QChar>(u'.') << ',';
+    QTest::newRow("decimal comma: semicolon separated") << std::optional<QChar>(u',') << ';';
+    QTest::newRow("no usable mark: taken as a comma") << std::optional<QChar>() << ';';
+}
+
+void tst_UIEC61850_Variables::exportWritesTheRowsShown()
+{
+    QFETCH(std::optional<QChar>, regional);
+    QFETCH(char, separator);
+    Fixture f;
+    f.regional.separator = regional;
+    VariableRow a = validRow("A");
+    a.MultiplicationFactor = QStringLiteral("0,5");
+    QVERIFY(f.writeRows({ a, validRow("B") }));
+    const QByteArray document = f.file();
+    f.open();
+    // Edits not yet stored are exported; the list ends at the first blank Name, as on OK.
+    VariableRow b = validRow("B");
+    b.Mnemonic = QStringLiteral("edited; with, both");
+    f.setRow(2, b);
+    f.setRow(4, validRow("After the end"));
+    // An earlier, longer file is replaced whole.
+    const QString target = f.path(QStringLiteral("points.csv"));
+    QVERIFY(writeFile(target, QByteArray(4096, 'x')));
+    f.files.answers = { target };
+
+    f.action("exportCsv")->trigger();
+
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    const QByteArray written = readFile(target);
+    QCOMPARE(written, exportVariablesCsv({ a, b }, regional.value_or(u',') == u'.' ? u'.' : u','));
+    const QByteArray header = QByteArray("\xEF\xBB\xBF") + "Enable" + separator + "Name" + separator;
+    QVERIFY2(written.startsWith(header), written.left(40).constData());
+    QCOMPARE(f.files.calls.size(), 1);
+    QVERIFY(f.files.calls[0].save);
+    QCOMPARE(f.files.calls[0].caption, QStringLiteral("Export to CSV"));
+    QCOMPARE(f.files.calls[0].start, QDir::toNativeSeparators(f.path(QStringLiteral("IEC61850_Variables.csv"))));
+    QCOMPARE(f.files.calls[0].filter, QStringLiteral("CSV point lists (*.csv)"));
+    // Exporting stores nothing and leaves the dialog open.
+    QCOMPARE(f.file(), document);
+    QVERIFY(f.dlg->isVisible());
+}
+
+void tst_UIEC61850_Variables::exportFailureShowsTheReason()
+{
+    Fixture f;
+    f.open();
+    const QString target = f.path(QStringLiteral("missing/points.csv"));
+    f.files.answers = { target };
+    f.action("exportCsv")->trigger();
+
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Error);
+    const QString prefix = QStringLiteral("The point list cannot be written: ");
+    QVERIFY2(f.messages.last().startsWith(prefix) && f.messages.last().size() > prefix.size() + 3,
+        qPrintable(f.messages.last()));
+    QVERIFY(!QFile::exists(target));
+    QVERIFY(f.dlg->isVisible());
+}
+
+void tst_UIEC61850_Variables::importReplacesTheTable_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("OK stores the imported rows") << true;
+    QTest::newRow("Cancel keeps the document") << false;
+}
+
+void tst_UIEC61850_Variables::importReplacesTheTable()
+{
+    QFETCH(bool, ok);
+    Fixture f;
+    QVERIFY(f.writeRows({ validRow("X"), validRow("Y"), validRow("Z") }));
+    const QByteArray document = f.file();
+    f.open();
+    f.select(3);
+    VariableRow second = namedRow("Second");
+    second.Mnemonic = QStringLiteral("from the spreadsheet");
+    const QList<VariableRow> imported = { validRow("First"), second };
+    const QString source = f.path(QStringLiteral("points.csv"));
+    QVERIFY(writeFile(source, exportVariablesCsv(imported, u',')));
+    f.files.answers = { source };
+
+    f.action("importCsv")->trigger();
+
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    QCOMPARE(f.files.calls.size(), 1);
+    QVERIFY(!f.files.calls[0].save);
+    QCOMPARE(f.files.calls[0].caption, QStringLiteral("Import from CSV"));
+    QCOMPARE(f.files.calls[0].start, f.folder());
+    QCOMPARE(f.files.calls[0].filter, QStringLiteral("CSV point lists (*.csv)"));
+    // The imported rows, then default rows where X, Y and Z were.
+    verifyShows(f, imported);
+    QCOMPARE(f.file(), document);
+
+    f.click(ok ? "Btn_OK" : "Btn_Cancel");
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    QVERIFY(!f.dlg->isVisible());
+    QCOMPARE(f.file(), ok ? variablesDocument(imported) : document);
+}
+
+void tst_UIEC61850_Variables::refusedImportChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("csv"); // empty: the file does not exist
+    QTest::addColumn<QString>("message"); // empty: the system's reason for a missing file
+
+    QByteArray tooMany = "Name,Enable\r\n";
+    for (int r = 1; r <= 51; ++r)
+        tooMany += "N" + QByteArray::number(r) + ",N\r\n";
+    QTest::newRow("51 rows") << tooMany << "The point list cannot be imported. Line 52: more than 50 rows";
+    QTest::newRow("unknown column") << QByteArray("Name;Enable;Colour\r\nA;N;red\r\n")
+                                    << "The point list cannot be imported. Line 1: unknown column \"Colour\"";
+    QTest::newRow("a row the rules refuse")
+        << QByteArray("Name,Length,Position,Conversion,MultiplicationFactor\r\nA,4,0,None,None\r\nB,9,4,None,None\r\n")
+        << "The point list cannot be imported. Line 3: !! Length must be between 1 and 4";
+    QTest::newRow("file missing") << QByteArray() << "";
+}
+
+void tst_UIEC61850_Variables::refusedImportChangesNothing()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, message);
+    Fixture f;
+    QVERIFY(f.writeRows({ validRow("X"), validRow("Y") }));
+    const QByteArray document = f.file();
+    f.open();
+    f.setCell(2, Mnemonic, QStringLiteral("unsaved edit"));
+    const QList<VariableRow> shown = { f.rowAt(1), f.rowAt(2) };
+    const QString source = f.path(QStringLiteral("points.csv"));
+    if (!csv.isEmpty())
+        QVERIFY(writeFile(source, csv));
+    if (message.isEmpty()) {
+        QFile missing(source);
+        QVERIFY(!missing.open(QIODevice::ReadOnly));
+        message = QStringLiteral("The point list cannot be imported. Cannot read \"%1\": %2")
+                      .arg(QDir::toNativeSeparators(source), missing.errorString());
+    }
+    f.files.answers = { source };
+
+    f.action("importCsv")->trigger();
+
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Error);
+    QCOMPARE(f.messages.last(), message);
+    verifyShows(f, shown);
+    QCOMPARE(f.file(), document);
+    QVERIFY(f.dlg->isVisible());
+}
+
+void tst_UIEC61850_Variables::cancelledChooserDoesNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("export") << "exportCsv";
+    QTest::newRow("import") << "importCsv";
+}
+
+void tst_UIEC61850_Variables::cancelledChooserDoesNothing()
+{
+    QFETCH(QString, command);
+    Fixture f;
+    QVERIFY(f.writeRows({ validRow("X") }));
+    f.open();
+    f.setCell(1, Mnemonic, QStringLiteral("unsaved edit"));
+    const VariableRow shown = f.rowAt(1);
+    const QStringList before = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    f.get<QAction>(command)->trigger();
+
+    QCOMPARE(f.files.calls.size(), 1);
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    verifyShows(f, { shown });
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QVERIFY(f.dlg->isVisible());
+}
+
+void tst_UIEC61850_Variables::menuAndKeysReachTheCommands_data()
+{
+    QTest::addColumn<QString>("how"); // "menu", or the keys pressed
+    QTest::addColumn<QString>("where"); // "Name" or "Enable" cell, "editing" a Name cell, or "Btn_OK"
+    QTest::addColumn<bool>("save"); // the command asks for a file to write
+
+    QTest::newRow("menu: export") << "menu"
+                                  << "Name" << true;
+    QTest::newRow("menu: import") << "menu"
+                                  << "Enable" << false;
+    QTest::newRow("Ctrl+E on a text cell") << "Ctrl+E"
+                                           << "Name" << true;
+    QTest::newRow("Ctrl+I on a check box") << "Ctrl+I"
+                                           << "Enable" << false;
+    QTest::newRow("Ctrl+E on a button") << "Ctrl+E"
+                                        << "Btn_OK" << true;
+    QTest::newRow("Ctrl+I while editing") << "Ctrl+I"
+                                          << "editing" << false;
+    QTest::newRow("Ctrl+E while editing") << "Ctrl+E"
+                                          << "editing" << true;
+}
+
+void tst_UIEC61850_Variables::menuAndKeysReachTheCommands()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, where);
+    QFETCH(bool, save);
+    Fixture f;
+    QVERIFY(f.writeRows({ validRow("X"), validRow("Y") }));
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+    t->setCurrentCell(1, (where == u"Enable" ? Enable : Name) - 1);
+    if (where == u"Btn_OK") {
+        f.get(where)->setFocus();
+    } else if (where == u"editing") {
+        QTest::keyClick(t, Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Typed"));
+    }
+    const QString source = f.path(QStringLiteral("points.csv"));
+    QVERIFY(writeFile(source, exportVariablesCsv({ validRow("Imported") }, u'.')));
+    f.files.answers = { save ? f.path(QStringLiteral("out.csv")) : source };
+
+    if (how == u"menu") {
+        // The menu is modal: it is read and answered once it is up, and closed at the latest
+        // after a few seconds.
+        QStringList entries;
+        QTimer::singleShot(0, f.dlg.get(), [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction *entry : menu->actions())
+                entries << entry->text();
+            menu->setActiveAction(menu->actions().value(save ? 0 : 1));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTimer::singleShot(5000, f.dlg.get(), [] {
+            if (QWidget *popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        const QPoint at = t->visualRect(t->currentIndex()).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, t->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(t->viewport(), &event);
+        QCOMPARE(entries, QStringList({ "Export to CSV...", "Import from CSV..." }));
+    } else {
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(how));
+    }
+
+    QCOMPARE(f.files.calls.size(), 1);
+    QCOMPARE(f.files.calls[0].save, save);
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    // An edit in progress ended before the command: leaving the table now changes nothing more.
+    f.get("Btn_Cancel")->setFocus();
+    QCoreApplication::processEvents();
+    if (save) {
+        // The keys reached no cell on the way, and what was typed is exported with the rest.
+        VariableRow second = validRow("Y");
+        if (where == u"editing")
+            second.Name = QStringLiteral("Typed");
+        verifyShows(f, { validRow("X"), second });
+        QCOMPARE(readFile(f.path(QStringLiteral("out.csv"))), exportVariablesCsv({ validRow("X"), second }, u'.'));
+    } else {
+        verifyShows(f, { validRow("Imported") });
+    }
+}
+
+void tst_UIEC61850_Variables::closingWhileEditing()
+{
+    // The dialog goes while a cell editor is open, as at the end of the program: the edit ends
+    // without the half-destroyed dialog reacting to it, here by clearing a mark.
+    Fixture f;
+    QVERIFY(f.writeRows({ validRowAt("X", 10), validRowAt("Y", 12) }));
+    QVERIFY(f.openActive());
+    QCOMPARE(f.marks().size(), 1);
+    f.table()->setCurrentCell(1, Position - 1);
+    QTest::keyClick(f.table(), Qt::Key_F2);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
+    f.dlg.reset();
+}
+
+void tst_UIEC61850_Variables::marksFollowTheFindings_data()
+{
+    QTest::addColumn<QList<VariableRow>>("stored");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("marks");
+
+    const VariableRow a = validRowAt("A", 10);
+    const VariableRow b = validRowAt("B", 20);
+    const VariableRow c = validRowAt("C", 30);
+    const VariableRow overlapping = validRowAt("B", 12);
+    const QString overlap
+        = QStringLiteral("2 Position error: the range bytes 12 to 15 overlaps row 1 (bytes 10 to 13)");
+    VariableRow disabled = overlapping;
+    disabled.Enable = QStringLiteral("N");
+
+    QTest::newRow("loaded") << QList<VariableRow> { a, overlapping, c } << "" << QStringList { overlap };
+    QTest::newRow("typed in") << QList<VariableRow> { a, b, c } << "type 2 Position 12" << QStringList { overlap };
+    QTest::newRow("fixed by an edit") << QList<VariableRow> { a, overlapping, c } << "type 2 Position 14"
+                                      << QStringList {};
+    QTest::newRow("row disabled") << QList<VariableRow> { a, overlapping, c } << "set 2 Enable N" << QStringList {};
+    QTest::newRow("row deleted above") << QList<VariableRow> { c, a, overlapping } << "delete 1"
+                                       << QStringList { overlap };
+    // The new row has no Name, so the rows below it are no longer part of the list.
+    QTest::newRow("row inserted above") << QList<VariableRow> { a, overlapping } << "insert 2" << QStringList {};
+    QTest::newRow("row pasted") << QList<VariableRow> { a, b } << "copy 1 to 3"
+                                << QStringList { "3 Name error: the name \"A\" is also used by row 1",
+                                       "3 Position error: the range bytes 10 to 13 overlaps row 1 (bytes 10 to 13)" };
+    QTest::newRow("imported") << QList<VariableRow> { a, b, c } << "import" << QStringList { overlap };
+    QTest::newRow("language changed") << QList<VariableRow> {
+        a, overlapping
+    } << "language" << QStringList { "2 Position error: Bereich bytes 12 to 15 / Zeile 1 / bytes 10 to 13" };
+    // Both findings of a cell in its tooltip, the worse one deciding its colour; markup in a name
+    // is shown as typed.
+    const QString notObjectName = QStringLiteral(
+        "\"<b>\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting with a letter)");
+    QTest::newRow("warning and error in one cell")
+        << QList<VariableRow> { validRowAt("<b>", 0), validRowAt("<b>", 100) } << ""
+        << QStringList { "1 Name warning: " + notObjectName,
+               "2 Name error: " + notObjectName + "\nthe name \"<b>\" is also used by row 1" };
+}
+
+void tst_UIEC61850_Variables::marksFollowTheFindings()
+{
+    QFETCH(QList<VariableRow>, stored);
+    QFETCH(QString, change);
+    QFETCH(QStringList, marks);
+    Fixture f;
+    QVERIFY(f.writeRows(stored));
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+
+    const QStringList words = change.split(u' ');
+    const int row = words.value(1).toInt();
+    const auto columnNamed = [t](const QString &header) {
+        for (int c = 0; c < t->columnCount(); ++c)
+            if (t->horizontalHeaderItem(c)->text() == header)
+                return c;
+        return -1;
+    };
+    if (words[0] == u"type") {
+        // Through the cell editor, as the user types.
+        t->setCurrentCell(row - 1, columnNamed(words[2]));
+        QTest::keyClick(t, Qt::Key_F2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), words[3]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), t); // the editor closes once the event loop runs
+    } else if (words[0] == u"set") {
+        t->item(row - 1, columnNamed(words[2]))->setText(words[3]);
+    } else if (words[0] == u"delete") {
+        f.select(row);
+        f.click("Btn_DelRow");
+    } else if (words[0] == u"insert") {
+        f.select(row);
+        f.click("Btn_InsRow");
+    } else if (words[0] == u"copy") {
+        f.select(row);
+        f.click("Btn_CopyRow");
+        f.select(words[3].toInt());
+        f.click("Btn_PasteRow");
+    } else if (words[0] == u"import") {
+        const QString source = f.path(QStringLiteral("points.csv"));
+        QVERIFY(writeFile(source, exportVariablesCsv({ validRowAt("A", 10), validRowAt("B", 12) }, u'.')));
+        f.files.answers = { source };
+        f.action("importCsv")->trigger();
+    } else if (words[0] == u"language") {
+        f.pv.Msg_Catalogue[MsgId::CheckOverlap] = QStringLiteral("Bereich %1 / Zeile %2 / %3");
+        f.dlg->Set_Lang();
+    }
+
+    QCOMPARE(f.marks(), marks);
+    // Marking never asks anything.
+    for (const ScriptedMessages::Record &record : std::as_const(f.messages.records))
+        QCOMPARE(record.kind, ScriptedMessages::Kind::Confirm);
 }
 
 QTEST_MAIN(tst_UIEC61850_Variables)

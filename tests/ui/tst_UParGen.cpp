@@ -1,3 +1,4 @@
+#include "CertificateFixtures.h"
 #include "MalformedDocuments.h"
 #include "ProgramFolder.h"
 
@@ -6,6 +7,7 @@
 #include "core/ParGenDocument.h"
 #include "core/Xml.h"
 #include "ui/documents/CollapsibleSection.h"
+#include "ui/documents/FindingMarks.h"
 #include "ui/documents/UParGen.h"
 
 #include <QApplication>
@@ -92,6 +94,37 @@ struct Fixture : test::ProgramFolder
     }
 };
 
+// Certificates valid around the time the tests run: the dialog reads them at the current time.
+const QDateTime CertificatesMadeAt = QDateTime::currentDateTimeUtc();
+
+const test::CertificateFixtures &certs()
+{
+    static const test::CertificateFixtures made(CertificatesMadeAt);
+    return made;
+}
+
+// The summary lines of a certificate of the fixtures, made at the given offsets from their time.
+QString described(const char *subject, const char *issuer, const QDateTime &from, const QDateTime &until)
+{
+    const auto time = [](const QDateTime &t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")); };
+    return QStringLiteral("Subject: O=Test Lab, CN=%1\nIssuer: O=Test Lab, CN=%2\nValid from: %3\nValid until: %4")
+        .arg(QLatin1String(subject), QLatin1String(issuer), time(from), time(until));
+}
+
+// The boxes that the dialog inspects, in table order: key, server certificate, root certificate.
+const QStringList InspectedBoxes = { "E_TLS_Server_Key", "E_TLS_Server_Server_Cert", "E_TLS_Server_Root_Cert" };
+
+// The colour of the frame drawn around a box: "error", "warning" or "none" for any other colour.
+QString frameOf(QPlainTextEdit *box)
+{
+    const QColor edge = box->grab().toImage().pixelColor(0, box->height() / 2);
+    if (edge == markFrameColour(FindingMark::Error))
+        return QStringLiteral("error");
+    if (edge == markFrameColour(FindingMark::Warning))
+        return QStringLiteral("warning");
+    return QStringLiteral("none");
+}
+
 // The name of a control in the focus chain; a section header is named after its section.
 QString focusName(const QWidget *w)
 {
@@ -132,6 +165,9 @@ private Q_SLOTS:
     void wheelScrollsTheGroupOnly();
     void widthSpringsBack();
     void languageChangeKeepsSectionCaptions();
+    void certificateState_data();
+    void certificateState();
+    void certificateStateFollowsEdits();
 };
 
 void tst_UParGen::defaultsWithoutFileAndCancelAtOnce()
@@ -692,6 +728,155 @@ void tst_UParGen::languageChangeKeepsSectionCaptions()
     QCOMPARE(f.get<QLabel>("L_IEC61850_Server_Port")->text(), QStringLiteral("Porta"));
     QCOMPARE(f.edit("E_IEC61850_Server_Port")->toolTip(), QStringLiteral("Porta del server"));
     QCOMPARE(f.get<CollapsibleSection>("CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
+}
+
+void tst_UParGen::certificateState_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QStringList>("frames"); // key, server certificate, root certificate
+    QTest::addColumn<QStringList>("tips"); // each box's tooltip after its hint
+
+    const test::CertificateFixtures &c = certs();
+    const QDateTime &now = CertificatesMadeAt;
+    const QString keyRead = QStringLiteral("The private key can be read");
+    const QString server = described("gateway", "Test Root", now.addDays(-1), now.addYears(1));
+    const QString root = described("Test Root", "Test Root", now.addYears(-1), now.addYears(5));
+    const auto until = [](const QDateTime &t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")); };
+    const QStringList clean = { "none", "none", "none" };
+
+    QTest::newRow("valid chain") << c.server.privatePem << QString() << c.serverCert << c.rootCert << clean
+                                 << QStringList { keyRead, server, root };
+    QTest::newRow("encrypted key, its password")
+        << c.encryptedServerKey << QString(c.EncryptedKeyPassword) << c.serverCert << c.rootCert << clean
+        << QStringList { keyRead, server, root };
+    QTest::newRow("encrypted key, wrong password")
+        << c.encryptedServerKey << QStringLiteral("wrong") << c.serverCert << c.rootCert
+        << QStringList { "error", "none", "none" }
+        << QStringList { "cannot be read: the password does not open the key", server, root };
+    QTest::newRow("mismatched key") << c.other.privatePem << QString() << c.serverCert << c.rootCert
+                                    << QStringList { "error", "none", "none" }
+                                    << QStringList { keyRead + "\ndoes not belong to the server certificate", server,
+                                           root };
+    QTest::newRow("signed by another root")
+        << c.server.privatePem << QString() << c.serverCert << c.otherRootCert
+        << QStringList { "none", "error", "none" }
+        << QStringList { keyRead, server + "\nnot signed by the root certificate",
+               described("Other Root", "Other Root", now.addYears(-1), now.addYears(5)) };
+    QTest::newRow("expired") << c.server.privatePem << QString() << c.expiredCert << c.rootCert
+                             << QStringList { "none", "error", "none" }
+                             << QStringList { keyRead,
+                                    described("gateway", "Test Root", now.addYears(-2), now.addSecs(-60))
+                                        + "\nexpired on " + until(now.addSecs(-60)),
+                                    root };
+    QTest::newRow("not yet valid") << c.server.privatePem << QString() << c.notYetValidCert << c.rootCert
+                                   << QStringList { "none", "error", "none" }
+                                   << QStringList { keyRead,
+                                          described("gateway", "Test Root", now.addSecs(60), now.addYears(1))
+                                              + "\nnot valid before " + until(now.addSecs(60)),
+                                          root };
+    QTest::newRow("expiring soon") << c.server.privatePem << QString() << c.expiringSoonCert << c.rootCert
+                                   << QStringList { "none", "warning", "none" }
+                                   << QStringList { keyRead,
+                                          described("gateway", "Test Root", now.addDays(-1), now.addDays(10))
+                                              + "\nexpires on " + until(now.addDays(10)),
+                                          root };
+    const QString garbage = QStringLiteral("not a key, not a certificate"); // a document holds no control codes
+    QTest::newRow("garbage") << garbage << QString() << garbage << garbage << QStringList { "error", "error", "error" }
+                             << QStringList { "cannot be read: no PEM private key found",
+                                    "cannot be read: no PEM certificate found",
+                                    "cannot be read: no PEM certificate found" };
+    QTest::newRow("empty") << QString() << QString() << QString() << QString() << clean
+                           << QStringList { QString(), QString(), QString() };
+}
+
+void tst_UParGen::certificateState()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, password);
+    QFETCH(QString, server);
+    QFETCH(QString, root);
+    QFETCH(QStringList, frames);
+    QFETCH(QStringList, tips);
+
+    Fixture f;
+    ParGenValues v;
+    v.TLS_Server_Enable = true;
+    v.TLS_Server_Key = key;
+    v.TLS_Server_Key_Password = password;
+    v.TLS_Server_Server_Certificate = server;
+    v.TLS_Server_Root_Certificate = root;
+    writeParGenFile(f.pv.File_ParGen, v);
+    f.open();
+
+    const QList<int> hints = { MsgId::ParGenHintKey, MsgId::ParGenHintServerCert, MsgId::ParGenHintRootCert };
+    for (qsizetype i = 0; i < InspectedBoxes.size(); ++i) {
+        auto *box = f.get<QPlainTextEdit>(InspectedBoxes[i]);
+        const QString hint = f.pv.msg(hints[i]);
+        QCOMPARE(box->toolTip(), tips[i].isEmpty() ? hint : hint + u'\n' + tips[i]);
+        QCOMPARE(frameOf(box), frames[i]);
+    }
+    QVERIFY(f.messages.records.isEmpty()); // never a message box
+}
+
+void tst_UParGen::certificateStateFollowsEdits()
+{
+    const test::CertificateFixtures &c = certs();
+    Fixture f;
+    ParGenValues v;
+    v.TLS_Server_Enable = true;
+    v.TLS_Server_Key = c.encryptedServerKey;
+    v.TLS_Server_Key_Password = QString::fromLatin1(c.EncryptedKeyPassword);
+    v.TLS_Server_Server_Certificate = c.serverCert;
+    v.TLS_Server_Root_Certificate = c.rootCert;
+    writeParGenFile(f.pv.File_ParGen, v);
+    f.open();
+    auto *key = f.get<QPlainTextEdit>("E_TLS_Server_Key");
+    auto *server = f.get<QPlainTextEdit>("E_TLS_Server_Server_Cert");
+    auto *root = f.get<QPlainTextEdit>("E_TLS_Server_Root_Cert");
+    const auto frames = [&] { return QStringList { frameOf(key), frameOf(server), frameOf(root) }; };
+    QCOMPARE(frames(), QStringList({ "none", "none", "none" }));
+
+    // Each edit is read once typing pauses; the key is read with the password box's text.
+    QLineEdit *password = f.edit("E_TLS_Server_Key_Pass");
+    password->setFocus();
+    QTest::keyClick(password, Qt::Key_Backspace);
+    QTRY_COMPARE(frames(), QStringList({ "error", "none", "none" }));
+    QVERIFY(key->toolTip().endsWith(QStringLiteral("the password does not open the key")));
+    QTest::keyClick(password, 's');
+    QTRY_COMPARE(frames(), QStringList({ "none", "none", "none" }));
+
+    // A certificate that ends soon turns its own box amber; another root turns the server
+    // certificate red, since the root did not sign it.
+    server->setPlainText(c.expiringSoonCert);
+    QTRY_COMPARE(frames(), QStringList({ "none", "warning", "none" }));
+    root->setPlainText(c.otherRootCert);
+    QTRY_COMPARE(frames(), QStringList({ "none", "error", "none" }));
+    QVERIFY(server->toolTip().contains(QStringLiteral("not signed by the root certificate")));
+    root->clear();
+    QTRY_COMPARE(frames(), QStringList({ "none", "warning", "none" }));
+    QCOMPARE(root->toolTip(), f.pv.msg(MsgId::ParGenHintRootCert));
+
+    // A key that belongs to another certificate is red; a blank key has no frame.
+    key->setPlainText(c.other.privatePem);
+    QTRY_COMPARE(frames(), QStringList({ "error", "warning", "none" }));
+    const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        f.get<QScrollArea>("CPG")->ensureWidgetVisible(root);
+        f.dlg->grab().save(shots + QStringLiteral("/TFParGen-certificates.png"));
+    }
+    key->clear();
+    QTRY_COMPARE(frames(), QStringList({ "none", "warning", "none" }));
+
+    // The tooltips follow a change of language, hint first.
+    f.pv.Msg_Catalogue[MsgId::ParGenHintServerCert] = QStringLiteral("Certificato del server");
+    f.pv.Msg_Catalogue[MsgId::CertSubject] = QStringLiteral("Soggetto: %1");
+    f.dlg->Set_Lang();
+    QVERIFY2(server->toolTip().startsWith(QStringLiteral("Certificato del server\nSoggetto: O=Test Lab, CN=gateway\n")),
+        qPrintable(server->toolTip()));
+    QVERIFY(f.messages.records.isEmpty());
 }
 
 QTEST_MAIN(tst_UParGen)

@@ -1,3 +1,4 @@
+#include "CertificateFixtures.h"
 #include "DialogFixture.h"
 #include "MalformedDocuments.h"
 
@@ -5,6 +6,7 @@
 #include "core/KnownCertDocument.h"
 #include "core/MessageIds.h"
 #include "core/Xml.h"
+#include "ui/documents/FindingMarks.h"
 #include "ui/documents/ListTable.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 
@@ -80,6 +82,62 @@ struct Fixture : test::DialogFixture<TFTLS_Server_Known_Cert>
     }
 };
 
+// The tooltip that shows when the pointer rests on the cell, as plain text; empty when none shows.
+QString shownToolTip(ListTable *t, int row, int column)
+{
+    const QPoint at = t->visualRect(t->model()->index(row, column)).center();
+    QHelpEvent help(QEvent::ToolTip, at, t->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(t->viewport(), &help);
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (const auto *label = qobject_cast<QLabel *>(w);
+            label && label->isVisible() && label->objectName() == QLatin1String("qtooltip_label")) {
+            if (!Qt::mightBeRichText(label->text()))
+                return label->text();
+            QTextDocument document;
+            document.setHtml(label->text());
+            return document.toPlainText();
+        }
+    }
+    return QString();
+}
+
+// Certificates valid around the time the tests run: the dialog reads them at the current time.
+const QDateTime CertificatesMadeAt = QDateTime::currentDateTimeUtc();
+
+const test::CertificateFixtures &certs()
+{
+    static const test::CertificateFixtures made(CertificatesMadeAt);
+    return made;
+}
+
+QString timeText(const QDateTime &t)
+{
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
+}
+
+// The summary of a server certificate of the fixtures valid between the two instants.
+QString described(const QDateTime &from, const QDateTime &until)
+{
+    return QStringLiteral("Subject: O=Test Lab, CN=gateway\nIssuer: O=Test Lab, CN=Test Root\nValid from: %1\n"
+                          "Valid until: %2")
+        .arg(timeText(from), timeText(until));
+}
+
+// How a certificate cell is marked: "error", "warning" or "none", going by its colours and sign;
+// "mixed" for anything else.
+QString markOfCell(const QTableWidgetItem *cell)
+{
+    const bool sign = !cell->icon().isNull();
+    for (FindingMark mark : { FindingMark::Error, FindingMark::Warning }) {
+        if (cell->background().color() == markBackground(mark)
+            && cell->data(Qt::ForegroundRole).value<QColor>() == markForeground(mark) && sign)
+            return mark == FindingMark::Error ? QStringLiteral("error") : QStringLiteral("warning");
+    }
+    if (cell->background().color() == QColor(224, 250, 254) && !cell->data(Qt::ForegroundRole).isValid() && !sign)
+        return QStringLiteral("none");
+    return QStringLiteral("mixed");
+}
+
 // `texts` from row 1 down, default rows below them.
 QStringList tableOf(const QStringList &texts)
 {
@@ -118,6 +176,9 @@ private Q_SLOTS:
     void keyboardAlone();
     void longTextsShowWholeInTooltips_data();
     void longTextsShowWholeInTooltips();
+    void certificateCellsDescribeAndMark_data();
+    void certificateCellsDescribeAndMark();
+    void certificateMarksFollowEditsAndRows();
 };
 
 void tst_UTLS_Server_Known_Cert::opensWithDefaultRowsAndItsLayout()
@@ -625,20 +686,119 @@ void tst_UTLS_Server_Known_Cert::longTextsShowWholeInTooltips()
     QCOMPARE(t->cellToolTip(1, Enable), QString());
 
     // Shown over the cell with its lines as they are, a CR LF as one line break (the tooltip drops
-    // a final line break).
-    const QPoint at = t->visualRect(t->model()->index(1, column)).center();
-    QHelpEvent help(QEvent::ToolTip, at, t->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(t->viewport(), &help);
-    QString shown;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (const auto *label = qobject_cast<QLabel *>(w);
-            label && label->isVisible() && label->objectName() == QLatin1String("qtooltip_label")) {
-            QTextDocument document;
-            document.setHtml(label->text());
-            shown = document.toPlainText();
-        }
+    // a final line break). A certificate cell describes the certificate first.
+    QString whole = tip ? QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString();
+    if (column == Certificate) {
+        const QString summary = f.pv.msg(MsgId::CertUnreadable)
+                                    .arg(text.startsWith(u'-') ? QStringLiteral("damaged certificate (ASN1 lib)")
+                                                               : f.pv.msg(MsgId::CertNoPem));
+        whole = whole.isEmpty() ? summary : summary + QStringLiteral("\n\n") + whole;
     }
-    QCOMPARE(shown, tip ? QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed() : QString());
+    QCOMPARE(shownToolTip(t, 1, column), whole);
+}
+
+void tst_UTLS_Server_Known_Cert::certificateCellsDescribeAndMark_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("tip"); // before the certificate's own text
+    QTest::addColumn<QString>("mark");
+
+    const test::CertificateFixtures &c = certs();
+    const QDateTime &now = CertificatesMadeAt;
+    QTest::newRow("valid") << true << c.serverCert << described(now.addDays(-1), now.addYears(1)) << "none";
+    QTest::newRow("expired") << true << c.expiredCert
+                             << described(now.addYears(-2), now.addSecs(-60)) + "\nexpired on "
+            + timeText(now.addSecs(-60))
+                             << "error";
+    QTest::newRow("not yet valid") << true << c.notYetValidCert
+                                   << described(now.addSecs(60), now.addYears(1)) + "\nnot valid before "
+            + timeText(now.addSecs(60))
+                                   << "error";
+    QTest::newRow("expiring soon") << true << c.expiringSoonCert
+                                   << described(now.addDays(-1), now.addDays(10)) + "\nexpires on "
+            + timeText(now.addDays(10))
+                                   << "warning";
+    QTest::newRow("garbage") << true << QStringLiteral("pasted by mistake\nsecond line")
+                             << QStringLiteral("cannot be read: no PEM certificate found") << "error";
+    // A disabled row is left out of the image: described, not marked.
+    QTest::newRow("disabled, expired") << false << c.expiredCert << described(now.addYears(-2), now.addSecs(-60))
+                                       << "none";
+}
+
+void tst_UTLS_Server_Known_Cert::certificateCellsDescribeAndMark()
+{
+    QFETCH(bool, enabled);
+    QFETCH(QString, certificate);
+    QFETCH(QString, tip);
+    QFETCH(QString, mark);
+
+    Fixture f;
+    QVERIFY(f.writeRows({ { enabled, certificate, "m" } }));
+    f.open();
+    ListTable *t = f.table();
+    const QString whole = QString(certificate).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed();
+    QCOMPARE(shownToolTip(t, 0, Certificate), tip + QStringLiteral("\n\n") + whole);
+    QCOMPARE(markOfCell(t->item(0, Certificate)), mark);
+    // A blank certificate keeps the table's own tooltip and colours.
+    QVERIFY(!t->item(1, Certificate)->data(Qt::ToolTipRole).isValid());
+    QCOMPARE(markOfCell(t->item(1, Certificate)), QStringLiteral("none"));
+    QVERIFY(f.messages.records.isEmpty());
+}
+
+void tst_UTLS_Server_Known_Cert::certificateMarksFollowEditsAndRows()
+{
+    const test::CertificateFixtures &c = certs();
+    Fixture f;
+    QVERIFY(f.writeRows({ { true, c.expiredCert, "old" }, { true, c.serverCert, "new" } }));
+    f.open();
+    ListTable *t = f.table();
+    const auto marks = [&] {
+        QStringList out;
+        for (int r = 0; r < 3; ++r)
+            out << markOfCell(t->item(r, Certificate));
+        return out;
+    };
+    QCOMPARE(marks(), QStringList({ "error", "none", "none" }));
+
+    // An edit, unticking and ticking a row.
+    t->item(1, Certificate)->setText(c.expiringSoonCert);
+    QCOMPARE(marks(), QStringList({ "error", "warning", "none" }));
+    QVERIFY(t->item(1, Certificate)->toolTip().contains(QStringLiteral("expires on")));
+    t->item(0, Enable)->setCheckState(Qt::Unchecked);
+    QCOMPARE(marks(), QStringList({ "none", "warning", "none" }));
+    t->item(0, Enable)->setCheckState(Qt::Checked);
+    QCOMPARE(marks(), QStringList({ "error", "warning", "none" }));
+
+    // The marks move with the rows.
+    t->setCurrentCell(0, Certificate);
+    f.click("Btn_InsRow");
+    QCOMPARE(marks(), QStringList({ "none", "error", "warning" }));
+    QVERIFY(!t->item(0, Certificate)->data(Qt::ToolTipRole).isValid());
+    t->setCurrentCell(1, Certificate);
+    f.messages.answers = { true };
+    f.click("Btn_DelRow");
+    QCOMPARE(marks(), QStringList({ "none", "warning", "none" }));
+
+    // A selected marked cell is painted in the selection's colours, so its text stays readable.
+    t->setCurrentCell(1, Certificate);
+    const QRect cell = t->visualRect(t->model()->index(1, Certificate));
+    const QImage shot = t->viewport()->grab(cell).toImage();
+    QVERIFY(shot.pixelColor(cell.width() - 4, cell.height() / 2) != markBackground(FindingMark::Warning));
+
+    // OK stores the texts alone.
+    t->item(0, Certificate)->setText(c.serverCert);
+    f.click("Btn_OK");
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert),
+        knownCertDocument({ { true, c.serverCert, "" }, { true, c.expiringSoonCert, "new" } }));
+
+    const QString shots = qEnvironmentVariable("SW_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        f.open();
+        f.setRow(2, "[x]|" + c.expiredCert + "|old");
+        f.table()->setCurrentCell(1, Certificate);
+        f.dlg->grab().save(shots + QStringLiteral("/TFTLS_Server_Known_Cert-marks.png"));
+    }
 }
 
 QTEST_MAIN(tst_UTLS_Server_Known_Cert)

@@ -1,6 +1,9 @@
+#include "CertificateFixtures.h"
 #include "ProgramFolder.h"
 
+#include "core/KnownCertDocument.h"
 #include "core/MessageIds.h"
+#include "core/ParGenDocument.h"
 #include "ui/CatalogueDialog.h"
 #include "ui/ImageBuilder.h"
 #include "ui/shell/UTalventoFirmWare.h"
@@ -28,10 +31,25 @@ public:
     void Set_Lang() override { }
 };
 
+// The real image compiler, counting its builds.
+class CountingBuilder final : public ImageBuilder
+{
+public:
+    int calls = 0;
+    WrittenImages buildImages(const ProjectDocuments &documents, const QString &folder) override
+    {
+        ++calls;
+        return compiler.buildImages(documents, folder);
+    }
+
+private:
+    CompilingImageBuilder compiler;
+};
+
 // The window with the real image compiler behind step 5.
 struct Program : test::ProgramFolder
 {
-    CompilingImageBuilder compiler;
+    CountingBuilder compiler;
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 
@@ -61,7 +79,27 @@ struct Program : test::ProgramFolder
     }
 };
 
+// Certificates valid around the time the tests run: step 5 checks them at the current time.
+const QDateTime CertificatesMadeAt = QDateTime::currentDateTimeUtc();
+
+const test::CertificateFixtures &certs()
+{
+    static const test::CertificateFixtures made(CertificatesMadeAt);
+    return made;
+}
+
+// The TLS server's documents: a key, its certificate and the root, and the known certificates.
+struct TlsSetup
+{
+    bool tls = true;
+    bool knownOnly = false;
+    QString key, server, root;
+    QList<KnownCertRow> known;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(TlsSetup)
 
 class tst_UpdateDevice : public QObject
 {
@@ -147,6 +185,92 @@ private Q_SLOTS:
         QCOMPARE(p.boot->shows, 0);
         QCOMPARE(p.messages.records.size(), 1);
         QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::GeneralError);
+    }
+
+    // With the TLS server on, errors in its keys or certificates are listed in one question before
+    // anything is built; warnings and a server that is off ask nothing.
+    void certificateErrorsAskFirst_data()
+    {
+        QTest::addColumn<TlsSetup>("setup");
+        QTest::addColumn<QStringList>("errors"); // the lines of the question; none: no question
+        QTest::addColumn<bool>("yes");
+
+        const test::CertificateFixtures &c = certs();
+        const TlsSetup valid { true, false, c.server.privatePem, c.serverCert, c.rootCert, {} };
+        const auto with = [&](auto change) {
+            TlsSetup setup = valid;
+            change(setup);
+            return setup;
+        };
+        const TlsSetup mismatch = with([&](TlsSetup &s) { s.key = c.other.privatePem; });
+        const QString mismatchLine
+            = QStringLiteral("ParGen.xml: TLS_Server_Key: does not belong to the server certificate");
+        const QString expiredOn
+            = QStringLiteral("expired on ") + CertificatesMadeAt.addSecs(-60).toString("yyyy-MM-dd HH:mm 'UTC'");
+
+        QTest::newRow("valid chain") << valid << QStringList() << true;
+        QTest::newRow("mismatched key, No") << mismatch << QStringList { mismatchLine } << false;
+        QTest::newRow("mismatched key, Yes") << mismatch << QStringList { mismatchLine } << true;
+        QTest::newRow("TLS off") << with([&](TlsSetup &s) {
+            s.tls = false;
+            s.key = c.other.privatePem;
+        }) << QStringList() << true;
+        QTest::newRow("only warnings") << with([&](TlsSetup &s) {
+            s.server = c.expiringSoonCert;
+            s.knownOnly = true;
+            s.known = { { true, c.thirtyDaysCert, "soon" } };
+        }) << QStringList() << true;
+        // Errors only, in the order of the check; rows keep their numbers, disabled rows are not read.
+        QTest::newRow("errors in both documents")
+            << with([&](TlsSetup &s) {
+                   s.server = c.expiringSoonCert;
+                   s.root = QStringLiteral("pasted by mistake");
+                   s.knownOnly = true;
+                   s.known = { { false, c.expiredCert, "off" }, { true, c.expiredCert, "old" },
+                       { true, c.thirtyDaysCert, "soon" } };
+               })
+            << QStringList { "ParGen.xml: TLS_Server_Root_Certificate: cannot be read: no PEM certificate found",
+                   "TLS_Known_Cert.xml:2: Certificate: " + expiredOn }
+            << false;
+        QTest::newRow("known certificates not required") << with([&](TlsSetup &s) {
+            s.known = { { true, c.expiredCert, "old" } };
+        }) << QStringList() << true;
+    }
+
+    void certificateErrorsAskFirst()
+    {
+        QFETCH(TlsSetup, setup);
+        QFETCH(QStringList, errors);
+        QFETCH(bool, yes);
+
+        Program p;
+        QVERIFY(p.start());
+        ParGenValues values;
+        values.TLS_Server_Enable = setup.tls;
+        values.TLS_Server_Enable_Known_Cert = setup.knownOnly;
+        values.TLS_Server_Key = setup.key;
+        values.TLS_Server_Server_Certificate = setup.server;
+        values.TLS_Server_Root_Certificate = setup.root;
+        writeParGenFile(p.pv.File_ParGen, values);
+        writeKnownCertFile(p.pv.File_TLS_Known_Cert, setup.known);
+        p.messages.answers = { yes };
+        p.pressUpdate();
+
+        if (errors.isEmpty()) {
+            QVERIFY2(p.messages.records.isEmpty(), qPrintable(p.messages.texts().join(u'\n')));
+        } else {
+            QCOMPARE(p.messages.records.size(), 1);
+            QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::Confirm);
+            QCOMPARE(p.messages.last(),
+                QStringLiteral("The TLS server is on, but its keys or certificates have errors:\n%1\n\n"
+                               "Update the device anyway?")
+                    .arg(errors.join(u'\n')));
+        }
+        // No stops before the build: no image files, no update dialog.
+        QCOMPARE(p.compiler.calls, yes ? 1 : 0);
+        QCOMPARE(p.boot->shows, yes ? 1 : 0);
+        QCOMPARE(QFile::exists(p.binFile("bank1.bin")), yes);
+        QCOMPARE(QFile::exists(p.binFile("bank2.bin")), yes);
     }
 };
 

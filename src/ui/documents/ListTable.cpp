@@ -33,6 +33,9 @@ ListTable::ListTable(int rows, int columns, const ProgramValues &values, QWidget
     disconnect(header, &QHeaderView::sectionHandleDoubleClicked, this, &QTableView::resizeColumnToContents);
     connect(header, &QHeaderView::sectionHandleDoubleClicked, this, &ListTable::headerDoubleClicked);
     connect(header, &QHeaderView::sectionDoubleClicked, this, &ListTable::headerDoubleClicked);
+    // Column captions fill their fixed widths; the bold type of a highlighted section would cut
+    // them whenever a whole row is selected.
+    header->setHighlightSections(false);
 
     // The corner above the row numbers is a button of QTableView's own; its text is painted here.
     m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
@@ -52,6 +55,16 @@ void ListTable::focusCell(int row, int column)
     setCurrentCell(row, column);
     scrollTo(model()->index(row, column), EnsureVisible);
     setFocus(Qt::OtherFocusReason);
+}
+
+void ListTable::finishEdit()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 bool ListTable::isCheckCell(int row, int column) const

@@ -32,6 +32,10 @@ public:
     // user sees the cell that a failed check is about.
     void focusCell(int row, int column);
 
+    // Ends an edit in progress as leaving the cell does: the editor's text goes into the cell. Does
+    // nothing when no cell is being edited.
+    void finishEdit();
+
     // The cell's whole text when the cell shows it cut short or over several lines; empty when it
     // shows in full, and for check boxes.
     QString cellToolTip(int row, int column) const;

@@ -1,20 +1,30 @@
 #include "ui/documents/UIEC61850_Variables.h"
 
+#include "core/ConfigurationCheck.h"
 #include "core/ErrorText.h"
 #include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "core/VariablesCsv.h"
+#include "core/Xml.h"
 #include "ui/Controls.h"
+#include "ui/FileChooser.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/documents/CellEditors.h"
+#include "ui/documents/FindingMarks.h"
 #include "ui/documents/ListTable.h"
 #include "ui/documents/TableOperations.h"
 
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -33,6 +43,16 @@ constexpr const char *TypeChoices[] = { "Int", "Float", "Digital (Bit)" };
 constexpr const char *StartBitChoices[] = { "0", "1", "2", "3", "4", "5", "6", "7" };
 constexpr const char *ConversionChoices[] = { "None", "Int to Float", "Float to Int" };
 constexpr const char *FactorChoices[] = { "None" };
+
+// A menu entry's text as a window caption: without the dots that say a dialog follows.
+QString withoutEllipsis(QString text)
+{
+    if (text.endsWith(QStringLiteral("...")))
+        text.chop(3);
+    else if (text.endsWith(QChar(0x2026)))
+        text.chop(1);
+    return text.trimmed();
+}
 
 } // namespace
 
@@ -97,6 +117,13 @@ TFIEC61850_Variables::TFIEC61850_Variables(ProgramValues &values, Services &serv
     FormCreate();
 }
 
+TFIEC61850_Variables::~TFIEC61850_Variables()
+{
+    // Hiding the dialog on its way out ends an open cell edit; its text must not be marked by a
+    // dialog that is half gone.
+    disconnect(ACG->model(), nullptr, this, nullptr);
+}
+
 void TFIEC61850_Variables::FormCreate()
 {
     const std::span<const Column> all = columns();
@@ -145,6 +172,21 @@ void TFIEC61850_Variables::FormCreate()
     setTabOrder(Btn_InsRow, Btn_CopyRow);
     setTabOrder(Btn_CopyRow, Btn_PasteRow);
 
+    // The point list commands live in the table's context menu and on the window's keys; the
+    // table itself takes neither key.
+    m_exportCsv = addTableAction("exportCsv", QKeySequence(Qt::CTRL | Qt::Key_E), &TFIEC61850_Variables::exportCsv);
+    m_importCsv = addTableAction("importCsv", QKeySequence(Qt::CTRL | Qt::Key_I), &TFIEC61850_Variables::importCsv);
+    ACG->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    m_errorIcon = findingIcon(FindingMark::Error);
+    m_warningIcon = findingIcon(FindingMark::Warning);
+    // Any cell text changed, by the user or by a row operation, may make or end a finding.
+    connect(ACG->model(), &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+            if (!m_holdMarks && (roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole)))
+                markFindings();
+        });
+
     connect(Btn_OK, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_OKClick);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_DelRowClick);
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFIEC61850_Variables::Btn_InsRowClick);
@@ -179,9 +221,25 @@ QPushButton *TFIEC61850_Variables::addRowButton(const char *name)
     return button;
 }
 
+QAction *TFIEC61850_Variables::addTableAction(
+    const char *name, const QKeySequence &keys, void (TFIEC61850_Variables::*handler)())
+{
+    auto *action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    connect(action, &QAction::triggered, this, handler);
+    addAction(action);
+    ACG->addAction(action);
+    return action;
+}
+
 void TFIEC61850_Variables::Set_Lang()
 {
     CatalogueDialog::Set_Lang();
+    m_exportCsv->setText(pv.msg(MsgId::VariablesExportCsv));
+    m_importCsv->setText(pv.msg(MsgId::VariablesImportCsv));
     ACG->setCornerText(pv.msg(MsgId::VariablesRowNumber));
     Hint_List.clear();
     const std::span<const Column> all = columns();
@@ -191,6 +249,8 @@ void TFIEC61850_Variables::Set_Lang()
         header->setText(pv.msg(all[size_t(c)].header));
         header->setToolTip(Hint_List.last());
     }
+    // The finding texts are in the user's language too.
+    markFindings();
 }
 
 void TFIEC61850_Variables::showEvent(QShowEvent *event)
@@ -221,12 +281,14 @@ void TFIEC61850_Variables::FormShow()
 
 void TFIEC61850_Variables::showRows(const QList<VariableRow> &rows)
 {
-    const std::span<const Column> all = columns();
-    for (int r = 0; r < ACG->rowCount(); ++r) {
-        const VariableRow row = rows.value(r);
-        for (int c = 0; c < int(all.size()); ++c)
-            ACG->item(r, c)->setText(row.*all[size_t(c)].field);
-    }
+    changeRows([&] {
+        const std::span<const Column> all = columns();
+        for (int r = 0; r < ACG->rowCount(); ++r) {
+            const VariableRow row = rows.value(r);
+            for (int c = 0; c < int(all.size()); ++c)
+                ACG->item(r, c)->setText(row.*all[size_t(c)].field);
+        }
+    });
 }
 
 QList<VariableRow> TFIEC61850_Variables::tableRows() const
@@ -272,12 +334,12 @@ void TFIEC61850_Variables::Btn_DelRowClick()
     if (row < 0)
         return;
     if (services.messages->confirm(this, pv.msg(MsgId::VariablesDeleteRowQuestion) + QString::number(row + 1)))
-        Delete_Row(row, ACG);
+        changeRows([&] { Delete_Row(row, ACG); });
 }
 
 void TFIEC61850_Variables::Btn_InsRowClick()
 {
-    Insert_Row(ACG->currentRow(), ACG, true);
+    changeRows([&] { Insert_Row(ACG->currentRow(), ACG, true); });
 }
 
 void TFIEC61850_Variables::Btn_CopyRowClick()
@@ -291,7 +353,114 @@ void TFIEC61850_Variables::Btn_CopyRowClick()
 
 void TFIEC61850_Variables::Btn_PasteRowClick()
 {
-    Paste_Row(ACG, ACG->currentRow(), Do_Copy, pv, *services.messages);
+    changeRows([&] { Paste_Row(ACG, ACG->currentRow(), Do_Copy, pv, *services.messages); });
+}
+
+QString TFIEC61850_Variables::configurationFolder() const
+{
+    return QFileInfo(pv.File_IEC61850_Variables).absolutePath();
+}
+
+void TFIEC61850_Variables::exportCsv()
+{
+    ACG->finishEdit();
+    const QString proposed
+        = QDir(configurationFolder())
+              .filePath(QFileInfo(pv.File_IEC61850_Variables).completeBaseName() + QStringLiteral(".csv"));
+    const QString path = services.files->saveFileName(this, withoutEllipsis(pv.msg(MsgId::VariablesExportCsv)),
+        QDir::toNativeSeparators(proposed), pv.msg(MsgId::CsvFileFilter));
+    if (path.isEmpty())
+        return;
+    const QByteArray csv = exportVariablesCsv(tableRows(), Get_Decimal_Separator(*services.regional));
+    // Whole or not at all: a failed write (a full disk too) leaves any earlier file as it was.
+    try {
+        xml::saveBytes(csv, path);
+    } catch (const std::exception &e) {
+        services.messages->error(this, pv.msg(MsgId::CsvCannotWrite).arg(errorText(e)));
+    }
+}
+
+void TFIEC61850_Variables::importCsv()
+{
+    ACG->finishEdit();
+    const QString path = services.files->openFileName(this, withoutEllipsis(pv.msg(MsgId::VariablesImportCsv)),
+        QDir::toNativeSeparators(configurationFolder()), pv.msg(MsgId::CsvFileFilter));
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    try {
+        bytes = xml::readFileBytes(path); // a regular file only: a pipe or device could block
+    } catch (const std::exception &e) {
+        services.messages->error(this, pv.msg(MsgId::CsvCannotImport).arg(errorText(e)));
+        return;
+    }
+    const VariablesCsvImport imported = importVariablesCsv(bytes, Get_Decimal_Separator(*services.regional));
+    if (imported.failure) {
+        services.messages->error(
+            this, pv.msg(MsgId::CsvCannotImport).arg(variablesCsvFailureText(*imported.failure, pv.Msg_Catalogue)));
+        return;
+    }
+    showRows(imported.rows);
+}
+
+void TFIEC61850_Variables::changeRows(const std::function<void()> &change)
+{
+    {
+        const QScopedValueRollback hold(m_holdMarks, true);
+        change();
+    }
+    markFindings();
+}
+
+void TFIEC61850_Variables::markFindings()
+{
+    const std::span<const Column> all = columns();
+    // A finding's field names a column by its attribute name; one without a known field marks the
+    // row's Name.
+    const auto columnOf = [&all](const QString &field) {
+        const auto shows = [&all](QString VariableRow::*member) {
+            return int(std::find_if(all.begin(), all.end(), [member](const Column &c) { return c.field == member; })
+                - all.begin());
+        };
+        for (const VariableAttribute &attribute : VariableAttributes)
+            if (field == QLatin1String(attribute.name))
+                return shows(attribute.member);
+        return shows(&VariableRow::Name);
+    };
+
+    QMap<std::pair<int, int>, CellMark> marks;
+    for (const ConfigurationFinding &finding : checkVariables(tableRows(), pv.Msg_Catalogue)) {
+        const int row = finding.row - 1;
+        if (row < 0 || row >= ACG->rowCount())
+            continue;
+        CellMark &mark = marks[{ row, columnOf(finding.field) }];
+        mark.error = mark.error || finding.severity == FindingSeverity::Error;
+        mark.texts.append(finding.text);
+    }
+
+    // Only cells whose mark changes are touched, so an edit repaints little.
+    for (auto it = m_marks.cbegin(); it != m_marks.cend(); ++it) {
+        if (marks.contains(it.key()))
+            continue;
+        QTableWidgetItem *cell = ACG->item(it.key().first, it.key().second);
+        for (const int role : { Qt::BackgroundRole, Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole,
+                 Qt::AccessibleDescriptionRole })
+            cell->setData(role, QVariant());
+    }
+    for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
+        if (const auto shown = m_marks.constFind(it.key()); shown != m_marks.cend() && *shown == *it)
+            continue;
+        const QString texts = it->texts.join(u'\n');
+        QTableWidgetItem *cell = ACG->item(it.key().first, it.key().second);
+        const FindingMark mark = it->error ? FindingMark::Error : FindingMark::Warning;
+        cell->setBackground(markBackground(mark));
+        cell->setForeground(markForeground(mark));
+        cell->setIcon(it->error ? m_errorIcon : m_warningIcon);
+        // As plain text, one finding per line: a name in a finding may hold markup characters.
+        cell->setToolTip(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(texts.toHtmlEscaped()));
+        cell->setData(Qt::AccessibleDescriptionRole, texts);
+    }
+    m_marks = marks;
 }
 
 } // namespace sw

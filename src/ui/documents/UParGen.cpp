@@ -1,5 +1,6 @@
 #include "ui/documents/UParGen.h"
 
+#include "core/CertificateInspection.h"
 #include "core/ErrorText.h"
 #include "core/MessageIds.h"
 #include "core/ParGenDocument.h"
@@ -10,10 +11,12 @@
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/documents/CollapsibleSection.h"
+#include "ui/documents/FindingMarks.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -25,6 +28,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -42,6 +46,8 @@ constexpr int LabelColumn = 130;
 constexpr int NumberWidth = 90;
 constexpr int ListWidth = 130;
 constexpr int ByteWidth = 44;
+// Reading an encrypted key takes some milliseconds: the boxes are read again once typing pauses.
+constexpr int InspectionDelayMs = 200;
 
 // The sections in their display, numbering and tab order.
 enum Section { IEC61850, TLS, Modbus, Ethernet, SectionCount };
@@ -71,6 +77,19 @@ struct TFParGen::Field
         Right, // ...whose field column the next control takes
     };
     enum class Shown { Always, WithTls, Never };
+    // A box whose text the dialog reads as a key or certificate, showing what it finds in the
+    // box's tooltip and frame. `element` is the document element the core's findings name.
+    struct Inspected
+    {
+        enum What {
+            Nothing,
+            Key, // a PEM private key, read with the key password
+            KeyPassword, // the key's password: a change reads the key again
+            Certificate, // a PEM certificate
+        };
+        What what = Nothing;
+        const char *element = nullptr;
+    };
 
     using Control = std::variant<QLineEdit * TFParGen::*, QPlainTextEdit * TFParGen::*, QCheckBox * TFParGen::*,
         QComboBox * TFParGen::*, std::array<QLineEdit *, 4> TFParGen::*>;
@@ -92,6 +111,7 @@ struct TFParGen::Field
     int caption; // a check box's own caption, else its label's
     int hint; // for Bytes the first of four entries, one per box
     Value value;
+    Inspected inspected = {};
 
     QString labelName() const
     {
@@ -111,6 +131,7 @@ std::span<const TFParGen::Field> TFParGen::fields()
     using V = ParGenValues;
     using Choice = Field::Choice;
     using Address = Field::Address;
+    using Inspected = Field::Inspected;
 #define SW_CONTROL(member) &F::member, #member
     // clang-format off
     static const Field table[] = {
@@ -122,13 +143,17 @@ std::span<const TFParGen::Field> TFParGen::fields()
         { TLS,      Check,  Wide, Always,  SW_CONTROL(CB_TLS_Server_Enable),        nullptr,
           ParGenEnableTLS,    ParGenHintEnableTLS,    &V::TLS_Server_Enable },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Key),            &F::L_TLS_Server_Key,
-          ParGenKey,          ParGenHintKey,          &V::TLS_Server_Key },
+          ParGenKey,          ParGenHintKey,          &V::TLS_Server_Key,
+          Inspected { Inspected::Key, "TLS_Server_Key" } },
         { TLS,      Text,   Row,  WithTls, SW_CONTROL(E_TLS_Server_Key_Pass),       &F::L_TLS_Server_Key_Pass,
-          ParGenKeyPassword,  ParGenHintKeyPassword,  &V::TLS_Server_Key_Password },
+          ParGenKeyPassword,  ParGenHintKeyPassword,  &V::TLS_Server_Key_Password,
+          Inspected { Inspected::KeyPassword } },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Server_Cert),    &F::L_TLS_Server_Server_Cert,
-          ParGenServerCert,   ParGenHintServerCert,   &V::TLS_Server_Server_Certificate },
+          ParGenServerCert,   ParGenHintServerCert,   &V::TLS_Server_Server_Certificate,
+          Inspected { Inspected::Certificate, "TLS_Server_Server_Certificate" } },
         { TLS,      Paste,  Row,  WithTls, SW_CONTROL(E_TLS_Server_Root_Cert),      &F::L_TLS_Server_Root_Cert,
-          ParGenRootCert,     ParGenHintRootCert,     &V::TLS_Server_Root_Certificate },
+          ParGenRootCert,     ParGenHintRootCert,     &V::TLS_Server_Root_Certificate,
+          Inspected { Inspected::Certificate, "TLS_Server_Root_Certificate" } },
         { TLS,      Check,  Wide, WithTls, SW_CONTROL(CB_TLS_Server_En_Known_Cert), nullptr,
           ParGenKnownCert,    ParGenHintKnownCert,    &V::TLS_Server_Enable_Known_Cert },
 
@@ -275,6 +300,10 @@ TFParGen::TFParGen(ProgramValues &values, Services &svc, QWidget *parent)
 void TFParGen::FormCreate()
 {
     setObjectName(QStringLiteral("TFParGen"));
+    m_inspection = new QTimer(this);
+    m_inspection->setSingleShot(true);
+    m_inspection->setInterval(InspectionDelayMs);
+    connect(m_inspection, &QTimer::timeout, this, &TFParGen::showCertificateState);
 
     QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
     L_SW_Code->setText(pv.SW_Code);
@@ -365,6 +394,8 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
         QLineEdit *edit = makeEdit(body, name, field.kind == Kind::Number ? NumberWidth : 0);
         this->*std::get<QLineEdit * TFParGen::*>(field.control) = edit;
         connect(edit, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+        if (field.inspected.what != Field::Inspected::Nothing)
+            connect(edit, &QLineEdit::textChanged, m_inspection, qOverload<>(&QTimer::start));
         control = edit;
         break;
     }
@@ -372,6 +403,8 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
         QPlainTextEdit *edit = makePasteBox(body, name);
         this->*std::get<QPlainTextEdit * TFParGen::*>(field.control) = edit;
         connect(edit, &QPlainTextEdit::textChanged, this, &TFParGen::On_Change);
+        if (field.inspected.what != Field::Inspected::Nothing)
+            connect(edit, &QPlainTextEdit::textChanged, m_inspection, qOverload<>(&QTimer::start));
         control = edit;
         break;
     }
@@ -464,6 +497,39 @@ void TFParGen::Set_Lang()
         label->setToolTip(hint);
         label->buddy()->setToolTip(hint);
         label->buddy()->setAccessibleName(caption);
+    }
+    showCertificateState(); // the key and certificate tooltips begin with the hints
+}
+
+void TFParGen::showCertificateState()
+{
+    m_inspection->stop();
+    // The pair checks (key against server certificate, server certificate against root) are the
+    // core's: its findings for each box decide the frame and add to the summary in the tooltip.
+    const ParGenValues values = currentValues();
+    const QList<CertificateFinding> findings
+        = inspectCertificates(values, {}, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
+    for (const Field &field : fields()) {
+        const Field::Inspected &inspected = field.inspected;
+        if (inspected.what != Field::Inspected::Key && inspected.what != Field::Inspected::Certificate)
+            continue;
+        QList<CertificateFinding> own;
+        for (const CertificateFinding &finding : findings) {
+            if (finding.field == QLatin1String(inspected.element))
+                own << finding;
+        }
+        const QString text = values.*std::get<QString ParGenValues::*>(field.value);
+        const QString hint = pv.msg(field.hint);
+        QPlainTextEdit *box = this->*std::get<QPlainTextEdit * TFParGen::*>(field.control);
+        box->setToolTip(inspected.what == Field::Inspected::Key
+                ? keyTip(hint, text, values.TLS_Server_Key_Password, own, pv.Msg_Catalogue)
+                : certificateTip(hint, text, own, pv.Msg_Catalogue));
+        const FindingMark mark = markOf(own);
+        const QString frame = mark == FindingMark::None
+            ? QString()
+            : QStringLiteral("QPlainTextEdit { border: 2px solid %1; }").arg(markFrameColour(mark).name());
+        if (box->styleSheet() != frame) // a new style sheet polishes the box again
+            box->setStyleSheet(frame);
     }
 }
 
@@ -572,6 +638,7 @@ void TFParGen::FormShow()
         services.messages->generalError(this, errorText(e));
     }
     Move_GroupBoxs();
+    showCertificateState();
 }
 
 template <class Box> void TFParGen::showText(Box *box, const QString &value)

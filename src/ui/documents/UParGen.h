@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QWheelEvent;
 
 namespace sw {
@@ -65,6 +66,11 @@ private:
     void Btn_OKClick();
     void Btn_CancelClick();
     void On_Change();
+    // Reads the key and certificate boxes and shows what they hold in their tooltips (after each
+    // box's hint), with a red frame around a box in error and an amber one around a certificate
+    // that ends soon. Never asks anything. Runs on load, on a change of language and shortly
+    // after the last edit of a key, its password or a certificate.
+    void showCertificateState();
     void On_Click(QCheckBox *sender);
     bool KeyPress(QLineEdit *box, QKeyEvent *event);
     bool FormMouseWheel(QWheelEvent *event);
@@ -133,6 +139,8 @@ private:
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
 
+    // Started by each edit of a box that showCertificateState reads; its timeout reads them.
+    QTimer *m_inspection = nullptr;
     // Set by any edit of a field or click on a check box; cleared when a load succeeded.
     bool Is_Change = false;
 

@@ -1,5 +1,6 @@
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 
+#include "core/CertificateInspection.h"
 #include "core/ErrorText.h"
 #include "core/KnownCertDocument.h"
 #include "core/MessageIds.h"
@@ -8,11 +9,13 @@
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/documents/CellEditors.h"
+#include "ui/documents/FindingMarks.h"
 #include "ui/documents/ListTable.h"
 #include "ui/documents/TableOperations.h"
 
 #include <QBoxLayout>
 #include <QColor>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -183,6 +186,8 @@ TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services
 
 void TFTLS_Server_Known_Cert::FormCreate()
 {
+    m_errorIcon = findingIcon(FindingMark::Error);
+    m_warningIcon = findingIcon(FindingMark::Warning);
     setObjectName(QStringLiteral("TFTLS_Server_Known_Cert"));
     Init_Table();
 
@@ -212,6 +217,10 @@ void TFTLS_Server_Known_Cert::FormCreate()
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_InsRowClick);
     connect(Btn_CopyRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_PasteRowClick);
+    connect(ASG, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (!m_marking)
+            showCertificateState(item->row());
+    });
 
     const QList<QWidget *> chain = { ASG, Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow };
     for (qsizetype i = 1; i < chain.size(); ++i)
@@ -306,6 +315,7 @@ void TFTLS_Server_Known_Cert::FormShow()
         failure = errorText(e); // the dialog opens with the default rows
     }
     showRows(rows);
+    showCertificateStates();
     Do_Copy = false;
     // The first cell is current, for the keyboard, without a selection over its colour.
     ASG->scrollToTop();
@@ -380,11 +390,13 @@ void TFTLS_Server_Known_Cert::Btn_DelRowClick()
     if (!services.messages->confirm(this, pv.msg(MsgId::KnownCertDeleteRowQuestion) + QString::number(row + 1)))
         return;
     Delete_Row_Check(row, ASG, true);
+    showCertificateStates();
 }
 
 void TFTLS_Server_Known_Cert::Btn_InsRowClick()
 {
     Insert_Row_Check(ASG->currentRow(), ASG, true);
+    showCertificateStates();
 }
 
 void TFTLS_Server_Known_Cert::Btn_CopyRowClick()
@@ -399,6 +411,59 @@ void TFTLS_Server_Known_Cert::Btn_CopyRowClick()
 void TFTLS_Server_Known_Cert::Btn_PasteRowClick()
 {
     Paste_Row_Check(ASG, ASG->currentRow(), Do_Copy, pv, *services.messages);
+    showCertificateStates();
+}
+
+void TFTLS_Server_Known_Cert::showCertificateStates()
+{
+    for (int r = 0; r < ASG->rowCount(); ++r)
+        showCertificateState(r);
+}
+
+void TFTLS_Server_Known_Cert::showCertificateState(int row)
+{
+    const std::span<const Column> all = columns();
+    const auto certificateColumn = std::find_if(
+        all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::MultiLine; });
+    const auto enableColumn
+        = std::find_if(all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::Check; });
+    QTableWidgetItem *cell = ASG->item(row, int(certificateColumn - all.begin()));
+    const QTableWidgetItem *enable = ASG->item(row, int(enableColumn - all.begin()));
+    if (!cell || !enable)
+        return;
+
+    // A disabled row is left out of the image: its certificate is described but not marked.
+    const QString pem = cell->text();
+    QList<CertificateFinding> findings;
+    if (enable->checkState() == Qt::Checked) {
+        findings = inspectCertificates(
+            ParGenValues {}, { KnownCertRow { true, pem, {} } }, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
+    }
+    const FindingMark mark = markOf(findings);
+
+    // The summary comes first; the whole text, which the table shows for a text over several
+    // lines or cut short, follows it. A blank cell keeps the table's own tooltip.
+    QString tip;
+    if (!pem.trimmed().isEmpty()) {
+        tip = certificateTip(QString(), pem, findings, pv.Msg_Catalogue);
+        QString whole = ASG->cellToolTip(row, cell->column());
+        whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        if (!whole.trimmed().isEmpty())
+            tip += QStringLiteral("\n\n") + whole.trimmed();
+    }
+
+    // The dialog's own changes to the cell must not come back here as edits.
+    m_marking = true;
+    // As plain text, line breaks kept: a certificate's names may hold markup characters.
+    cell->setData(Qt::ToolTipRole,
+        tip.isEmpty() ? QVariant()
+                      : QVariant(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(tip.toHtmlEscaped())));
+    cell->setData(Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip));
+    cell->setBackground(mark == FindingMark::None ? QColor(certificateColumn->background) : markBackground(mark));
+    cell->setData(Qt::ForegroundRole, mark == FindingMark::None ? QVariant() : QVariant(markForeground(mark)));
+    cell->setData(Qt::DecorationRole,
+        mark == FindingMark::None ? QVariant() : QVariant(mark == FindingMark::Error ? m_errorIcon : m_warningIcon));
+    m_marking = false;
 }
 
 } // namespace sw

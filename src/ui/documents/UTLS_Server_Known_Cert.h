@@ -2,6 +2,7 @@
 
 #include "ui/CatalogueDialog.h"
 
+#include <QIcon>
 #include <QList>
 #include <QStringList>
 #include <span>
@@ -50,6 +51,11 @@ private:
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
 
+    // Describes the row's certificate in the cell's tooltip and, in an enabled row, marks a cell
+    // whose certificate cannot be read, is expired or not yet valid (red) or ends soon (amber)
+    // with a tint and a sign. Runs on load, on each change of a row and after row operations.
+    void showCertificateState(int row);
+    void showCertificateStates();
     void showRows(const QList<KnownCertRow> &rows);
     QList<KnownCertRow> tableRows() const;
 
@@ -67,6 +73,10 @@ private:
     QStringList Hint_List;
     // A row was copied with Btn_CopyRow during this showing.
     bool Do_Copy = false;
+    // Set while the dialog itself writes a cell's tooltip and colours.
+    bool m_marking = false;
+    QIcon m_errorIcon;
+    QIcon m_warningIcon;
 };
 
 } // namespace sw

@@ -1,5 +1,6 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
+#include "core/ConfigurationCheck.h"
 #include "core/ConfigurationName.h"
 #include "core/ErrorText.h"
 #include "core/LanguageFile.h"
@@ -23,6 +24,7 @@
 #include "ui/update/UBoot.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
@@ -458,8 +460,31 @@ void TFTalventoFirmWare::Open_Project()
     showActiveConfiguration();
 }
 
+bool TFTalventoFirmWare::updateDespiteCertificateErrors()
+{
+    QStringList lines;
+    for (const CertificateFinding &finding :
+        checkCertificates(pv.documents(), QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue)) {
+        if (finding.severity != FindingSeverity::Error)
+            continue;
+        QString line = finding.document;
+        if (finding.row > 0)
+            line += u':' + QString::number(finding.row);
+        lines << QStringLiteral("%1: %2: %3").arg(line, finding.field, finding.text);
+    }
+    if (lines.isEmpty())
+        return true;
+    const QString question = pv.msg(MsgId::BootCertificateErrors) + u'\n' + lines.join(u'\n') + QStringLiteral("\n\n")
+        + pv.msg(MsgId::BootUpdateAnyway);
+    return services.messages->confirm(this, question);
+}
+
 void TFTalventoFirmWare::Update_Device()
 {
+    // Errors in the TLS server's keys or certificates are shown before anything is written, and
+    // the user decides whether the device gets them.
+    if (!updateDespiteCertificateErrors())
+        return;
     // The image is rebuilt from the documents on disk every time, and written before the update
     // dialog opens, so the updater can never send images of an earlier build. Any failure (a
     // document that is not well-formed, an image too large, a file that cannot be written) throws

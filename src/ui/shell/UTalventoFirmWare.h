@@ -75,6 +75,9 @@ private:
     void Open_Project();
     // Step 5: builds the configuration image and shows the update dialog.
     void Update_Device();
+    // When the TLS server is on and its keys or certificates have errors, lists them and asks
+    // whether to update anyway; true to go on.
+    bool updateDespiteCertificateErrors();
 
     // Writes the settings file; throws sw::Error naming the file when it cannot be written.
     void Save_Setting();

@@ -1,0 +1,145 @@
+#include "ui/documents/FindingMarks.h"
+
+#include "core/MessageIds.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace sw {
+
+namespace {
+
+QString timeText(const QDateTime &time)
+{
+    return time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
+}
+
+// The hint, the summary lines, then each finding text not yet among the lines, one per line.
+QString tipOf(const QString &hint, QStringList lines, const QList<CertificateFinding> &findings)
+{
+    for (const CertificateFinding &finding : findings) {
+        if (!lines.contains(finding.text))
+            lines << finding.text;
+    }
+    if (!hint.isEmpty())
+        lines.prepend(hint);
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+FindingMark markOf(const QList<CertificateFinding> &findings)
+{
+    FindingMark mark = FindingMark::None;
+    for (const CertificateFinding &finding : findings) {
+        if (finding.severity == FindingSeverity::Error)
+            return FindingMark::Error;
+        mark = FindingMark::Warning;
+    }
+    return mark;
+}
+
+QColor markFrameColour(FindingMark mark)
+{
+    switch (mark) {
+    case FindingMark::Error:
+        return QColor(211, 47, 47);
+    case FindingMark::Warning:
+        return QColor(230, 149, 0);
+    case FindingMark::None:
+        break;
+    }
+    return QColor();
+}
+
+QColor markBackground(FindingMark mark)
+{
+    switch (mark) {
+    case FindingMark::Error:
+        return QColor(255, 205, 210);
+    case FindingMark::Warning:
+        return QColor(255, 232, 170);
+    case FindingMark::None:
+        break;
+    }
+    return QColor();
+}
+
+QColor markForeground(FindingMark mark)
+{
+    switch (mark) {
+    case FindingMark::Error:
+        return QColor(140, 0, 0);
+    case FindingMark::Warning:
+        return QColor(110, 70, 0);
+    case FindingMark::None:
+        break;
+    }
+    return QColor();
+}
+
+QIcon findingIcon(FindingMark mark)
+{
+    if (mark == FindingMark::None)
+        return QIcon();
+    constexpr int Side = 16;
+    constexpr qreal Scale = 2.0; // drawn at twice the size, sharp on high-density screens too
+    QPixmap picture(int(Side * Scale), int(Side * Scale));
+    picture.setDevicePixelRatio(Scale);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(markFrameColour(mark));
+    if (mark == FindingMark::Error) {
+        painter.drawEllipse(QRectF(1, 1, Side - 2, Side - 2));
+    } else {
+        QPainterPath triangle;
+        triangle.moveTo(Side / 2.0, 1);
+        triangle.lineTo(Side - 1, Side - 2);
+        triangle.lineTo(1, Side - 2);
+        triangle.closeSubpath();
+        painter.drawPath(triangle);
+    }
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(Side / 2.0 - 1, 4.5, 2, 5.5));
+    painter.drawRect(QRectF(Side / 2.0 - 1, 11, 2, 2));
+    painter.end();
+    QIcon icon;
+    // The same picture when selected: the style's tint would dull it.
+    icon.addPixmap(picture, QIcon::Normal);
+    icon.addPixmap(picture, QIcon::Selected);
+    return icon;
+}
+
+QString certificateTip(
+    const QString &hint, const QString &pem, const QList<CertificateFinding> &findings, const QStringList &catalogue)
+{
+    if (pem.trimmed().isEmpty())
+        return hint;
+    const CertificateSummary summary = inspectCertificate(pem, catalogue);
+    QStringList lines;
+    if (summary.readable) {
+        lines << catalogue.value(MsgId::CertSubject).arg(summary.subject)
+              << catalogue.value(MsgId::CertIssuer).arg(summary.issuer)
+              << catalogue.value(MsgId::CertValidFrom).arg(timeText(summary.validFrom))
+              << catalogue.value(MsgId::CertValidUntil).arg(timeText(summary.validUntil));
+    } else {
+        lines << catalogue.value(MsgId::CertUnreadable).arg(summary.reason);
+    }
+    return tipOf(hint, lines, findings);
+}
+
+QString keyTip(const QString &hint, const QString &pem, const QString &password,
+    const QList<CertificateFinding> &findings, const QStringList &catalogue)
+{
+    if (pem.trimmed().isEmpty())
+        return hint;
+    const KeySummary summary = inspectPrivateKey(pem, password, catalogue);
+    const QString line = summary.readable ? catalogue.value(MsgId::KeyReadable)
+                                          : catalogue.value(MsgId::CertUnreadable).arg(summary.reason);
+    return tipOf(hint, { line }, findings);
+}
+
+} // namespace sw
