@@ -1,31 +1,32 @@
 // The whole road of an update: project documents, the configurator's image compiler and parameter
 // file, then the stand-in updater against the device simulator on 127.0.0.1.
 
+#include "DeviceSimulator.h"
 #include "TestFiles.h"
 
 #include "core/ProjectFiles.h"
 #include "core/UpdateParameters.h"
 #include "core/image/Compiler.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace sw::image;
+using sw::test::builtUpdater;
 using sw::test::readFile;
+using sw::test::readSimulatorDump;
+using sw::test::runUpdater;
+using sw::test::Simulator;
+using sw::test::simulatorPath;
 using sw::test::writeFile;
 
 namespace {
 
-const QString builtUpdater = QStringLiteral(SW_PROGRAM_DIR "/Ethernet_Update");
-const QString simulatorPath = QStringLiteral(SW_PROGRAM_DIR "/sw61942-device-sim");
 constexpr quint16 FileBootPort = 2008; // the port that the parameter file names
 
 constexpr quint32 FirmwareAddress = 0x08000;
@@ -39,84 +40,6 @@ QByteArray parGen(const QByteArray &key)
            "<TLS_Server_Enable_Known_Cert>1</TLS_Server_Enable_Known_Cert><TLS_Server_Key>"
         + key + "</TLS_Server_Key></Par_Gen><!--SW_VERSION = 1.000-->";
 }
-
-// What the simulator held when it ended.
-struct Dump
-{
-    QMap<quint32, QByteArray> regions;
-    int started = -1;
-};
-
-Dump readDump(const QString &path)
-{
-    Dump dump;
-    const QList<QByteArray> lines = readFile(path).split('\n');
-    for (const QByteArray &line : lines) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 4 && fields[0] == "region")
-            dump.regions.insert(fields[1].toUInt(nullptr, 16), QByteArray::fromHex(fields[3]));
-        else if (fields.size() == 2 && fields[0] == "started")
-            dump.started = fields[1].toInt();
-    }
-    return dump;
-}
-
-// The simulator as a child process; ended with SIGTERM, which makes it write its dump.
-class Simulator
-{
-public:
-    ~Simulator() { stop(); }
-
-    // Starts it and waits (at most 10 s) for its "listening on" line. An empty string on success,
-    // else what went wrong.
-    QString start(const QStringList &options)
-    {
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(simulatorPath, options);
-        if (!m_process.waitForStarted(10000))
-            return QStringLiteral("the simulator did not start: ") + m_process.errorString();
-        const QRegularExpression listening(QStringLiteral("listening on \\S+:(\\d+)"));
-        const QDeadlineTimer deadline(10000);
-        QByteArray out;
-        while (!deadline.hasExpired()) {
-            m_process.waitForReadyRead(100);
-            out += m_process.readAllStandardOutput();
-            const QRegularExpressionMatch match = listening.match(QString::fromUtf8(out));
-            if (match.hasMatch()) {
-                port = quint16(match.captured(1).toUInt());
-                return {};
-            }
-            if (m_process.state() == QProcess::NotRunning)
-                break;
-        }
-        return QStringLiteral("the simulator is not listening: ") + QString::fromUtf8(m_process.readAllStandardError());
-    }
-
-    bool stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return true;
-        m_process.terminate();
-        if (m_process.waitForFinished(5000))
-            return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
-        m_process.kill();
-        m_process.waitForFinished(5000);
-        return false;
-    }
-
-    quint16 port = 0;
-
-private:
-    QProcess m_process;
-};
-
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-    qint64 elapsedMs = 0;
-};
 
 } // namespace
 
@@ -140,33 +63,6 @@ class tst_Road : public QObject
         sw::writeUpdateParametersFile(m_program,
             sw::updateParameters(QStringLiteral("127.0.0.1"), choice, readBack,
                 QDir(m_program).filePath(QStringLiteral("MASTER")), m_project));
-    }
-
-    // Runs the updater as the configurator does, with no arguments; `port` other than 0 replaces
-    // the file's port.
-    static Run runUpdater(const QString &program, quint16 port)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("SW61942_UPDATE_PORT"));
-        if (port != 0)
-            env.insert(QStringLiteral("SW61942_UPDATE_PORT"), QString::number(port));
-        process.setProcessEnvironment(env);
-        QElapsedTimer timer;
-        timer.start();
-        process.start(sw::updaterProgramPath(program), {});
-        Run run;
-        const bool finished = process.waitForFinished(30000);
-        run.elapsedMs = timer.elapsed();
-        if (!finished) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-        if (finished && process.exitStatus() == QProcess::NormalExit)
-            run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
     }
 
 private Q_SLOTS:
@@ -229,7 +125,7 @@ private Q_SLOTS:
             QSKIP(qPrintable(QStringLiteral("port %1 is taken: %2").arg(FileBootPort).arg(problem)));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
-        const Run run = runUpdater(m_program, filePort ? 0 : sim.port);
+        const sw::test::UpdaterRun run = runUpdater(m_program, filePort ? 0 : sim.port);
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QVERIFY(sim.stop());
@@ -241,7 +137,7 @@ private Q_SLOTS:
             expected.insert(Bank1Address, readFile(imagePath(sw::Bank1FileName)));
             expected.insert(Bank2Address, readFile(imagePath(sw::Bank2FileName)));
         }
-        const Dump dump = readDump(dumpPath());
+        const sw::test::SimulatorDump dump = readSimulatorDump(dumpPath());
         QCOMPARE(dump.regions.keys(), expected.keys());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QVERIFY2(dump.regions.value(it.key()) == it.value(), qPrintable(QString::number(it.key(), 16)));
@@ -270,10 +166,10 @@ private Q_SLOTS:
         const QString problem
             = sim.start({ QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--dump"), dumpPath() });
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const Run run = runUpdater(m_program, sim.port);
+        const sw::test::UpdaterRun run = runUpdater(m_program, sim.port);
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
         QVERIFY(sim.stop());
-        QVERIFY(readDump(dumpPath()).regions.value(Bank2Address) == bank2);
+        QVERIFY(readSimulatorDump(dumpPath()).regions.value(Bank2Address) == bank2);
 
         const QRegularExpressionMatchIterator times
             = QRegularExpression(QStringLiteral("done in (\\d+) ms")).globalMatch(run.out);
@@ -291,7 +187,7 @@ private Q_SLOTS:
         const QString problem = sim.start({ QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--silent"),
             QStringLiteral("--dump"), dumpPath() });
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const Run run = runUpdater(m_program, sim.port);
+        const sw::test::UpdaterRun run = runUpdater(m_program, sim.port);
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.count(u'\n'), 1);
         QVERIFY2(run.err.contains(QStringLiteral("no answer from 127.0.0.1:%1").arg(sim.port))
@@ -299,7 +195,7 @@ private Q_SLOTS:
             qPrintable(run.err));
         QVERIFY2(run.elapsedMs < 10000, qPrintable(QString::number(run.elapsedMs)));
         QVERIFY(sim.stop());
-        const Dump dump = readDump(dumpPath());
+        const sw::test::SimulatorDump dump = readSimulatorDump(dumpPath());
         QVERIFY(dump.regions.isEmpty());
         QCOMPARE(dump.started, 0);
     }
@@ -317,13 +213,13 @@ private Q_SLOTS:
         const QString problem
             = sim.start({ QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--dump"), dumpPath() });
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const Run run = runUpdater(m_program, sim.port);
+        const sw::test::UpdaterRun run = runUpdater(m_program, sim.port);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QStringLiteral("refused")) && run.err.contains(QStringLiteral("0x00100"))
                 && run.err.contains(QStringLiteral("bank2.bin")),
             qPrintable(run.err));
         QVERIFY(sim.stop());
-        const Dump dump = readDump(dumpPath());
+        const sw::test::SimulatorDump dump = readSimulatorDump(dumpPath());
         QCOMPARE(dump.regions.keys(), QList<quint32> { Bank1Address });
         QCOMPARE(dump.started, 0);
     }
@@ -379,7 +275,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(QDir(m_program).filePath(removed)));
 
         // A port where nothing listens: the run must fail before it sends anything.
-        const Run run = runUpdater(m_program, 9);
+        const sw::test::UpdaterRun run = runUpdater(m_program, 9);
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.err.count(u'\n'), 1);
         QVERIFY2(
