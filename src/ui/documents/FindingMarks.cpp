@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTableWidgetItem>
 
 namespace sw {
 
@@ -79,10 +80,10 @@ QColor markForeground(FindingMark mark)
     return QColor();
 }
 
-QIcon findingIcon(FindingMark mark)
+namespace {
+
+QIcon drawFindingIcon(FindingMark mark)
 {
-    if (mark == FindingMark::None)
-        return QIcon();
     constexpr int Side = 16;
     constexpr qreal Scale = 2.0; // drawn at twice the size, sharp on high-density screens too
     QPixmap picture(int(Side * Scale), int(Side * Scale));
@@ -111,6 +112,38 @@ QIcon findingIcon(FindingMark mark)
     icon.addPixmap(picture, QIcon::Normal);
     icon.addPixmap(picture, QIcon::Selected);
     return icon;
+}
+
+} // namespace
+
+QIcon findingIcon(FindingMark mark)
+{
+    // Drawn once: every marked cell of every table shares the two pictures.
+    static const QIcon error = drawFindingIcon(FindingMark::Error);
+    static const QIcon warning = drawFindingIcon(FindingMark::Warning);
+    switch (mark) {
+    case FindingMark::Error:
+        return error;
+    case FindingMark::Warning:
+        return warning;
+    case FindingMark::None:
+        break;
+    }
+    return QIcon();
+}
+
+void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, const QColor &plainBackground)
+{
+    const bool marked = mark != FindingMark::None;
+    // As plain text, line breaks kept: names and certificate texts may hold markup characters.
+    cell->setData(Qt::ToolTipRole,
+        tip.isEmpty() ? QVariant()
+                      : QVariant(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(tip.toHtmlEscaped())));
+    cell->setData(Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip));
+    const QColor background = marked ? markBackground(mark) : plainBackground;
+    cell->setData(Qt::BackgroundRole, background.isValid() ? QVariant(QBrush(background)) : QVariant());
+    cell->setData(Qt::ForegroundRole, marked ? QVariant(QBrush(markForeground(mark))) : QVariant());
+    cell->setData(Qt::DecorationRole, marked ? QVariant(findingIcon(mark)) : QVariant());
 }
 
 QString certificateTip(

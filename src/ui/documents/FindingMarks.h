@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTableWidgetItem;
+
 namespace sw {
 
 // How the editors mark a value that a check found fault with: red for an error, amber for a
@@ -25,6 +27,11 @@ QColor markForeground(FindingMark mark);
 // replace the cell's: a disc for an error, a triangle for a warning, each with an exclamation mark.
 // A null icon for None.
 QIcon findingIcon(FindingMark mark);
+
+// Shows `mark` on a table cell (tint, darker text and sign; `plainBackground`, or none when it is
+// invalid, for None) and `tip` as its plain-text tooltip and accessible description (none when
+// `tip` is empty).
+void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, const QColor &plainBackground = QColor());
 
 // The tooltip of a certificate text: `hint` (when not empty), then the certificate's subject,
 // issuer and validity (UTC) or why it cannot be read, then the texts of `findings` that the

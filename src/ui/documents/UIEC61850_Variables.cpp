@@ -178,8 +178,6 @@ void TFIEC61850_Variables::FormCreate()
     m_importCsv = addTableAction("importCsv", QKeySequence(Qt::CTRL | Qt::Key_I), &TFIEC61850_Variables::importCsv);
     ACG->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    m_errorIcon = findingIcon(FindingMark::Error);
-    m_warningIcon = findingIcon(FindingMark::Warning);
     // Any cell text changed, by the user or by a row operation, may make or end a finding.
     connect(ACG->model(), &QAbstractItemModel::dataChanged, this,
         [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
@@ -442,23 +440,14 @@ void TFIEC61850_Variables::markFindings()
     for (auto it = m_marks.cbegin(); it != m_marks.cend(); ++it) {
         if (marks.contains(it.key()))
             continue;
-        QTableWidgetItem *cell = ACG->item(it.key().first, it.key().second);
-        for (const int role : { Qt::BackgroundRole, Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole,
-                 Qt::AccessibleDescriptionRole })
-            cell->setData(role, QVariant());
+        markCell(ACG->item(it.key().first, it.key().second), FindingMark::None, QString());
     }
     for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
         if (const auto shown = m_marks.constFind(it.key()); shown != m_marks.cend() && *shown == *it)
             continue;
-        const QString texts = it->texts.join(u'\n');
-        QTableWidgetItem *cell = ACG->item(it.key().first, it.key().second);
-        const FindingMark mark = it->error ? FindingMark::Error : FindingMark::Warning;
-        cell->setBackground(markBackground(mark));
-        cell->setForeground(markForeground(mark));
-        cell->setIcon(it->error ? m_errorIcon : m_warningIcon);
-        // As plain text, one finding per line: a name in a finding may hold markup characters.
-        cell->setToolTip(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(texts.toHtmlEscaped()));
-        cell->setData(Qt::AccessibleDescriptionRole, texts);
+        // One finding per line.
+        markCell(ACG->item(it.key().first, it.key().second), it->error ? FindingMark::Error : FindingMark::Warning,
+            it->texts.join(u'\n'));
     }
     m_marks = marks;
 }

@@ -4,7 +4,6 @@
 #include "core/VariablesRules.h"
 #include "ui/CatalogueDialog.h"
 
-#include <QIcon>
 #include <QList>
 #include <QMap>
 #include <QStringList>
@@ -113,8 +112,6 @@ private:
     QMap<std::pair<int, int>, CellMark> m_marks;
     // Set while changeRows runs.
     bool m_holdMarks = false;
-    QIcon m_errorIcon;
-    QIcon m_warningIcon;
 };
 
 } // namespace sw

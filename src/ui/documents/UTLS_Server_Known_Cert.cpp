@@ -186,8 +186,6 @@ TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services
 
 void TFTLS_Server_Known_Cert::FormCreate()
 {
-    m_errorIcon = findingIcon(FindingMark::Error);
-    m_warningIcon = findingIcon(FindingMark::Warning);
     setObjectName(QStringLiteral("TFTLS_Server_Known_Cert"));
     Init_Table();
 
@@ -454,15 +452,7 @@ void TFTLS_Server_Known_Cert::showCertificateState(int row)
 
     // The dialog's own changes to the cell must not come back here as edits.
     m_marking = true;
-    // As plain text, line breaks kept: a certificate's names may hold markup characters.
-    cell->setData(Qt::ToolTipRole,
-        tip.isEmpty() ? QVariant()
-                      : QVariant(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(tip.toHtmlEscaped())));
-    cell->setData(Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip));
-    cell->setBackground(mark == FindingMark::None ? QColor(certificateColumn->background) : markBackground(mark));
-    cell->setData(Qt::ForegroundRole, mark == FindingMark::None ? QVariant() : QVariant(markForeground(mark)));
-    cell->setData(Qt::DecorationRole,
-        mark == FindingMark::None ? QVariant() : QVariant(mark == FindingMark::Error ? m_errorIcon : m_warningIcon));
+    markCell(cell, mark, tip, QColor(certificateColumn->background));
     m_marking = false;
 }
 

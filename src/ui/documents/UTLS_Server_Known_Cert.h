@@ -2,7 +2,6 @@
 
 #include "ui/CatalogueDialog.h"
 
-#include <QIcon>
 #include <QList>
 #include <QStringList>
 #include <span>
@@ -75,8 +74,6 @@ private:
     bool Do_Copy = false;
     // Set while the dialog itself writes a cell's tooltip and colours.
     bool m_marking = false;
-    QIcon m_errorIcon;
-    QIcon m_warningIcon;
 };
 
 } // namespace sw
