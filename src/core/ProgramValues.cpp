@@ -1,15 +1,11 @@
 #include "core/ProgramValues.h"
 
-#include "core/ProjectFiles.h"
+#include "core/documents/ProjectFiles.h"
+#include "core/files/Paths.h"
 
 #include <QDir>
 
 namespace sw {
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    return folder + QDir::separator() + name;
-}
 
 QString ProgramValues::settingsFile() const
 {

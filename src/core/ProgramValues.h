@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/ProjectFiles.h"
+#include "core/documents/ProjectFiles.h"
+#include "core/files/Paths.h"
 
 #include <QList>
 #include <QString>
@@ -59,9 +60,6 @@ struct ProgramValues
     // The active configuration's three documents, as Set_Files formed them.
     ProjectDocuments documents() const { return { File_ParGen, File_IEC61850_Variables, File_TLS_Known_Cert }; }
 };
-
-// Joins two path parts with the platform's native separator.
-QString joinPath(const QString &folder, const QString &name);
 
 // Forms Dir_Program and the three workspace folders below it, creating each (one level) when
 // missing; a folder that cannot be created is passed over.

@@ -1,10 +1,10 @@
 #include "core/Xml.h"
 
 #include "core/Error.h"
+#include "core/files/AtomicFile.h"
+#include "core/files/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QXmlStreamReader>
 #include <cstring>
 #include <sstream>
@@ -90,27 +90,9 @@ std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &byte
     return QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
 }
 
-QByteArray readFileBytes(const QString &path)
-{
-    auto failure = [&](const QString &reason) {
-        return Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
-    };
-    // Opening a pipe waits for a writer and a device may never end: only regular files are read,
-    // checked before opening and again on the open file.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw failure(QStringLiteral("it is not a regular file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw failure(file.errorString());
-    if (file.isSequential())
-        throw failure(QStringLiteral("it is not a regular file"));
-    return file.readAll();
-}
-
 void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions)
 {
-    const QByteArray bytes = readFileBytes(path);
+    const QByteArray bytes = files::readFileBytes(path);
     if (const auto problem = loadBytes(doc, bytes, extraParseOptions))
         throw Error(QStringLiteral("\"%1\" is not a well-formed XML document: %2")
                         .arg(QDir::toNativeSeparators(path), *problem));
@@ -194,102 +176,9 @@ QByteArray toBytes(const pugi::xml_document &doc)
     return bytes;
 }
 
-namespace {
-
-SaveFault &saveFault()
-{
-    static SaveFault fault;
-    return fault;
-}
-
-std::optional<QString> injectedFault(SaveStep step, const QString &path)
-{
-    return saveFault() ? saveFault()(step, path) : std::nullopt;
-}
-
-Error writeFailure(const QString &path, const QString &reason)
-{
-    return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
-}
-
-} // namespace
-
-void setSaveFault(SaveFault fault)
-{
-    saveFault() = std::move(fault);
-}
-
-AtomicFile::AtomicFile(const QString &path)
-    : m_path(path)
-    , m_file(path)
-{
-}
-
-void AtomicFile::write(const QByteArray &bytes)
-{
-    if (!m_file.open(QIODevice::WriteOnly))
-        throw writeFailure(m_path, m_file.errorString());
-    if (const std::optional<QString> fault = injectedFault(SaveStep::Write, m_path)) {
-        m_file.write(bytes.left(bytes.size() / 2));
-        m_file.flush();
-        throw writeFailure(m_path, *fault);
-    }
-    // The explicit flush matters: commit() does not notice a write that fails as the file is
-    // closed (a full disk), and would then put an empty or cut file in place of the target.
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        throw writeFailure(m_path, m_file.errorString());
-}
-
-void AtomicFile::commit()
-{
-    if (const std::optional<QString> fault = injectedFault(SaveStep::Replace, m_path))
-        throw writeFailure(m_path, *fault);
-    if (!m_file.commit())
-        throw writeFailure(m_path, m_file.errorString());
-}
-
-void saveBytes(const QByteArray &bytes, const QString &path)
-{
-    AtomicFile file(path);
-    file.write(bytes);
-    file.commit();
-}
-
-void saveBuilt(const QString &path, const std::function<QByteArray()> &build)
-{
-    QByteArray bytes;
-    try {
-        bytes = build();
-    } catch (const Error &e) {
-        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), e.message()));
-    }
-    saveBytes(bytes, path);
-}
-
 void saveFile(const pugi::xml_document &doc, const QString &path)
 {
-    saveBytes(toBytes(doc), path);
-}
-
-std::optional<qint64> toInteger(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    int i = 0;
-    if (t[0] == u'+' || t[0] == u'-')
-        i = 1;
-    if (i >= t.size())
-        return std::nullopt;
-    for (int k = i; k < t.size(); ++k) {
-        if (t[k] < u'0' || t[k] > u'9')
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qint64 v = t.toLongLong(&ok, 10);
-    if (!ok)
-        return std::nullopt;
-    return v;
+    files::saveBytes(toBytes(doc), path);
 }
 
 } // namespace sw::xml

@@ -1,22 +1,16 @@
 #pragma once
 
-#include <QSaveFile>
 #include <QString>
-#include <functional>
 #include <optional>
 #include <pugixml.hpp>
 
 // The conventions shared by every XML document of the configurator: the reader takes the first
 // top-level node as the root whatever it is, looks values up by exact name and lets each missing
 // value fall back alone; the writer rebuilds the whole document with no declaration and no
-// indentation, and saves atomically.
+// indentation, and saves atomically (core/files/AtomicFile.h).
 namespace sw::xml {
 
 inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
-
-// The bytes of the file at `path`, a link followed. Throws sw::Error naming the file when it cannot
-// be read or is no regular file: a folder, or a pipe or device, whose reading could block or never end.
-QByteArray readFileBytes(const QString &path);
 
 // Parses `path` keeping declarations, comments and processing instructions as nodes, so that
 // "first top-level node" means what the file holds. Throws sw::Error naming the file and the
@@ -66,41 +60,7 @@ pugi::xml_node resetWithRoot(pugi::xml_document &doc, const char *rootName, bool
 // reference, so reading the bytes back gives the same texts.
 QByteArray toBytes(const pugi::xml_document &doc);
 
-// One file of an atomic save: write() puts the bytes into a temporary file in the target's folder,
-// commit() then replaces the target with it. Dropped before commit(), it removes the temporary file
-// and the target stays as it was. Both throw sw::Error naming the target and the reason.
-class AtomicFile
-{
-public:
-    explicit AtomicFile(const QString &path);
-    void write(const QByteArray &bytes);
-    void commit();
-
-private:
-    QString m_path;
-    QSaveFile m_file;
-};
-
-// A fault for tests to inject into the steps of every atomic save: a reason that the function
-// returns for a step makes it fail there as the system's own failure would (a write leaves a
-// temporary file holding part of the bytes). The program never sets one.
-enum class SaveStep { Write, Replace };
-using SaveFault = std::function<std::optional<QString>(SaveStep step, const QString &path)>;
-void setSaveFault(SaveFault fault);
-
 // Writes the document to `path` atomically. Throws sw::Error naming the file and the reason.
 void saveFile(const pugi::xml_document &doc, const QString &path);
-
-// Writes bytes to `path` atomically (temporary file in the same folder, renamed over the target).
-// Throws sw::Error naming the file and the reason.
-void saveBytes(const QByteArray &bytes, const QString &path);
-
-// Writes the bytes that `build` returns to `path` atomically. An error while building (a value
-// that XML cannot hold) is reported like a write error, naming the file; nothing is written then.
-void saveBuilt(const QString &path, const std::function<QByteArray()> &build);
-
-// Integer conversion shared by the readers: optional sign and decimal digits, surrounding blanks
-// allowed. nullopt when the text is not such an integer or does not fit in 64 bits.
-std::optional<qint64> toInteger(const QString &text);
 
 } // namespace sw::xml

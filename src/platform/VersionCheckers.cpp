@@ -1,6 +1,6 @@
 #include "platform/VersionCheckers.h"
 
-#include "core/Version.h"
+#include "core/update/Version.h"
 
 #include <QUrl>
 

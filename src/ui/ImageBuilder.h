@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ProjectFiles.h"
+#include "core/documents/ProjectFiles.h"
 
 #include <QList>
 #include <QString>

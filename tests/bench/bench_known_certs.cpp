@@ -3,8 +3,8 @@
 // otherwise.
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
-#include "core/KnownCertDocument.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/text/Catalogue.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 
 #include <QApplication>

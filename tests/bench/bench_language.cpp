@@ -3,8 +3,8 @@
 #include "ProgramFolder.h"
 #include "TestFiles.h"
 
-#include "core/Catalogue.h"
-#include "core/LanguageFile.h"
+#include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"
 

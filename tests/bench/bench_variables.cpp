@@ -2,8 +2,8 @@
 // and to store it with OK. Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
-#include "core/VariablesDocument.h"
+#include "core/documents/VariablesDocument.h"
+#include "core/text/Catalogue.h"
 #include "ui/documents/UIEC61850_Variables.h"
 
 #include <QApplication>

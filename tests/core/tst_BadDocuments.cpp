@@ -1,11 +1,11 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/KnownCertDocument.h"
-#include "core/ParGenDocument.h"
 #include "core/ProgramValues.h"
-#include "core/Settings.h"
-#include "core/VariablesDocument.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/documents/Settings.h"
+#include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>

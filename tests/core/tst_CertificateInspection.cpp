@@ -1,11 +1,11 @@
 #include "CertificateFixtures.h"
 
-#include "core/Catalogue.h"
-#include "core/CertificateInspection.h"
+#include "core/checks/CertificateInspection.h"
+#include "core/text/Catalogue.h"
 
 #include <QtTest>
 
-using sw::CertificateFinding;
+using sw::Finding;
 using sw::FindingSeverity;
 using sw::KnownCertRow;
 using sw::ParGenValues;
@@ -44,10 +44,10 @@ ParGenValues validChain()
 }
 
 // "E ParGen.xml:0 TLS_Server_Key" for each finding: what must match exactly.
-QStringList placesOf(const QList<CertificateFinding> &findings)
+QStringList placesOf(const QList<Finding> &findings)
 {
     QStringList places;
-    for (const CertificateFinding &finding : findings) {
+    for (const Finding &finding : findings) {
         places << QStringLiteral("%1 %2:%3 %4")
                       .arg(finding.severity == FindingSeverity::Error ? "E" : "W", finding.document)
                       .arg(finding.row)
@@ -238,7 +238,7 @@ void tst_CertificateInspection::findingTextsNameTheProblem()
         { true, fixtures().expiringSoonCert, {} }, { true, Garbage, {} } };
 
     QStringList texts;
-    for (const CertificateFinding &finding : sw::inspectCertificates(values, rows, Now, sw::defaultMessages()))
+    for (const Finding &finding : sw::inspectCertificates(values, rows, Now, sw::defaultMessages()))
         texts << finding.text;
     const QString until = (Now.addSecs(-60)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     QCOMPARE(texts,

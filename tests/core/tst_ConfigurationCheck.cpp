@@ -1,15 +1,15 @@
 #include "TestFiles.h"
 
-#include "core/Catalogue.h"
-#include "core/ConfigurationCheck.h"
-#include "core/KnownCertDocument.h"
-#include "core/ParGenDocument.h"
-#include "core/VariablesDocument.h"
+#include "core/checks/ConfigurationCheck.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/documents/VariablesDocument.h"
+#include "core/text/Catalogue.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-using sw::ConfigurationFinding;
+using sw::Finding;
 using sw::FindingSeverity;
 using sw::VariableRow;
 
@@ -43,10 +43,10 @@ VariableRow bit(const QString &name, int position, int startBit)
 }
 
 // Each finding as "row field severity", which is what the tables below compare.
-QStringList summary(const QList<ConfigurationFinding> &findings)
+QStringList summary(const QList<Finding> &findings)
 {
     QStringList lines;
-    for (const ConfigurationFinding &f : findings) {
+    for (const Finding &f : findings) {
         lines << QStringLiteral("%1 %2 %3")
                      .arg(f.row)
                      .arg(f.field,
@@ -106,9 +106,9 @@ private Q_SLOTS:
     {
         QFETCH(QList<VariableRow>, rows);
         QFETCH(QStringList, expected);
-        const QList<ConfigurationFinding> findings = sw::checkVariables(rows, sw::defaultMessages());
+        const QList<Finding> findings = sw::checkVariables(rows, sw::defaultMessages());
         QCOMPARE(summary(findings), expected);
-        for (const ConfigurationFinding &f : findings) {
+        for (const Finding &f : findings) {
             QCOMPARE(f.document, QStringLiteral("IEC61850_Variables.xml"));
             QVERIFY(!f.text.isEmpty());
         }
@@ -116,7 +116,7 @@ private Q_SLOTS:
 
     void overlapNamesBothRows()
     {
-        const QList<ConfigurationFinding> findings
+        const QList<Finding> findings
             = sw::checkVariables({ word("A", 10, 4), word("B", 12, 2) }, sw::defaultMessages());
         QCOMPARE(findings.size(), 1);
         QCOMPARE(findings[0].text, QStringLiteral("the range bytes 12 to 13 overlaps row 1 (bytes 10 to 13)"));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         sw::writeVariablesFile(documents.variables, { word("A", 0), word("A", 2) });
 
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        const QList<ConfigurationFinding> findings = sw::checkConfiguration(documents, now, sw::defaultMessages());
+        const QList<Finding> findings = sw::checkConfiguration(documents, now, sw::defaultMessages());
         QCOMPARE(summary(findings), expected);
 
         // The certificate part alone: the same findings, without the variables'.
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(sw::test::writeFile(dir.filePath(document), "<root><unclosed></root>"));
-        const QList<ConfigurationFinding> findings = sw::checkConfiguration(
+        const QList<Finding> findings = sw::checkConfiguration(
             sw::projectDocuments(dir.path()), QDateTime::currentDateTimeUtc(), sw::defaultMessages());
         QCOMPARE(findings.size(), 1);
         QCOMPARE(findings[0].severity, FindingSeverity::Error);

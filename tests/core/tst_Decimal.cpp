@@ -1,4 +1,4 @@
-#include "core/Decimal.h"
+#include "core/text/Decimal.h"
 
 #include <QTest>
 #include <cmath>

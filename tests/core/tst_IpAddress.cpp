@@ -1,4 +1,4 @@
-#include "core/IpAddress.h"
+#include "core/update/IpAddress.h"
 
 #include <QtTest>
 

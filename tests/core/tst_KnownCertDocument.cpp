@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/KnownCertDocument.h"
+#include "core/documents/KnownCertDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,9 +1,10 @@
 #include "TestFiles.h"
 
-#include "core/Catalogue.h"
-#include "core/LanguageFile.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "core/files/Paths.h"
+#include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
+#include "core/text/MessageIds.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

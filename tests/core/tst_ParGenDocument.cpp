@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/ParGenDocument.h"
+#include "core/documents/ParGenDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

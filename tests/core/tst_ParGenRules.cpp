@@ -1,5 +1,5 @@
-#include "core/MessageIds.h"
-#include "core/ParGenRules.h"
+#include "core/checks/ParGenRules.h"
+#include "core/text/MessageIds.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/Xml.h"
+#include "core/files/AtomicFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -154,7 +154,7 @@ void tst_SaveFaults::failedSaveKeepsEarlierFiles()
 
     QVERIFY_THROWS_NO_EXCEPTION(saveVersion(doc, folder, 0, Bulk));
     const QString failingPath = QDir(folder).filePath(failing);
-    const auto noFault = qScopeGuard([] { xml::setSaveFault({}); });
+    const auto noFault = qScopeGuard([] { files::setSaveFault({}); });
     switch (fault) {
     case Fault::ReadOnlyFolder:
         QVERIFY(scratch.makeReadOnly());
@@ -164,8 +164,9 @@ void tst_SaveFaults::failedSaveKeepsEarlierFiles()
         break;
     case Fault::FailedWrite:
     case Fault::FailedReplace:
-        const xml::SaveStep failingStep = fault == Fault::FailedWrite ? xml::SaveStep::Write : xml::SaveStep::Replace;
-        xml::setSaveFault([=](xml::SaveStep step, const QString &path) -> std::optional<QString> {
+        const files::SaveStep failingStep
+            = fault == Fault::FailedWrite ? files::SaveStep::Write : files::SaveStep::Replace;
+        files::setSaveFault([=](files::SaveStep step, const QString &path) -> std::optional<QString> {
             if (step == failingStep && QDir::cleanPath(QDir::fromNativeSeparators(path)) == failingPath)
                 return QStringLiteral("injected fault");
             return std::nullopt;

@@ -2,7 +2,8 @@
 
 #include "core/Error.h"
 #include "core/ProgramValues.h"
-#include "core/Settings.h"
+#include "core/documents/Settings.h"
+#include "core/files/Paths.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,8 +2,8 @@
 // translate exactly the texts the program shows, keep the blanks at the ends where texts are joined,
 // use the same placeholders as English and have its flag beside it. The files are found at run
 // time, so a new translation is checked as soon as it is added.
-#include "core/Catalogue.h"
-#include "core/LanguageFile.h"
+#include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 
 #include <QDir>
 #include <QImage>

@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/VariablesDocument.h"
+#include "core/documents/VariablesDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "core/Catalogue.h"
-#include "core/MessageIds.h"
-#include "core/VariablesRules.h"
+#include "core/checks/VariablesRules.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 #include "core/ProgramValues.h"
-#include "core/Version.h"
+#include "core/update/Version.h"
 
 #include <QTest>
 

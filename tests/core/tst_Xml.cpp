@@ -2,8 +2,8 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/ParGenDocument.h"
 #include "core/Xml.h"
+#include "core/documents/ParGenDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>

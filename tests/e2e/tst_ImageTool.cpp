@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 
 #include "core/ProgramValues.h"
-#include "core/VariablesDocument.h"
+#include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>

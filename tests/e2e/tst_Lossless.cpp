@@ -3,10 +3,10 @@
 // exactly their UTF-8 bytes into bank2.bin.
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
-#include "core/ParGenDocument.h"
-#include "core/ProjectFiles.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/documents/ProjectFiles.h"
 #include "core/image/Compiler.h"
+#include "core/text/Catalogue.h"
 #include "ui/documents/UParGen.h"
 
 #include <QLineEdit>

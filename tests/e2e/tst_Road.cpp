@@ -4,9 +4,9 @@
 #include "DeviceSimulator.h"
 #include "TestFiles.h"
 
-#include "core/ProjectFiles.h"
-#include "core/UpdateParameters.h"
+#include "core/documents/ProjectFiles.h"
 #include "core/image/Compiler.h"
+#include "core/update/UpdateParameters.h"
 
 #include <QDir>
 #include <QFile>

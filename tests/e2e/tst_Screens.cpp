@@ -3,9 +3,9 @@
 // <language>-<window>.png there.
 #include "ProgramFolder.h"
 
-#include "core/KnownCertDocument.h"
-#include "core/LanguageFile.h"
-#include "core/VariablesDocument.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/documents/VariablesDocument.h"
+#include "core/text/LanguageFile.h"
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"

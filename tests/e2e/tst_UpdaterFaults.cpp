@@ -6,8 +6,8 @@
 #include "DeviceSimulator.h"
 #include "TestFiles.h"
 
-#include "core/ProjectFiles.h"
-#include "core/UpdateParameters.h"
+#include "core/documents/ProjectFiles.h"
+#include "core/update/UpdateParameters.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,14 +3,15 @@
 // and start the device update, and switch the language.
 #include "ProgramFolder.h"
 
-#include "core/LanguageFile.h"
-#include "core/UpdateParameters.h"
+#include "core/files/Paths.h"
+#include "core/text/LanguageFile.h"
+#include "core/update/UpdateParameters.h"
 #include "ui/ImageBuilder.h"
-#include "ui/documents/CollapsibleSection.h"
 #include "ui/documents/UParGen.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
+#include "ui/widgets/CollapsibleSection.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Catalogue.h"
+#include "core/text/Catalogue.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,17 +4,17 @@
 // readable exactly when no reason is given, and that an unreadable text is reported in its field.
 #include "FuzzSupport.h"
 
-#include "core/CertificateInspection.h"
+#include "core/checks/CertificateInspection.h"
 
 #include <QDateTime>
 #include <algorithm>
 
 namespace {
 
-bool reported(const QList<sw::CertificateFinding> &findings, const QString &field)
+bool reported(const QList<sw::Finding> &findings, const QString &field)
 {
     return std::any_of(findings.begin(), findings.end(),
-        [&](const sw::CertificateFinding &f) { return f.field == field && f.severity == sw::FindingSeverity::Error; });
+        [&](const sw::Finding &f) { return f.field == field && f.severity == sw::FindingSeverity::Error; });
 }
 
 } // namespace
@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     values.TLS_Server_Root_Certificate = pem;
     const QList<sw::KnownCertRow> rows { { true, pem, QStringLiteral("fuzz") } };
     const QDateTime now(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
-    const QList<sw::CertificateFinding> findings = sw::inspectCertificates(values, rows, now, catalogue);
-    for (const sw::CertificateFinding &finding : findings)
+    const QList<sw::Finding> findings = sw::inspectCertificates(values, rows, now, catalogue);
+    for (const sw::Finding &finding : findings)
         fuzz::require(!finding.text.isEmpty() && finding.row >= 0 && finding.row <= 1);
     if (!pem.trimmed().isEmpty()) {
         fuzz::require(key.readable || reported(findings, QStringLiteral("TLS_Server_Key")));

@@ -4,7 +4,7 @@
 // exactly as strtof converts it with "." as the mark, and fails only where strtof overflows.
 #include "FuzzSupport.h"
 
-#include "core/Decimal.h"
+#include "core/text/Decimal.h"
 
 #include <QRegularExpression>
 #include <bit>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes as one of the three project documents to the communication parameters
 // reader and to the image compiler. The first byte picks the document.
 #include "core/Error.h"
-#include "core/ParGenDocument.h"
+#include "core/documents/ParGenDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // trimmed integers from 0 to 255, and that joining them and splitting again gives the same parts.
 #include "FuzzSupport.h"
 
-#include "core/IpAddress.h"
-#include "core/Xml.h"
+#include "core/text/Decimal.h"
+#include "core/update/IpAddress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!parts)
         return 0;
     for (const QString &part : *parts) {
-        const std::optional<qint64> value = sw::xml::toInteger(part);
+        const std::optional<qint64> value = sw::toInteger(part);
         fuzz::require(value && *value >= 0 && *value <= 255 && part == part.trimmed());
     }
     const std::optional<sw::IpAddressParts> again = sw::Split_IP_Address(sw::joinIpAddress(*parts));

@@ -4,9 +4,9 @@
 // written and read again is equal.
 #include "FuzzSupport.h"
 
-#include "core/CertificateInspection.h"
 #include "core/Error.h"
-#include "core/KnownCertDocument.h"
+#include "core/checks/CertificateInspection.h"
+#include "core/documents/KnownCertDocument.h"
 
 #include <QDateTime>
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::require(rows.size() <= sw::KnownCertListCapacity);
 
     const QDateTime now(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
-    for (const sw::CertificateFinding &finding : sw::inspectCertificates({}, rows, now, fuzz::catalogue())) {
+    for (const sw::Finding &finding : sw::inspectCertificates({}, rows, now, fuzz::catalogue())) {
         fuzz::require(finding.row >= 1 && finding.row <= rows.size());
         fuzz::require(!rows[finding.row - 1].Certificate.trimmed().isEmpty());
         fuzz::require(!finding.text.isEmpty() && !finding.document.isEmpty());

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes through the language file reader exactly as a file's bytes reach it:
 // decoding, line splitting (CR, LF, CR LF) and every line rule.
-#include "core/Catalogue.h"
-#include "core/LanguageFile.h"
+#include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 
 #include <cstddef>
 #include <cstdint>

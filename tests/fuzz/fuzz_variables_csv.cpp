@@ -4,7 +4,7 @@
 // the same list.
 #include "FuzzSupport.h"
 
-#include "core/VariablesCsv.h"
+#include "core/documents/VariablesCsv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -5,8 +5,8 @@
 #include "FuzzSupport.h"
 
 #include "core/Error.h"
-#include "core/VariablesDocument.h"
-#include "core/VariablesRules.h"
+#include "core/checks/VariablesRules.h"
+#include "core/documents/VariablesDocument.h"
 
 #include <cstring>
 

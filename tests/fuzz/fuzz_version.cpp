@@ -4,7 +4,7 @@
 // when both numbers are known and the reply's is greater.
 #include "FuzzSupport.h"
 
-#include "core/Version.h"
+#include "core/update/Version.h"
 
 namespace {
 

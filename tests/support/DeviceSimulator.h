@@ -2,7 +2,7 @@
 
 #include "TestFiles.h"
 
-#include "core/UpdateParameters.h"
+#include "core/update/UpdateParameters.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

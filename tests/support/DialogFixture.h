@@ -2,7 +2,7 @@
 
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
+#include "core/text/Catalogue.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -2,7 +2,7 @@
 // on a focused button, labels that never render markup and one-line boxes without a length limit.
 #include "ProgramFolder.h"
 
-#include "core/MessageIds.h"
+#include "core/text/MessageIds.h"
 #include "ui/Messages.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"

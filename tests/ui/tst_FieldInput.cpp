@@ -5,9 +5,9 @@
 #include "DialogFixture.h"
 
 #include "core/Error.h"
-#include "core/MessageIds.h"
-#include "core/ParGenDocument.h"
-#include "core/UpdateParameters.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/text/MessageIds.h"
+#include "core/update/UpdateParameters.h"
 #include "ui/documents/UParGen.h"
 #include "ui/update/UBoot.h"
 

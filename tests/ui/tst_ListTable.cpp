@@ -1,6 +1,6 @@
 #include "core/ProgramValues.h"
-#include "ui/documents/CellEditors.h"
-#include "ui/documents/ListTable.h"
+#include "ui/widgets/CellEditors.h"
+#include "ui/widgets/ListTable.h"
 
 #include <QApplication>
 #include <QComboBox>

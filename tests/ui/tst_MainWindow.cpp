@@ -1,10 +1,10 @@
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
 #include "core/Error.h"
-#include "core/LanguageFile.h"
-#include "core/Settings.h"
 #include "core/Vendor.h"
+#include "core/documents/Settings.h"
+#include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 #include "ui/CatalogueDialog.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UAbout.h"

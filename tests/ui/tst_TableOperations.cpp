@@ -1,10 +1,10 @@
 #include "FakeServices.h"
 
-#include "core/Catalogue.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
-#include "ui/documents/CellEditors.h"
-#include "ui/documents/TableOperations.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
+#include "ui/widgets/CellEditors.h"
+#include "ui/widgets/TableOperations.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,9 +1,9 @@
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
 #include "core/Error.h"
-#include "core/MessageIds.h"
-#include "core/UpdateParameters.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
+#include "core/update/UpdateParameters.h"
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
 

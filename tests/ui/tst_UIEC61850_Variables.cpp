@@ -1,15 +1,15 @@
 #include "DialogFixture.h"
 #include "MalformedDocuments.h"
 
-#include "core/Catalogue.h"
-#include "core/MessageIds.h"
-#include "core/VariablesCsv.h"
-#include "core/VariablesDocument.h"
 #include "core/Xml.h"
-#include "ui/documents/CellEditors.h"
-#include "ui/documents/FindingMarks.h"
-#include "ui/documents/ListTable.h"
+#include "core/documents/VariablesCsv.h"
+#include "core/documents/VariablesDocument.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
 #include "ui/documents/UIEC61850_Variables.h"
+#include "ui/widgets/CellEditors.h"
+#include "ui/widgets/FindingMarks.h"
+#include "ui/widgets/ListTable.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,13 +2,13 @@
 #include "MalformedDocuments.h"
 #include "ProgramFolder.h"
 
-#include "core/Catalogue.h"
-#include "core/MessageIds.h"
-#include "core/ParGenDocument.h"
 #include "core/Xml.h"
-#include "ui/documents/CollapsibleSection.h"
-#include "ui/documents/FindingMarks.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
 #include "ui/documents/UParGen.h"
+#include "ui/widgets/CollapsibleSection.h"
+#include "ui/widgets/FindingMarks.h"
 
 #include <QApplication>
 #include <QCheckBox>

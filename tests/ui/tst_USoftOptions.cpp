@@ -1,7 +1,7 @@
 #include "ProgramFolder.h"
 
 #include "core/ProgramValues.h"
-#include "core/Settings.h"
+#include "core/documents/Settings.h"
 #include "ui/options/USoftOptions.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"

@@ -2,13 +2,13 @@
 #include "DialogFixture.h"
 #include "MalformedDocuments.h"
 
-#include "core/Catalogue.h"
-#include "core/KnownCertDocument.h"
-#include "core/MessageIds.h"
 #include "core/Xml.h"
-#include "ui/documents/FindingMarks.h"
-#include "ui/documents/ListTable.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
+#include "ui/widgets/FindingMarks.h"
+#include "ui/widgets/ListTable.h"
 
 #include <QApplication>
 #include <QClipboard>

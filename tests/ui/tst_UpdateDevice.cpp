@@ -1,9 +1,10 @@
 #include "CertificateFixtures.h"
 #include "ProgramFolder.h"
 
-#include "core/KnownCertDocument.h"
-#include "core/MessageIds.h"
-#include "core/ParGenDocument.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/files/Paths.h"
+#include "core/text/MessageIds.h"
 #include "ui/CatalogueDialog.h"
 #include "ui/ImageBuilder.h"
 #include "ui/shell/UTalventoFirmWare.h"

@@ -9,7 +9,7 @@
 #include "DeviceLink.h"
 #include "UpdateFile.h"
 
-#include "core/UpdateParameters.h"
+#include "core/update/UpdateParameters.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

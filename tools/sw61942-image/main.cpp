@@ -2,15 +2,16 @@
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold; also
 // checks a configuration and exchanges its variable list with a CSV point list.
 
-#include "core/Catalogue.h"
-#include "core/ConfigurationCheck.h"
 #include "core/Error.h"
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
-#include "core/VariablesCsv.h"
-#include "core/VariablesDocument.h"
-#include "core/Xml.h"
+#include "core/checks/ConfigurationCheck.h"
+#include "core/documents/VariablesCsv.h"
+#include "core/documents/VariablesDocument.h"
+#include "core/files/AtomicFile.h"
+#include "core/files/RegularFile.h"
 #include "core/image/Compiler.h"
+#include "core/text/Catalogue.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,9 +39,9 @@ constexpr char ToolDescription[]
 constexpr QChar csvDecimalSeparator = u'.';
 
 // One line per finding: "document[:row]: error|warning: [field: ]text".
-void printFindings(QTextStream &out, const QList<sw::ConfigurationFinding> &findings)
+void printFindings(QTextStream &out, const QList<sw::Finding> &findings)
 {
-    for (const sw::ConfigurationFinding &f : findings) {
+    for (const sw::Finding &f : findings) {
         out << f.document;
         if (f.row > 0)
             out << ':' << f.row;
@@ -52,10 +53,10 @@ void printFindings(QTextStream &out, const QList<sw::ConfigurationFinding> &find
 }
 
 // Exit status of --check: 0 clean, 3 only warnings, 1 with any error.
-int checkStatus(const QList<sw::ConfigurationFinding> &findings)
+int checkStatus(const QList<sw::Finding> &findings)
 {
     int status = 0;
-    for (const sw::ConfigurationFinding &f : findings) {
+    for (const sw::Finding &f : findings) {
         if (f.severity == sw::FindingSeverity::Error)
             return 1;
         status = 3;
@@ -285,20 +286,20 @@ int main(int argc, char *argv[])
 
     try {
         if (check) {
-            const QList<sw::ConfigurationFinding> findings
+            const QList<sw::Finding> findings
                 = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
             printFindings(out, findings);
             return checkStatus(findings);
         }
         if (exportVariables) {
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
-            sw::xml::saveBytes(sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1));
+            sw::files::saveBytes(sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1));
             out << QDir::toNativeSeparators(args.at(1)) << ": " << rows.size() << " variables\n";
             return 0;
         }
         if (importVariables) {
             const sw::VariablesCsvImport imported
-                = sw::importVariablesCsv(sw::xml::readFileBytes(args.at(1)), csvDecimalSeparator);
+                = sw::importVariablesCsv(sw::files::readFileBytes(args.at(1)), csvDecimalSeparator);
             if (imported.failure) {
                 err << "sw61942-image: " << QDir::toNativeSeparators(args.at(1)) << ": "
                     << sw::variablesCsvFailureText(*imported.failure, sw::defaultMessages()).simplified() << '\n';

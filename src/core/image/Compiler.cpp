@@ -1,9 +1,10 @@
 #include "core/image/Compiler.h"
 
-#include "core/Decimal.h"
 #include "core/Error.h"
-#include "core/ParGenDocument.h"
 #include "core/Xml.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/files/AtomicFile.h"
+#include "core/text/Decimal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +24,7 @@ qint64 integerItem(pugi::xml_node root, const char *name, qint64 fallback)
     const std::optional<QString> text = xml::childText(root, name);
     if (!text)
         return fallback;
-    return xml::toInteger(*text).value_or(fallback);
+    return toInteger(*text).value_or(fallback);
 }
 
 QString textItem(pugi::xml_node root, const char *name)
@@ -59,7 +60,7 @@ quint32 integerAttribute(pugi::xml_node node, const char *name)
     const pugi::xml_attribute attr = node.attribute(name);
     if (!attr)
         return 0;
-    return static_cast<quint32>(xml::toInteger(QString::fromUtf8(attr.value())).value_or(0));
+    return static_cast<quint32>(toInteger(QString::fromUtf8(attr.value())).value_or(0));
 }
 
 quint32 utf8Length(const QString &text)
@@ -255,8 +256,8 @@ void Save_Bin(const QString &binFolder, const Images &images)
         throw failure(binFolder, QStringLiteral("the folder cannot be created"));
 
     const QDir dir(binFolder);
-    xml::AtomicFile file1(dir.filePath(QString::fromLatin1(Bank1FileName)));
-    xml::AtomicFile file2(dir.filePath(QString::fromLatin1(Bank2FileName)));
+    files::AtomicFile file1(dir.filePath(QString::fromLatin1(Bank1FileName)));
+    files::AtomicFile file2(dir.filePath(QString::fromLatin1(Bank2FileName)));
     // Both temporary files are complete before either replaces its target; a failure before the
     // replacements drops both temporary files.
     file1.write(images.bank1);

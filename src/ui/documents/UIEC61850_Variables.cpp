@@ -1,19 +1,20 @@
 #include "ui/documents/UIEC61850_Variables.h"
 
-#include "core/ConfigurationCheck.h"
 #include "core/ErrorText.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
-#include "core/VariablesCsv.h"
-#include "core/Xml.h"
+#include "core/checks/ConfigurationCheck.h"
+#include "core/documents/VariablesCsv.h"
+#include "core/files/AtomicFile.h"
+#include "core/files/RegularFile.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 #include "ui/FileChooser.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
-#include "ui/documents/CellEditors.h"
-#include "ui/documents/FindingMarks.h"
-#include "ui/documents/ListTable.h"
-#include "ui/documents/TableOperations.h"
+#include "ui/widgets/CellEditors.h"
+#include "ui/widgets/FindingMarks.h"
+#include "ui/widgets/ListTable.h"
+#include "ui/widgets/TableOperations.h"
 
 #include <QAction>
 #include <QDir>
@@ -372,7 +373,7 @@ void TFIEC61850_Variables::exportCsv()
     const QByteArray csv = exportVariablesCsv(tableRows(), Get_Decimal_Separator(*services.regional));
     // Whole or not at all: a failed write (a full disk too) leaves any earlier file as it was.
     try {
-        xml::saveBytes(csv, path);
+        files::saveBytes(csv, path);
     } catch (const std::exception &e) {
         services.messages->error(this, pv.msg(MsgId::CsvCannotWrite).arg(errorText(e)));
     }
@@ -387,7 +388,7 @@ void TFIEC61850_Variables::importCsv()
         return;
     QByteArray bytes;
     try {
-        bytes = xml::readFileBytes(path); // a regular file only: a pipe or device could block
+        bytes = files::readFileBytes(path); // a regular file only: a pipe or device could block
     } catch (const std::exception &e) {
         services.messages->error(this, pv.msg(MsgId::CsvCannotImport).arg(errorText(e)));
         return;
@@ -427,7 +428,7 @@ void TFIEC61850_Variables::markFindings()
     };
 
     QMap<std::pair<int, int>, CellMark> marks;
-    for (const ConfigurationFinding &finding : checkVariables(tableRows(), pv.Msg_Catalogue)) {
+    for (const Finding &finding : checkVariables(tableRows(), pv.Msg_Catalogue)) {
         const int row = finding.row - 1;
         if (row < 0 || row >= ACG->rowCount())
             continue;

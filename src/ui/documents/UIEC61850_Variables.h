@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/VariablesDocument.h"
-#include "core/VariablesRules.h"
+#include "core/checks/VariablesRules.h"
+#include "core/documents/VariablesDocument.h"
 #include "ui/CatalogueDialog.h"
 
 #include <QList>

@@ -1,17 +1,17 @@
 #include "ui/documents/UParGen.h"
 
-#include "core/CertificateInspection.h"
 #include "core/ErrorText.h"
-#include "core/MessageIds.h"
-#include "core/ParGenDocument.h"
-#include "core/ParGenRules.h"
 #include "core/ProgramValues.h"
+#include "core/checks/CertificateInspection.h"
+#include "core/checks/ParGenRules.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
-#include "ui/documents/CollapsibleSection.h"
-#include "ui/documents/FindingMarks.h"
+#include "ui/widgets/CollapsibleSection.h"
+#include "ui/widgets/FindingMarks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -507,14 +507,13 @@ void TFParGen::showCertificateState()
     // The pair checks (key against server certificate, server certificate against root) are the
     // core's: its findings for each box decide the frame and add to the summary in the tooltip.
     const ParGenValues values = currentValues();
-    const QList<CertificateFinding> findings
-        = inspectCertificates(values, {}, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
+    const QList<Finding> findings = inspectCertificates(values, {}, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
     for (const Field &field : fields()) {
         const Field::Inspected &inspected = field.inspected;
         if (inspected.what != Field::Inspected::Key && inspected.what != Field::Inspected::Certificate)
             continue;
-        QList<CertificateFinding> own;
-        for (const CertificateFinding &finding : findings) {
+        QList<Finding> own;
+        for (const Finding &finding : findings) {
             if (finding.field == QLatin1String(inspected.element))
                 own << finding;
         }

@@ -1,17 +1,17 @@
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 
-#include "core/CertificateInspection.h"
 #include "core/ErrorText.h"
-#include "core/KnownCertDocument.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "core/checks/CertificateInspection.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
-#include "ui/documents/CellEditors.h"
-#include "ui/documents/FindingMarks.h"
-#include "ui/documents/ListTable.h"
-#include "ui/documents/TableOperations.h"
+#include "ui/widgets/CellEditors.h"
+#include "ui/widgets/FindingMarks.h"
+#include "ui/widgets/ListTable.h"
+#include "ui/widgets/TableOperations.h"
 
 #include <QBoxLayout>
 #include <QColor>
@@ -432,7 +432,7 @@ void TFTLS_Server_Known_Cert::showCertificateState(int row)
 
     // A disabled row is left out of the image: its certificate is described but not marked.
     const QString pem = cell->text();
-    QList<CertificateFinding> findings;
+    QList<Finding> findings;
     if (enable->checkState() == Qt::Checked) {
         findings = inspectCertificates(
             ParGenValues {}, { KnownCertRow { true, pem, {} } }, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);

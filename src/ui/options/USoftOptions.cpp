@@ -1,9 +1,9 @@
 #include "ui/options/USoftOptions.h"
 
-#include "core/LanguageFile.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
 #include "core/Vendor.h"
+#include "core/text/LanguageFile.h"
+#include "core/text/MessageIds.h"
 #include "platform/Shell.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"

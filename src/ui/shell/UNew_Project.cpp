@@ -1,8 +1,9 @@
 #include "ui/shell/UNew_Project.h"
 
-#include "core/ConfigurationName.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "core/documents/ConfigurationName.h"
+#include "core/files/Paths.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"

@@ -1,7 +1,7 @@
 #include "ui/shell/UOpenConf.h"
 
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 
 #include <QDir>

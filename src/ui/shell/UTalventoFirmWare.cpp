@@ -1,13 +1,14 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
-#include "core/ConfigurationCheck.h"
-#include "core/ConfigurationName.h"
 #include "core/ErrorText.h"
-#include "core/LanguageFile.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
-#include "core/Settings.h"
 #include "core/Vendor.h"
+#include "core/checks/ConfigurationCheck.h"
+#include "core/documents/ConfigurationName.h"
+#include "core/documents/Settings.h"
+#include "core/files/Paths.h"
+#include "core/text/LanguageFile.h"
+#include "core/text/MessageIds.h"
 #include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
@@ -463,7 +464,7 @@ void TFTalventoFirmWare::Open_Project()
 bool TFTalventoFirmWare::updateDespiteCertificateErrors()
 {
     QStringList lines;
-    for (const CertificateFinding &finding :
+    for (const Finding &finding :
         checkCertificates(pv.documents(), QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue)) {
         if (finding.severity != FindingSeverity::Error)
             continue;

@@ -1,10 +1,10 @@
 #include "ui/update/UBoot.h"
 
 #include "core/ErrorText.h"
-#include "core/IpAddress.h"
-#include "core/MessageIds.h"
 #include "core/ProgramValues.h"
-#include "core/UpdateParameters.h"
+#include "core/text/MessageIds.h"
+#include "core/update/IpAddress.h"
+#include "core/update/UpdateParameters.h"
 #include "platform/IcmpEcho.h"
 #include "platform/Launcher.h"
 #include "ui/Controls.h"

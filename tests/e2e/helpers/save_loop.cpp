@@ -7,7 +7,7 @@
 #include "SavedVersions.h"
 
 #include "core/Error.h"
-#include "core/Xml.h"
+#include "core/files/AtomicFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,10 +39,10 @@ int main(int argc, char **argv)
     const int bulk = std::atoi(argv[2]);
     try {
         if (argc == 6) {
-            const xml::SaveStep pauseStep
-                = std::strcmp(argv[4], "write") == 0 ? xml::SaveStep::Write : xml::SaveStep::Replace;
+            const files::SaveStep pauseStep
+                = std::strcmp(argv[4], "write") == 0 ? files::SaveStep::Write : files::SaveStep::Replace;
             const QString pausePath = QDir::cleanPath(QDir(folder).filePath(QString::fromLocal8Bit(argv[5])));
-            xml::setSaveFault([=](xml::SaveStep step, const QString &path) -> std::optional<QString> {
+            files::setSaveFault([=](files::SaveStep step, const QString &path) -> std::optional<QString> {
                 if (step == pauseStep && QDir::cleanPath(QDir::fromNativeSeparators(path)) == pausePath) {
                     say("paused");
                     QThread::msleep(LifetimeMs);

@@ -1,0 +1,197 @@
+#include "core/checks/ConfigurationCheck.h"
+
+#include "core/ErrorText.h"
+#include "core/checks/VariablesRules.h"
+#include "core/documents/KnownCertDocument.h"
+#include "core/documents/ParGenDocument.h"
+#include "core/text/Decimal.h"
+#include "core/text/MessageIds.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <exception>
+#include <optional>
+
+namespace sw {
+
+namespace {
+
+const QString variablesDocumentName = QString::fromLatin1(VariablesFileName);
+
+// The bytes a variable occupies in the internal data array, and its bit for a bit variable.
+struct ByteRange
+{
+    qint64 first = 0;
+    qint64 end = 0; // one past the last byte
+    std::optional<qint64> bit;
+};
+
+std::optional<ByteRange> rangeOf(const VariableRow &row)
+{
+    const std::optional<qint64> position = toInteger(row.Position);
+    const std::optional<qint64> length = toInteger(row.Length);
+    if (!position || !length || *position < 0 || *length < 1)
+        return std::nullopt;
+    ByteRange range { *position, *position + *length, std::nullopt };
+    if (row.Type == u"Digital (Bit)")
+        range.bit = toInteger(row.StartBit);
+    return range;
+}
+
+// The certificates matter only to a device whose TLS server is on, and the known certificates
+// only when it admits known clients alone: the image leaves out what is switched off. A disabled
+// known-certificate row keeps its place (so rows keep their numbers) but is not read.
+QList<Finding> certificateFindings(const ParGenValues &parGen, const std::optional<QList<KnownCertRow>> &knownCerts,
+    const QDateTime &now, const QStringList &catalogue)
+{
+    if (!parGen.TLS_Server_Enable)
+        return {};
+    QList<KnownCertRow> admitted;
+    if (parGen.TLS_Server_Enable_Known_Cert && knownCerts) {
+        admitted = *knownCerts;
+        for (KnownCertRow &row : admitted) {
+            if (!row.Enable)
+                row.Certificate.clear();
+        }
+    }
+    return inspectCertificates(parGen, admitted, now, catalogue);
+}
+
+bool overlap(const ByteRange &a, const ByteRange &b)
+{
+    if (a.first >= b.end || b.first >= a.end)
+        return false;
+    // Bit variables share a byte as long as each has a bit of its own.
+    if (a.bit && b.bit)
+        return *a.bit == *b.bit;
+    return true;
+}
+
+// IEC 61850 object names: ASCII letters, digits and "_", starting with a letter.
+bool isObjectName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+        const bool digitOrUnderscore = (c >= u'0' && c <= u'9') || c == u'_';
+        if (!letter && (i == 0 || !digitOrUnderscore))
+            return false;
+    }
+    return true;
+}
+
+Finding finding(FindingSeverity severity, int row, const char *field, const QString &text)
+{
+    return Finding { severity, variablesDocumentName, row, QString::fromLatin1(field), text };
+}
+
+QString bytesText(const ByteRange &range, const QStringList &catalogue)
+{
+    return range.end - range.first == 1 ? catalogue.value(MsgId::CheckByte).arg(range.first)
+                                        : catalogue.value(MsgId::CheckBytes).arg(range.first).arg(range.end - 1);
+}
+
+} // namespace
+
+QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue)
+{
+    QList<Finding> findings;
+    const QList<VariableRow> stored = cutAtBlankName(rows);
+    struct Checked
+    {
+        int row;
+        std::optional<ByteRange> range;
+    };
+    QList<Checked> earlier;
+    QHash<QString, int> firstRowOfName;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const VariableRow &variable = stored[i];
+        if (variable.Enable.trimmed() != u"Y")
+            continue;
+        const int row = int(i + 1);
+        if (!isObjectName(variable.Name)) {
+            findings << finding(
+                FindingSeverity::Warning, row, "Name", catalogue.value(MsgId::CheckNotObjectName).arg(variable.Name));
+        }
+        if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
+            findings << finding(FindingSeverity::Error, row, "Name",
+                catalogue.value(MsgId::CheckDuplicateName).arg(variable.Name).arg(*found));
+        } else {
+            firstRowOfName.insert(variable.Name, row);
+        }
+        const std::optional<ByteRange> range = rangeOf(variable);
+        if (range) {
+            if (range->end > InternalDataBytes) {
+                findings << finding(FindingSeverity::Error, row, "Position",
+                    catalogue.value(MsgId::CheckPastEnd).arg(bytesText(*range, catalogue)).arg(InternalDataBytes));
+            }
+            for (const Checked &other : std::as_const(earlier)) {
+                if (other.range && overlap(*other.range, *range)) {
+                    findings << finding(FindingSeverity::Error, row, "Position",
+                        catalogue.value(MsgId::CheckOverlap)
+                            .arg(bytesText(*range, catalogue))
+                            .arg(other.row)
+                            .arg(bytesText(*other.range, catalogue)));
+                }
+            }
+        }
+        earlier << Checked { row, range };
+    }
+    return findings;
+}
+
+QList<Finding> checkCertificates(const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue)
+{
+    ParGenValues parGen;
+    try {
+        parGen = readParGenFile(documents.parGen);
+    } catch (const std::exception &) {
+        return {};
+    }
+    std::optional<QList<KnownCertRow>> knownCerts;
+    if (parGen.TLS_Server_Enable && parGen.TLS_Server_Enable_Known_Cert) {
+        try {
+            knownCerts = cutAtBlankCertificate(readKnownCertFile(documents.knownCerts));
+        } catch (const std::exception &) {
+            // Reported where the document is needed; the parameters' texts are checked all the same.
+        }
+    }
+    return certificateFindings(parGen, knownCerts, now, catalogue);
+}
+
+QList<Finding> checkConfiguration(const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue)
+{
+    QList<Finding> findings;
+    auto unreadable = [&findings](const QString &path, const std::exception &e) {
+        findings << Finding { FindingSeverity::Error, QFileInfo(path).fileName(), 0, QString(), errorText(e) };
+    };
+
+    std::optional<ParGenValues> parGen;
+    try {
+        parGen = readParGenFile(documents.parGen);
+    } catch (const std::exception &e) {
+        unreadable(documents.parGen, e);
+    }
+    std::optional<QList<KnownCertRow>> knownCerts;
+    try {
+        knownCerts = cutAtBlankCertificate(readKnownCertFile(documents.knownCerts));
+    } catch (const std::exception &e) {
+        unreadable(documents.knownCerts, e);
+    }
+    std::optional<QList<VariableRow>> variables;
+    try {
+        variables = readVariablesFile(documents.variables);
+    } catch (const std::exception &e) {
+        unreadable(documents.variables, e);
+    }
+
+    if (parGen)
+        findings << certificateFindings(*parGen, knownCerts, now, catalogue);
+    if (variables)
+        findings << checkVariables(*variables, catalogue);
+    return findings;
+}
+
+} // namespace sw

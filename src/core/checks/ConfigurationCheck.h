@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/checks/CertificateInspection.h"
+#include "core/documents/ProjectFiles.h"
+#include "core/documents/VariablesDocument.h"
+
+#include <QDateTime>
+#include <QList>
+
+namespace sw {
+
+// Finding texts come from `catalogue`.
+
+// Checks the stored (cutAtBlankName) and enabled ("Y") rows of the variable list: byte ranges
+// [Position, Position + Length) that overlap in the internal data array (two "Digital (Bit)"
+// variables overlap only on the same StartBit), a range beyond InternalDataBytes and a name used
+// twice (errors), and a name that is no IEC 61850 object name (warning). Rows whose Position or
+// Length is no integer have no range and take part only in the name checks.
+QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue);
+
+// The certificate findings of a configuration at time `now` (see inspectCertificates): only when
+// its TLS server is on, the known certificates only when the server admits known clients alone,
+// and of those the enabled rows only (a disabled row keeps its number). A document that cannot be
+// read gives no finding here; what can be read is still checked.
+QList<Finding> checkCertificates(const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
+
+// Reads the documents of a configuration and checks them at time `now`: a document that cannot be
+// read is an error; then the certificate findings and the findings of checkVariables.
+QList<Finding> checkConfiguration(
+    const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
+
+} // namespace sw

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QSaveFile>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// Every file the configurator writes is saved atomically: the bytes go to a temporary file in the
+// target's folder, which then replaces the target, so a failed or interrupted save leaves the
+// previous file whole.
+namespace sw::files {
+
+// One file of an atomic save: write() puts the bytes into a temporary file in the target's folder,
+// commit() then replaces the target with it. Dropped before commit(), it removes the temporary file
+// and the target stays as it was. Both throw sw::Error naming the target and the reason.
+class AtomicFile
+{
+public:
+    explicit AtomicFile(const QString &path);
+    void write(const QByteArray &bytes);
+    void commit();
+
+private:
+    QString m_path;
+    QSaveFile m_file;
+};
+
+// A fault for tests to inject into the steps of every atomic save: a reason that the function
+// returns for a step makes it fail there as the system's own failure would (a write leaves a
+// temporary file holding part of the bytes). The program never sets one.
+enum class SaveStep { Write, Replace };
+using SaveFault = std::function<std::optional<QString>(SaveStep step, const QString &path)>;
+void setSaveFault(SaveFault fault);
+
+// Writes bytes to `path` atomically. Throws sw::Error naming the file and the reason.
+void saveBytes(const QByteArray &bytes, const QString &path);
+
+// Writes the bytes that `build` returns to `path` atomically. An error while building (a value
+// that the format cannot hold) is reported like a write error, naming the file; nothing is
+// written then.
+void saveBuilt(const QString &path, const std::function<QByteArray()> &build);
+
+} // namespace sw::files
