@@ -6,6 +6,7 @@
 #include "platform/curl/CurlHttpClient.h"
 #include "platform/posix/PosixIcmpEcho.h"
 #include "platform/posix/PosixLauncher.h"
+#include "ui/Clock.h"
 #include "ui/FileChooser.h"
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
@@ -32,7 +33,9 @@ int main(int argc, char *argv[])
     sw::PosixIcmpEcho echo;
     sw::PosixLauncher launcher;
     sw::FileDialogs files;
-    sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher, &files };
+    sw::SystemClock clock;
+    sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher, &files,
+        &clock };
 
     sw::ProgramValues values;
     sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());

@@ -1,11 +1,13 @@
 #include "ui/CatalogueDialog.h"
 
 #include "core/ProgramValues.h"
+#include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -18,6 +20,17 @@ CatalogueDialog::CatalogueDialog(ProgramValues &values, Services &svc, QWidget *
 {
     // Only the close box in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+void CatalogueDialog::showEvent(QShowEvent *event)
+{
+    // A spontaneous show is the window system mapping the dialog again, not a new showing.
+    if (!event->spontaneous()) {
+        FormShow();
+        if (m_centre)
+            centreOnScreen(this);
+    }
+    QDialog::showEvent(event);
 }
 
 void CatalogueDialog::setCatalogueTexts(const QList<CatalogueText> &texts)

@@ -13,7 +13,8 @@ struct Services;
 
 // A dialog created once at start-up that takes its texts from the message catalogue.
 // Set_Lang copies the dialog's catalogue entries into its captions, hints and headers; it runs
-// at creation and at every language change.
+// at creation and at every language change. Each showing runs FormShow before the dialog
+// appears, then centres it on the screen when the dialog asked for that.
 class CatalogueDialog : public QDialog
 {
     Q_OBJECT
@@ -26,6 +27,12 @@ public:
 
 protected:
     static constexpr int NoText = -1;
+
+    // Fills the controls for one showing (defaults, then the document or values they show).
+    virtual void FormShow() { }
+    // The dialog appears centred on its screen at each showing.
+    void centreOnScreenAtShow() { m_centre = true; }
+    void showEvent(QShowEvent *event) override;
 
     // One row of Set_Lang's table: the entry for a control's caption (the window title when the
     // control is the dialog itself, else the text of a label or button) and the entry for its hint.
@@ -58,6 +65,7 @@ protected:
 
 private:
     QList<CatalogueText> m_texts;
+    bool m_centre = false;
 };
 
 } // namespace sw

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include <limits>
@@ -67,6 +68,14 @@ void enterPressesButtons(QWidget *root)
     for (QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
         if (qobject_cast<QPushButton *>(button) || qobject_cast<QToolButton *>(button))
             enterPressesButton(button);
+    }
+}
+
+void centreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = window->screen()) {
+        const QRect frame = window->frameGeometry();
+        window->move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
     }
 }
 

@@ -24,4 +24,7 @@ void enterPressesButton(QAbstractButton *button);
 // The same for every push button and tool button under `root`.
 void enterPressesButtons(QWidget *root);
 
+// Moves a top-level window so that its frame stands in the middle of its screen's free area.
+void centreOnScreen(QWidget *window);
+
 } // namespace sw

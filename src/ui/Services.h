@@ -10,6 +10,7 @@ class ImageBuilder;
 class IcmpEcho;
 class Launcher;
 class FileChooser;
+class Clock;
 
 // The outside services the dialogs use, handed down from the program entry; tests pass fakes.
 struct Services
@@ -22,6 +23,7 @@ struct Services
     IcmpEcho *echo = nullptr;
     Launcher *launcher = nullptr;
     FileChooser *files = nullptr;
+    Clock *clock = nullptr;
 };
 
 } // namespace sw

@@ -18,7 +18,8 @@ struct FakeServices
     FakeIcmpEcho echo;
     FakeLauncher launcher;
     FakeFileChooser files;
-    Services services { &messages, &shell, &regional, &checker, &imageBuilder, &echo, &launcher, &files };
+    FakeClock clock;
+    Services services { &messages, &shell, &regional, &checker, &imageBuilder, &echo, &launcher, &files, &clock };
 };
 
 } // namespace sw::test

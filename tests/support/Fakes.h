@@ -5,15 +5,18 @@
 #include "platform/RegionalSettings.h"
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
+#include "ui/Clock.h"
 #include "ui/FileChooser.h"
 #include "ui/ImageBuilder.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QStringList>
 #include <atomic>
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <thread>
 
 namespace sw::test {
@@ -140,6 +143,21 @@ public:
 
 // Answers file choosers from a script, one answer per question; an empty answer, or none left, is a
 // cancel. Records every question.
+// The system's time unless a test sets `date` (certificate expiry at a fixed date) or
+// `steadyTime` (waits measured on a clock that the test advances).
+class FakeClock final : public Clock
+{
+public:
+    std::optional<QDateTime> date;
+    std::function<std::chrono::milliseconds()> steadyTime;
+
+    QDateTime nowUtc() const override { return date.value_or(QDateTime::currentDateTimeUtc()); }
+    std::chrono::milliseconds steady() const override { return steadyTime ? steadyTime() : system.steady(); }
+
+private:
+    SystemClock system;
+};
+
 class FakeFileChooser final : public FileChooser
 {
 public:

@@ -225,7 +225,7 @@ void tst_FieldInput::updateAddressBoxes()
         QFile::remove(parameterFile);
 
         f.dlg = std::make_unique<TFBoot>(f.pv, f.services);
-        f.dlg->setClock([&f] { return f.echo.now; });
+        f.clock.steadyTime = [&f] { return f.echo.now; };
         f.dlg->show();
         for (int b = 1; b <= 4; ++b)
             f.get<QLineEdit>(QStringLiteral("E_IP%1").arg(b))->setText(boxes[b - 1]);

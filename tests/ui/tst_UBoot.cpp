@@ -34,7 +34,7 @@ struct Fixture : test::ProgramFolder
         createWorkspace(pv, dir.path());
         activateConfiguration(pv, QStringLiteral("Plant"));
         dlg = std::make_unique<TFBoot>(pv, services);
-        dlg->setClock([this] { return echo.now; });
+        clock.steadyTime = [this] { return echo.now; };
     }
 
     template <class T = QWidget> T *get(const QString &name) const

@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -115,6 +114,7 @@ QStringList choiceTexts(std::span<const char *const> choices)
 TFIEC61850_Variables::TFIEC61850_Variables(ProgramValues &values, Services &services, QWidget *parent)
     : CatalogueDialog(values, services, parent)
 {
+    centreOnScreenAtShow();
     FormCreate();
 }
 
@@ -250,16 +250,6 @@ void TFIEC61850_Variables::Set_Lang()
     }
     // The finding texts are in the user's language too.
     markFindings();
-}
-
-void TFIEC61850_Variables::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        if (const QScreen *s = screen())
-            move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-        FormShow();
-    }
-    CatalogueDialog::showEvent(event);
 }
 
 void TFIEC61850_Variables::FormShow()

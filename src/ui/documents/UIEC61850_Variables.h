@@ -43,16 +43,13 @@ public:
 
     void Set_Lang() override;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     struct Column;
     static std::span<const Column> columns();
 
     void FormCreate();
     // Default rows, then the document; clears Do_Copy.
-    void FormShow();
+    void FormShow() override;
     // Gathers the rows and shows the first failure that core finds, with its cell focused; true
     // when the list is valid.
     bool Controllo_dati();

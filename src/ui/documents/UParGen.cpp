@@ -6,6 +6,7 @@
 #include "core/checks/ParGenRules.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/text/MessageIds.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -294,6 +294,7 @@ void setBoxText(QPlainTextEdit *box, const QString &text)
 TFParGen::TFParGen(ProgramValues &values, Services &svc, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
 {
+    centreOnScreenAtShow();
     FormCreate();
 }
 
@@ -507,7 +508,7 @@ void TFParGen::showCertificateState()
     // The pair checks (key against server certificate, server certificate against root) are the
     // core's: its findings for each box decide the frame and add to the summary in the tooltip.
     const ParGenValues values = currentValues();
-    const QList<Finding> findings = inspectCertificates(values, {}, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
+    const QList<Finding> findings = inspectCertificates(values, {}, services.clock->nowUtc(), pv.Msg_Catalogue);
     for (const Field &field : fields()) {
         const Field::Inspected &inspected = field.inspected;
         if (inspected.what != Field::Inspected::Key && inspected.what != Field::Inspected::Certificate)
@@ -612,16 +613,6 @@ void TFParGen::fitSection(int section)
             w->setVisible(visible);
     }
     sectionPanels()[size_t(section)]->body()->layout()->activate();
-}
-
-void TFParGen::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        if (const QScreen *s = screen())
-            move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-        FormShow();
-    }
-    CatalogueDialog::showEvent(event);
 }
 
 void TFParGen::FormShow()

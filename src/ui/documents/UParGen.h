@@ -40,7 +40,6 @@ public:
     void Set_Lang() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -50,7 +49,7 @@ private:
 
     void FormCreate();
     // Loads ParGen.xml into the controls (defaults when it is missing or not well-formed).
-    void FormShow();
+    void FormShow() override;
     // Shows the sections, stacks and numbers them and gives them their tab order. The captions
     // are composed here only, so they keep the language that was in force at start-up.
     void Order_TAB_Panels();

@@ -5,6 +5,7 @@
 #include "core/checks/CertificateInspection.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/text/MessageIds.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -23,7 +24,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTextDocument>
 
@@ -181,6 +181,7 @@ std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::column
 TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services &svc, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
 {
+    centreOnScreenAtShow();
     FormCreate();
 }
 
@@ -291,16 +292,6 @@ void TFTLS_Server_Known_Cert::Set_Lang()
         header->setText(pv.msg(columns()[size_t(c)].header));
         header->setToolTip(Hint_List.value(c));
     }
-}
-
-void TFTLS_Server_Known_Cert::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        if (const QScreen *s = screen())
-            move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-        FormShow();
-    }
-    CatalogueDialog::showEvent(event);
 }
 
 void TFTLS_Server_Known_Cert::FormShow()
@@ -435,7 +426,7 @@ void TFTLS_Server_Known_Cert::showCertificateState(int row)
     QList<Finding> findings;
     if (enable->checkState() == Qt::Checked) {
         findings = inspectCertificates(
-            ParGenValues {}, { KnownCertRow { true, pem, {} } }, QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue);
+            ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
     }
     const FindingMark mark = markOf(findings);
 

@@ -31,9 +31,6 @@ public:
 
     void Set_Lang() override;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     struct Column;
     static std::span<const Column> columns();
@@ -41,7 +38,7 @@ private:
     void FormCreate();
     void Init_Table();
     // Default rows, then the document when there is one; clears Do_Copy.
-    void FormShow();
+    void FormShow() override;
     // Every list is accepted: any text is a certificate as far as this configurator knows.
     bool Controllo_dati();
     void Btn_OKClick();

@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -73,6 +72,7 @@ TFSoftOptions::TFSoftOptions(ProgramValues &values, Services &svc, QWidget *pare
     : CatalogueDialog(values, svc, parent)
     , m_versionCheck(new VersionCheckRunner(svc.versionChecker, this))
 {
+    centreOnScreenAtShow();
     FormCreate();
 }
 
@@ -210,18 +210,9 @@ void TFSoftOptions::Set_Lang()
         pv.msg(MsgId::OptionsPage) + QStringLiteral("1") + pv.msg(MsgId::OptionsPageOf) + QStringLiteral("1"));
 }
 
-void TFSoftOptions::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    CatalogueDialog::showEvent(event);
-}
-
 void TFSoftOptions::FormShow()
 {
     L_SW_Code->setText(pv.SW_Code);
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
 
     Language_In_Use = pv.Language_Name;
     listLanguages();

@@ -32,12 +32,11 @@ public:
     int page() const { return Show_Page; }
 
 protected:
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
     // The language files of Dir_Language into SL_Languages: regular files named *.lng that the
     // owner may write, so folders, links and read-only files never count.
     void listLanguages();

@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "platform/VersionCheck.h"
 #include "ui/CatalogueDialog.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
@@ -30,7 +31,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -391,8 +391,7 @@ void TFTalventoFirmWare::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_centred) {
         m_centred = true;
-        if (const QScreen *s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
         Btn_New->setFocus();
     }
 }
@@ -464,8 +463,7 @@ void TFTalventoFirmWare::Open_Project()
 bool TFTalventoFirmWare::updateDespiteCertificateErrors()
 {
     QStringList lines;
-    for (const Finding &finding :
-        checkCertificates(pv.documents(), QDateTime::currentDateTimeUtc(), pv.Msg_Catalogue)) {
+    for (const Finding &finding : checkCertificates(pv.documents(), services.clock->nowUtc(), pv.Msg_Catalogue)) {
         if (finding.severity != FindingSeverity::Error)
             continue;
         QString line = finding.document;

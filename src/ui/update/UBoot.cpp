@@ -7,6 +7,7 @@
 #include "core/update/UpdateParameters.h"
 #include "platform/IcmpEcho.h"
 #include "platform/Launcher.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
@@ -22,7 +23,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -46,11 +46,6 @@ constexpr int AnswersNeeded = 2;
 // The longest wait for the updater; it keeps running on its own after that.
 constexpr std::chrono::milliseconds UpdaterLimit = 150s;
 
-std::chrono::milliseconds steadyNow()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 QWidget *makePanel(QWidget *parent, const QString &name)
 {
     auto *panel = new QWidget(parent);
@@ -62,14 +57,9 @@ QWidget *makePanel(QWidget *parent, const QString &name)
 
 TFBoot::TFBoot(ProgramValues &values, Services &svc, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
-    , m_clock(steadyNow)
 {
+    centreOnScreenAtShow();
     FormCreate();
-}
-
-void TFBoot::setClock(Clock clock)
-{
-    m_clock = std::move(clock);
 }
 
 void TFBoot::FormCreate()
@@ -175,13 +165,6 @@ void TFBoot::Set_Lang()
     CB_Update_Options->setCurrentIndex(0);
 }
 
-void TFBoot::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    CatalogueDialog::showEvent(event);
-}
-
 void TFBoot::FormShow()
 {
     Set_Lang();
@@ -189,8 +172,6 @@ void TFBoot::FormShow()
 
     layout()->activate();
     setFixedSize(ClientWidth, layout()->sizeHint().height());
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
 
     if (!pv.Last_IP_Address.isEmpty()) {
         if (const std::optional<IpAddressParts> parts = Split_IP_Address(pv.Last_IP_Address)) {
@@ -306,7 +287,7 @@ void TFBoot::Btn_UpdateClick()
 bool TFBoot::Send_Ping()
 {
     ping_res = 0;
-    const std::chrono::milliseconds start = m_clock();
+    const std::chrono::milliseconds start = services.clock->steady();
     // The request carries the address text itself as its data.
     const QString host = addressText();
     const QByteArray payload = host.toUtf8();
@@ -317,7 +298,7 @@ bool TFBoot::Send_Ping()
         PingReply(services.echo->echo(host, payload, EchoTimeout, whileWaiting));
         if (ping_res == 1)
             ++answers;
-    } while (answers < AnswersNeeded && m_clock() - start <= CheckTime);
+    } while (answers < AnswersNeeded && services.clock->steady() - start <= CheckTime);
     return ping_res == 1;
 }
 

@@ -24,15 +24,9 @@ class TFBoot final : public CatalogueDialog
 {
     Q_OBJECT
 public:
-    // Milliseconds from any fixed start; the reachability check measures its time with it.
-    using Clock = std::function<std::chrono::milliseconds()>;
-
     TFBoot(ProgramValues &values, Services &services, QWidget *parent = nullptr);
 
     void Set_Lang() override;
-    // Replaces the steady system clock (tests give one that the fake echo advances).
-    void setClock(Clock clock);
-
     // The mode of the dialog; the main window sets 1, the update over Ethernet, before each showing.
     int Form_Type = 0;
 
@@ -41,13 +35,12 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     // Texts, layout, the last address and the last choices.
-    void FormShow();
+    void FormShow() override;
     // "." moves to the next address box and is never inserted.
     bool KeyPress(QLineEdit *box, QKeyEvent *event);
     void Btn_UpdateClick();
@@ -81,7 +74,6 @@ private:
     // Result of the last echo: 0 none yet, 1 the reply carried data, 2 no reply or an empty one.
     int ping_res = 0;
     bool m_busy = false;
-    Clock m_clock;
 };
 
 } // namespace sw
