@@ -1,18 +1,16 @@
 #include "DeviceLink.h"
 
+#include "common/Hex.h"
+
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
 
 using namespace sw::block;
+using sw::tools::hex;
 
 namespace updater {
 
 namespace {
-
-QString hex(quint32 address)
-{
-    return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
-}
 
 QString commandName(quint8 command)
 {

@@ -8,6 +8,7 @@
 
 #include "DeviceLink.h"
 #include "UpdateFile.h"
+#include "common/Hex.h"
 
 #include "core/update/UpdateParameters.h"
 
@@ -19,17 +20,13 @@
 #include <QTextStream>
 
 using namespace updater;
+using sw::tools::hex;
 
 namespace {
 
 // Sends every operation to this port instead of the one the file names, so that tests can run
 // against a simulator on a free port. The configurator never sets it.
 constexpr char PortOverrideVariable[] = "SW61942_UPDATE_PORT";
-
-QString hex(quint32 address)
-{
-    return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
-}
 
 void writeBlocks(DeviceLink &link, const Operation &op, QTextStream &out)
 {

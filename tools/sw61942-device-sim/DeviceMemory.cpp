@@ -1,5 +1,7 @@
 #include "DeviceMemory.h"
 
+#include "common/Hex.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -87,8 +89,8 @@ QByteArray DeviceMemory::dump() const
 {
     QByteArray out;
     for (const auto &[address, bytes] : m_regions) {
-        out += "region 0x" + QByteArray::number(address, 16).toUpper().rightJustified(5, '0') + ' '
-            + QByteArray::number(bytes.size()) + ' ' + bytes.toHex() + '\n';
+        out += "region " + sw::tools::hex(address).toLatin1() + ' ' + QByteArray::number(bytes.size()) + ' '
+            + bytes.toHex() + '\n';
     }
     return out;
 }

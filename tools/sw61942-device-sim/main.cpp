@@ -6,6 +6,7 @@
 #include "DeviceMemory.h"
 #include "PacketHandler.h"
 #include "common/BlockProtocol.h"
+#include "common/Hex.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <utility>
 
 using namespace sw::block;
+using sw::tools::hex;
 
 namespace {
 
@@ -29,11 +31,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 void onSignal(int)
 {
     stopRequested = 1;
-}
-
-QString hex(quint32 address)
-{
-    return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
 }
 
 // A poor network or a failing device, applied around the socket: requests lost on the way in,

@@ -2,6 +2,7 @@
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold; also
 // checks a configuration and exchanges its variable list with a CSV point list.
 
+#include "common/Hex.h"
 #include "core/Error.h"
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
@@ -21,6 +22,7 @@
 #include <QTextStream>
 
 using namespace sw::image;
+using sw::tools::hex;
 
 namespace {
 
@@ -64,7 +66,7 @@ int checkStatus(const QList<sw::Finding> &findings)
     return status;
 }
 
-// Writes `bytes` to `path` atomically. Throws sw::Error naming the file when it cannot.
+// Four bytes of the parameter block from `offset` as a dotted address.
 QString dotted(const ParamBlock &block, int offset)
 {
     return QStringLiteral("%1.%2.%3.%4")
@@ -72,11 +74,6 @@ QString dotted(const ParamBlock &block, int offset)
         .arg(block.get8(offset + 1))
         .arg(block.get8(offset + 2))
         .arg(block.get8(offset + 3));
-}
-
-QString hexAddress(quint32 address)
-{
-    return QStringLiteral("0x") + QString::number(address, 16).toUpper().rightJustified(5, u'0');
 }
 
 QString typeName(quint32 type)
@@ -179,7 +176,7 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     }
     int n = 0;
     for (const TIEC61850_Var &v : r.Variables) {
-        out << "  " << QString::number(++n).leftJustified(4) << hexAddress(v.Name_Add).leftJustified(9)
+        out << "  " << QString::number(++n).leftJustified(4) << hex(v.Name_Add).leftJustified(9)
             << typeName(v.Data_Type).leftJustified(9) << QString::number(v.Position).leftJustified(10)
             << QString::number(v.Start_Bit).leftJustified(5) << QString::number(v.Length).leftJustified(8)
             << (v.Read_Only ? QStringLiteral("read") : QStringLiteral("read/write")).leftJustified(12)
@@ -197,7 +194,7 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
     for (const TTLS_Certificate &c : tls.Known_Cert) {
         out << "  " << QString::number(++n).leftJustified(4);
         if (inImage)
-            out << hexAddress(c.Certificate_Add).leftJustified(9);
+            out << hex(c.Certificate_Add).leftJustified(9);
         out << (c.Certificate_Length - 1) << " bytes\n";
     }
 
