@@ -179,6 +179,8 @@ private Q_SLOTS:
     void certificateCellsDescribeAndMark_data();
     void certificateCellsDescribeAndMark();
     void certificateMarksFollowEditsAndRows();
+    void marksTakeTheDateFromTheClock_data();
+    void marksTakeTheDateFromTheClock();
 };
 
 void tst_UTLS_Server_Known_Cert::opensWithDefaultRowsAndItsLayout()
@@ -799,6 +801,38 @@ void tst_UTLS_Server_Known_Cert::certificateMarksFollowEditsAndRows()
         f.table()->setCurrentCell(1, Certificate);
         f.dlg->grab().save(shots + QStringLiteral("/TFTLS_Server_Known_Cert-marks.png"));
     }
+}
+
+void tst_UTLS_Server_Known_Cert::marksTakeTheDateFromTheClock_data()
+{
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<QString>("mark");
+
+    const QDateTime from(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime until(QDate(2031, 1, 1), QTime(0, 0), Qt::UTC);
+    QTest::newRow("before its validity") << from.addSecs(-1) << "error";
+    QTest::newRow("first day") << from << "none";
+    QTest::newRow("31 days left") << until.addDays(-31) << "none";
+    QTest::newRow("30 days left") << until.addDays(-30) << "warning";
+    QTest::newRow("last second") << until << "warning";
+    QTest::newRow("after its end") << until.addSecs(1) << "error";
+}
+
+// The validity is checked against the program's clock, not the machine's, so these dates hold
+// whenever the test runs.
+void tst_UTLS_Server_Known_Cert::marksTakeTheDateFromTheClock()
+{
+    QFETCH(QDateTime, date);
+    QFETCH(QString, mark);
+
+    const test::CertificateFixtures &c = certs();
+    const QString certificate = test::certificatePem(c.server.key, "gateway", c.root.key, "Test Root",
+        QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC), QDateTime(QDate(2031, 1, 1), QTime(0, 0), Qt::UTC));
+    Fixture f;
+    f.clock.date = date;
+    QVERIFY(f.writeRows({ { true, certificate, "m" } }));
+    f.open();
+    QCOMPARE(markOfCell(f.table()->item(0, Certificate)), mark);
 }
 
 QTEST_MAIN(tst_UTLS_Server_Known_Cert)

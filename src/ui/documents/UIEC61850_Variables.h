@@ -2,29 +2,22 @@
 
 #include "core/checks/VariablesRules.h"
 #include "core/documents/VariablesDocument.h"
-#include "ui/CatalogueDialog.h"
+#include "ui/documents/ListEditor.h"
 
 #include <QList>
 #include <QMap>
 #include <QStringList>
-#include <functional>
 #include <span>
 #include <utility>
 
 class QAction;
 class QKeySequence;
-class QLabel;
-class QPushButton;
 
 namespace sw {
 
-class ListTable;
-
 // Step 3, "IEC61850 Access": edits the active configuration's IEC61850_Variables.xml in the table
-// ACG, one variable per row, at most 50. Created once at start-up; every showing reloads the file
-// (50 default rows when it is missing or not well-formed), OK validates the list and rewrites the
-// file whole, Cancel discards. The list ends at the first row whose Name is blank: rows below it
-// are neither validated nor stored.
+// ACG, one variable per row, at most 50. OK validates the list and rewrites the file whole. The
+// list ends at the first row whose Name is blank: rows below it are neither validated nor stored.
 //
 // One table of columns (columns() in UIEC61850_Variables.cpp) gives every column's header, hint,
 // cell editor, choices, width and the field of VariableRow it shows; creation, Set_Lang, loading
@@ -34,12 +27,11 @@ class ListTable;
 // CSV point list and import one into the table (written only on OK). While the user edits, the
 // cells that the configuration check finds fault with (overlapping byte ranges, names used twice
 // or not fit for IEC 61850) are marked, with the findings in their tooltips.
-class TFIEC61850_Variables final : public CatalogueDialog
+class TFIEC61850_Variables final : public ListEditorOf<VariableRow>
 {
     Q_OBJECT
 public:
     TFIEC61850_Variables(ProgramValues &values, Services &services, QWidget *parent = nullptr);
-    ~TFIEC61850_Variables() override;
 
     void Set_Lang() override;
 
@@ -48,22 +40,16 @@ private:
     static std::span<const Column> columns();
 
     void FormCreate();
-    // Default rows, then the document; clears Do_Copy.
     void FormShow() override;
     // Gathers the rows and shows the first failure that core finds, with its cell focused; true
     // when the list is valid.
-    bool Controllo_dati();
-    void Btn_OKClick();
-    void Btn_DelRowClick();
-    void Btn_InsRowClick();
-    void Btn_CopyRowClick();
-    void Btn_PasteRowClick();
+    bool Controllo_dati() override;
+    // Marks the cells that checkVariables finds fault with, and clears the marks that no longer
+    // apply. The check looks at the whole list, whichever rows changed.
+    void refreshMarks(int firstRow, int lastRow) override;
 
-    // Fills all 50 rows: `rows` from the top, default rows below them.
-    void showRows(const QList<VariableRow> &rows);
-    // The 50 rows as the table holds them.
-    QList<VariableRow> tableRows() const;
-    QPushButton *addRowButton(const char *name);
+    void showRows(const QList<VariableRow> &rows) override;
+    QList<VariableRow> tableRows() const override;
     QAction *addTableAction(const char *name, const QKeySequence &keys, void (TFIEC61850_Variables::*handler)());
 
     // Writes the rows on show to a point list that the user chooses.
@@ -73,28 +59,10 @@ private:
     // Where the file choosers start: the configuration's folder.
     QString configurationFolder() const;
 
-    // Runs `change` on the table, then marks the findings once instead of after every cell.
-    void changeRows(const std::function<void()> &change);
-    // Marks the cells that checkVariables finds fault with, and clears the marks that no longer
-    // apply.
-    void markFindings();
-
-    QLabel *L_SW_Code = nullptr;
-    QLabel *L_SW_Desc = nullptr;
     ListTable *ACG = nullptr;
-    QPushButton *Btn_OK = nullptr;
-    QPushButton *Btn_Cancel = nullptr;
-    QPushButton *Btn_DelRow = nullptr;
-    QPushButton *Btn_InsRow = nullptr;
-    QPushButton *Btn_CopyRow = nullptr;
-    QPushButton *Btn_PasteRow = nullptr;
     QAction *m_exportCsv = nullptr;
     QAction *m_importCsv = nullptr;
 
-    // Hints of table columns 1 to 12, shown over their headers.
-    QStringList Hint_List;
-    // A row was copied with Copy Row during this showing.
-    bool Do_Copy = false;
     // Positions of the internal data array that a variable may take.
     int NByte_IN = InternalDataBytes;
 
@@ -107,8 +75,6 @@ private:
     };
     // The marked cells, by (row, column).
     QMap<std::pair<int, int>, CellMark> m_marks;
-    // Set while changeRows runs.
-    bool m_holdMarks = false;
 };
 
 } // namespace sw

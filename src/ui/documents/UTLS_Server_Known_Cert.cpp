@@ -1,30 +1,19 @@
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 
-#include "core/ErrorText.h"
 #include "core/ProgramValues.h"
 #include "core/checks/CertificateInspection.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/text/MessageIds.h"
 #include "ui/Clock.h"
-#include "ui/Controls.h"
-#include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/CellEditors.h"
 #include "ui/widgets/FindingMarks.h"
 #include "ui/widgets/ListTable.h"
-#include "ui/widgets/TableOperations.h"
 
-#include <QBoxLayout>
 #include <QColor>
-#include <QDateTime>
 #include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QShowEvent>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -36,10 +25,13 @@ namespace sw {
 
 namespace {
 
+// Where the known certificates lies, how it is read and written, and which rows it stores.
+const ListDocumentAccess<KnownCertRow> KnownCertDocumentAccess { &ProgramValues::File_TLS_Known_Cert, readKnownCertFile,
+    writeKnownCertFile, cutAtBlankCertificate };
+
 constexpr int ClientWidth = 800;
 constexpr int ClientHeight = 337;
 constexpr int RowHeight = 60;
-constexpr int NumberWidth = 40; // the row-number column
 // Text lines that the certificate editor shows, more than its cell has room for.
 constexpr int EditorLines = 12;
 
@@ -150,6 +142,7 @@ struct TFTLS_Server_Known_Cert::Column
     using Value = std::variant<bool KnownCertRow::*, QString KnownCertRow::*>;
 
     Kind kind;
+    MakeEditor editor;
     int header;
     int hint;
     int width;
@@ -157,6 +150,45 @@ struct TFTLS_Server_Known_Cert::Column
     Qt::Alignment alignment;
     Value value;
 };
+
+TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services &svc, QWidget *parent)
+    : ListEditorOf(values, svc, CheckBoxes::AsState, KnownCertDocumentAccess, parent)
+{
+    FormCreate();
+}
+
+void TFTLS_Server_Known_Cert::FormCreate()
+{
+    setObjectName(QStringLiteral("TFTLS_Server_Known_Cert"));
+    Init_Table();
+
+    layOutList(ASG,
+        ListEditorTexts::fromBlock(
+            MsgId::KnownCertCaption, MsgId::KnownCertRowNumber, MsgId::KnownCertDeleteRowQuestion),
+        columnTexts(columns()), false);
+
+    resize(ClientWidth, ClientHeight);
+    Set_Lang();
+}
+
+void TFTLS_Server_Known_Cert::Init_Table()
+{
+    const std::span<const Column> all = columns();
+    ASG = makeTable("ASG", KnownCertListCapacity, all, RowHeight);
+    for (int c = 0; c < int(all.size()); ++c) {
+        const Column &column = all[size_t(c)];
+        for (int r = 0; r < ASG->rowCount(); ++r) {
+            QTableWidgetItem *item = ASG->item(r, c);
+            item->setBackground(QColor(column.background));
+            item->setTextAlignment(column.alignment);
+            if (column.kind == Column::Kind::Check) {
+                // Toggled, never edited as text.
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Checked);
+            }
+        }
+    }
+}
 
 // The columns after the row numbers, in table order.
 std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::columns()
@@ -166,151 +198,16 @@ std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::column
     using R = KnownCertRow;
     // clang-format off
     static const Column table[] = {
-        { Check,     KnownCertEnable,      KnownCertHintEnable,      50,  qRgb(255, 216, 176),
-          Qt::AlignCenter,                  &R::Enable },
+        { Check,     cellEditor<CellCheckDelegate>,   KnownCertEnable,      KnownCertHintEnable,      50,  qRgb(255, 216, 176),
+          Qt::AlignCenter,                                 &R::Enable },
         // Top-aligned: a certificate's first line says what it is.
-        { MultiLine, KnownCertCertificate, KnownCertHintCertificate, 500, qRgb(224, 250, 254),
-          Qt::AlignLeft | Qt::AlignTop,     &R::Certificate },
-        { Text,      KnownCertMnemonic,    KnownCertHintMnemonic,    160, qRgb(255, 255, 255),
-          Qt::AlignLeft | Qt::AlignVCenter, &R::Mnemonic },
+        { MultiLine, cellEditor<CertificateDelegate>, KnownCertCertificate, KnownCertHintCertificate, 500, qRgb(224, 250, 254),
+          Qt::AlignLeft | Qt::AlignTop,                    &R::Certificate },
+        { Text,      cellEditor<TextDelegate>,        KnownCertMnemonic,    KnownCertHintMnemonic,    160, qRgb(255, 255, 255),
+          Qt::AlignLeft | Qt::AlignVCenter,                &R::Mnemonic },
     };
     // clang-format on
     return table;
-}
-
-TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services &svc, QWidget *parent)
-    : CatalogueDialog(values, svc, parent)
-{
-    centreOnScreenAtShow();
-    FormCreate();
-}
-
-void TFTLS_Server_Known_Cert::FormCreate()
-{
-    setObjectName(QStringLiteral("TFTLS_Server_Known_Cert"));
-    Init_Table();
-
-    const Frame frame = layOutFrame({ ASG }, ASG);
-    L_SW_Code = frame.L_SW_Code;
-    L_SW_Desc = frame.L_SW_Desc;
-    Btn_OK = frame.Btn_OK;
-    Btn_Cancel = frame.Btn_Cancel;
-
-    // The row buttons follow OK and Cancel in the button band.
-    QWidget *band = Btn_OK->parentWidget();
-    auto *bandLayout = static_cast<QBoxLayout *>(band->layout());
-    const auto addRowButton = [&](const char *name) {
-        auto *button = new QPushButton(band);
-        button->setObjectName(QString::fromLatin1(name));
-        enterPressesButton(button);
-        bandLayout->addWidget(button);
-        return button;
-    };
-    Btn_DelRow = addRowButton("Btn_DelRow");
-    Btn_InsRow = addRowButton("Btn_InsRow");
-    Btn_CopyRow = addRowButton("Btn_CopyRow");
-    Btn_PasteRow = addRowButton("Btn_PasteRow");
-
-    connect(Btn_OK, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_OKClick);
-    connect(Btn_DelRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_DelRowClick);
-    connect(Btn_InsRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_InsRowClick);
-    connect(Btn_CopyRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_CopyRowClick);
-    connect(Btn_PasteRow, &QPushButton::clicked, this, &TFTLS_Server_Known_Cert::Btn_PasteRowClick);
-    connect(ASG, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
-        if (!m_marking)
-            showCertificateState(item->row());
-    });
-
-    const QList<QWidget *> chain = { ASG, Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow };
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
-
-    resize(ClientWidth, ClientHeight);
-
-    using namespace MsgId;
-    setCatalogueTexts({
-        { this, KnownCertCaption, NoText },
-        { L_SW_Desc, KnownCertDesc, NoText },
-        { Btn_OK, KnownCertOK, KnownCertHintOK },
-        { Btn_Cancel, KnownCertCancel, KnownCertHintCancel },
-        { Btn_DelRow, KnownCertDelRow, KnownCertHintDelRow },
-        { Btn_InsRow, KnownCertInsRow, KnownCertHintInsRow },
-        { Btn_CopyRow, KnownCertCopyRow, KnownCertHintCopyRow },
-        { Btn_PasteRow, KnownCertPasteRow, KnownCertHintPasteRow },
-    });
-    Set_Lang();
-}
-
-void TFTLS_Server_Known_Cert::Init_Table()
-{
-    const std::span<const Column> all = columns();
-    ASG = new ListTable(KnownCertListCapacity, int(all.size()), pv, this);
-    ASG->setObjectName(QStringLiteral("ASG"));
-    ASG->verticalHeader()->setDefaultSectionSize(RowHeight);
-    ASG->verticalHeader()->setFixedWidth(NumberWidth);
-    for (int c = 0; c < int(all.size()); ++c) {
-        const Column &column = all[size_t(c)];
-        ASG->setHorizontalHeaderItem(c, new QTableWidgetItem);
-        ASG->setColumnWidth(c, column.width);
-        QStyledItemDelegate *delegate = nullptr;
-        switch (column.kind) {
-        case Column::Kind::Check:
-            delegate = new CellCheckDelegate(ASG);
-            break;
-        case Column::Kind::MultiLine:
-            delegate = new CertificateDelegate(ASG);
-            break;
-        case Column::Kind::Text:
-            delegate = new TextDelegate(ASG);
-            break;
-        }
-        ASG->setItemDelegateForColumn(c, delegate);
-        for (int r = 0; r < ASG->rowCount(); ++r) {
-            auto *item = new QTableWidgetItem;
-            item->setBackground(QColor(column.background));
-            item->setTextAlignment(column.alignment);
-            if (column.kind == Column::Kind::Check) {
-                // Toggled, never edited as text.
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Checked);
-            }
-            ASG->setItem(r, c, item);
-        }
-    }
-}
-
-void TFTLS_Server_Known_Cert::Set_Lang()
-{
-    CatalogueDialog::Set_Lang();
-    ASG->setCornerText(pv.msg(MsgId::KnownCertRowNumber));
-    Hint_List.clear();
-    for (const Column &column : columns())
-        Hint_List.append(pv.msg(column.hint));
-    // Each header shows its column's hint; the cells show only the texts they cut short.
-    for (int c = 0; c < ASG->columnCount(); ++c) {
-        QTableWidgetItem *header = ASG->horizontalHeaderItem(c);
-        header->setText(pv.msg(columns()[size_t(c)].header));
-        header->setToolTip(Hint_List.value(c));
-    }
-}
-
-void TFTLS_Server_Known_Cert::FormShow()
-{
-    QList<KnownCertRow> rows;
-    QString failure;
-    try {
-        rows = readKnownCertFile(pv.File_TLS_Known_Cert);
-    } catch (const std::exception &e) {
-        failure = errorText(e); // the dialog opens with the default rows
-    }
-    showRows(rows);
-    showCertificateStates();
-    Do_Copy = false;
-    // The first cell is current, for the keyboard, without a selection over its colour.
-    ASG->scrollToTop();
-    ASG->selectionModel()->setCurrentIndex(ASG->model()->index(0, 0), QItemSelectionModel::Clear);
-    if (!failure.isEmpty())
-        services.messages->generalError(this, failure);
 }
 
 void TFTLS_Server_Known_Cert::showRows(const QList<KnownCertRow> &rows)
@@ -353,98 +250,39 @@ QList<KnownCertRow> TFTLS_Server_Known_Cert::tableRows() const
     return rows;
 }
 
-bool TFTLS_Server_Known_Cert::Controllo_dati()
-{
-    return true;
-}
-
-void TFTLS_Server_Known_Cert::Btn_OKClick()
-{
-    if (!Controllo_dati())
-        return;
-    try {
-        writeKnownCertFile(pv.File_TLS_Known_Cert, cutAtBlankCertificate(tableRows()));
-    } catch (const std::exception &e) {
-        services.messages->generalError(this, errorText(e));
-        return;
-    }
-    accept();
-}
-
-void TFTLS_Server_Known_Cert::Btn_DelRowClick()
-{
-    const int row = ASG->currentRow();
-    if (row < 0)
-        return;
-    if (!services.messages->confirm(this, pv.msg(MsgId::KnownCertDeleteRowQuestion) + QString::number(row + 1)))
-        return;
-    Delete_Row_Check(row, ASG, true);
-    showCertificateStates();
-}
-
-void TFTLS_Server_Known_Cert::Btn_InsRowClick()
-{
-    Insert_Row_Check(ASG->currentRow(), ASG, true);
-    showCertificateStates();
-}
-
-void TFTLS_Server_Known_Cert::Btn_CopyRowClick()
-{
-    const int row = ASG->currentRow();
-    if (row < 0)
-        return;
-    Copy_Row_Check(ASG, row, pv);
-    Do_Copy = true;
-}
-
-void TFTLS_Server_Known_Cert::Btn_PasteRowClick()
-{
-    Paste_Row_Check(ASG, ASG->currentRow(), Do_Copy, pv, *services.messages);
-    showCertificateStates();
-}
-
-void TFTLS_Server_Known_Cert::showCertificateStates()
-{
-    for (int r = 0; r < ASG->rowCount(); ++r)
-        showCertificateState(r);
-}
-
-void TFTLS_Server_Known_Cert::showCertificateState(int row)
+void TFTLS_Server_Known_Cert::refreshMarks(int firstRow, int lastRow)
 {
     const std::span<const Column> all = columns();
     const auto certificateColumn = std::find_if(
         all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::MultiLine; });
     const auto enableColumn
         = std::find_if(all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::Check; });
-    QTableWidgetItem *cell = ASG->item(row, int(certificateColumn - all.begin()));
-    const QTableWidgetItem *enable = ASG->item(row, int(enableColumn - all.begin()));
-    if (!cell || !enable)
-        return;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        QTableWidgetItem *cell = ASG->item(row, int(certificateColumn - all.begin()));
+        const QTableWidgetItem *enable = ASG->item(row, int(enableColumn - all.begin()));
+        if (!cell || !enable)
+            continue;
 
-    // A disabled row is left out of the image: its certificate is described but not marked.
-    const QString pem = cell->text();
-    QList<Finding> findings;
-    if (enable->checkState() == Qt::Checked) {
-        findings = inspectCertificates(
-            ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
+        // A disabled row is left out of the image: its certificate is described but not marked.
+        const QString pem = cell->text();
+        QList<Finding> findings;
+        if (enable->checkState() == Qt::Checked) {
+            findings = inspectCertificates(
+                ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
+        }
+
+        // The summary comes first; the whole text, which the table shows for a text over several
+        // lines or cut short, follows it. A blank cell keeps the table's own tooltip.
+        QString tip;
+        if (!pem.trimmed().isEmpty()) {
+            tip = certificateTip(QString(), pem, findings, pv.Msg_Catalogue);
+            QString whole = ASG->cellToolTip(row, cell->column());
+            whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+            if (!whole.trimmed().isEmpty())
+                tip += QStringLiteral("\n\n") + whole.trimmed();
+        }
+        markCell(cell, markOf(findings), tip, QColor(certificateColumn->background));
     }
-    const FindingMark mark = markOf(findings);
-
-    // The summary comes first; the whole text, which the table shows for a text over several
-    // lines or cut short, follows it. A blank cell keeps the table's own tooltip.
-    QString tip;
-    if (!pem.trimmed().isEmpty()) {
-        tip = certificateTip(QString(), pem, findings, pv.Msg_Catalogue);
-        QString whole = ASG->cellToolTip(row, cell->column());
-        whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-        if (!whole.trimmed().isEmpty())
-            tip += QStringLiteral("\n\n") + whole.trimmed();
-    }
-
-    // The dialog's own changes to the cell must not come back here as edits.
-    m_marking = true;
-    markCell(cell, mark, tip, QColor(certificateColumn->background));
-    m_marking = false;
 }
 
 } // namespace sw

@@ -1,0 +1,239 @@
+#include "ui/documents/ListEditor.h"
+
+#include "core/ErrorText.h"
+#include "core/ProgramValues.h"
+#include "ui/Controls.h"
+#include "ui/Messages.h"
+#include "ui/Services.h"
+#include "ui/widgets/ListTable.h"
+#include "ui/widgets/TableOperations.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+
+namespace sw {
+
+namespace {
+
+// The width of the row numbers' column.
+constexpr int RowNumberWidth = 40;
+
+} // namespace
+
+ListEditor::ListEditor(ProgramValues &values, Services &svc, CheckBoxes checkBoxes, QWidget *parent)
+    : CatalogueDialog(values, svc, parent)
+    , m_checkBoxes(checkBoxes)
+{
+    centreOnScreenAtShow();
+}
+
+ListEditor::~ListEditor()
+{
+    // Hiding the dialog on its way out ends an open cell edit; its text must not be marked by a
+    // dialog that is half gone.
+    if (m_table)
+        disconnect(m_table->model(), nullptr, this, nullptr);
+}
+
+ListTable *ListEditor::newTable(const char *name, int rows, int columns, int rowHeight)
+{
+    auto *table = new ListTable(rows, columns, pv, this);
+    table->setObjectName(QString::fromLatin1(name));
+    table->verticalHeader()->setFixedWidth(RowNumberWidth);
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int c = 0; c < columns; ++c) {
+        table->setHorizontalHeaderItem(c, new QTableWidgetItem);
+        for (int r = 0; r < rows; ++r)
+            table->setItem(r, c, new QTableWidgetItem);
+    }
+    return table;
+}
+
+void ListEditor::setColumn(ListTable *table, int column, int width, QStyledItemDelegate *editor)
+{
+    table->setColumnWidth(column, width);
+    table->setItemDelegateForColumn(column, editor);
+}
+
+void ListEditor::layOutList(
+    ListTable *table, const ListEditorTexts &texts, const QList<ColumnText> &columns, bool selectFirstCell)
+{
+    m_table = table;
+    m_texts = texts;
+    m_columns = columns;
+    m_selectFirstCell = selectFirstCell;
+
+    const Frame frame = layOutFrame({ table }, table);
+    L_SW_Code = frame.L_SW_Code;
+    L_SW_Desc = frame.L_SW_Desc;
+    Btn_OK = frame.Btn_OK;
+    Btn_Cancel = frame.Btn_Cancel;
+
+    // The row buttons follow OK and Cancel in the button band.
+    QWidget *band = Btn_OK->parentWidget();
+    const auto addRowButton = [band](const char *name) {
+        auto *button = new QPushButton(band);
+        button->setObjectName(QString::fromLatin1(name));
+        enterPressesButton(button);
+        band->layout()->addWidget(button);
+        return button;
+    };
+    Btn_DelRow = addRowButton("Btn_DelRow");
+    Btn_InsRow = addRowButton("Btn_InsRow");
+    Btn_CopyRow = addRowButton("Btn_CopyRow");
+    Btn_PasteRow = addRowButton("Btn_PasteRow");
+
+    const QList<QWidget *> chain = { table, Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow };
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    connect(Btn_OK, &QPushButton::clicked, this, &ListEditor::Btn_OKClick);
+    connect(Btn_DelRow, &QPushButton::clicked, this, &ListEditor::Btn_DelRowClick);
+    connect(Btn_InsRow, &QPushButton::clicked, this, &ListEditor::Btn_InsRowClick);
+    connect(Btn_CopyRow, &QPushButton::clicked, this, &ListEditor::Btn_CopyRowClick);
+    connect(Btn_PasteRow, &QPushButton::clicked, this, &ListEditor::Btn_PasteRowClick);
+
+    // A cell's text or check box changed, by the user or by a row operation, may make or end a
+    // finding. The marks' own tints and tooltips are other roles.
+    connect(table->model(), &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+            if (m_holdMarks)
+                return;
+            if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)
+                && !roles.contains(Qt::CheckStateRole))
+                return;
+            const QScopedValueRollback hold(m_holdMarks, true);
+            refreshMarks(topLeft.row(), bottomRight.row());
+        });
+
+    setCatalogueTexts({
+        { this, texts.caption, NoText },
+        { L_SW_Desc, texts.description, NoText },
+        { Btn_OK, texts.ok, texts.okHint },
+        { Btn_Cancel, texts.cancel, texts.cancelHint },
+        { Btn_DelRow, texts.delRow, texts.delRowHint },
+        { Btn_InsRow, texts.insRow, texts.insRowHint },
+        { Btn_CopyRow, texts.copyRow, texts.copyRowHint },
+        { Btn_PasteRow, texts.pasteRow, texts.pasteRowHint },
+    });
+}
+
+void ListEditor::Set_Lang()
+{
+    CatalogueDialog::Set_Lang();
+    m_table->setCornerText(pv.msg(m_texts.rowNumber));
+    Hint_List.clear();
+    for (int c = 0; c < int(m_columns.size()); ++c) {
+        Hint_List.append(pv.msg(m_columns[c].hint));
+        QTableWidgetItem *header = m_table->horizontalHeaderItem(c);
+        header->setText(pv.msg(m_columns[c].header));
+        header->setToolTip(Hint_List.last());
+    }
+    refreshAllMarks();
+}
+
+void ListEditor::FormShow()
+{
+    QString failure;
+    changeRows([&] {
+        try {
+            showDocumentRows();
+        } catch (const std::exception &e) {
+            // The default rows are on show; OK replaces the unreadable file with them.
+            showDefaultRows();
+            failure = errorText(e);
+        }
+    });
+    Do_Copy = false;
+    m_table->scrollToTop();
+    if (m_selectFirstCell) {
+        m_table->setCurrentCell(0, 0);
+        m_table->setFocus(Qt::OtherFocusReason);
+    } else {
+        m_table->selectionModel()->setCurrentIndex(m_table->model()->index(0, 0), QItemSelectionModel::Clear);
+    }
+    if (!failure.isEmpty())
+        services.messages->generalError(this, failure);
+}
+
+void ListEditor::changeRows(const std::function<void()> &change)
+{
+    {
+        const QScopedValueRollback hold(m_holdMarks, true);
+        change();
+    }
+    refreshAllMarks();
+}
+
+void ListEditor::refreshAllMarks()
+{
+    const QScopedValueRollback hold(m_holdMarks, true);
+    refreshMarks(0, m_table->rowCount() - 1);
+}
+
+void ListEditor::Btn_OKClick()
+{
+    if (!Controllo_dati())
+        return;
+    try {
+        storeDocument();
+    } catch (const std::exception &e) {
+        services.messages->generalError(this, errorText(e));
+        return;
+    }
+    accept();
+}
+
+void ListEditor::Btn_DelRowClick()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    if (!services.messages->confirm(this, pv.msg(m_texts.deleteQuestion) + QString::number(row + 1)))
+        return;
+    changeRows([&] {
+        if (m_checkBoxes == CheckBoxes::AsText)
+            Delete_Row(row, m_table);
+        else
+            Delete_Row_Check(row, m_table, true);
+    });
+}
+
+void ListEditor::Btn_InsRowClick()
+{
+    changeRows([&] {
+        if (m_checkBoxes == CheckBoxes::AsText)
+            Insert_Row(m_table->currentRow(), m_table, true);
+        else
+            Insert_Row_Check(m_table->currentRow(), m_table, true);
+    });
+}
+
+void ListEditor::Btn_CopyRowClick()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    if (m_checkBoxes == CheckBoxes::AsText)
+        Copy_Row(m_table, row, pv);
+    else
+        Copy_Row_Check(m_table, row, pv);
+    Do_Copy = true;
+}
+
+void ListEditor::Btn_PasteRowClick()
+{
+    changeRows([&] {
+        if (m_checkBoxes == CheckBoxes::AsText)
+            Paste_Row(m_table, m_table->currentRow(), Do_Copy, pv, *services.messages);
+        else
+            Paste_Row_Check(m_table, m_table->currentRow(), Do_Copy, pv, *services.messages);
+    });
+}
+
+} // namespace sw
