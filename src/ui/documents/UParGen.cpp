@@ -11,6 +11,7 @@
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/widgets/AddressEdit.h"
 #include "ui/widgets/CollapsibleSection.h"
 #include "ui/widgets/FindingMarks.h"
 
@@ -249,29 +250,6 @@ QComboBox *makeList(QWidget *parent, const QString &name, std::span<const char *
     return c;
 }
 
-// Four byte boxes `name`1 .. `name`4 separated by "." labels `dotName`1 .. 3, left-aligned in the
-// field column. Every widget made is appended to `made`.
-QHBoxLayout *makeAddressRow(QWidget *parent, const QString &name, const QString &dotName,
-    std::array<QLineEdit *, 4> &boxes, std::vector<QWidget *> &made)
-{
-    auto *row = new QHBoxLayout;
-    row->setSpacing(2);
-    for (int k = 0; k < 4; ++k) {
-        if (k > 0) {
-            QLabel *dot = makeLabel(parent, dotName + QString::number(k), QStringLiteral("."));
-            row->addWidget(dot);
-            made.push_back(dot);
-        }
-        QLineEdit *box = makeEdit(parent, name + QString::number(k + 1), ByteWidth);
-        box->setAlignment(Qt::AlignCenter);
-        row->addWidget(box);
-        boxes[size_t(k)] = box;
-        made.push_back(box);
-    }
-    row->addStretch();
-    return row;
-}
-
 QString boxText(const QLineEdit *box)
 {
     return box->text();
@@ -350,9 +328,6 @@ void TFParGen::FormCreate()
     setMaximumWidth(ClientWidth);
     resize(ClientWidth, ClientHeight);
 
-    for (QLineEdit *box : addressChain)
-        box->installEventFilter(this);
-
     // The wheel over the section group scrolls the group and never reaches a field or list.
     CPG->viewport()->installEventFilter(this);
     for (QWidget *w : content->findChildren<QWidget *>())
@@ -386,8 +361,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
         made.push_back(label);
         rows->addWidget(label, row, 0);
     }
-    QWidget *control = nullptr; // a single control; an address row has its boxes instead
-    QHBoxLayout *address = nullptr;
+    QWidget *control = nullptr;
     QWidget *first = nullptr; // the control that the label names
     switch (field.kind) {
     case Kind::Text:
@@ -424,19 +398,23 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
         break;
     }
     case Kind::Bytes: {
+        auto *address = new AddressEdit(body, name, field.labelName() + QStringLiteral("_Dot"), ByteWidth);
         std::array<QLineEdit *, 4> &boxes = this->*std::get<std::array<QLineEdit *, 4> TFParGen::*>(field.control);
-        address = makeAddressRow(body, name, field.labelName() + QStringLiteral("_Dot"), boxes, made);
+        boxes = address->boxes();
         for (QLineEdit *box : boxes)
             connect(box, &QLineEdit::textChanged, this, &TFParGen::On_Change);
-        addressChain.insert(addressChain.end(), boxes.begin(), boxes.end());
+        // "." runs on from one address into the next, which is scrolled into view.
+        if (m_lastAddress)
+            m_lastAddress->setNext(address);
+        m_lastAddress = address;
+        connect(address, &AddressEdit::jumped, this, [this](QLineEdit *box) { CPG->ensureWidgetVisible(box); });
+        control = address;
         first = boxes[0];
         break;
     }
     }
-    if (control) {
-        made.push_back(control);
-        first = control;
-    }
+    made.push_back(control);
+    first = first ? first : control;
     if (label)
         label->setBuddy(first); // names the field for screen readers
     // Short boxes and lists keep their width at the left of the field column.
@@ -444,10 +422,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
     switch (field.place) {
     case Place::Row:
     case Place::Right:
-        if (address)
-            rows->addLayout(address, row, 1);
-        else
-            rows->addWidget(control, row, 1, fixedWidth ? Qt::AlignLeft : Qt::Alignment());
+        rows->addWidget(control, row, 1, fixedWidth ? Qt::AlignLeft : Qt::Alignment());
         ++row;
         break;
     case Place::Wide:
@@ -745,29 +720,10 @@ void TFParGen::keyPressEvent(QKeyEvent *event)
 
 bool TFParGen::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        if (auto *box = qobject_cast<QLineEdit *>(watched);
-            box && std::find(addressChain.begin(), addressChain.end(), box) != addressChain.end())
-            return KeyPress(box, static_cast<QKeyEvent *>(event));
-    } else if (event->type() == QEvent::Wheel) {
+    if (event->type() == QEvent::Wheel) {
         return FormMouseWheel(static_cast<QWheelEvent *>(event));
     }
     return CatalogueDialog::eventFilter(watched, event);
-}
-
-bool TFParGen::KeyPress(QLineEdit *box, QKeyEvent *event)
-{
-    if (event->text() != QStringLiteral("."))
-        return false; // every other key reaches the box; validation catches letters
-    const auto it = std::find(addressChain.begin(), addressChain.end(), box);
-    if (it + 1 != addressChain.end()) {
-        QLineEdit *next = *(it + 1);
-        if (next->isVisible() && next->isEnabled()) {
-            next->setFocus(Qt::TabFocusReason); // selects its text, so the next byte replaces it
-            CPG->ensureWidgetVisible(next);
-        }
-    }
-    return true; // "." is never inserted
 }
 
 bool TFParGen::FormMouseWheel(QWheelEvent *event)

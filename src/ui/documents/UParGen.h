@@ -21,6 +21,8 @@ class QWheelEvent;
 
 namespace sw {
 
+class AddressEdit;
+
 class CollapsibleSection;
 struct ParGenValues;
 
@@ -71,7 +73,6 @@ private:
     // after the last edit of a key, its password or a certificate.
     void showCertificateState();
     void On_Click(QCheckBox *sender);
-    bool KeyPress(QLineEdit *box, QKeyEvent *event);
     bool FormMouseWheel(QWheelEvent *event);
 
     void createField(const Field &field, QWidget *body, QGridLayout *rows, int &row);
@@ -146,8 +147,8 @@ private:
     // Every widget of each field's row (label, control, address dots), by the field's position
     // in the table, so that a row is shown or hidden whole.
     std::vector<std::vector<QWidget *>> rowWidgets;
-    // IP 1..4, mask 1..4, gateway 1..4, DNS 1..4: where "." moves the focus.
-    std::vector<QLineEdit *> addressChain;
+    // The address made last, whose "." runs on into the next one (IP, mask, gateway, DNS).
+    AddressEdit *m_lastAddress = nullptr;
     // What each text box was given at the last load, and the text it showed then.
     struct Loaded
     {

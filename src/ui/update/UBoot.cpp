@@ -12,6 +12,7 @@
 #include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/widgets/AddressEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,26 +71,16 @@ void TFBoot::FormCreate()
 
     P_IP_Address = makePanel(this, QStringLiteral("P_IP_Address"));
     L_IP_Address = makeLabel(P_IP_Address, QStringLiteral("L_IP_Address"));
-    auto *boxes = new QHBoxLayout;
-    boxes->setSpacing(2);
-    for (int k = 0; k < 4; ++k) {
-        if (k > 0)
-            boxes->addWidget(makeLabel(P_IP_Address, QStringLiteral("L_IP_Dot%1").arg(k), QStringLiteral(".")));
-        QLineEdit *box = makeLineEdit(P_IP_Address, QStringLiteral("E_IP%1").arg(k + 1));
-        box->setFixedWidth(ByteWidth);
-        box->setAlignment(Qt::AlignCenter);
+    auto *boxes = new AddressEdit(P_IP_Address, QStringLiteral("E_IP"), QStringLiteral("L_IP_Dot"), ByteWidth);
+    E_IP = boxes->boxes();
+    for (QLineEdit *box : E_IP)
         box->setText(QStringLiteral("0"));
-        box->installEventFilter(this);
-        boxes->addWidget(box);
-        E_IP[size_t(k)] = box;
-    }
-    boxes->addStretch();
     L_IP_Address->setBuddy(E_IP[0]);
     auto *address = new QVBoxLayout(P_IP_Address);
     address->setContentsMargins(8, 8, 8, 4);
     address->setSpacing(4);
     address->addWidget(L_IP_Address);
-    address->addLayout(boxes);
+    address->addWidget(boxes);
 
     P_Options = makePanel(this, QStringLiteral("P_Options"));
     L_Update_Option = makeLabel(P_Options, QStringLiteral("L_Update_Option"));
@@ -184,28 +175,6 @@ void TFBoot::FormShow()
 
     if (E_IP[0]->isEnabled())
         E_IP[0]->setFocus(Qt::OtherFocusReason);
-}
-
-bool TFBoot::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        if (auto *box = qobject_cast<QLineEdit *>(watched); box && std::ranges::find(E_IP, box) != E_IP.end())
-            return KeyPress(box, static_cast<QKeyEvent *>(event));
-    }
-    return CatalogueDialog::eventFilter(watched, event);
-}
-
-bool TFBoot::KeyPress(QLineEdit *box, QKeyEvent *event)
-{
-    if (event->text() != QStringLiteral("."))
-        return false;
-    const auto it = std::ranges::find(E_IP, box);
-    if (it + 1 != E_IP.end()) {
-        QLineEdit *next = *(it + 1);
-        if (next->isVisible() && next->isEnabled())
-            next->setFocus(Qt::TabFocusReason); // selects its text, so the next byte replaces it
-    }
-    return true; // "." is never inserted
 }
 
 void TFBoot::reject()

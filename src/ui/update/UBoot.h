@@ -34,15 +34,10 @@ public Q_SLOTS:
     // Ignored while a check or the updater runs, so the dialog cannot close under them.
     void reject() override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void FormCreate();
     // Texts, layout, the last address and the last choices.
     void FormShow() override;
-    // "." moves to the next address box and is never inserted.
-    bool KeyPress(QLineEdit *box, QKeyEvent *event);
     void Btn_UpdateClick();
     // Sends echo requests to the address in the boxes until two are answered or 5000 ms have
     // passed; true when the last one was answered. Throws when a request cannot be sent.
