@@ -60,21 +60,24 @@ void CatalogueDialog::Set_Lang()
     }
 }
 
-CatalogueDialog::Frame CatalogueDialog::layOutFrame(const QList<QWidget *> &body, QWidget *grow)
+CatalogueDialog::Frame CatalogueDialog::layOutFrame(
+    const QList<QWidget *> &body, QWidget *grow, const FrameOptions &options)
 {
     Frame frame;
     QWidget *title = makeTitlePanel(this, frame.L_SW_Code, frame.L_SW_Desc);
     frame.L_SW_Code->setText(pv.SW_Code);
-    QWidget *buttons = makeButtonPanel(this, frame.Btn_OK, frame.Btn_Cancel);
-    connect(frame.Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    QWidget *buttons = makeButtonPanel(this, frame.Btn_OK, frame.Btn_Cancel,
+        options.statusLine ? &frame.L_Status : nullptr, QString::fromLatin1(options.confirmName));
+    if (options.cancelCloses)
+        connect(frame.Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(title);
     auto *column = new QVBoxLayout;
-    column->setContentsMargins(8, 8, 8, 0);
-    column->setSpacing(4);
+    column->setContentsMargins(options.bodyMargins);
+    column->setSpacing(options.bodySpacing);
     for (QWidget *control : body)
         column->addWidget(control, control == grow ? 1 : 0);
     layout->addLayout(column, grow ? 1 : 0);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QMargins>
 
 class QLabel;
 class QPushButton;
@@ -10,6 +11,19 @@ namespace sw {
 
 struct ProgramValues;
 struct Services;
+
+// How layOutFrame lays out a dialog's body and button band.
+struct FrameOptions
+{
+    QMargins bodyMargins { 8, 8, 8, 0 };
+    int bodySpacing = 4;
+    // The object name of the confirming button at the left of Cancel.
+    const char *confirmName = "Btn_OK";
+    // A status line above the buttons, Frame::L_Status.
+    bool statusLine = false;
+    // Btn_Cancel closes the dialog with Cancel; a dialog that asks first connects it itself.
+    bool cancelCloses = true;
+};
 
 // A dialog created once at start-up that takes its texts from the message catalogue.
 // Set_Lang copies the dialog's catalogue entries into its captions, hints and headers; it runs
@@ -50,15 +64,16 @@ protected:
     {
         QLabel *L_SW_Code = nullptr;
         QLabel *L_SW_Desc = nullptr;
-        QPushButton *Btn_OK = nullptr;
+        QPushButton *Btn_OK = nullptr; // named by FrameOptions::confirmName
         QPushButton *Btn_Cancel = nullptr;
+        QLabel *L_Status = nullptr; // with FrameOptions::statusLine
     };
     // Lays the dialog out as the configuration dialogs are laid out: the title panel P_Title
     // (L_SW_Code showing SW_Code, over the description L_SW_Desc), the `body` controls one under
     // another, and the button band P_Button with Btn_OK and Btn_Cancel. `grow` is the body control
     // that takes the height the dialog has to spare; without one the spare height stays below the
-    // body. Btn_Cancel closes the dialog with Cancel; what Btn_OK does is the dialog's choice.
-    Frame layOutFrame(const QList<QWidget *> &body, QWidget *grow = nullptr);
+    // body. What Btn_OK does is the dialog's choice.
+    Frame layOutFrame(const QList<QWidget *> &body, QWidget *grow = nullptr, const FrameOptions &options = {});
 
     ProgramValues &pv;
     Services &services;

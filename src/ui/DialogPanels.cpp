@@ -40,21 +40,37 @@ QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
     return panel;
 }
 
-QWidget *makeButtonPanel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel)
+QWidget *makeButtonPanel(
+    QWidget *parent, QPushButton *&ok, QPushButton *&cancel, QLabel **status, const QString &okName)
 {
     auto *panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("P_Button"));
+    QLabel *statusLine = nullptr;
+    if (status) {
+        statusLine = makeLabel(panel, QStringLiteral("L_Status"));
+        statusLine->setMinimumHeight(statusLine->fontMetrics().height());
+        *status = statusLine;
+    }
     ok = new QPushButton(panel);
-    ok->setObjectName(QStringLiteral("Btn_OK"));
+    ok->setObjectName(okName);
     cancel = new QPushButton(panel);
     cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     enterPressesButton(ok);
     enterPressesButton(cancel);
-    auto *row = new QHBoxLayout(panel);
-    row->setContentsMargins(8, 4, 8, 8);
+    auto *row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(ok);
     row->addWidget(cancel);
+    if (!statusLine) {
+        row->setContentsMargins(8, 4, 8, 8);
+        panel->setLayout(row);
+        return panel;
+    }
+    auto *band = new QVBoxLayout(panel);
+    band->setContentsMargins(8, 4, 8, 8);
+    band->setSpacing(4);
+    band->addWidget(statusLine);
+    band->addLayout(row);
     return panel;
 }
 

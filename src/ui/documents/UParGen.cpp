@@ -8,7 +8,6 @@
 #include "core/text/MessageIds.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
-#include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/AddressEdit.h"
@@ -284,9 +283,6 @@ void TFParGen::FormCreate()
     m_inspection->setInterval(InspectionDelayMs);
     connect(m_inspection, &QTimer::timeout, this, &TFParGen::showCertificateState);
 
-    QWidget *title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
-    L_SW_Code->setText(pv.SW_Code);
-
     CPG = make<QScrollArea>(this, QStringLiteral("CPG"));
     CPG->setWidgetResizable(true);
     CPG->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -313,15 +309,17 @@ void TFParGen::FormCreate()
     }
 
     // Enter belongs to the fields (a new line in the key and certificate boxes): there is no
-    // default button, so Enter confirms or discards only on a focused OK or Cancel.
-    QWidget *buttons = makeButtonPanel(this, Btn_OK, Btn_Cancel);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(title);
-    layout->addWidget(CPG, 1);
-    layout->addWidget(buttons);
+    // default button, so Enter confirms or discards only on a focused OK or Cancel. The section
+    // group fills the frame from side to side.
+    FrameOptions frameOptions;
+    frameOptions.bodyMargins = {};
+    frameOptions.bodySpacing = 0;
+    frameOptions.cancelCloses = false; // Btn_CancelClick asks first when something changed
+    const Frame frame = layOutFrame({ CPG }, CPG, frameOptions);
+    L_SW_Code = frame.L_SW_Code;
+    L_SW_Desc = frame.L_SW_Desc;
+    Btn_OK = frame.Btn_OK;
+    Btn_Cancel = frame.Btn_Cancel;
 
     // Only the height can change.
     setMinimumWidth(ClientWidth);
@@ -336,6 +334,12 @@ void TFParGen::FormCreate()
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
 
+    setCatalogueTexts({
+        { this, MsgId::ParGenCaption, NoText },
+        { L_SW_Desc, MsgId::ParGenDesc, NoText },
+        { Btn_OK, MsgId::ParGenOK, MsgId::ParGenHintOK },
+        { Btn_Cancel, MsgId::ParGenCancel, MsgId::ParGenHintCancel },
+    });
     showValues(ParGenValues {});
     for (CollapsibleSection *section : sectionPanels())
         section->hide();
@@ -441,12 +445,7 @@ std::array<CollapsibleSection *, 4> TFParGen::sectionPanels() const
 
 void TFParGen::Set_Lang()
 {
-    setWindowTitle(pv.msg(MsgId::ParGenCaption));
-    L_SW_Desc->setText(pv.msg(MsgId::ParGenDesc));
-    Btn_OK->setText(pv.msg(MsgId::ParGenOK));
-    Btn_OK->setToolTip(pv.msg(MsgId::ParGenHintOK));
-    Btn_Cancel->setText(pv.msg(MsgId::ParGenCancel));
-    Btn_Cancel->setToolTip(pv.msg(MsgId::ParGenHintCancel));
+    CatalogueDialog::Set_Lang();
 
     for (const Field &field : fields()) {
         const QString caption = pv.msg(field.caption);

@@ -9,7 +9,6 @@
 #include "platform/Launcher.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
-#include "ui/DialogPanels.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/AddressEdit.h"
@@ -17,14 +16,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,8 +63,6 @@ void TFBoot::FormCreate()
 {
     setObjectName(QStringLiteral("TFBoot"));
 
-    P_Title = makeTitlePanel(this, L_SW_Code, L_SW_Desc);
-
     P_IP_Address = makePanel(this, QStringLiteral("P_IP_Address"));
     L_IP_Address = makeLabel(P_IP_Address, QStringLiteral("L_IP_Address"));
     auto *boxes = new AddressEdit(P_IP_Address, QStringLiteral("E_IP"), QStringLiteral("L_IP_Dot"), ByteWidth);
@@ -98,32 +92,19 @@ void TFBoot::FormCreate()
     options->addWidget(CB_Update_Options, 0, Qt::AlignLeft);
     options->addWidget(CB_Update_Option_Read_Back);
 
-    // The button band, with a status line above the buttons that says what the dialog waits for.
-    P_Button = makePanel(this, QStringLiteral("P_Button"));
-    L_Status = makeLabel(P_Button, QStringLiteral("L_Status"));
-    L_Status->setMinimumHeight(L_Status->fontMetrics().height());
-    Btn_Update = new QPushButton(P_Button);
-    Btn_Update->setObjectName(QStringLiteral("Btn_Update"));
-    Btn_Cancel = new QPushButton(P_Button);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    enterPressesButtons(P_Button);
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(Btn_Update);
-    row->addWidget(Btn_Cancel);
-    auto *band = new QVBoxLayout(P_Button);
-    band->setContentsMargins(8, 4, 8, 8);
-    band->setSpacing(4);
-    band->addWidget(L_Status);
-    band->addLayout(row);
-
     // The panels stacked top to bottom, with nothing between them: the client height is the sum of
-    // their heights.
-    auto *stack = new QVBoxLayout(this);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(0);
-    for (QWidget *panel : { P_Title, P_IP_Address, P_Options, P_Button })
-        stack->addWidget(panel);
+    // their heights. A status line above the buttons says what the dialog waits for.
+    FrameOptions frameOptions;
+    frameOptions.bodyMargins = {};
+    frameOptions.bodySpacing = 0;
+    frameOptions.confirmName = "Btn_Update";
+    frameOptions.statusLine = true;
+    const Frame frame = layOutFrame({ P_IP_Address, P_Options }, nullptr, frameOptions);
+    L_SW_Code = frame.L_SW_Code;
+    L_SW_Desc = frame.L_SW_Desc;
+    Btn_Update = frame.Btn_OK;
+    Btn_Cancel = frame.Btn_Cancel;
+    L_Status = frame.L_Status;
 
     const QList<QWidget *> chain { E_IP[0], E_IP[1], E_IP[2], E_IP[3], CB_Update_Options, CB_Update_Option_Read_Back,
         Btn_Update, Btn_Cancel };
@@ -131,7 +112,6 @@ void TFBoot::FormCreate()
         setTabOrder(chain[i - 1], chain[i]);
 
     connect(Btn_Update, &QPushButton::clicked, this, &TFBoot::Btn_UpdateClick);
-    connect(Btn_Cancel, &QPushButton::clicked, this, &TFBoot::reject);
 
     QList<CatalogueText> texts { { this, MsgId::BootCaption }, { L_SW_Desc, MsgId::BootDesc },
         { L_IP_Address, MsgId::BootIPAddress }, { L_Update_Option, MsgId::BootUpdateOption },

@@ -8,7 +8,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -53,10 +52,8 @@ private:
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
-    QWidget *P_Title = nullptr;
     QWidget *P_IP_Address = nullptr;
     QWidget *P_Options = nullptr;
-    QWidget *P_Button = nullptr;
     QLabel *L_IP_Address = nullptr;
     std::array<QLineEdit *, 4> E_IP {}; // E_IP1 .. E_IP4
     QLabel *L_Update_Option = nullptr;
