@@ -438,7 +438,7 @@ void tst_UBoot::updateDeviceShowsTheDialogForEthernet()
     QWidget *modal = nullptr;
     QTimer::singleShot(0, [&] {
         modal = QApplication::activeModalWidget();
-        formType = boot->Form_Type;
+        formType = boot->formType();
         if (modal)
             modal->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"))->click();
     });

@@ -54,17 +54,16 @@ struct Program : test::ProgramFolder
     std::unique_ptr<TFTalventoFirmWare> window;
     FakeBoot *boot = nullptr;
 
-    // Starts the window with the configuration "Plant" active and its folder holding no bin folder;
-    // without `withBoot` there is no update dialog. False when the program folder cannot be laid out.
-    [[nodiscard]] bool start(bool withBoot = true)
+    // Starts the window with the configuration "Plant" active and its folder holding no bin folder.
+    // False when the program folder cannot be laid out.
+    [[nodiscard]] bool start()
     {
         services.imageBuilder = &compiler;
         if (!rememberConfiguration(QStringLiteral("Plant")))
             return false;
         window = std::make_unique<TFTalventoFirmWare>(pv, services, dir.path());
         TFTalventoFirmWare::Dialogs dialogs;
-        if (withBoot)
-            dialogs.boot = boot = new FakeBoot(pv, services, window.get());
+        dialogs.boot = boot = new FakeBoot(pv, services, window.get());
         window->setDialogs(dialogs);
         return true;
     }
@@ -121,40 +120,6 @@ private Q_SLOTS:
         const QByteArray bank2 = readFile(p.binFile("bank2.bin"));
         QCOMPARE(bank2.size(), 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404); // the port read from the project
-    }
-
-    void withoutUpdateDialogReportsTheImagesWritten_data()
-    {
-        QTest::addColumn<QString>("written"); // entry 1200, empty for the default
-        QTest::addColumn<QString>("bytes"); // entry 1201, empty for the default
-
-        QTest::newRow("default texts") << QString() << QString();
-        QTest::newRow("texts of a language file") << QStringLiteral("Immagine scritta in") << QStringLiteral("byte");
-    }
-
-    void withoutUpdateDialogReportsTheImagesWritten()
-    {
-        QFETCH(QString, written);
-        QFETCH(QString, bytes);
-
-        Program p;
-        QVERIFY(p.start(false));
-        if (!written.isEmpty()) {
-            p.pv.Msg_Catalogue[MsgId::ImageWritten] = written;
-            p.pv.Msg_Catalogue[MsgId::ImageBytes] = bytes;
-        } else {
-            written = QStringLiteral("Configuration image written:");
-            bytes = QStringLiteral("bytes");
-        }
-        p.pressUpdate();
-
-        QCOMPARE(readFile(p.binFile("bank1.bin")).size(), 2048);
-        QCOMPARE(readFile(p.binFile("bank2.bin")).size(), 55);
-        QCOMPARE(p.messages.records.size(), 1);
-        QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::Information);
-        const QString folder = QDir::toNativeSeparators(p.dir.filePath(QStringLiteral("PROJECTS/Plant/bin")));
-        QCOMPARE(p.messages.last(),
-            QStringLiteral("%1\n%2\nbank1.bin: 2048 %3\nbank2.bin: 55 %3").arg(written, folder, bytes));
     }
 
     void brokenDocumentStopsBeforeTheUpdateDialog()

@@ -9,7 +9,6 @@
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/VersionCheckRunner.h"
-#include "ui/shell/UTalventoFirmWare.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -18,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
@@ -358,8 +358,9 @@ void TFSoftOptions::LangClick(int slot)
     Load_Lang(pv);
     pv.Language_Name = kept;
 
-    if (auto *main = qobject_cast<TFTalventoFirmWare *>(parentWidget()))
-        main->Change_Language();
+    // Every dialog takes the new texts, this one included; alone, it takes them itself.
+    if (isSignalConnected(QMetaMethod::fromSignal(&TFSoftOptions::languageChanged)))
+        Q_EMIT languageChanged();
     else
         Set_Lang();
     L_Sel_Lang->setText(pv.msg(MsgId::OptionsSelectedLanguage) + Language_In_Use);

@@ -31,6 +31,11 @@ public:
     const QStringList &languages() const { return SL_Languages; }
     int page() const { return Show_Page; }
 
+Q_SIGNALS:
+    // The user confirmed another language: the catalogue holds its texts now, and every dialog
+    // should apply them (the main window's Change_Language).
+    void languageChanged();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

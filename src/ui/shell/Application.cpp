@@ -35,6 +35,8 @@ ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services
     dialogs.iec61850Variables = new TFIEC61850_Variables(values, services, main);
     dialogs.boot = new TFBoot(values, services, main);
     main->setDialogs(dialogs);
+    QObject::connect(static_cast<TFSoftOptions *>(dialogs.softOptions), &TFSoftOptions::languageChanged, main,
+        &TFTalventoFirmWare::Change_Language);
 }
 
 ConfiguratorApplication::~ConfiguratorApplication() = default;

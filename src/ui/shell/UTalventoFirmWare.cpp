@@ -488,21 +488,10 @@ void TFTalventoFirmWare::Update_Device()
     // dialog opens, so the updater can never send images of an earlier build. Any failure (a
     // document that is not well-formed, an image too large, a file that cannot be written) throws
     // and ends in the general error box without opening the update dialog.
-    const WrittenImages written = services.imageBuilder->buildImages(pv.documents(), imageFolder(pv.Conf_Dir));
-    if (m_dialogs.boot) {
-        if (auto *boot = qobject_cast<TFBoot *>(m_dialogs.boot))
-            boot->Form_Type = 1; // the update over Ethernet, the only mode offered
-        showDialog(m_dialogs.boot); // its result is not used
-        return;
-    }
-
-    // Without the update dialog the step ends here: tell where the files went and how large they
-    // are. Besides the catalogue texts the report holds only the path, file names and numbers, so
-    // it reads in the language of the catalogue.
-    QString text = pv.msg(MsgId::ImageWritten) + u'\n' + QDir::toNativeSeparators(written.folder);
-    for (const WrittenImages::File &file : written.files)
-        text += QStringLiteral("\n%1: %2 %3").arg(file.name, QString::number(file.size), pv.msg(MsgId::ImageBytes));
-    services.messages->information(this, text);
+    services.imageBuilder->buildImages(pv.documents(), imageFolder(pv.Conf_Dir));
+    if (auto *boot = qobject_cast<TFBoot *>(m_dialogs.boot))
+        boot->setFormType(1); // the update over Ethernet, the only mode offered
+    showDialog(m_dialogs.boot); // its result is not used
 }
 
 void TFTalventoFirmWare::enableUpdateTimer(bool on)

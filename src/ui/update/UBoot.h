@@ -27,7 +27,8 @@ public:
 
     void Set_Lang() override;
     // The mode of the dialog; the main window sets 1, the update over Ethernet, before each showing.
-    int Form_Type = 0;
+    void setFormType(int type) { Form_Type = type; }
+    int formType() const { return Form_Type; }
 
 public Q_SLOTS:
     // Ignored while a check or the updater runs, so the dialog cannot close under them.
@@ -65,6 +66,7 @@ private:
 
     // Result of the last echo: 0 none yet, 1 the reply carried data, 2 no reply or an empty one.
     int ping_res = 0;
+    int Form_Type = 0;
     bool m_busy = false;
 };
 
