@@ -81,6 +81,8 @@ class tst_VariablesCsv : public QObject
 private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
+    void exportBytes_data();
+    void exportBytes();
     void separators_data();
     void separators();
     void columnsByName();
@@ -119,6 +121,43 @@ void tst_VariablesCsv::roundTrip()
     QVERIFY2(!back.failure, qPrintable(describe(back)));
     QCOMPARE(sw::variablesDocument(back.rows), sw::variablesDocument(stored));
     QCOMPARE(back.rows, stored);
+}
+
+void tst_VariablesCsv::exportBytes_data()
+{
+    QTest::addColumn<QChar>("decimalSeparator");
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("decimal comma: ';'") << QChar(u',') << QStringLiteral("semicolon.csv");
+    QTest::newRow("decimal point: ','") << QChar(u'.') << QStringLiteral("comma.csv");
+}
+
+// The exact bytes a spreadsheet gets. A reader that trims or splits would hide a cell written
+// unquoted from the round trip, so the export is compared with files written by hand: a cell
+// with a tab or space at either end, the separator, a quote or a line break is quoted.
+void tst_VariablesCsv::exportBytes()
+{
+    QFETCH(QChar, decimalSeparator);
+    QFETCH(QString, golden);
+
+    const auto row = [](QStringList cells) {
+        VariableRow r;
+        QString *fields[] = { &r.Enable, &r.Name, &r.Type, &r.Length, &r.ReadOnly, &r.Position, &r.StartBit,
+            &r.Conversion, &r.MultiplicationFactor, &r.Swap, &r.SwapWord, &r.Mnemonic };
+        cells.resize(12);
+        for (int c = 0; c < 12; ++c)
+            *fields[c] = cells[c];
+        return r;
+    };
+    const Rows rows = {
+        row({ "Y", "\tlead tab", "Int", "2", "N", "10", "", "None", "1,5", "N", "N", "trail tab\t" }),
+        row({ "Y", "a;b,c", "Float", "4", "Y", "20", "", "Int to Float", "None", "N", "N", "say \"hi\"" }),
+        row({ "Y", "line\nbreak", "Digital (Bit)", "1", "N", "30", "7", "None", "None", "Y", "Y", " padded " }),
+        row({ "N", QStringLiteral("Kessel \u00e4\u00f6 \u6e29\u5ea6") }),
+    };
+
+    QFile expected(QStringLiteral(SW_SOURCE_DIR "/tests/core/golden/variables-csv/") + golden);
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(sw::exportVariablesCsv(rows, decimalSeparator), expected.readAll());
 }
 
 void tst_VariablesCsv::separators_data()

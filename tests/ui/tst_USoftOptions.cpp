@@ -97,6 +97,8 @@ private Q_SLOTS:
     void okStoresFlagsAndTimer_data();
     void okStoresFlagsAndTimer();
     void languageThenCancel();
+    void slotOnLaterPageChoosesItsOwnLanguage_data();
+    void slotOnLaterPageChoosesItsOwnLanguage();
     void answeringNoChangesNothing();
     void checkUpdateButton_data();
     void checkUpdateButton();
@@ -346,6 +348,44 @@ void tst_USoftOptions::languageThenCancel()
     QTest::mouseClick(p.slotName(2), Qt::LeftButton);
     p.button("Btn_OK")->click();
     QCOMPARE(p.pv.Language_Name, QStringLiteral("German"));
+}
+
+void tst_USoftOptions::slotOnLaterPageChoosesItsOwnLanguage_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("slot");
+
+    for (int k = 1; k <= 6; ++k)
+        QTest::addRow("page 2, slot %d", k) << 2 << k;
+    QTest::newRow("page 3, slot 1") << 3 << 1;
+}
+
+// A slot picks the language it shows, on whichever page: its place on the page and the page
+// together name the language.
+void tst_USoftOptions::slotOnLaterPageChoosesItsOwnLanguage()
+{
+    QFETCH(int, page);
+    QFETCH(int, slot);
+
+    Program p;
+    const QStringList names = numberedLanguages(13);
+    for (const QString &name : names)
+        QVERIFY(p.language(name + QStringLiteral(".lng")));
+    p.start();
+    p.show();
+    for (int k = 1; k < page; ++k)
+        p.button("Btn_Next")->click();
+    QCOMPARE(p.options->page(), page);
+
+    const QString shown = p.slotName(slot)->text();
+    QCOMPARE(shown, names.at((page - 1) * 6 + slot - 1));
+    QTest::mouseClick(p.slotName(slot), Qt::LeftButton);
+    QCOMPARE(p.messages.records.size(), 1);
+    QVERIFY2(p.messages.records[0].text.endsWith(QStringLiteral(" to ") + shown + QStringLiteral("?")),
+        qPrintable(p.messages.records[0].text));
+    QCOMPARE(p.text("L_Sel_Lang"), QStringLiteral("Selected Language : ") + shown);
+    p.button("Btn_OK")->click();
+    QCOMPARE(p.pv.Language_Name, shown);
 }
 
 void tst_USoftOptions::answeringNoChangesNothing()
