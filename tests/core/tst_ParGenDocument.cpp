@@ -1,3 +1,4 @@
+#include "DocumentTests.h"
 #include "TestFiles.h"
 
 #include "core/Error.h"
@@ -134,13 +135,9 @@ void tst_ParGenDocument::reading()
     QFETCH(QByteArray, file);
     QFETCH(Edit, expected);
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ParGen.xml");
-    if (exists)
-        QVERIFY(writeFile(path, file));
     ParGenValues want;
     expected(want);
-    QCOMPARE(sw::readParGenFile(path), want);
+    QCOMPARE(sw::test::readDocument(sw::readParGenFile, "ParGen.xml", exists, file), want);
 }
 
 void tst_ParGenDocument::malformedFileRaisesError_data()
@@ -153,15 +150,8 @@ void tst_ParGenDocument::malformedFileRaisesError_data()
 void tst_ParGenDocument::malformedFileRaisesError()
 {
     QFETCH(QByteArray, file);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ParGen.xml");
-    QVERIFY(writeFile(path, file));
-    try {
-        (void)sw::readParGenFile(path);
-        QFAIL("no error raised");
-    } catch (const sw::Error &e) {
-        QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
-    }
+    const QString problem = sw::test::refusal(sw::readParGenFile, "ParGen.xml", file);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void tst_ParGenDocument::roundTripKeepsEveryValue()

@@ -1,3 +1,5 @@
+#include "VariableRows.h"
+
 #include "core/documents/VariablesCsv.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
@@ -6,23 +8,11 @@
 
 using sw::VariableRow;
 using sw::VariablesCsvProblem;
+using sw::test::validRow;
 using Rows = QList<VariableRow>;
 Q_DECLARE_METATYPE(VariablesCsvProblem)
 
 namespace {
-
-// An enabled row that passes every rule.
-VariableRow validRow(const QString &name)
-{
-    VariableRow r;
-    r.Name = name;
-    r.Type = "Int";
-    r.Length = "2";
-    r.Position = "10";
-    r.Conversion = "None";
-    r.MultiplicationFactor = "None";
-    return r;
-}
 
 // A list whose cells hold everything a reader could split, end, trim or garble. Disabled rows are
 // not checked, so their cells can be anything, empty ones included.

@@ -1,3 +1,4 @@
+#include "DocumentTests.h"
 #include "MalformedDocuments.h"
 #include "TestFiles.h"
 
@@ -166,11 +167,7 @@ void tst_VariablesDocument::reading()
     QFETCH(QByteArray, file);
     QFETCH(Rows, expected);
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath("IEC61850_Variables.xml");
-    if (exists)
-        QVERIFY(writeFile(path, file));
-    QCOMPARE(sw::readVariablesFile(path), expected);
+    QCOMPARE(sw::test::readDocument(sw::readVariablesFile, "IEC61850_Variables.xml", exists, file), expected);
 }
 
 void tst_VariablesDocument::malformedFileRaisesError_data()
@@ -185,16 +182,8 @@ void tst_VariablesDocument::malformedFileRaisesError_data()
 void tst_VariablesDocument::malformedFileRaisesError()
 {
     QFETCH(QByteArray, file);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("IEC61850_Variables.xml");
-    QVERIFY(writeFile(path, file));
-    try {
-        (void)sw::readVariablesFile(path);
-        QFAIL("no error raised");
-    } catch (const sw::Error &e) {
-        QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
-        QVERIFY2(e.message().contains("line 1,"), qPrintable(e.message()));
-    }
+    const QString problem = sw::test::refusal(sw::readVariablesFile, "IEC61850_Variables.xml", file, "line 1,");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void tst_VariablesDocument::documentBytes()
@@ -282,23 +271,16 @@ void tst_VariablesDocument::cutAtBlankName()
 
 void tst_VariablesDocument::writeFailureRaisesError()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("IEC61850_Variables.xml");
-    sw::writeVariablesFile(path, { filledRow() });
-    const QByteArray before = readFile(path);
-
     // A text that no XML document can hold: the file is named and the earlier file stays.
     VariableRow bad;
     bad.Name = "V";
     bad.Mnemonic = QStringLiteral("a\x01");
-    try {
-        sw::writeVariablesFile(path, { bad });
-        QFAIL("no error raised");
-    } catch (const sw::Error &e) {
-        QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
-    }
-    QCOMPARE(readFile(path), before);
+    const QString problem = sw::test::keptOnFailedWrite(
+        "IEC61850_Variables.xml", [](const QString &path) { sw::writeVariablesFile(path, { filledRow() }); },
+        [&bad](const QString &path) { sw::writeVariablesFile(path, { bad }); });
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
+    QTemporaryDir dir;
     QVERIFY_THROWS_EXCEPTION(sw::Error, sw::writeVariablesFile(dir.filePath("gone/IEC61850_Variables.xml"), {}));
 }
 

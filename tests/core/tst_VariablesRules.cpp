@@ -1,3 +1,5 @@
+#include "VariableRows.h"
+
 #include "core/checks/VariablesRules.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
@@ -7,24 +9,12 @@
 #include <functional>
 
 using sw::VariableRow;
+using sw::test::validRow;
 using Rows = QList<VariableRow>;
 using Edit = std::function<void(Rows &)>;
 Q_DECLARE_METATYPE(Edit)
 
 namespace {
-
-// An enabled row that passes every rule.
-VariableRow validRow(const QString &name)
-{
-    VariableRow r;
-    r.Name = name;
-    r.Type = "Int";
-    r.Length = "2";
-    r.Position = "10";
-    r.Conversion = "None";
-    r.MultiplicationFactor = "None";
-    return r;
-}
 
 // The table as the dialog hands it over: three valid rows, then new rows up to the 50th.
 Rows table()

@@ -1,5 +1,6 @@
 #include "DialogFixture.h"
 #include "MalformedDocuments.h"
+#include "VariableRows.h"
 
 #include "core/Xml.h"
 #include "core/documents/VariablesCsv.h"
@@ -47,19 +48,14 @@ enum Column {
     Mnemonic,
 };
 
-// A row that every rule accepts.
-VariableRow validRow(const QString &name)
+// A row that every rule accepts, as the table holds it: a Float of 4 bytes at position 10, its
+// check boxes unticked.
+VariableRow floatRow(const QString &name)
 {
-    VariableRow row;
-    row.Name = name;
+    VariableRow row = test::validRow(name);
     row.Type = QStringLiteral("Float");
     row.Length = QStringLiteral("4");
-    row.ReadOnly = QStringLiteral("N");
-    row.Position = QStringLiteral("10");
-    row.Conversion = QStringLiteral("None");
-    row.MultiplicationFactor = QStringLiteral("None");
-    row.Swap = QStringLiteral("N");
-    row.SwapWord = QStringLiteral("N");
+    row.ReadOnly = row.Swap = row.SwapWord = QStringLiteral("N");
     return row;
 }
 
@@ -149,10 +145,10 @@ void verifyShows(const Fixture &f, const QList<VariableRow> &rows)
 
 const QRegularExpression PlaceAndReason(QStringLiteral("line \\d+, column \\d+: \\S"));
 
-// validRow at another place of the internal data.
+// floatRow at another place of the internal data.
 VariableRow validRowAt(const QString &name, int position)
 {
-    VariableRow row = validRow(name);
+    VariableRow row = floatRow(name);
     row.Position = QString::number(position);
     return row;
 }
@@ -369,18 +365,18 @@ void tst_UIEC61850_Variables::everyColumnShowsAndStoresItsField()
 void tst_UIEC61850_Variables::everyShowingReloadsAndCancelDiscards()
 {
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("A"), validRow("B") }));
+    QVERIFY(f.writeRows({ floatRow("A"), floatRow("B") }));
     f.open();
     f.setCell(1, Name, QStringLiteral("Edited"));
     f.setCell(5, Name, QStringLiteral("Added"));
     f.click("Btn_Cancel");
     QVERIFY(!f.dlg->isVisible());
-    QCOMPARE(f.file(), variablesDocument({ validRow("A"), validRow("B") }));
+    QCOMPARE(f.file(), variablesDocument({ floatRow("A"), floatRow("B") }));
 
     // Shown again: the file as it is now, nothing of the edits.
-    QVERIFY(f.writeRows({ validRow("C") }));
+    QVERIFY(f.writeRows({ floatRow("C") }));
     f.open();
-    verifyShows(f, { validRow("C") });
+    verifyShows(f, { floatRow("C") });
 
     // The document gone, the table is back to its default rows.
     f.dlg->reject();
@@ -421,7 +417,7 @@ void tst_UIEC61850_Variables::validation()
     Fixture f;
     QList<VariableRow> rows;
     for (int r = 1; r <= 45; ++r)
-        rows.append(validRow(QStringLiteral("V%1").arg(r)));
+        rows.append(floatRow(QStringLiteral("V%1").arg(r)));
     rows[2].MultiplicationFactor = QStringLiteral("0.5");
     QVERIFY(f.writeRows(rows));
     QVERIFY(f.openActive());
@@ -456,22 +452,22 @@ void tst_UIEC61850_Variables::listEndsAtFirstBlankName()
 {
     Fixture f;
     f.open();
-    f.setRow(1, validRow("A"));
-    f.setRow(2, validRow("B"));
+    f.setRow(1, floatRow("A"));
+    f.setRow(2, floatRow("B"));
     // Row 3 ends the list: its Name is only blanks. Row 4 would fail every rule.
-    VariableRow blank = validRow("   ");
+    VariableRow blank = floatRow("   ");
     f.setRow(3, blank);
-    VariableRow after = validRow("After");
+    VariableRow after = floatRow("After");
     after.Length = QStringLiteral("x");
     f.setRow(4, after);
 
     f.click("Btn_OK");
     QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
     QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
-    QCOMPARE(f.file(), variablesDocument({ validRow("A"), validRow("B") }));
+    QCOMPARE(f.file(), variablesDocument({ floatRow("A"), floatRow("B") }));
 
     f.open();
-    verifyShows(f, { validRow("A"), validRow("B") });
+    verifyShows(f, { floatRow("A"), floatRow("B") });
 }
 
 void tst_UIEC61850_Variables::disabledRowsStoredUnchecked()
@@ -560,10 +556,10 @@ void tst_UIEC61850_Variables::insertRowMakesAnEnabledRow()
 void tst_UIEC61850_Variables::copyAndPaste()
 {
     Fixture f;
-    VariableRow a = validRow("A");
+    VariableRow a = floatRow("A");
     a.Mnemonic = QStringLiteral("copied");
     a.ReadOnly = QStringLiteral("Y");
-    const VariableRow b = validRow("B");
+    const VariableRow b = floatRow("B");
     QVERIFY(f.writeRows({ a, b }));
     f.open();
 
@@ -621,7 +617,7 @@ void tst_UIEC61850_Variables::malformedDocumentShowsErrorAndDefaults()
 {
     QFETCH(QByteArray, document);
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("Earlier") }));
+    QVERIFY(f.writeRows({ floatRow("Earlier") }));
     f.open();
     f.click("Btn_Cancel");
 
@@ -644,10 +640,10 @@ void tst_UIEC61850_Variables::malformedDocumentShowsErrorAndDefaults()
     f.click("Btn_Cancel");
     QCOMPARE(f.file(), document);
     f.open();
-    f.setRow(1, validRow("New"));
+    f.setRow(1, floatRow("New"));
     f.click("Btn_OK");
     QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
-    QCOMPARE(f.file(), variablesDocument({ validRow("New") }));
+    QCOMPARE(f.file(), variablesDocument({ floatRow("New") }));
 }
 
 void tst_UIEC61850_Variables::writeFailureKeepsDialogOpen_data()
@@ -667,10 +663,10 @@ void tst_UIEC61850_Variables::writeFailureKeepsDialogOpen()
     if (missingFolder)
         f.pv.File_IEC61850_Variables = f.path(QStringLiteral("missing/IEC61850_Variables.xml"));
     else
-        QVERIFY(f.writeRows({ validRow("Earlier") }));
+        QVERIFY(f.writeRows({ floatRow("Earlier") }));
     const QByteArray before = f.file();
     f.open();
-    VariableRow row = validRow("Changed");
+    VariableRow row = floatRow("Changed");
     row.Mnemonic = mnemonic;
     f.setRow(1, row);
     f.click("Btn_OK");
@@ -768,16 +764,16 @@ void tst_UIEC61850_Variables::exportWritesTheRowsShown()
     QFETCH(char, separator);
     Fixture f;
     f.regional.separator = regional;
-    VariableRow a = validRow("A");
+    VariableRow a = floatRow("A");
     a.MultiplicationFactor = QStringLiteral("0,5");
-    QVERIFY(f.writeRows({ a, validRow("B") }));
+    QVERIFY(f.writeRows({ a, floatRow("B") }));
     const QByteArray document = f.file();
     f.open();
     // Edits not yet stored are exported; the list ends at the first blank Name, as on OK.
-    VariableRow b = validRow("B");
+    VariableRow b = floatRow("B");
     b.Mnemonic = QStringLiteral("edited; with, both");
     f.setRow(2, b);
-    f.setRow(4, validRow("After the end"));
+    f.setRow(4, floatRow("After the end"));
     // An earlier, longer file is replaced whole.
     const QString target = f.path(QStringLiteral("points.csv"));
     QVERIFY(writeFile(target, QByteArray(4096, 'x')));
@@ -828,13 +824,13 @@ void tst_UIEC61850_Variables::importReplacesTheTable()
 {
     QFETCH(bool, ok);
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("X"), validRow("Y"), validRow("Z") }));
+    QVERIFY(f.writeRows({ floatRow("X"), floatRow("Y"), floatRow("Z") }));
     const QByteArray document = f.file();
     f.open();
     f.select(3);
     VariableRow second = namedRow("Second");
     second.Mnemonic = QStringLiteral("from the spreadsheet");
-    const QList<VariableRow> imported = { validRow("First"), second };
+    const QList<VariableRow> imported = { floatRow("First"), second };
     const QString source = f.path(QStringLiteral("points.csv"));
     QVERIFY(writeFile(source, exportVariablesCsv(imported, u',')));
     f.files.answers = { source };
@@ -879,7 +875,7 @@ void tst_UIEC61850_Variables::refusedImportChangesNothing()
     QFETCH(QByteArray, csv);
     QFETCH(QString, message);
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("X"), validRow("Y") }));
+    QVERIFY(f.writeRows({ floatRow("X"), floatRow("Y") }));
     const QByteArray document = f.file();
     f.open();
     f.setCell(2, Mnemonic, QStringLiteral("unsaved edit"));
@@ -916,7 +912,7 @@ void tst_UIEC61850_Variables::cancelledChooserDoesNothing()
 {
     QFETCH(QString, command);
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("X") }));
+    QVERIFY(f.writeRows({ floatRow("X") }));
     f.open();
     f.setCell(1, Mnemonic, QStringLiteral("unsaved edit"));
     const VariableRow shown = f.rowAt(1);
@@ -959,7 +955,7 @@ void tst_UIEC61850_Variables::menuAndKeysReachTheCommands()
     QFETCH(QString, where);
     QFETCH(bool, save);
     Fixture f;
-    QVERIFY(f.writeRows({ validRow("X"), validRow("Y") }));
+    QVERIFY(f.writeRows({ floatRow("X"), floatRow("Y") }));
     QVERIFY(f.openActive());
     ListTable *t = f.table();
     t->setCurrentCell(1, (where == u"Enable" ? Enable : Name) - 1);
@@ -970,7 +966,7 @@ void tst_UIEC61850_Variables::menuAndKeysReachTheCommands()
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Typed"));
     }
     const QString source = f.path(QStringLiteral("points.csv"));
-    QVERIFY(writeFile(source, exportVariablesCsv({ validRow("Imported") }, u'.')));
+    QVERIFY(writeFile(source, exportVariablesCsv({ floatRow("Imported") }, u'.')));
     f.files.answers = { save ? f.path(QStringLiteral("out.csv")) : source };
 
     if (how == u"menu") {
@@ -1006,13 +1002,13 @@ void tst_UIEC61850_Variables::menuAndKeysReachTheCommands()
     QCoreApplication::processEvents();
     if (save) {
         // The keys reached no cell on the way, and what was typed is exported with the rest.
-        VariableRow second = validRow("Y");
+        VariableRow second = floatRow("Y");
         if (where == u"editing")
             second.Name = QStringLiteral("Typed");
-        verifyShows(f, { validRow("X"), second });
-        QCOMPARE(readFile(f.path(QStringLiteral("out.csv"))), exportVariablesCsv({ validRow("X"), second }, u'.'));
+        verifyShows(f, { floatRow("X"), second });
+        QCOMPARE(readFile(f.path(QStringLiteral("out.csv"))), exportVariablesCsv({ floatRow("X"), second }, u'.'));
     } else {
-        verifyShows(f, { validRow("Imported") });
+        verifyShows(f, { floatRow("Imported") });
     }
 }
 
