@@ -30,9 +30,10 @@ void Delete_Row(int row, QTableWidget *table);
 void Insert_Row(int row, QTableWidget *table, bool enableNewRow);
 // Replaces Row_Copy_List by the texts of the row, one per column.
 void Copy_Row(QTableWidget *table, int row, ProgramValues &values);
-// Writes Row_Copy_List into the row. Error 1102 when `rowCopied` is false, error 1101 when the
-// buffer does not hold one text per column; when a column that is not a check-box column holds a
-// text that is not blank, asks 1100 first and stops on No.
+// Writes Row_Copy_List into the row. Error MsgId::RowNothingCopied when `rowCopied` is false,
+// MsgId::RowCopyMismatch when the buffer does not hold one text per column; when a column that is
+// not a check-box column holds a text that is not blank, asks MsgId::RowAlreadyUsed first and
+// stops on No.
 void Paste_Row(QTableWidget *table, int row, bool rowCopied, ProgramValues &values, Messages &messages);
 
 // As Delete_Row, moving check-box states instead of texts; in the freed last row every check box
