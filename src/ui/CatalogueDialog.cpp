@@ -56,7 +56,7 @@ void CatalogueDialog::Set_Lang()
             }
         }
         if (row.hint != NoText)
-            row.control->setToolTip(pv.msg(row.hint));
+            setPlainToolTip(row.control, pv.msg(row.hint));
     }
 }
 

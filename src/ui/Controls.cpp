@@ -48,6 +48,21 @@ QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &tex
     return label;
 }
 
+QString plainTip(const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    // A CR LF is one break, not two.
+    const QString lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(lines.toHtmlEscaped());
+}
+
+void setPlainToolTip(QWidget *widget, const QString &text)
+{
+    widget->setToolTip(plainTip(text));
+    widget->setAccessibleDescription(text);
+}
+
 QLineEdit *makeLineEdit(QWidget *parent, const QString &objectName)
 {
     auto *edit = new QLineEdit(parent);

@@ -1,3 +1,4 @@
+#include "PlainTips.h"
 #include "ProgramFolder.h"
 
 #include "core/Error.h"
@@ -371,7 +372,7 @@ void tst_UBoot::textsComeFromTheCatalogueAtEachShowing()
     const auto shown = [&](const QString &name, const QString &property) {
         QWidget *w = f.get(name);
         if (property == QLatin1String("hint"))
-            return w->toolTip();
+            return test::shownTip(w->toolTip());
         if (auto *label = qobject_cast<QLabel *>(w))
             return label->text();
         return qobject_cast<QAbstractButton *>(w)->text();

@@ -1,5 +1,6 @@
 #include "DialogFixture.h"
 #include "MalformedDocuments.h"
+#include "PlainTips.h"
 #include "VariableRows.h"
 
 #include "core/Xml.h"
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QtTest>
 
 #include <memory>
@@ -124,12 +124,10 @@ struct Fixture : test::DialogFixture<TFIEC61850_Variables>
                     severity = QStringLiteral("error");
                 else if (background.color() == markBackground(FindingMark::Warning))
                     severity = QStringLiteral("warning");
-                QTextDocument shown;
-                shown.setHtml(tip);
                 found << QStringLiteral("%1 %2 %3%4: %5")
                              .arg(r + 1)
                              .arg(t->horizontalHeaderItem(c)->text(), severity,
-                                 item->icon().isNull() ? QStringLiteral(" (no sign)") : QString(), shown.toPlainText());
+                                 item->icon().isNull() ? QStringLiteral(" (no sign)") : QString(), test::shownTip(tip));
             }
         }
         return found;
@@ -237,7 +235,8 @@ void tst_UIEC61850_Variables::layoutTextsAndEditors()
         const Expected &e = columns[c];
         const char *where = e.header;
         QCOMPARE(t->horizontalHeaderItem(c)->text(), QString::fromLatin1(e.header));
-        QCOMPARE(t->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString(), f.pv.msg(e.hint));
+        QCOMPARE(
+            test::shownTip(t->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString()), f.pv.msg(e.hint));
         QVERIFY2(t->columnWidth(c) == e.width, where);
         QAbstractItemDelegate *d = t->itemDelegateForColumn(c);
         QString editor = QStringLiteral("none");
@@ -269,7 +268,7 @@ void tst_UIEC61850_Variables::layoutTextsAndEditors()
         QVERIFY2(button->isVisible() && button->x() > left, name);
         left = button->x();
         QCOMPARE(button->text(), f.pv.msg(caption));
-        QCOMPARE(button->toolTip(), f.pv.msg(caption + 6));
+        QCOMPARE(test::shownTip(button->toolTip()), f.pv.msg(caption + 6));
         // Each caption shows whole.
         QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()), name);
     }
@@ -296,12 +295,12 @@ void tst_UIEC61850_Variables::languageChangeReappliesTexts()
     QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Variabili IEC61850"));
     QCOMPARE(t->cornerText(), QStringLiteral("Nr"));
     QCOMPARE(t->horizontalHeaderItem(Name - 1)->text(), QStringLiteral("Nome"));
-    QCOMPARE(t->model()->headerData(SwapWord - 1, Qt::Horizontal, Qt::ToolTipRole).toString(),
+    QCOMPARE(test::shownTip(t->model()->headerData(SwapWord - 1, Qt::Horizontal, Qt::ToolTipRole).toString()),
         QStringLiteral("Scambia le parole"));
-    QCOMPARE(t->model()->headerData(Mnemonic - 1, Qt::Horizontal, Qt::ToolTipRole).toString(),
+    QCOMPARE(test::shownTip(t->model()->headerData(Mnemonic - 1, Qt::Horizontal, Qt::ToolTipRole).toString()),
         f.pv.msg(MsgId::VariablesHintMnemonic));
     QCOMPARE(f.get<QPushButton>("Btn_PasteRow")->text(), QStringLiteral("Incolla"));
-    QCOMPARE(f.get<QPushButton>("Btn_PasteRow")->toolTip(), QStringLiteral("Incolla la riga copiata"));
+    QCOMPARE(test::shownTip(f.get<QPushButton>("Btn_PasteRow")->toolTip()), QStringLiteral("Incolla la riga copiata"));
 }
 
 void tst_UIEC61850_Variables::defaultRowsWithoutDocument()

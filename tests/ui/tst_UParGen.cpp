@@ -1,5 +1,6 @@
 #include "CertificateFixtures.h"
 #include "MalformedDocuments.h"
+#include "PlainTips.h"
 #include "ProgramFolder.h"
 
 #include "core/Xml.h"
@@ -726,7 +727,7 @@ void tst_UParGen::languageChangeKeepsSectionCaptions()
     f.pv.Msg_Catalogue[MsgId::ParGenHintPort] = QStringLiteral("Porta del server");
     f.dlg->Set_Lang();
     QCOMPARE(f.get<QLabel>("L_IEC61850_Server_Port")->text(), QStringLiteral("Porta"));
-    QCOMPARE(f.edit("E_IEC61850_Server_Port")->toolTip(), QStringLiteral("Porta del server"));
+    QCOMPARE(test::shownTip(f.edit("E_IEC61850_Server_Port")->toolTip()), QStringLiteral("Porta del server"));
     QCOMPARE(f.get<CollapsibleSection>("CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
 }
 
@@ -815,7 +816,7 @@ void tst_UParGen::certificateState()
     for (qsizetype i = 0; i < InspectedBoxes.size(); ++i) {
         auto *box = f.get<QPlainTextEdit>(InspectedBoxes[i]);
         const QString hint = f.pv.msg(hints[i]);
-        QCOMPARE(box->toolTip(), tips[i].isEmpty() ? hint : hint + u'\n' + tips[i]);
+        QCOMPARE(test::shownTip(box->toolTip()), tips[i].isEmpty() ? hint : hint + u'\n' + tips[i]);
         QCOMPARE(frameOf(box), frames[i]);
     }
     QVERIFY(f.messages.records.isEmpty()); // never a message box
@@ -844,7 +845,7 @@ void tst_UParGen::certificateStateFollowsEdits()
     password->setFocus();
     QTest::keyClick(password, Qt::Key_Backspace);
     QTRY_COMPARE(frames(), QStringList({ "error", "none", "none" }));
-    QVERIFY(key->toolTip().endsWith(QStringLiteral("the password does not open the key")));
+    QVERIFY(test::shownTip(key->toolTip()).endsWith(QStringLiteral("the password does not open the key")));
     QTest::keyClick(password, 's');
     QTRY_COMPARE(frames(), QStringList({ "none", "none", "none" }));
 
@@ -854,10 +855,10 @@ void tst_UParGen::certificateStateFollowsEdits()
     QTRY_COMPARE(frames(), QStringList({ "none", "warning", "none" }));
     root->setPlainText(c.otherRootCert);
     QTRY_COMPARE(frames(), QStringList({ "none", "error", "none" }));
-    QVERIFY(server->toolTip().contains(QStringLiteral("not signed by the root certificate")));
+    QVERIFY(test::shownTip(server->toolTip()).contains(QStringLiteral("not signed by the root certificate")));
     root->clear();
     QTRY_COMPARE(frames(), QStringList({ "none", "warning", "none" }));
-    QCOMPARE(root->toolTip(), f.pv.msg(MsgId::ParGenHintRootCert));
+    QCOMPARE(test::shownTip(root->toolTip()), f.pv.msg(MsgId::ParGenHintRootCert));
 
     // A key that belongs to another certificate is red; a blank key has no frame.
     key->setPlainText(c.other.privatePem);
@@ -874,8 +875,9 @@ void tst_UParGen::certificateStateFollowsEdits()
     f.pv.Msg_Catalogue[MsgId::ParGenHintServerCert] = QStringLiteral("Certificato del server");
     f.pv.Msg_Catalogue[MsgId::CertSubject] = QStringLiteral("Soggetto: %1");
     f.dlg->Set_Lang();
-    QVERIFY2(server->toolTip().startsWith(QStringLiteral("Certificato del server\nSoggetto: O=Test Lab, CN=gateway\n")),
-        qPrintable(server->toolTip()));
+    QVERIFY2(test::shownTip(server->toolTip())
+                 .startsWith(QStringLiteral("Certificato del server\nSoggetto: O=Test Lab, CN=gateway\n")),
+        qPrintable(test::shownTip(server->toolTip())));
     QVERIFY(f.messages.records.isEmpty());
 }
 

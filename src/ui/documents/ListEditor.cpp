@@ -132,7 +132,7 @@ void ListEditor::Set_Lang()
         Hint_List.append(pv.msg(m_columns[c].hint));
         QTableWidgetItem *header = m_table->horizontalHeaderItem(c);
         header->setText(pv.msg(m_columns[c].header));
-        header->setToolTip(Hint_List.last());
+        header->setToolTip(plainTip(Hint_List.last()));
     }
     refreshAllMarks();
 }

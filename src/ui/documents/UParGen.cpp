@@ -452,7 +452,7 @@ void TFParGen::Set_Lang()
         const QString hint = pv.msg(field.hint);
         if (const auto *box = std::get_if<QCheckBox * TFParGen::*>(&field.control)) {
             (this->*(*box))->setText(caption);
-            (this->*(*box))->setToolTip(hint);
+            setPlainToolTip(this->*(*box), hint);
             continue;
         }
         if (const auto *bytes = std::get_if<std::array<QLineEdit *, 4> TFParGen::*>(&field.control)) {
@@ -461,7 +461,7 @@ void TFParGen::Set_Lang()
                 (this->*field.label)->setText(caption);
             for (int k = 0; k < 4; ++k) {
                 QLineEdit *box = (this->*(*bytes))[size_t(k)];
-                box->setToolTip(pv.msg(field.hint + k));
+                setPlainToolTip(box, pv.msg(field.hint + k));
                 box->setAccessibleName(pv.msg(field.hint + k));
             }
             continue;
@@ -469,8 +469,8 @@ void TFParGen::Set_Lang()
         // A labelled field: caption on the label, hint on both, and the caption as the field's name.
         QLabel *label = this->*field.label;
         label->setText(caption);
-        label->setToolTip(hint);
-        label->buddy()->setToolTip(hint);
+        setPlainToolTip(label, hint);
+        setPlainToolTip(label->buddy(), hint);
         label->buddy()->setAccessibleName(caption);
     }
     showCertificateState(); // the key and certificate tooltips begin with the hints
@@ -495,7 +495,8 @@ void TFParGen::showCertificateState()
         const QString text = values.*std::get<QString ParGenValues::*>(field.value);
         const QString hint = pv.msg(field.hint);
         QPlainTextEdit *box = this->*std::get<QPlainTextEdit * TFParGen::*>(field.control);
-        box->setToolTip(inspected.what == Field::Inspected::Key
+        setPlainToolTip(box,
+            inspected.what == Field::Inspected::Key
                 ? keyTip(hint, text, values.TLS_Server_Key_Password, own, pv.Msg_Catalogue)
                 : certificateTip(hint, text, own, pv.Msg_Catalogue));
         const FindingMark mark = markOf(own);

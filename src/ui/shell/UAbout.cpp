@@ -93,7 +93,7 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(8, 8, 81, 81);
     Image2->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
-    Image2->setToolTip(QString::fromLatin1(Vendor::WebAddressText));
+    setPlainToolTip(Image2, QString::fromLatin1(Vendor::WebAddressText));
 
     const int left = 104;
     const int valueLeft = 228;

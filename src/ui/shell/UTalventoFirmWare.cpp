@@ -329,7 +329,7 @@ void TFTalventoFirmWare::Set_Lang()
         L_Step[step - 1]->setText(pv.msg(MsgId::Step1 + step - 1));
     // The picture buttons have no caption: their hint names them for the keyboard and screen readers.
     const auto hint = [this](QToolButton *b, int entry) {
-        b->setToolTip(pv.msg(entry));
+        setPlainToolTip(b, pv.msg(entry));
         b->setAccessibleName(pv.msg(entry));
     };
     hint(Btn_Info, MsgId::HintInfo);
@@ -341,13 +341,13 @@ void TFTalventoFirmWare::Set_Lang()
     Btn_Prm_Gen->setText(pv.msg(MsgId::SetCommunication));
     Btn_IEC61850_Access->setText(pv.msg(MsgId::IEC61850Access));
     showActiveConfiguration();
-    Btn_New->setToolTip(pv.msg(MsgId::HintNew));
-    Btn_Open->setToolTip(pv.msg(MsgId::HintOpen));
-    Btn_Prm_Gen->setToolTip(pv.msg(MsgId::HintParGen));
-    Btn_IEC61850_Access->setToolTip(pv.msg(MsgId::HintIEC61850));
-    Btn_CreateBin->setToolTip(pv.msg(MsgId::HintUpdate));
+    setPlainToolTip(Btn_New, pv.msg(MsgId::HintNew));
+    setPlainToolTip(Btn_Open, pv.msg(MsgId::HintOpen));
+    setPlainToolTip(Btn_Prm_Gen, pv.msg(MsgId::HintParGen));
+    setPlainToolTip(Btn_IEC61850_Access, pv.msg(MsgId::HintIEC61850));
+    setPlainToolTip(Btn_CreateBin, pv.msg(MsgId::HintUpdate));
     Btn_TLS_List_Certificates->setText(pv.msg(MsgId::TLSKnownCertificates));
-    Btn_TLS_List_Certificates->setToolTip(pv.msg(MsgId::HintTLS));
+    setPlainToolTip(Btn_TLS_List_Certificates, pv.msg(MsgId::HintTLS));
 }
 
 void TFTalventoFirmWare::Change_Language()

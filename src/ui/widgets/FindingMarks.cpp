@@ -1,5 +1,7 @@
 #include "ui/widgets/FindingMarks.h"
 
+#include "ui/Controls.h"
+
 #include "core/text/MessageIds.h"
 
 #include <QPainter>
@@ -136,9 +138,7 @@ void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, cons
 {
     const bool marked = mark != FindingMark::None;
     // As plain text, line breaks kept: names and certificate texts may hold markup characters.
-    cell->setData(Qt::ToolTipRole,
-        tip.isEmpty() ? QVariant()
-                      : QVariant(QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(tip.toHtmlEscaped())));
+    cell->setData(Qt::ToolTipRole, tip.isEmpty() ? QVariant() : QVariant(plainTip(tip)));
     cell->setData(Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip));
     const QColor background = marked ? markBackground(mark) : plainBackground;
     cell->setData(Qt::BackgroundRole, background.isValid() ? QVariant(QBrush(background)) : QVariant());

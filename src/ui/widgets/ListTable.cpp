@@ -1,6 +1,7 @@
 #include "ui/widgets/ListTable.h"
 
 #include "core/ProgramValues.h"
+#include "ui/Controls.h"
 #include "ui/widgets/CellEditors.h"
 #include "ui/widgets/TableOperations.h"
 
@@ -134,11 +135,7 @@ bool ListTable::viewportEvent(QEvent *event)
             if (text.isEmpty()) {
                 QToolTip::hideText();
             } else {
-                // As plain text, line breaks kept and long lines wrapped; a CR LF is one break, not two.
-                const QString lines = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                const QString shown
-                    = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(lines.toHtmlEscaped());
-                QToolTip::showText(help->globalPos(), shown, viewport(), visualRect(index));
+                QToolTip::showText(help->globalPos(), plainTip(text), viewport(), visualRect(index));
             }
             return true;
         }
