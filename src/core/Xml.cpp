@@ -51,10 +51,64 @@ void requireXmlText(const QString &text, const char *owner)
     }
 }
 
+// The line of the first element that carries more than MaxAttributes attributes, counted as the
+// "=" signs between its "<" and ">" outside quotes; 0 when there is none. Comments, CDATA sections,
+// processing instructions and declarations are skipped. Runs in one pass over the bytes.
+int lineOfCrowdedElement(const QByteArray &bytes)
+{
+    const auto skipTo = [&bytes](qsizetype from, const char *end) {
+        const qsizetype at = bytes.indexOf(end, from);
+        return at < 0 ? bytes.size() : at + qsizetype(std::strlen(end));
+    };
+    int line = 1;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const char c = bytes[i];
+        if (c == '\n') {
+            ++line;
+            ++i;
+        } else if (c != '<') {
+            ++i;
+        } else if (QByteArrayView(bytes).sliced(i).startsWith("<!--")) {
+            const qsizetype end = skipTo(i + 4, "-->");
+            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
+            i = end;
+        } else if (QByteArrayView(bytes).sliced(i).startsWith("<![CDATA[")) {
+            const qsizetype end = skipTo(i + 9, "]]>");
+            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
+            i = end;
+        } else if (i + 1 < bytes.size() && (bytes[i + 1] == '?' || bytes[i + 1] == '!')) {
+            const qsizetype end = skipTo(i + 2, ">");
+            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
+            i = end;
+        } else {
+            const int start = line;
+            int attributes = 0;
+            char quote = 0;
+            for (++i; i < bytes.size() && (quote || bytes[i] != '>'); ++i) {
+                const char b = bytes[i];
+                if (b == '\n')
+                    ++line;
+                if (quote) {
+                    if (b == quote)
+                        quote = 0;
+                } else if (b == '"' || b == '\'') {
+                    quote = b;
+                } else if (b == '=' && ++attributes > MaxAttributes) {
+                    return start;
+                }
+            }
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 std::optional<QString> wellFormednessProblem(const QByteArray &bytes)
 {
+    if (const int line = lineOfCrowdedElement(bytes))
+        return QStringLiteral("line %1: an element with more than %2 attributes").arg(line).arg(MaxAttributes);
     // pugixml builds the tree but accepts many malformed inputs silently (bad encoding, bad
     // character references, unknown entities, duplicate attributes, extra content); Qt's reader
     // conforms to XML 1.0, so every document passes it first and is only then built by pugixml.

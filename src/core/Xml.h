@@ -18,8 +18,13 @@ inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
 // pugixml parse flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
 void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions = 0);
 
+// The most attributes one element may carry; a document with more is refused before it is
+// parsed, since checking attributes for duplicates takes time with the square of their count.
+inline constexpr int MaxAttributes = 256;
+
 // The first reason why `bytes` is not a well-formed XML 1.0 document, with its line and column;
-// nullopt when it is well-formed. Documents declaring entities of their own count as not
+// nullopt when it is well-formed. An element with more than MaxAttributes attributes counts as
+// not well-formed here. Documents declaring entities of their own count as not
 // well-formed here, since they would not read the same everywhere.
 std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
 

@@ -197,6 +197,12 @@ private Q_SLOTS:
                                                             << "Info EN";
         QTest::newRow("empty name falls back") << "" << true << true << "English"
                                                << "Info EN";
+        QTest::newRow("a name that leaves the folder is ignored") << "../outside/Evil" << true << true << "English"
+                                                                  << "Info EN";
+        QTest::newRow("a name with a folder inside is ignored") << "../LANGUAGE/Deutsch" << true << true << "English"
+                                                                << "Info EN";
+        QTest::newRow("a name with a backslash is ignored") << "..\\outside\\Evil" << true << true << "English"
+                                                            << "Info EN";
         QTest::newRow("no files at all") << "Deutsch" << false << false << "English"
                                          << "Information";
     }
@@ -214,6 +220,8 @@ private Q_SLOTS:
                 joinPath(pv.Dir_Language, QStringLiteral("Deutsch.lng")), "STR12 = Informationen\nSTR13 = Optionen\n"));
         if (withEnglish)
             QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("English.lng")), "STR12 = Info EN\n"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("outside/Evil.lng")), "STR12 = from outside\n"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("LANGUAGE/..\\outside\\Evil.lng")), "STR12 = odd name\n"));
         // A hidden ".lng" file must not be taken for an empty language name.
         QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral(".lng")), "STR12 = hidden\n"));
 

@@ -29,6 +29,15 @@ Rows awkwardList()
     text.Mnemonic = QStringLiteral("\uFEFFstarts with a byte-order mark");
     VariableRow blanks = validRow(QStringLiteral("  padded\t"));
     blanks.Mnemonic = QStringLiteral(" ");
+    // Cells a spreadsheet would take as formulas, and texts that already start with apostrophes.
+    VariableRow formula = validRow(QStringLiteral("=HYPERLINK(\"http://example.invalid\")"));
+    formula.Mnemonic = QStringLiteral("@SUM(A1)");
+    VariableRow signs = validRow(QStringLiteral("-1+2"));
+    signs.Mnemonic = QStringLiteral("+cmd");
+    VariableRow apostrophes = validRow(QStringLiteral("'=already"));
+    apostrophes.Mnemonic = QStringLiteral("''\tx");
+    VariableRow plainApostrophe = validRow(QStringLiteral("'quoted'"));
+    plainApostrophe.Mnemonic = QStringLiteral("\rstarts with CR");
     VariableRow empty;
     empty.Enable = QString();
     empty.Name = QStringLiteral("x");
@@ -38,7 +47,7 @@ Rows awkwardList()
     disabled.Length = QStringLiteral("99");
     disabled.MultiplicationFactor = QStringLiteral("1,5");
     disabled.Swap = QStringLiteral("\"\"");
-    return { quotes, separators, breaks, text, blanks, empty, disabled };
+    return { quotes, separators, breaks, text, blanks, formula, signs, apostrophes, plainApostrophe, empty, disabled };
 }
 
 const QByteArray header = "Enable;Name;Type;Length;ReadOnly;Position;StartBit;Conversion;MultiplicationFactor;Swap;"
@@ -143,6 +152,9 @@ void tst_VariablesCsv::exportBytes()
         row({ "Y", "a;b,c", "Float", "4", "Y", "20", "", "Int to Float", "None", "N", "N", "say \"hi\"" }),
         row({ "Y", "line\nbreak", "Digital (Bit)", "1", "N", "30", "7", "None", "None", "Y", "Y", " padded " }),
         row({ "N", QStringLiteral("Kessel \u00e4\u00f6 \u6e29\u5ea6") }),
+        row({ "Y", "=HYPERLINK(\"http://example.invalid\")", "Int", "2", "N", "-1", "", "None", "None", "N", "N",
+            "@cmd" }),
+        row({ "Y", "'+1", "Int", "2", "N", "40", "", "None", "None", "N", "N", "'plain" }),
     };
 
     QFile expected(QStringLiteral(SW_SOURCE_DIR "/tests/core/golden/variables-csv/") + golden);
@@ -225,6 +237,9 @@ void tst_VariablesCsv::refusals_data()
     QTest::newRow("column named twice") << QByteArray("Name,Length,Name\n") << 1 << VariablesCsvProblem::DuplicateColumn
                                         << "Name"
                                         << "";
+    QTest::newRow("10 MB header cell") << QByteArray(10 * 1024 * 1024, 'h') + "\r\n"
+                                       << 1 << VariablesCsvProblem::UnknownColumn << QString(10 * 1024 * 1024, u'h')
+                                       << "";
     QTest::newRow("cell missing") << header + valid + "Y;W;Int;2\r\n"
                                   << 3 << VariablesCsvProblem::CellCount << "4"
                                   << "";
@@ -273,6 +288,8 @@ void tst_VariablesCsv::refusals()
     QCOMPARE(result.failure->detail, detail);
     QCOMPARE(result.failure->rule ? QString::fromLatin1(result.failure->rule->attribute) : QString(), ruleAttribute);
     QVERIFY(describe(result).startsWith(QStringLiteral("Line %1: ").arg(line)));
+    // A message quotes outside text only in part.
+    QVERIFY2(describe(result).size() < 200, qPrintable(describe(result).left(300)));
 }
 
 QTEST_GUILESS_MAIN(tst_VariablesCsv)

@@ -7,6 +7,7 @@
 #include "core/image/Compiler.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void textsReadBackUnchanged();
     void unwritableCharactersAreReported_data();
     void unwritableCharactersAreReported();
+    void crowdedElementIsRefusedQuickly();
 };
 
 void tst_Xml::malformedDocumentsAreRefused_data()
@@ -101,6 +103,14 @@ void tst_Xml::wellFormedVariantsAreAccepted_data()
                                        << "102";
     QTest::newRow("DOCTYPE without entities")
         << QByteArray("<!DOCTYPE Par_Gen><Par_Gen><IEC61850_Server_Port>80</IEC61850_Server_Port></Par_Gen>") << "102";
+    // 256 attributes on the root (one with "=" in its value), and "=" signs in a comment and a
+    // CDATA section, which are not attributes.
+    QByteArray crowded = "<Par_Gen x=\"a=b\"";
+    for (int i = 1; i < 256; ++i)
+        crowded += " a" + QByteArray::number(i) + "='" + QByteArray::number(i) + "'";
+    crowded += "><!-- a=1 b=2 --><IEC61850_Server_Port><![CDATA[80]]></IEC61850_Server_Port></Par_Gen><!--"
+        + test::crowdedRow(300) + "-->";
+    QTest::newRow("256 attributes") << crowded << "80";
     QTest::newRow("Latin-1 declared") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Par_Gen/>")
                                       << "102";
 }
@@ -181,6 +191,18 @@ void tst_Xml::unwritableCharactersAreReported()
     QVERIFY2(
         message.contains(QDir::toNativeSeparators(path)) && message.contains("TLS_Server_Key"), qPrintable(message));
     QCOMPARE(readFile(path), QByteArray("<Par_Gen/>"));
+}
+
+// Checking many attributes for duplicates takes time with the square of their count: a crowded
+// element is refused before that check, in a single pass, with the line where it starts.
+void tst_Xml::crowdedElementIsRefusedQuickly()
+{
+    const QByteArray bytes = "<IEC61850_Variables>\n" + test::crowdedRow(100000).mid(20);
+    QElapsedTimer clock;
+    clock.start();
+    const std::optional<QString> problem = xml::wellFormednessProblem(bytes);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(problem.value_or(QString()), QStringLiteral("line 2: an element with more than 256 attributes"));
 }
 
 QTEST_GUILESS_MAIN(tst_Xml)

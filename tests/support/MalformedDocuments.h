@@ -9,9 +9,19 @@ namespace sw::test {
 // Documents that are not well-formed XML, each a small variant of a project document that a
 // lenient parser would accept (some of them with altered data). Every document reader, the image
 // compiler and the image tool must refuse each of them.
+// One row element carrying `count` distinct attributes.
+inline QByteArray crowdedRow(int count)
+{
+    QByteArray row = "<IEC61850_Variables><row";
+    for (int i = 0; i < count; ++i)
+        row += " a" + QByteArray::number(i) + "=\"" + QByteArray::number(i) + '"';
+    return row + "/></IEC61850_Variables>";
+}
+
 inline QList<std::pair<const char *, QByteArray>> malformedDocuments()
 {
     return {
+        { "element with 257 attributes", crowdedRow(257) },
         { "invalid UTF-8",
             QByteArrayLiteral("<Par_Gen><IEC61850_Server_Password>caf\xE9</IEC61850_Server_Password></Par_Gen>") },
         { "NUL character reference",

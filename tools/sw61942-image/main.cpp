@@ -290,7 +290,8 @@ int main(int argc, char *argv[])
         }
         if (exportVariables) {
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
-            sw::files::saveBytes(sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1));
+            sw::files::saveBytes(
+                sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1), sw::files::Target::Chosen);
             out << QDir::toNativeSeparators(args.at(1)) << ": " << rows.size() << " variables\n";
             return 0;
         }

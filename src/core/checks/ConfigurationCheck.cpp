@@ -5,6 +5,7 @@
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/text/Decimal.h"
+#include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"
 
 #include <QFileInfo>
@@ -112,12 +113,12 @@ QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList 
             continue;
         const int row = int(i + 1);
         if (!isObjectName(variable.Name)) {
-            findings << finding(
-                FindingSeverity::Warning, row, "Name", catalogue.value(MsgId::CheckNotObjectName).arg(variable.Name));
+            findings << finding(FindingSeverity::Warning, row, "Name",
+                catalogue.value(MsgId::CheckNotObjectName).arg(excerpt(variable.Name)));
         }
         if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
             findings << finding(FindingSeverity::Error, row, "Name",
-                catalogue.value(MsgId::CheckDuplicateName).arg(variable.Name).arg(*found));
+                catalogue.value(MsgId::CheckDuplicateName).arg(excerpt(variable.Name)).arg(*found));
         } else {
             firstRowOfName.insert(variable.Name, row);
         }

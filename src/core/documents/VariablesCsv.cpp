@@ -1,5 +1,6 @@
 #include "core/documents/VariablesCsv.h"
 
+#include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"
 
 #include <QStringDecoder>
@@ -26,6 +27,24 @@ QByteArray csvCell(const QString &text, char separator)
     QByteArray quoted = bytes;
     quoted.replace("\"", "\"\"");
     return '"' + quoted + '"';
+}
+
+// Whether a spreadsheet would take the cell as a formula or strip its first character: it starts,
+// after any apostrophes, with "=", "+", "-", "@", tab or CR. The apostrophes count so that a text
+// that already starts with one comes back whole.
+bool looksLikeFormula(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u'\'')
+        ++i;
+    return i < text.size() && QStringView(u"=+-@\t\r").contains(text[i]);
+}
+
+// The free-text columns, whose cells a spreadsheet must show as text. The other columns hold
+// numbers and names from fixed lists, which are written as they are.
+bool isTextColumn(const char *attribute)
+{
+    return qstrcmp(attribute, "Name") == 0 || qstrcmp(attribute, "Mnemonic") == 0;
 }
 
 // The separator of the header line: whichever of ";", "," and tab it holds most often, ","
@@ -152,7 +171,10 @@ QByteArray exportVariablesCsv(const QList<VariableRow> &rows, QChar decimalSepar
         for (size_t k = 0; k < VariableAttributes.size(); ++k) {
             if (k > 0)
                 csv += separator;
-            csv += csvCell(row.*VariableAttributes[k].member, separator);
+            const QString &text = row.*VariableAttributes[k].member;
+            // A spreadsheet shows a cell behind an apostrophe as text and hides the apostrophe.
+            const bool neutralise = isTextColumn(VariableAttributes[k].name) && looksLikeFormula(text);
+            csv += csvCell(neutralise ? u'\'' + text : text, separator);
         }
         csv += "\r\n";
     }
@@ -202,7 +224,9 @@ VariablesCsvImport importVariablesCsv(const QByteArray &bytes, QChar decimalSepa
             const std::optional<QString> text = cellText(cells[columnOf[k]]);
             if (!text)
                 return refused(line, VariablesCsvProblem::NotUtf8);
-            row.*VariableAttributes[k].member = *text;
+            const bool neutralised
+                = isTextColumn(VariableAttributes[k].name) && text->startsWith(u'\'') && looksLikeFormula(*text);
+            row.*VariableAttributes[k].member = neutralised ? text->mid(1) : *text;
         }
         rows.append(row);
     }
@@ -228,10 +252,10 @@ QString variablesCsvFailureText(const VariablesCsvFailure &failure, const QStrin
         reason = catalogue.value(MsgId::CsvNotUtf8);
         break;
     case VariablesCsvProblem::UnknownColumn:
-        reason = catalogue.value(MsgId::CsvUnknownColumn).arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvUnknownColumn).arg(excerpt(failure.detail));
         break;
     case VariablesCsvProblem::DuplicateColumn:
-        reason = catalogue.value(MsgId::CsvDuplicateColumn).arg(failure.detail);
+        reason = catalogue.value(MsgId::CsvDuplicateColumn).arg(excerpt(failure.detail));
         break;
     case VariablesCsvProblem::CellCount:
         reason = catalogue.value(MsgId::CsvCellCount).arg(failure.detail);

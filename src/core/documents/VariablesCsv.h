@@ -51,13 +51,16 @@ char variablesCsvSeparator(QChar decimalSeparator);
 // The point list of the stored rows (the rows before the first blank Name): UTF-8 with a
 // byte-order mark, a header line with the twelve attribute names in document order, then one
 // line per row, every line ended by CR LF. A cell is quoted, with its quotes doubled, when it
-// holds the separator, a quote, a line break or starts or ends with a space or tab.
+// holds the separator, a quote, a line break or starts or ends with a space or tab. A Name or
+// Mnemonic that a spreadsheet would take as a formula (it starts, after any apostrophes, with
+// "=", "+", "-", "@", tab or CR) is written behind one more apostrophe.
 QByteArray exportVariablesCsv(const QList<VariableRow> &rows, QChar decimalSeparator);
 
 // Reads a point list. The byte-order mark is optional; the separator is ";", "," or tab, taken
 // from the header line. Columns are matched by their exact header name (blanks around it
 // ignored) in any order; a column that is absent gives every row the reader's default text.
-// Cells are taken unchanged. Refuses more than VariableListCapacity rows, and rows that
+// Cells are taken unchanged, except that the apostrophe the export puts before a formula-like
+// Name or Mnemonic is removed again. Refuses more than VariableListCapacity rows, and rows that
 // firstFailingVariable refuses with `decimalSeparator`.
 VariablesCsvImport importVariablesCsv(const QByteArray &bytes, QChar decimalSeparator);
 

@@ -3,6 +3,7 @@
 #include "core/Error.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace sw::files {
 
@@ -26,19 +27,41 @@ Error writeFailure(const QString &path, const QString &reason)
 
 } // namespace
 
+void requireWritableTarget(const QString &path, Target target)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        if (target == Target::Own)
+            throw writeFailure(path, QStringLiteral("it is a link; only a regular file is replaced here"));
+        const QFileInfo linked(info.symLinkTarget());
+        if (!linked.exists())
+            throw writeFailure(path, QStringLiteral("it is a link to nothing"));
+        if (!linked.isFile())
+            throw writeFailure(path, QStringLiteral("it is a link to something that is not a regular file"));
+        return;
+    }
+    if (!info.exists() || info.isFile())
+        return;
+    if (info.isDir())
+        throw writeFailure(path, QStringLiteral("it is a folder"));
+    throw writeFailure(path, QStringLiteral("it is not a regular file (a device, pipe or socket)"));
+}
+
 void setSaveFault(SaveFault fault)
 {
     saveFault() = std::move(fault);
 }
 
-AtomicFile::AtomicFile(const QString &path)
+AtomicFile::AtomicFile(const QString &path, Target target)
     : m_path(path)
+    , m_target(target)
     , m_file(path)
 {
 }
 
 void AtomicFile::write(const QByteArray &bytes)
 {
+    requireWritableTarget(m_path, m_target);
     if (!m_file.open(QIODevice::WriteOnly))
         throw writeFailure(m_path, m_file.errorString());
     if (const std::optional<QString> fault = injectedFault(SaveStep::Write, m_path)) {
@@ -54,20 +77,22 @@ void AtomicFile::write(const QByteArray &bytes)
 
 void AtomicFile::commit()
 {
+    // Looked at again just before the replace: the write may have taken a while.
+    requireWritableTarget(m_path, m_target);
     if (const std::optional<QString> fault = injectedFault(SaveStep::Replace, m_path))
         throw writeFailure(m_path, *fault);
     if (!m_file.commit())
         throw writeFailure(m_path, m_file.errorString());
 }
 
-void saveBytes(const QByteArray &bytes, const QString &path)
+void saveBytes(const QByteArray &bytes, const QString &path, Target target)
 {
-    AtomicFile file(path);
+    AtomicFile file(path, target);
     file.write(bytes);
     file.commit();
 }
 
-void saveBuilt(const QString &path, const std::function<QByteArray()> &build)
+void saveBuilt(const QString &path, const std::function<QByteArray()> &build, Target target)
 {
     QByteArray bytes;
     try {
@@ -75,7 +100,7 @@ void saveBuilt(const QString &path, const std::function<QByteArray()> &build)
     } catch (const Error &e) {
         throw writeFailure(path, e.message());
     }
-    saveBytes(bytes, path);
+    saveBytes(bytes, path, target);
 }
 
 } // namespace sw::files

@@ -10,18 +10,32 @@
 // previous file whole.
 namespace sw::files {
 
+// What may stand at the path of a save.
+enum class Target {
+    // A file of the program folder (a document, the settings, an image): written only when it is a
+    // regular file or absent. A link is refused, so a save never lands outside the folder.
+    Own,
+    // A file the user chose (an export): may also be a link to a regular file, which is then
+    // replaced. A folder, device, pipe or socket is refused, never replaced by a regular file.
+    Chosen,
+};
+
+// Throws sw::Error naming `path` when a save of kind `target` may not write there.
+void requireWritableTarget(const QString &path, Target target);
+
 // One file of an atomic save: write() puts the bytes into a temporary file in the target's folder,
 // commit() then replaces the target with it. Dropped before commit(), it removes the temporary file
 // and the target stays as it was. Both throw sw::Error naming the target and the reason.
 class AtomicFile
 {
 public:
-    explicit AtomicFile(const QString &path);
+    explicit AtomicFile(const QString &path, Target target = Target::Own);
     void write(const QByteArray &bytes);
     void commit();
 
 private:
     QString m_path;
+    Target m_target;
     QSaveFile m_file;
 };
 
@@ -33,11 +47,11 @@ using SaveFault = std::function<std::optional<QString>(SaveStep step, const QStr
 void setSaveFault(SaveFault fault);
 
 // Writes bytes to `path` atomically. Throws sw::Error naming the file and the reason.
-void saveBytes(const QByteArray &bytes, const QString &path);
+void saveBytes(const QByteArray &bytes, const QString &path, Target target = Target::Own);
 
 // Writes the bytes that `build` returns to `path` atomically. An error while building (a value
 // that the format cannot hold) is reported like a write error, naming the file; nothing is
 // written then.
-void saveBuilt(const QString &path, const std::function<QByteArray()> &build);
+void saveBuilt(const QString &path, const std::function<QByteArray()> &build, Target target = Target::Own);
 
 } // namespace sw::files

@@ -8,7 +8,7 @@
 
 namespace sw::files {
 
-QByteArray readFileBytes(const QString &path)
+QByteArray readFileBytes(const QString &path, qint64 maxBytes)
 {
     auto failure = [&](const QString &reason) {
         return Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
@@ -23,7 +23,14 @@ QByteArray readFileBytes(const QString &path)
         throw failure(file.errorString());
     if (file.isSequential())
         throw failure(QStringLiteral("it is not a regular file"));
-    return file.readAll();
+    // Checked on the open file, so a file swapped after the first look is measured too; a file
+    // that grows while it is read is cut at one byte over the limit and refused.
+    if (file.size() > maxBytes)
+        throw failure(QStringLiteral("it is larger than %1 MiB").arg(maxBytes / (1024 * 1024)));
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes)
+        throw failure(QStringLiteral("it is larger than %1 MiB").arg(maxBytes / (1024 * 1024)));
+    return bytes;
 }
 
 } // namespace sw::files

@@ -174,11 +174,17 @@ void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue)
     }
 }
 
+bool isLanguageName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QLatin1String(".."))
+        && !name.contains(QChar(0));
+}
+
 void Load_Lang(ProgramValues &values)
 {
     Default_Messages(values.Msg_Catalogue);
     const QString file = joinPath(values.Dir_Language, values.Language_Name + QStringLiteral(".lng"));
-    if (!values.Language_Name.isEmpty() && QFileInfo(file).isFile()) {
+    if (isLanguageName(values.Language_Name) && QFileInfo(file).isFile()) {
         Read_Lang_File(file, values.Msg_Catalogue);
         return;
     }

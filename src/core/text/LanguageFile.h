@@ -30,8 +30,13 @@ void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue);
 // A file that cannot be read changes nothing. Returns whether the file was read.
 bool Read_Lang_File(const QString &path, QStringList &catalogue);
 
+// Whether `name` can name a file in the language folder: not empty, no path separator, no "..".
+// A settings file could otherwise point the program at a file anywhere.
+bool isLanguageName(const QString &name);
+
 // Rebuilds the catalogue from the defaults and overlays the language file of Language_Name,
-// falling back to English (and setting Language_Name to "English") when that file is missing.
+// falling back to English (and setting Language_Name to "English") when that file is missing or
+// Language_Name is not a language name.
 void Load_Lang(ProgramValues &values);
 
 } // namespace sw

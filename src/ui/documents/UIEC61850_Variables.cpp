@@ -219,7 +219,7 @@ void TFIEC61850_Variables::exportCsv()
     const QByteArray csv = exportVariablesCsv(tableRows(), Get_Decimal_Separator(*services.regional));
     // Whole or not at all: a failed write (a full disk too) leaves any earlier file as it was.
     try {
-        files::saveBytes(csv, path);
+        files::saveBytes(csv, path, files::Target::Chosen);
     } catch (const std::exception &e) {
         services.messages->error(this, pv.msg(MsgId::CsvCannotWrite).arg(errorText(e)));
     }
