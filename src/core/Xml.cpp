@@ -51,64 +51,71 @@ void requireXmlText(const QString &text, const char *owner)
     }
 }
 
-// The line of the first element that carries more than MaxAttributes attributes, counted as the
-// "=" signs between its "<" and ">" outside quotes; 0 when there is none. Comments, CDATA sections,
-// processing instructions and declarations are skipped. Runs in one pass over the bytes.
-int lineOfCrowdedElement(const QByteArray &bytes)
+// Where the first element that carries more than MaxAttributes attributes starts, as a line and
+// column (1-based), counting its "=" signs between "<" and ">" outside quotes; nullopt when there
+// is none. Comments, CDATA sections, processing instructions and declarations are skipped. Runs
+// in one pass over the bytes.
+std::optional<std::pair<int, qsizetype>> crowdedElement(const QByteArray &bytes)
 {
-    const auto skipTo = [&bytes](qsizetype from, const char *end) {
-        const qsizetype at = bytes.indexOf(end, from);
-        return at < 0 ? bytes.size() : at + qsizetype(std::strlen(end));
-    };
+    const QByteArrayView view(bytes);
     int line = 1;
+    qsizetype lineStart = 0;
+    // Moves past everything up to `end` (or the end of the bytes), counting lines.
+    const auto skip = [&](qsizetype from, qsizetype to) {
+        for (qsizetype k = from; k < to; ++k) {
+            if (view[k] == '\n') {
+                ++line;
+                lineStart = k + 1;
+            }
+        }
+        return to;
+    };
+    const auto after = [&](qsizetype from, const char *end) {
+        const qsizetype at = view.indexOf(end, from);
+        return at < 0 ? view.size() : at + qsizetype(std::strlen(end));
+    };
     qsizetype i = 0;
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c == '\n') {
-            ++line;
-            ++i;
-        } else if (c != '<') {
-            ++i;
-        } else if (QByteArrayView(bytes).sliced(i).startsWith("<!--")) {
-            const qsizetype end = skipTo(i + 4, "-->");
-            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
-            i = end;
-        } else if (QByteArrayView(bytes).sliced(i).startsWith("<![CDATA[")) {
-            const qsizetype end = skipTo(i + 9, "]]>");
-            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
-            i = end;
-        } else if (i + 1 < bytes.size() && (bytes[i + 1] == '?' || bytes[i + 1] == '!')) {
-            const qsizetype end = skipTo(i + 2, ">");
-            line += int(QByteArrayView(bytes).sliced(i, end - i).count('\n'));
-            i = end;
-        } else {
-            const int start = line;
+    while (i < view.size()) {
+        const QByteArrayView rest = view.sliced(i);
+        if (view[i] != '<')
+            i = skip(i, i + 1);
+        else if (rest.startsWith("<!--"))
+            i = skip(i, after(i + 4, "-->"));
+        else if (rest.startsWith("<![CDATA["))
+            i = skip(i, after(i + 9, "]]>"));
+        else if (rest.startsWith("<?") || rest.startsWith("<!"))
+            i = skip(i, after(i + 2, ">"));
+        else {
+            const std::pair<int, qsizetype> start { line, i - lineStart + 1 };
             int attributes = 0;
             char quote = 0;
-            for (++i; i < bytes.size() && (quote || bytes[i] != '>'); ++i) {
-                const char b = bytes[i];
-                if (b == '\n')
-                    ++line;
+            qsizetype k = i + 1;
+            for (; k < view.size() && (quote || view[k] != '>'); ++k) {
+                const char c = view[k];
                 if (quote) {
-                    if (b == quote)
+                    if (c == quote)
                         quote = 0;
-                } else if (b == '"' || b == '\'') {
-                    quote = b;
-                } else if (b == '=' && ++attributes > MaxAttributes) {
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '=' && ++attributes > MaxAttributes) {
                     return start;
                 }
             }
+            i = skip(i, k);
         }
     }
-    return 0;
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<QString> wellFormednessProblem(const QByteArray &bytes)
 {
-    if (const int line = lineOfCrowdedElement(bytes))
-        return QStringLiteral("line %1: an element with more than %2 attributes").arg(line).arg(MaxAttributes);
+    if (const auto where = crowdedElement(bytes))
+        return QStringLiteral("line %1, column %2: an element with more than %3 attributes")
+            .arg(where->first)
+            .arg(where->second)
+            .arg(MaxAttributes);
     // pugixml builds the tree but accepts many malformed inputs silently (bad encoding, bad
     // character references, unknown entities, duplicate attributes, extra content); Qt's reader
     // conforms to XML 1.0, so every document passes it first and is only then built by pugixml.
