@@ -221,7 +221,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("variables");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("lines");
-        const QByteArray ok = "Conversion=\"None\" MultiplicationFactor=\"None\"";
+        const QByteArray ok = "Enable=\"Y\" Conversion=\"None\" MultiplicationFactor=\"None\"";
         QTest::newRow("sound") << QByteArray("<IEC61850_Variables><row Name=\"AB\" Type=\"Float\" Length=\"4\" "
                                              "Position=\"12\" "
             + ok + "/></IEC61850_Variables>")
@@ -236,6 +236,37 @@ private Q_SLOTS:
             << 1
             << QStringList { QStringLiteral("IEC61850_Variables.xml:1: warning: Name: "),
                    QStringLiteral("IEC61850_Variables.xml:2: error: Position: the range bytes 3 to 4 overlaps row 1") };
+        // What the image takes, and the editor would not store, is checked all the same.
+        QByteArray many = "<IEC61850_Variables>";
+        for (int i = 1; i <= 50; ++i)
+            many += "<row Name=\"V" + QByteArray::number(i) + "\" Length=\"1\" Position=\"" + QByteArray::number(i)
+                + "\" " + ok + "/>";
+        many += "<row Name=\"V1\" Length=\"1\" Position=\"5000\" " + ok + "/></IEC61850_Variables>";
+        QTest::newRow("51st row") << many << 1
+                                  << QStringList { QStringLiteral(
+                                                       "IEC61850_Variables.xml:51: error: Enable: variable 51 "),
+                                         QStringLiteral("IEC61850_Variables.xml:51: error: Name: the name \"V1\" "),
+                                         QStringLiteral("IEC61850_Variables.xml:51: error: Position: the range byte "
+                                                        "5000 runs past the end") };
+        QTest::newRow("Position -1")
+            << QByteArray(
+                   "<IEC61850_Variables><row Name=\"A\" Length=\"2\" Position=\"-1\" " + ok + "/></IEC61850_Variables>")
+            << 1
+            << QStringList { QStringLiteral(
+                   "IEC61850_Variables.xml:1: error: Position: Position \"-1\" is not a byte") };
+        QTest::newRow("enabled row after a blank Name")
+            << QByteArray("<IEC61850_Variables><row Name=\"A\" Length=\"2\" Position=\"0\" " + ok
+                   + "/><row Enable=\"N\" Name=\" \"/><row Name=\"B\" Length=\"2\" Position=\"2\" " + ok
+                   + "/></IEC61850_Variables>")
+            << 3
+            << QStringList { QStringLiteral(
+                   "IEC61850_Variables.xml:3: warning: Name: this row follows the blank Name of row 2") };
+        QTest::newRow("Length 0 and 99")
+            << QByteArray("<IEC61850_Variables><row Name=\"A\" Length=\"0\" Position=\"0\" " + ok
+                   + "/><row Name=\"B\" Length=\"99\" Position=\"10\" " + ok + "/></IEC61850_Variables>")
+            << 1
+            << QStringList { QStringLiteral("IEC61850_Variables.xml:1: error: Length: Length \"0\" is not 1 to 4"),
+                   QStringLiteral("IEC61850_Variables.xml:2: error: Length: Length \"99\" is not 1 to 4") };
         QTest::newRow("unreadable document") << QByteArray("<IEC61850_Variables><row") << 1
                                              << QStringList { QStringLiteral("IEC61850_Variables.xml: error: ") };
     }

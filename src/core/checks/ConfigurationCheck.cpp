@@ -4,12 +4,14 @@
 #include "core/checks/VariablesRules.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
+#include "core/image/Compiler.h"
 #include "core/text/Decimal.h"
 #include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"
 
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -94,12 +96,10 @@ QString bytesText(const ByteRange &range, const QStringList &catalogue)
                                         : catalogue.value(MsgId::CheckBytes).arg(range.first).arg(range.end - 1);
 }
 
-} // namespace
-
-QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue)
+// Names, byte ranges and overlaps of the enabled variables, each with its row number.
+QList<Finding> checkNumbered(const QList<std::pair<int, VariableRow>> &variables, const QStringList &catalogue)
 {
     QList<Finding> findings;
-    const QList<VariableRow> stored = cutAtBlankName(rows);
     struct Checked
     {
         int row;
@@ -107,11 +107,7 @@ QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList 
     };
     QList<Checked> earlier;
     QHash<QString, int> firstRowOfName;
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        const VariableRow &variable = stored[i];
-        if (variable.Enable.trimmed() != u"Y")
-            continue;
-        const int row = int(i + 1);
+    for (const auto &[row, variable] : variables) {
         if (!isObjectName(variable.Name)) {
             findings << finding(FindingSeverity::Warning, row, "Name",
                 catalogue.value(MsgId::CheckNotObjectName).arg(excerpt(variable.Name)));
@@ -140,6 +136,64 @@ QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList 
         }
         earlier << Checked { row, range };
     }
+    return findings;
+}
+
+} // namespace
+
+QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue)
+{
+    const QList<VariableRow> stored = cutAtBlankName(rows);
+    QList<std::pair<int, VariableRow>> enabled;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (stored[i].Enable.trimmed() == u"Y")
+            enabled.append({ int(i + 1), stored[i] });
+    }
+    return checkNumbered(enabled, catalogue);
+}
+
+QList<Finding> checkImageVariables(const QString &path, const QStringList &catalogue)
+{
+    const QList<image::ImageVariableRow> taken = image::imageVariableRows(path);
+    // Where the editor ends the list: it reads the first VariableListCapacity rows and keeps those
+    // before the first blank Name.
+    const QList<VariableRow> editorRows = readVariablesFile(path);
+    const qsizetype kept = cutAtBlankName(editorRows).size();
+    const int blankRow = kept < editorRows.size() ? int(kept + 1) : 0;
+
+    QList<Finding> findings;
+    QList<std::pair<int, VariableRow>> enabled;
+    for (qsizetype i = 0; i < taken.size(); ++i) {
+        const int row = taken[i].row;
+        const VariableRow &variable = taken[i].text;
+        enabled.append({ row, variable });
+        if (i >= VariableListCapacity) {
+            findings << finding(FindingSeverity::Error, row, "Enable",
+                catalogue.value(MsgId::CheckTooManyVariables).arg(i + 1).arg(VariableListCapacity));
+        }
+        if (blankRow > 0 && row > blankRow) {
+            findings << finding(
+                FindingSeverity::Warning, row, "Name", catalogue.value(MsgId::CheckAfterBlankName).arg(blankRow));
+        }
+        const std::optional<qint64> position = toInteger(variable.Position);
+        if (!position || *position < 0 || *position >= InternalDataBytes) {
+            // A Position past the end with a sound range is reported with its range below.
+            if (!position || *position < 0)
+                findings << finding(FindingSeverity::Error, row, "Position",
+                    catalogue.value(MsgId::CheckBadPosition)
+                        .arg(excerpt(variable.Position))
+                        .arg(InternalDataBytes - 1));
+        }
+        if (variable.Type.trimmed().toUpper() != QLatin1String("DIGITAL (BIT)")) {
+            const std::optional<qint64> length = toInteger(variable.Length);
+            if (!length || *length < 1 || *length > 4)
+                findings << finding(FindingSeverity::Error, row, "Length",
+                    catalogue.value(MsgId::CheckBadLength).arg(excerpt(variable.Length)));
+        }
+    }
+    findings << checkNumbered(enabled, catalogue);
+    std::stable_sort(
+        findings.begin(), findings.end(), [](const Finding &a, const Finding &b) { return a.row < b.row; });
     return findings;
 }
 
@@ -181,9 +235,9 @@ QList<Finding> checkConfiguration(const ProjectDocuments &documents, const QDate
     } catch (const std::exception &e) {
         unreadable(documents.knownCerts, e);
     }
-    std::optional<QList<VariableRow>> variables;
+    std::optional<QList<Finding>> variables;
     try {
-        variables = readVariablesFile(documents.variables);
+        variables = checkImageVariables(documents.variables, catalogue);
     } catch (const std::exception &e) {
         unreadable(documents.variables, e);
     }
@@ -191,7 +245,7 @@ QList<Finding> checkConfiguration(const ProjectDocuments &documents, const QDate
     if (parGen)
         findings << certificateFindings(*parGen, knownCerts, now, catalogue);
     if (variables)
-        findings << checkVariables(*variables, catalogue);
+        findings << *variables;
     return findings;
 }
 

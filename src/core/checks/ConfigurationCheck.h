@@ -18,6 +18,14 @@ namespace sw {
 // Length is no integer have no range and take part only in the name checks.
 QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue);
 
+// Checks the variables exactly as the image compiler takes them from the document at `path`
+// (image::imageVariableRows: every row whose Enable is exactly "Y", however many, wherever they
+// stand), with their document row numbers: the findings of checkVariables, and as errors a
+// variable beyond VariableListCapacity, a Position that is no byte of the internal data and, for
+// types other than "Digital (Bit)", a Length other than 1 to 4; as a warning, a row after the
+// blank Name where the editor ends the list. Throws sw::Error when the document cannot be read.
+QList<Finding> checkImageVariables(const QString &path, const QStringList &catalogue);
+
 // The certificate findings of a configuration at time `now` (see inspectCertificates): only when
 // its TLS server is on, the known certificates only when the server admits known clients alone,
 // and of those the enabled rows only (a disabled row keeps its number). A document that cannot be
@@ -25,7 +33,7 @@ QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList 
 QList<Finding> checkCertificates(const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
 
 // Reads the documents of a configuration and checks them at time `now`: a document that cannot be
-// read is an error; then the certificate findings and the findings of checkVariables.
+// read is an error; then the certificate findings and the findings of checkImageVariables.
 QList<Finding> checkConfiguration(
     const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
 

@@ -45,24 +45,6 @@ bool exactAttribute(pugi::xml_node node, const char *name, const char *expected)
     return attr && std::strcmp(attr.value(), expected) == 0;
 }
 
-// Surrounding blanks removed and letters upper-cased; nullopt when the attribute is missing.
-std::optional<QString> foldedAttribute(pugi::xml_node node, const char *name)
-{
-    const pugi::xml_attribute attr = node.attribute(name);
-    if (!attr)
-        return std::nullopt;
-    return QString::fromUtf8(attr.value()).trimmed().toUpper();
-}
-
-// Length, Position and StartBit: a missing, empty or non-integer text leaves the field at 0.
-quint32 integerAttribute(pugi::xml_node node, const char *name)
-{
-    const pugi::xml_attribute attr = node.attribute(name);
-    if (!attr)
-        return 0;
-    return static_cast<quint32>(toInteger(QString::fromUtf8(attr.value())).value_or(0));
-}
-
 quint32 utf8Length(const QString &text)
 {
     return static_cast<quint32>(text.toUtf8().size()) + 1;
@@ -81,9 +63,9 @@ bool documentExists(const QString &path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-// Calls `visit` for each child of the list document's root whose Enable is exactly "Y", in
-// document order. A missing document has no rows; one that cannot be read throws.
-template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&visit)
+// Calls `visit` for each child element of the list document's root, in document order. A missing
+// document has no rows; one that cannot be read throws.
+template <class Visitor> void forEachElement(const QString &path, Visitor &&visit)
 {
     if (!documentExists(path))
         return;
@@ -91,9 +73,18 @@ template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&v
     xml::loadFile(doc, path);
     const pugi::xml_node root = xml::firstTopLevel(doc);
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
-        if (exactAttribute(row, "Enable", "Y"))
+        if (row.type() == pugi::node_element)
             visit(row);
     }
+}
+
+// The same for the elements whose Enable is exactly "Y".
+template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&visit)
+{
+    forEachElement(path, [&](pugi::xml_node row) {
+        if (exactAttribute(row, "Enable", "Y"))
+            visit(row);
+    });
 }
 
 } // namespace
@@ -187,15 +178,34 @@ void ImageCompiler::Read_ParGen(const QString &path)
         Param_Block.put8(SerialFlags, Param_Block.get8(SerialFlags) | SerialNoInputRegister);
 }
 
+QList<ImageVariableRow> imageVariableRows(const QString &path)
+{
+    QList<ImageVariableRow> rows;
+    int number = 0;
+    forEachElement(path, [&](pugi::xml_node row) {
+        ++number;
+        if (!exactAttribute(row, "Enable", "Y"))
+            return;
+        ImageVariableRow &taken = rows.emplace_back();
+        taken.row = number;
+        for (const VariableAttribute &a : VariableAttributes)
+            taken.text.*a.member = QString::fromUtf8(row.attribute(a.name).value());
+    });
+    return rows;
+}
+
 void ImageCompiler::Read_IEC61850_Variables(const QString &path)
 {
     IEC61850.Var_Number = 0;
-    forEachEnabledRow(path, [&](pugi::xml_node row) {
+    // Surrounding blanks removed and letters upper-cased: a missing attribute reads as empty.
+    const auto folded = [](const QString &text) { return text.trimmed().toUpper(); };
+    const auto integer = [](const QString &text) { return static_cast<quint32>(toInteger(text).value_or(0)); };
+    for (const ImageVariableRow &taken : imageVariableRows(path)) {
+        const VariableRow &row = taken.text;
         TIEC61850_Var &var = IEC61850.Variables.emplace_back();
-        if (const pugi::xml_attribute name = row.attribute("Name"))
-            var.Name = QString::fromUtf8(name.value());
+        var.Name = row.Name;
 
-        const QString type = foldedAttribute(row, "Type").value_or(QStringLiteral("INT"));
+        const QString type = folded(row.Type);
         if (type == QLatin1StringView("FLOAT"))
             var.Data_Type = DataTypeFloat;
         else if (type == QLatin1StringView("DIGITAL (BIT)"))
@@ -203,14 +213,14 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
         else
             var.Data_Type = DataTypeInteger;
 
-        var.Length = integerAttribute(row, "Length");
+        var.Length = integer(row.Length);
         if (var.Data_Type == DataTypeDigital)
             var.Length = 1;
-        var.Read_Only = foldedAttribute(row, "ReadOnly") == QLatin1StringView("Y") ? 1 : 0;
-        var.Position = integerAttribute(row, "Position");
-        var.Start_Bit = integerAttribute(row, "StartBit");
+        var.Read_Only = folded(row.ReadOnly) == QLatin1StringView("Y") ? 1 : 0;
+        var.Position = integer(row.Position);
+        var.Start_Bit = integer(row.StartBit);
 
-        const std::optional<QString> conversion = foldedAttribute(row, "Conversion");
+        const QString conversion = folded(row.Conversion);
         if (conversion == QLatin1StringView("INT TO FLOAT"))
             var.Operation = 1;
         else if (conversion == QLatin1StringView("FLOAT TO INT"))
@@ -219,18 +229,18 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
             var.Operation = 0;
 
         var.Multiplication_Factor = 1.0f;
-        const std::optional<QString> factor = foldedAttribute(row, "MultiplicationFactor");
-        if (factor && *factor != QLatin1StringView("NONE"))
-            Text_To_Float(*factor, var.Multiplication_Factor); // 1.0 when it does not convert
+        const QString factor = folded(row.MultiplicationFactor);
+        if (!factor.isEmpty() && factor != QLatin1StringView("NONE"))
+            Text_To_Float(factor, var.Multiplication_Factor); // 1.0 when it does not convert
 
         var.Options = 0;
-        if (exactAttribute(row, "Swap", "Y"))
+        if (row.Swap == QLatin1StringView("Y"))
             var.Options |= OptionSwap;
-        if (exactAttribute(row, "SwapWord", "Y"))
+        if (row.SwapWord == QLatin1StringView("Y"))
             var.Options |= OptionSwapWord;
 
         ++IEC61850.Var_Number;
-    });
+    }
 }
 
 void ImageCompiler::Read_TLS_Known_Cert(const QString &path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/documents/VariablesDocument.h"
+
 #include "core/documents/ProjectFiles.h"
 #include "core/image/ParamBlock.h"
 #include "core/image/SecondImage.h"
@@ -19,6 +21,20 @@ struct Images
     QByteArray bank1;
     QByteArray bank2;
 };
+
+// A row of the variables document as the compiler takes it into the image: its 1-based number
+// among the root's elements (the editor's table row, for the first fifty) and its attributes as
+// written, a missing one empty (the compiler reads both alike).
+struct ImageVariableRow
+{
+    int row = 0;
+    VariableRow text;
+};
+
+// The rows of the variables document at `path` that Compile_Bin puts into the image: every element
+// of the root whose Enable is exactly "Y", in document order, however many there are and whatever
+// stands before them. A missing document has none; one that cannot be read throws sw::Error.
+QList<ImageVariableRow> imageVariableRows(const QString &path);
 
 class ImageCompiler
 {

@@ -433,6 +433,13 @@ constexpr DefaultText Defaults[] = {
     { 1239, "the range %1 overlaps row %2 (%3)" },
     { 1240, "no header line" },
     { 1241, "not UTF-8" },
+    { 1242, "variable %1 of the image: the device takes at most %2 variables" },
+    { 1243,
+        "this row follows the blank Name of row %1: the image takes it, but the editor ends the list at row %1 and "
+        "drops it at its next OK" },
+    { 1244, "Position \"%1\" is not a byte of the internal data (0 to %2)" },
+    { 1245, "Length \"%1\" is not 1 to 4" },
+    { 1246, "key derivation too costly to check" },
 };
 
 } // namespace

@@ -272,5 +272,10 @@ inline constexpr int CheckPastEnd = 1238; // %1 is 1234 or 1235
 inline constexpr int CheckOverlap = 1239; // %1 and %3 are 1234 or 1235
 inline constexpr int CsvNoHeader = 1240;
 inline constexpr int CsvNotUtf8 = 1241;
+inline constexpr int CheckTooManyVariables = 1242; // %1 is the number of the variable, %2 the most the image takes
+inline constexpr int CheckAfterBlankName = 1243; // %1 is the row with the blank Name
+inline constexpr int CheckBadPosition = 1244; // %1 is the text, %2 the highest position
+inline constexpr int CheckBadLength = 1245; // %1 is the text
+inline constexpr int KeyTooCostly = 1246;
 
 } // namespace sw::MsgId
