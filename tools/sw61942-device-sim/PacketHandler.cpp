@@ -12,7 +12,7 @@ std::optional<Packet> decodeRequest(const QByteArray &datagram)
 
 Packet answerRequest(DeviceMemory &memory, const Packet &request, DeviceActions &actions)
 {
-    Packet reply { quint8(request.command | AnswerBit), Done, request.sequence, request.address, 0, {} };
+    Packet reply { quint8(request.command | AnswerBit), Done, request.sequence, request.address, request.length, {} };
     switch (request.command) {
     case Write:
         if (!memory.write(request.address, request.data)) {

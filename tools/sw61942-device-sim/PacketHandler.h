@@ -30,6 +30,6 @@ public:
 std::optional<sw::block::Packet> decodeRequest(const QByteArray &datagram);
 
 // Carries out a request on `memory` and returns its answer: the request's command with the answer
-// bit, its sequence number and address, and the status (refused outside the memory map, malformed
-// for an unknown command); a read answer carries the bytes read.
+// bit, its sequence number, address and length, and the status (refused outside the memory map,
+// malformed for an unknown command); a read answer carries the bytes read, none when refused.
 sw::block::Packet answerRequest(DeviceMemory &memory, const sw::block::Packet &request, DeviceActions &actions);
