@@ -80,9 +80,10 @@ class tst_UpdaterFaults : public QObject
 
     // Runs the three operations against a simulator started with `faults`: a program folder with a
     // copy of the updater (it finds its parameter file beside itself), the firmware, the two images
-    // and the parameter file for all three.
-    Result update(const QStringList &faults, bool readBack)
+    // and the parameter file for all three. `data` replaces m_data.
+    Result update(const QStringList &faults, bool readBack, const QMap<quint32, QByteArray> &data = {})
     {
+        const QMap<quint32, QByteArray> &files = data.isEmpty() ? m_data : data;
         Result result;
         m_program = m_dir.filePath(QStringLiteral("program"));
         QDir(m_program).removeRecursively();
@@ -94,9 +95,9 @@ class tst_UpdaterFaults : public QObject
             const QString project = QDir(m_program).filePath(QStringLiteral("PROJECTS/Plant"));
             const sw::UpdateParameters parameters = sw::updateParameters(QStringLiteral("127.0.0.1"),
                 int(sw::UpdateChoice::FirmwareAndConfiguration), readBack, master, project);
-            QVERIFY(writeFile(parameters.firmwareFile, m_data.value(FirmwareAddress)));
-            QVERIFY(writeFile(parameters.bank1File, m_data.value(Bank1Address)));
-            QVERIFY(writeFile(parameters.bank2File, m_data.value(Bank2Address)));
+            QVERIFY(writeFile(parameters.firmwareFile, files.value(FirmwareAddress)));
+            QVERIFY(writeFile(parameters.bank1File, files.value(Bank1Address)));
+            QVERIFY(writeFile(parameters.bank2File, files.value(Bank2Address)));
             sw::writeUpdateParametersFile(m_program, parameters);
 
             Simulator sim;
@@ -210,6 +211,22 @@ private Q_SLOTS:
             return;
         const QString foreign = foreignBytes(result.dump.regions, m_data);
         QVERIFY2(foreign.isEmpty(), qPrintable(foreign));
+    }
+
+    // Data that does not fit its region stops the update before the first request, even when it is
+    // the last operation's.
+    void oversizedDataSendsNothing()
+    {
+        QMap<quint32, QByteArray> data = m_data;
+        data[Bank2Address] = pattern(0x80001, 3);
+        const Result result = update({}, true, data);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(result.run.exitCode, 2);
+        QVERIFY2(result.run.err.contains(QStringLiteral("Operation 3: the data file")), qPrintable(result.run.err));
+        QVERIFY2(result.run.err.contains(QStringLiteral("end of the bank2 region")), qPrintable(result.run.err));
+        QVERIFY(result.dump.regions.isEmpty());
+        QCOMPARE(result.dump.started, 0);
     }
 
     void untrustworthyAnswers_data()

@@ -1,5 +1,8 @@
 #include "UpdateFile.h"
 
+#include "common/Hex.h"
+#include "common/MemoryMap.h"
+
 #include "core/ErrorText.h"
 #include "core/Xml.h"
 
@@ -12,6 +15,7 @@ namespace updater {
 
 namespace {
 
+using sw::tools::hex;
 using sw::xml::childElement;
 using sw::xml::childText;
 
@@ -62,6 +66,15 @@ bool flag(pugi::xml_node parent, const char *name, const QString &where)
     return text == QLatin1String("1");
 }
 
+// "bank1 0x07000-0x077FF, firmware 0x08000-0x7FFFF, bank2 0x80000-0xFFFFF"
+QString regionList()
+{
+    QStringList regions;
+    for (const sw::memory::Range &region : sw::memory::Regions)
+        regions.append(QStringLiteral("%1 %2-%3").arg(QLatin1String(region.name), hex(region.first), hex(region.last)));
+    return regions.join(QStringLiteral(", "));
+}
+
 Operation readOperation(pugi::xml_node node, const QString &where, const QString &deviceHost, quint16 bootPort)
 {
     Operation op;
@@ -76,6 +89,12 @@ Operation readOperation(pugi::xml_node node, const QString &where, const QString
     if (!ok || value > 0xFFFFFFFF)
         throw badValue(where, "Ope_Start_Address", address, QStringLiteral("a hexadecimal address such as 0x80000"));
     op.startAddress = quint32(value);
+    // The data may fill its region from the start address to the region's end, and no further.
+    const sw::memory::Range *region = sw::memory::regionAt(op.startAddress);
+    if (!region)
+        throw FileError(QStringLiteral("%1: Ope_Start_Address %2 lies in none of the device's regions (%3)")
+                            .arg(where, address, regionList()));
+    const qint64 room = qint64(region->last - op.startAddress) + 1;
 
     op.readBack = flag(node, "Ope_Read_Back", where);
     op.goToAppAfter = flag(node, "Ope_GoToApp_After", where);
@@ -89,13 +108,23 @@ Operation readOperation(pugi::xml_node node, const QString &where, const QString
             QStringLiteral("%1: the data file \"%2\" cannot be read: %3")
                 .arg(where, QDir::toNativeSeparators(op.fileName),
                     QFileInfo::exists(op.fileName) ? file.errorString() : QStringLiteral("it does not exist")));
-    op.data = file.readAll();
+    const auto tooLarge = [&](qint64 size) {
+        return FileError(QStringLiteral("%1: the data file \"%2\" holds %3 bytes, more than the %4 bytes from %5 to "
+                                        "the end of the %6 region at %7")
+                             .arg(where, QDir::toNativeSeparators(op.fileName))
+                             .arg(size)
+                             .arg(room)
+                             .arg(hex(op.startAddress), QLatin1String(region->name), hex(region->last)));
+    };
+    // Measured before reading, so that a huge file is never read; read with a bound in case it grew.
+    if (file.size() > room)
+        throw tooLarge(file.size());
+    op.data = file.read(room + 1);
+    if (op.data.size() > room)
+        throw tooLarge(file.size());
     if (op.data.isEmpty())
         throw FileError(
             QStringLiteral("%1: the data file \"%2\" is empty").arg(where, QDir::toNativeSeparators(op.fileName)));
-    if (op.startAddress + quint64(op.data.size()) > 0x100000000ULL)
-        throw FileError(QStringLiteral("%1: \"%2\" does not fit above %3")
-                            .arg(where, QDir::toNativeSeparators(op.fileName), address));
     return op;
 }
 

@@ -229,9 +229,11 @@ int main(int argc, char *argv[])
                        "or ADDRESS:PORT (port 0 picks a free one)."),
         QStringLiteral("ADDRESS[:PORT]"));
     const QCommandLineOption shiftAnswersOption(QStringLiteral("shift-answers"),
-        QStringLiteral("Name the request's address plus N in every answer."), QStringLiteral("N"), QStringLiteral("0"));
+        QStringLiteral("Name the request's address plus N (decimal, or hex with 0x) in every answer."),
+        QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption shiftWritesOption(QStringLiteral("shift-writes"),
-        QStringLiteral("Store every write N bytes above the address it names; reads stay where asked."),
+        QStringLiteral("Store every write N bytes (decimal, or hex with 0x) above the address it names;\n"
+                       "reads stay where asked."),
         QStringLiteral("N"), QStringLiteral("0"));
     parser.addOptions(
         { addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption, duplicateOption,
@@ -265,9 +267,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     bool shiftsOk = false;
-    faults.answerShift = parser.value(shiftAnswersOption).toInt(&shiftsOk);
+    faults.answerShift = parser.value(shiftAnswersOption).toInt(&shiftsOk, 0);
     if (shiftsOk)
-        faults.writeShift = parser.value(shiftWritesOption).toInt(&shiftsOk);
+        faults.writeShift = parser.value(shiftWritesOption).toInt(&shiftsOk, 0);
     bool answerFromOk = true;
     if (parser.isSet(answerFromOption)) {
         const QString text = parser.value(answerFromOption);
