@@ -254,7 +254,7 @@ private Q_SLOTS:
                                           << QStringLiteral("Sim61942.sim");
         QTest::newRow("missing second image")
             << 2 << QByteArray() << QByteArray() << QStringLiteral("PROJECTS/Plant A/bin/bank2.bin")
-            << QStringLiteral("bank2.bin\" cannot be read");
+            << QStringLiteral("bank2.bin\" does not exist");
     }
     void parameterFileProblems()
     {

@@ -2,11 +2,71 @@
 
 #include "Ethernet_Update/UpdateFile.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace sw::test;
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// A FIFO whose reader, should it open it, is let go after at most two seconds: a writer opens it
+// and closes it again. A reader that waits on it then fails its test instead of hanging it.
+class UnblockedFifo
+{
+public:
+    explicit UnblockedFifo(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        m_made = ::mkfifo(m_path.constData(), 0600) == 0;
+        if (m_made)
+            m_watchdog = std::thread([this] { watch(); });
+    }
+    ~UnblockedFifo()
+    {
+        m_done = true;
+        if (m_watchdog.joinable())
+            m_watchdog.join();
+        ::unlink(m_path.constData());
+    }
+    bool made() const { return m_made; }
+
+private:
+    void watch()
+    {
+        for (int i = 0; i < 200 && !m_done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // Succeeds only while a reader waits in its open; closing gives that reader the end of file.
+        for (int i = 0; i < 100 && !m_done; ++i) {
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    QByteArray m_path;
+    bool m_made = false;
+    std::atomic<bool> m_done = false;
+    std::thread m_watchdog;
+};
+#endif
+
+} // namespace
 
 // The stand-in updater's reading of its parameter file and data files: what it refuses before it
 // sends anything to the device, and how it names the reason.
@@ -78,6 +138,79 @@ private Q_SLOTS:
         QTest::newRow("below the flash") << "0x06FFF" << qint64(1) << nowhere.arg(QStringLiteral("0x06FFF"));
         QTest::newRow("among the protection words") << "0x07800" << qint64(1) << nowhere.arg(QStringLiteral("0x07800"));
         QTest::newRow("above the flash") << "0x100000" << qint64(1) << nowhere.arg(QStringLiteral("0x100000"));
+    }
+
+    void dataFileKinds_data()
+    {
+        QTest::addColumn<QString>("kind"); // what dataFileKinds() puts at the data file's path
+        QTest::addColumn<QString>("refusal"); // how the message goes on after the quoted path; empty when taken
+
+        QTest::newRow("regular file") << "file" << QString();
+        QTest::newRow("link to a regular file") << "link to file" << QString();
+        QTest::newRow("missing") << "nothing"
+                                 << "does not exist";
+        QTest::newRow("link to nothing") << "link to nothing"
+                                         << "is a link whose target does not exist";
+        QTest::newRow("empty") << "empty file"
+                               << "is empty";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a file";
+#ifdef Q_OS_UNIX
+        QTest::newRow("FIFO") << "fifo"
+                              << "is a FIFO (named pipe), not a regular file";
+        QTest::newRow("link to a FIFO") << "link to fifo"
+                                        << "is a FIFO (named pipe), not a regular file";
+        QTest::newRow("device") << "/dev/null"
+                                << "is a device, not a regular file";
+#endif
+    }
+
+    // A data file that is no regular file is named for what it is, and a FIFO is never opened,
+    // since the open would wait for a writer.
+    void dataFileKinds()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString target = dir.filePath(QStringLiteral("target"));
+        QString dataFile = dir.filePath(QStringLiteral("data.bin"));
+        const QByteArray bytes("\x01\x02\x03", 3);
+#ifdef Q_OS_UNIX
+        std::optional<UnblockedFifo> fifo;
+        if (kind.endsWith(QLatin1String("fifo"))) {
+            fifo.emplace(kind == QLatin1String("fifo") ? dataFile : target);
+            QVERIFY(fifo->made());
+        }
+#endif
+        if (kind == QLatin1String("file"))
+            QVERIFY(writeFile(dataFile, bytes));
+        else if (kind == QLatin1String("empty file"))
+            QVERIFY(writeFile(dataFile, {}));
+        else if (kind == QLatin1String("link to file"))
+            QVERIFY(writeFile(target, bytes));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(dataFile));
+        else if (kind.startsWith(u'/'))
+            dataFile = kind;
+        if (kind.startsWith(QLatin1String("link to ")))
+            QVERIFY(QFile::link(target, dataFile));
+
+        QElapsedTimer timer;
+        timer.start();
+        QList<updater::Operation> operations;
+        const QString message = whyRefused(parameterFile(dataFile, QStringLiteral("0x8000")), &operations);
+        QVERIFY2(timer.elapsed() < 1000, "the reader waited on the data file");
+        if (refusal.isEmpty()) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            QCOMPARE(operations.size(), 1);
+            QCOMPARE(operations[0].data, bytes);
+            return;
+        }
+        QCOMPARE(message,
+            QStringLiteral("Ethernet_Update.xml: Operation 1: the data file \"%1\" %2")
+                .arg(QDir::toNativeSeparators(dataFile), refusal));
     }
 
     // Data that would run past its region's end, or that starts outside every region, is refused

@@ -11,6 +11,13 @@
 #include <QFileInfo>
 #include <QHostAddress>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace updater {
 
 namespace {
@@ -75,6 +82,77 @@ QString regionList()
     return regions.join(QStringLiteral(", "));
 }
 
+#ifdef Q_OS_UNIX
+// What a file of this mode is, when it is no regular file; empty for a regular file.
+QString notRegular(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return QStringLiteral("is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("is a FIFO (named pipe), not a regular file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("is a device, not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("is a socket, not a regular file");
+    return QStringLiteral("is not a regular file");
+}
+#endif
+
+// Opens the data file at `path` (a link followed) into `file`, or says why not: what it is when it
+// is no regular file, which is never opened, since opening a FIFO waits for a writer and a device
+// may never end.
+QString openDataFile(QFile &file, const QString &path)
+{
+    const auto unreadable = [](const QString &reason) { return QStringLiteral("cannot be read: ") + reason; };
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status
+    {
+    };
+    if (::stat(native.constData(), &status) != 0) {
+        const int error = errno;
+        if (error != ENOENT && error != ENOTDIR)
+            return unreadable(qt_error_string(error));
+        return ::lstat(native.constData(), &status) == 0 ? QStringLiteral("is a link whose target does not exist")
+                                                         : QStringLiteral("does not exist");
+    }
+    if (const QString what = notRegular(status.st_mode); !what.isEmpty())
+        return what;
+    // Opened without waiting and looked at again: whatever took the file's place meanwhile is
+    // refused as well.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return unreadable(qt_error_string(errno));
+    const bool looked = ::fstat(fd, &status) == 0;
+    const int error = errno;
+    if (!looked || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return looked ? notRegular(status.st_mode) : unreadable(qt_error_string(error));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(file.errorString());
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() ? QStringLiteral("is a link whose target does not exist")
+                                : QStringLiteral("does not exist");
+    if (info.isDir())
+        return QStringLiteral("is a folder, not a file");
+    if (!info.isFile())
+        return QStringLiteral("is not a regular file");
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    if (file.isSequential())
+        return QStringLiteral("is not a regular file");
+#endif
+    return {};
+}
+
 Operation readOperation(pugi::xml_node node, const QString &where, const QString &deviceHost, quint16 bootPort)
 {
     Operation op;
@@ -102,12 +180,10 @@ Operation readOperation(pugi::xml_node node, const QString &where, const QString
     op.fileName = QDir::fromNativeSeparators(required(node, "Ope_FileName", where));
     if (op.fileName.isEmpty())
         throw FileError(QStringLiteral("%1: Ope_FileName is empty").arg(where));
-    QFile file(op.fileName);
-    if (!QFileInfo(op.fileName).isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (const QString problem = openDataFile(file, op.fileName); !problem.isEmpty())
         throw FileError(
-            QStringLiteral("%1: the data file \"%2\" cannot be read: %3")
-                .arg(where, QDir::toNativeSeparators(op.fileName),
-                    QFileInfo::exists(op.fileName) ? file.errorString() : QStringLiteral("it does not exist")));
+            QStringLiteral("%1: the data file \"%2\" %3").arg(where, QDir::toNativeSeparators(op.fileName), problem));
     const auto tooLarge = [&](qint64 size) {
         return FileError(QStringLiteral("%1: the data file \"%2\" holds %3 bytes, more than the %4 bytes from %5 to "
                                         "the end of the %6 region at %7")
