@@ -25,8 +25,9 @@
 // The updater sends one request at a time and waits AnswerTimeoutMs for its answer, taken only
 // from the address and port it sent to and only when isAnswerTo() holds; it sends the same request
 // again up to Attempts times in all before it gives up. Writes and reads are idempotent, so a
-// request repeated after a lost answer does no harm. Late answers to earlier requests are ignored
-// by their sequence number. Unwritten device memory reads as 0xFF.
+// request repeated after a lost answer does no harm; the device knows a start request sent again
+// by its sequence number and starts its application once. Late answers to earlier requests are
+// ignored by their sequence number. Unwritten device memory reads as 0xFF.
 namespace sw::block {
 
 inline constexpr quint16 Magic = 0x5342;

@@ -92,7 +92,7 @@ public:
             return true;
         QFile file(m_dumpPath);
         const QByteArray text = "# sw61942-device-sim memory: region <address> <length> <bytes in hex>\n"
-            + m_memory.dump() + "started " + QByteArray::number(m_starts) + '\n';
+            + m_handler.memory().dump() + "started " + QByteArray::number(m_starts) + '\n';
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size())
             return true;
         QTextStream(stderr) << "sw61942-device-sim: cannot write " << m_dumpPath << ": " << file.errorString() << '\n';
@@ -114,7 +114,7 @@ private:
             Packet carriedOut = *request;
             if (carriedOut.command == Write)
                 carriedOut.address += quint32(m_faults.writeShift);
-            Packet answer = answerRequest(m_memory, carriedOut, *this);
+            Packet answer = m_handler.answer(carriedOut);
             answer.address = request->address + quint32(m_faults.answerShift);
             send(datagram.makeReply(encode(answer)));
             if (request->command == Stop)
@@ -172,7 +172,7 @@ private:
     QUdpSocket m_socket;
     QUdpSocket m_answerSocket;
     QString m_socketError;
-    DeviceMemory m_memory;
+    PacketHandler m_handler { *this };
     QTextStream m_out { stdout };
     QString m_dumpPath;
     int m_dropEvery;
