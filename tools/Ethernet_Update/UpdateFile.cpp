@@ -108,9 +108,7 @@ QString openDataFile(QFile &file, const QString &path)
     const auto unreadable = [](const QString &reason) { return QStringLiteral("cannot be read: ") + reason; };
 #ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::stat(native.constData(), &status) != 0) {
         const int error = errno;
         if (error != ENOENT && error != ENOTDIR)
