@@ -200,27 +200,23 @@ private Q_SLOTS:
         QCOMPARE(dump.started, 0);
     }
 
-    // An address outside the device's flash: the simulator refuses it, the updater stops there.
+    // A device that refuses a write (this one would store the second image past its flash): the
+    // updater stops there, after the first image.
     void refusedWrite()
     {
-        prepare(2, true);
-        const QString parameters = sw::updateParametersPath(m_program);
-        QByteArray document = readFile(parameters);
-        QVERIFY(document.contains("<Ope_Start_Address>0x80000<"));
-        QVERIFY(writeFile(parameters, document.replace("0x80000", "0x00100")));
-
+        prepare(2, false);
         Simulator sim;
-        const QString problem
-            = sim.start({ QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--dump"), dumpPath() });
+        const QString problem = sim.start({ QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--dump"),
+            dumpPath(), QStringLiteral("--shift-writes"), QStringLiteral("0x80000") });
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         const sw::test::UpdaterRun run = runUpdater(m_program, sim.port);
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(QStringLiteral("refused")) && run.err.contains(QStringLiteral("0x00100"))
+        QVERIFY2(run.err.contains(QStringLiteral("refused")) && run.err.contains(QStringLiteral("0x80000"))
                 && run.err.contains(QStringLiteral("bank2.bin")),
             qPrintable(run.err));
         QVERIFY(sim.stop());
         const sw::test::SimulatorDump dump = readSimulatorDump(dumpPath());
-        QCOMPARE(dump.regions.keys(), QList<quint32> { Bank1Address });
+        QCOMPARE(dump.regions.keys(), QList<quint32> { Bank1Address + 0x80000 });
         QCOMPARE(dump.started, 0);
     }
 
@@ -247,6 +243,9 @@ private Q_SLOTS:
             << QStringLiteral("Operation 1: Ope_Read_Back is \"yes\"");
         QTest::newRow("start address not hexadecimal")
             << 2 << QByteArray("0x80000") << QByteArray("80000") << QString() << QStringLiteral("Ope_Start_Address");
+        QTest::newRow("start address outside the flash")
+            << 2 << QByteArray("0x80000") << QByteArray("0x00100") << QString()
+            << QStringLiteral("Operation 2: Ope_Start_Address 0x00100 lies in none of the device's regions");
         QTest::newRow("missing element") << 2 << QByteArray("<Ope_GoToApp_After>1</Ope_GoToApp_After>") << QByteArray()
                                          << QString() << QStringLiteral("Operation 2: Ope_GoToApp_After is missing");
         QTest::newRow("no operations") << 3 << QByteArray() << QByteArray() << QString()
@@ -255,7 +254,7 @@ private Q_SLOTS:
                                           << QStringLiteral("Sim61942.sim");
         QTest::newRow("missing second image")
             << 2 << QByteArray() << QByteArray() << QStringLiteral("PROJECTS/Plant A/bin/bank2.bin")
-            << QStringLiteral("bank2.bin\" cannot be read");
+            << QStringLiteral("bank2.bin\" does not exist");
     }
     void parameterFileProblems()
     {

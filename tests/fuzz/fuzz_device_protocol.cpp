@@ -1,8 +1,9 @@
 // Feeds a sequence of datagrams to the device simulator's packet handler over one memory. Each
 // datagram is two little-endian length bytes and that many bytes (fewer at the end). Asserts that
-// a datagram that is no request gets no answer, that every answer is a well-formed packet for its
-// request, that a write done reads back, that nothing else changes the memory, and that the
-// memory holds only regions inside its map.
+// a datagram that is no request gets no answer, that every answer is a well-formed packet that the
+// updater takes as the answer to its request, that a write done reads back, that the application
+// starts on every start request but one that repeats the start request just before it, that nothing else changes the
+// memory, and that the memory holds only regions inside its map.
 #include "FuzzSupport.h"
 
 #include "sw61942-device-sim/PacketHandler.h"
@@ -31,12 +32,21 @@ void requireMemoryInMap(const DeviceMemory &memory)
     }
 }
 
+// Counts the application's starts.
+struct CountingActions : DeviceActions
+{
+    void applicationStarted() override { ++starts; }
+    int starts = 0;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    DeviceMemory memory;
-    DeviceActions actions;
+    CountingActions actions;
+    PacketHandler handler(actions);
+    const DeviceMemory &memory = handler.memory();
+    std::optional<Packet> previous;
     const QByteArray input = fuzz::bytes(data, size);
     for (qsizetype at = 0; at + 2 <= input.size();) {
         const qsizetype length = qFromLittleEndian<quint16>(input.constData() + at);
@@ -49,10 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!request)
             continue;
         const QByteArray before = memory.dump();
-        const std::optional<Packet> answer = decode(encode(answerRequest(memory, *request, actions)));
+        const int startsBefore = actions.starts;
+        const std::optional<Packet> answer = decode(encode(handler.answer(*request)));
+        const bool repeatedStart = request->command == Start && previous && previous->command == Start
+            && previous->sequence == request->sequence;
+        fuzz::require(actions.starts - startsBefore == (request->command == Start && !repeatedStart ? 1 : 0));
+        previous = request;
         fuzz::require(answer.has_value());
-        fuzz::require(answer->command == (request->command | AnswerBit) && answer->sequence == request->sequence
-            && answer->address == request->address && answer->status <= Malformed);
+        fuzz::require(isAnswerTo(*answer, *request) && answer->status <= Malformed);
         fuzz::require((answer->status == Malformed) == (request->command < Write || request->command > Stop));
         if (request->command == Read) {
             fuzz::require(answer->status == Done

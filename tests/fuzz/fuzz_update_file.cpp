@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes as Ethernet_Update.xml to the stand-in updater's parameter-file reader.
 // The reader runs in a scratch folder holding data.bin (some bytes) and empty.bin, which the seeds
 // name as their data files. Asserts that the reader refuses only with its own error and
-// that every operation it accepts has data, a valid dotted address, a port and fits in 32 bits.
+// that every operation it accepts has data, a valid dotted address, a port and fits in its region
+// of the device's memory.
 #include "FuzzSupport.h"
 
 #include "Ethernet_Update/UpdateFile.h"
+#include "common/MemoryMap.h"
 
 #include <QDir>
 #include <optional>
@@ -56,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::require(!operations->isEmpty());
     for (const updater::Operation &op : *operations) {
         fuzz::require(!op.data.isEmpty() && op.port != 0 && isIpv4(op.host));
-        fuzz::require(op.startAddress + quint64(op.data.size()) <= 0x100000000ULL);
+        const sw::memory::Range *region = sw::memory::regionAt(op.startAddress);
+        fuzz::require(region && op.startAddress + quint64(op.data.size()) - 1 <= region->last);
     }
     return 0;
 }

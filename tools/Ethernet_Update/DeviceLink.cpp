@@ -48,14 +48,8 @@ void DeviceLink::write(quint32 address, const QByteArray &bytes)
 
 QByteArray DeviceLink::read(quint32 address, quint16 length)
 {
-    const Packet answer = request({ Read, Done, 0, address, length, {} });
-    if (answer.data.size() != length)
-        throw TransferError(QStringLiteral("the device at %1 answered %2 bytes to the read request of %3 at %4")
-                                .arg(device())
-                                .arg(answer.data.size())
-                                .arg(length)
-                                .arg(hex(address)));
-    return answer.data;
+    // An answer carries exactly the bytes asked for, or it is not taken as the answer.
+    return request({ Read, Done, 0, address, length, {} }).data;
 }
 
 void DeviceLink::startApplication()
@@ -67,6 +61,7 @@ Packet DeviceLink::request(Packet packet)
 {
     packet.sequence = ++m_sequence;
     const QByteArray bytes = encode(packet);
+    Ignored ignored;
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
         if (attempt > 1)
             ++m_repeated;
@@ -74,7 +69,7 @@ Packet DeviceLink::request(Packet packet)
             throw TransferError(
                 QStringLiteral("cannot send the %1 request at %2 to %3: %4")
                     .arg(commandName(packet.command), hex(packet.address), device(), m_socket.errorString()));
-        if (const std::optional<Packet> answer = awaitAnswer(packet.command, packet.sequence)) {
+        if (const std::optional<Packet> answer = awaitAnswer(packet, ignored)) {
             if (answer->status == Refused)
                 throw TransferError(
                     QStringLiteral("the device at %1 refused the %2 request of %3 bytes at %4: outside its memory")
@@ -88,27 +83,43 @@ Packet DeviceLink::request(Packet packet)
             return *answer;
         }
     }
-    throw TransferError(QStringLiteral("no answer from %1 to the %2 request at %3 after %4 attempts of %5 ms")
+    QString dropped;
+    if (ignored.strangers > 0)
+        dropped += QStringLiteral("; ignored %1 datagram(s) from other senders").arg(ignored.strangers);
+    if (ignored.mismatched > 0)
+        dropped += QStringLiteral("; ignored %1 answer(s) from the device that did not match the request "
+                                  "(sequence, address or length)")
+                       .arg(ignored.mismatched);
+    throw TransferError(QStringLiteral("no answer from %1 to the %2 request at %3 after %4 attempts of %5 ms%6")
                             .arg(device(), commandName(packet.command), hex(packet.address))
                             .arg(Attempts)
-                            .arg(AnswerTimeoutMs));
+                            .arg(AnswerTimeoutMs)
+                            .arg(dropped));
 }
 
-// The answer to this request, or nullopt when none came in time; other datagrams (late answers
-// to earlier requests, strangers) are dropped.
-std::optional<Packet> DeviceLink::awaitAnswer(quint8 command, quint16 sequence)
+// The answer to `request`, or nullopt when none came in time. Every other datagram is counted in
+// `ignored` and dropped: from a stranger, a late answer to an earlier request, or an answer that
+// names another address or length than was asked. The wait ends at its deadline however many
+// datagrams arrive.
+std::optional<Packet> DeviceLink::awaitAnswer(const Packet &request, Ignored &ignored)
 {
     const QDeadlineTimer deadline(AnswerTimeoutMs);
-    while (true) {
-        while (m_socket.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = m_socket.receiveDatagram();
-            const std::optional<Packet> answer = decode(datagram.data());
-            if (answer && answer->command == (command | AnswerBit) && answer->sequence == sequence)
-                return answer;
-        }
-        if (deadline.hasExpired() || !m_socket.waitForReadyRead(int(deadline.remainingTime())))
+    while (!deadline.hasExpired()) {
+        if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(int(deadline.remainingTime())))
             return std::nullopt;
+        // One byte more than the largest packet: a longer datagram is cut and then fails to decode.
+        const QNetworkDatagram datagram = m_socket.receiveDatagram(HeaderSize + BlockSize + 1);
+        if (!datagram.senderAddress().isEqual(m_host, QHostAddress::ConvertV4MappedToIPv4)
+            || datagram.senderPort() != int(m_port)) {
+            ++ignored.strangers;
+            continue;
+        }
+        const std::optional<Packet> answer = decode(datagram.data());
+        if (answer && isAnswerTo(*answer, request))
+            return answer;
+        ++ignored.mismatched;
     }
+    return std::nullopt;
 }
 
 } // namespace updater

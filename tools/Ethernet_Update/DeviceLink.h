@@ -19,7 +19,9 @@ public:
 };
 
 // One device's boot port, spoken to one request at a time: each request waits for its answer
-// block::AnswerTimeoutMs and is sent block::Attempts times in all before the link gives up.
+// block::AnswerTimeoutMs and is sent block::Attempts times in all before the link gives up. Only
+// datagrams from that address and port that answer the very request count; any other datagram
+// is dropped, since anyone on the network can send to the link's port.
 class DeviceLink
 {
 public:
@@ -35,8 +37,15 @@ public:
     QString device() const;
 
 private:
+    // Datagrams dropped while one request waited for its answer, named when it gets none.
+    struct Ignored
+    {
+        int strangers = 0; // from another address or port than the device's
+        int mismatched = 0; // from the device, but no answer to this request
+    };
+
     sw::block::Packet request(sw::block::Packet packet);
-    std::optional<sw::block::Packet> awaitAnswer(quint8 command, quint16 sequence);
+    std::optional<sw::block::Packet> awaitAnswer(const sw::block::Packet &request, Ignored &ignored);
 
     QUdpSocket m_socket;
     QHostAddress m_host;

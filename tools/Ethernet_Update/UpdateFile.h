@@ -12,7 +12,8 @@
 namespace updater {
 
 // A parameter file that cannot be carried out: missing, not well-formed, a missing element, a
-// value it does not know or a data file it cannot read.
+// value it does not know, a data file it cannot read or data that does not fit its region of the
+// device's memory (sw::memory::Regions).
 class FileError : public sw::Error
 {
 public:
@@ -22,7 +23,7 @@ public:
 struct Operation
 {
     QString fileName;
-    QByteArray data; // the whole data file
+    QByteArray data; // the whole data file, never more than its region holds
     quint32 startAddress = 0;
     QString host; // Ope_IP_Address, or IP_Address_Dev when that is empty
     quint16 port = 0; // Ope_Port, or Boot_Port when that is empty

@@ -4,7 +4,8 @@
 // prints its progress on the console.
 //
 // Exit status: 0 when every operation succeeded, 1 when the device did not answer, refused a
-// write or read back other bytes, 2 when the parameter file or a data file is missing or wrong.
+// write or read back other bytes, 2 when the parameter file or a data file is missing or wrong or
+// the data does not fit its region of the device's memory; then nothing is sent.
 
 #include "DeviceLink.h"
 #include "UpdateFile.h"

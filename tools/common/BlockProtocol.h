@@ -19,11 +19,15 @@
 //   10      2     data length: the bytes that follow (write, read answer) or the bytes wanted (read)
 //   12      ...   data, at most BlockSize bytes
 //
-// The updater sends one request at a time and waits for the answer with the same command and
-// sequence number for AnswerTimeoutMs; it sends the same request again up to Attempts times in
-// all before it gives up. Writes and reads are idempotent, so a request repeated after a lost
-// answer does no harm; late answers to earlier requests are ignored by their sequence number.
-// Unwritten device memory reads as 0xFF.
+// An answer repeats its request's sequence number, address and length; a read answer that is done
+// carries the bytes asked for, any other read answer carries none (length 0).
+//
+// The updater sends one request at a time and waits AnswerTimeoutMs for its answer, taken only
+// from the address and port it sent to and only when isAnswerTo() holds; it sends the same request
+// again up to Attempts times in all before it gives up. Writes and reads are idempotent, so a
+// request repeated after a lost answer does no harm; the device knows a start request sent again
+// by its sequence number and starts its application once. Late answers to earlier requests are
+// ignored by their sequence number. Unwritten device memory reads as 0xFF.
 namespace sw::block {
 
 inline constexpr quint16 Magic = 0x5342;
@@ -92,6 +96,19 @@ inline std::optional<Packet> decode(const QByteArray &bytes)
     if (p.data.size() != (carriesData ? p.length : 0))
         return std::nullopt;
     return p;
+}
+
+// Whether `answer` answers `request`: the request's command with the answer bit, its sequence
+// number, address and length, and data only in a read answer that is done. Anything else, however
+// close, is some other request's answer or a forgery.
+inline bool isAnswerTo(const Packet &answer, const Packet &request)
+{
+    if (answer.command != (request.command | AnswerBit) || answer.sequence != request.sequence
+        || answer.address != request.address)
+        return false;
+    const bool carriesData = request.command == Read && answer.status == Done;
+    const quint16 length = request.command == Read && !carriesData ? 0 : request.length;
+    return answer.length == length && answer.data.size() == (carriesData ? length : 0);
 }
 
 } // namespace sw::block

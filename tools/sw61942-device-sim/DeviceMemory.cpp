@@ -1,28 +1,18 @@
 #include "DeviceMemory.h"
 
 #include "common/Hex.h"
+#include "common/MemoryMap.h"
 
 #include <algorithm>
 #include <cstring>
-
-namespace {
-
-struct Range
-{
-    quint32 first;
-    quint32 last;
-};
-constexpr Range FlashRanges[] = { { 0x07000, 0x07FFF }, { 0x08000, 0x7FFFF }, { 0x80000, 0xFFFFF } };
-
-} // namespace
 
 bool DeviceMemory::inMap(quint32 address, quint32 length)
 {
     if (length == 0)
         return false;
     const quint64 last = quint64(address) + length - 1;
-    return std::any_of(std::begin(FlashRanges), std::end(FlashRanges),
-        [&](const Range &r) { return address >= r.first && last <= r.last; });
+    return std::any_of(sw::memory::FlashRanges.begin(), sw::memory::FlashRanges.end(),
+        [&](const sw::memory::Range &r) { return r.contains(address) && last <= r.last; });
 }
 
 bool DeviceMemory::write(quint32 address, const QByteArray &bytes)

@@ -5,7 +5,7 @@
 #include <map>
 
 // The simulated device's flash: sparse, kept as the contiguous regions that have been written.
-// Only the device's flash ranges take writes and answer reads:
+// Only the device's flash ranges (sw::memory::FlashRanges) take writes and answer reads:
 //
 //   0x07000 - 0x07FFF   parameters: the first configuration image (bank1.bin, 2048 bytes at 0x07000)
 //                       and the protection, checksum and internal-data words above it

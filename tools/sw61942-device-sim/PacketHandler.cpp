@@ -1,5 +1,7 @@
 #include "PacketHandler.h"
 
+#include <utility>
+
 using namespace sw::block;
 
 std::optional<Packet> decodeRequest(const QByteArray &datagram)
@@ -10,29 +12,32 @@ std::optional<Packet> decodeRequest(const QByteArray &datagram)
     return request;
 }
 
-Packet answerRequest(DeviceMemory &memory, const Packet &request, DeviceActions &actions)
+Packet PacketHandler::answer(const Packet &request)
 {
-    Packet reply { quint8(request.command | AnswerBit), Done, request.sequence, request.address, 0, {} };
+    const std::optional<quint16> startSequence = std::exchange(m_startSequence, std::nullopt);
+    Packet reply { quint8(request.command | AnswerBit), Done, request.sequence, request.address, request.length, {} };
     switch (request.command) {
     case Write:
-        if (!memory.write(request.address, request.data)) {
+        if (!m_memory.write(request.address, request.data)) {
             reply.status = Refused;
-            actions.writeRefused(request.address, request.data.size());
+            m_actions.writeRefused(request.address, request.data.size());
         }
         break;
     case Read: {
         bool ok = false;
-        reply.data = memory.read(request.address, request.length, &ok);
+        reply.data = m_memory.read(request.address, request.length, &ok);
         reply.length = quint16(reply.data.size());
         if (!ok)
             reply.status = Refused;
         break;
     }
     case Start:
-        actions.applicationStarted();
+        if (startSequence != request.sequence)
+            m_actions.applicationStarted();
+        m_startSequence = request.sequence;
         break;
     case Dump:
-        if (!actions.dumpMemory())
+        if (!m_actions.dumpMemory())
             reply.status = Refused;
         break;
     case Stop:

@@ -29,7 +29,29 @@ public:
 // The request a datagram carries; nullopt for a datagram that is no packet or is itself an answer.
 std::optional<sw::block::Packet> decodeRequest(const QByteArray &datagram);
 
-// Carries out a request on `memory` and returns its answer: the request's command with the answer
-// bit, its sequence number and address, and the status (refused outside the memory map, malformed
-// for an unknown command); a read answer carries the bytes read.
-sw::block::Packet answerRequest(DeviceMemory &memory, const sw::block::Packet &request, DeviceActions &actions);
+// The device's side of the protocol: its memory, and what it remembers between requests.
+class PacketHandler
+{
+public:
+    explicit PacketHandler(DeviceActions &actions)
+        : m_actions(actions)
+    {
+    }
+
+    // Carries out a request and returns its answer: the request's command with the answer bit, its
+    // sequence number, address and length, and the status (refused outside the memory map,
+    // malformed for an unknown command); a read answer carries the bytes read, none when refused.
+    // A start request with the sequence number of the start request just before it is that one
+    // sent again after its answer was lost: it is answered done, and the application is not
+    // started a second time.
+    sw::block::Packet answer(const sw::block::Packet &request);
+
+    const DeviceMemory &memory() const { return m_memory; }
+
+private:
+    DeviceActions &m_actions;
+    DeviceMemory m_memory;
+    // The sequence number of the last request when that was a start request. Any other request
+    // ends it, so that a later update whose start happens to get the same number still starts.
+    std::optional<quint16> m_startSequence;
+};

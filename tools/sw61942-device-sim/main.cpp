@@ -35,7 +35,9 @@ void onSignal(int)
 
 // A poor network or a failing device, applied around the socket: requests lost on the way in,
 // answers lost, doubled, swapped with the next one or sent late, and silence after a number of
-// requests. Losses are drawn from a generator with a fixed seed, so that a run repeats.
+// requests. Losses are drawn from a generator with a fixed seed, so that a run repeats. Beyond
+// those, answers that the updater must not believe: sent by a stranger, or naming another address
+// than the request, and writes stored elsewhere than asked.
 struct Faults
 {
     int lossPercent = 0; // of the requests received and of the answers sent, each drawn alone
@@ -44,6 +46,11 @@ struct Faults
     bool reorder = false; // every answer held back and sent after the next one
     int delayMs = 0; // every answer sent this late, the device meanwhile taking further requests
     qint64 answeredRequests = -1; // requests taken before the device falls silent; -1 no limit
+    std::optional<QHostAddress> answerAddress; // answers sent from this address instead
+    quint16 answerPort = 0; // and this port, 0 for a free one; the listening port if unset
+    bool answerPortSet = false;
+    qint32 answerShift = 0; // added to the address every answer names
+    qint32 writeShift = 0; // added to the address every write is stored at
 };
 
 class Device : public QObject, public DeviceActions
@@ -63,10 +70,20 @@ public:
     {
         if (!m_socket.bind(address, port))
             return false;
+        if (m_faults.answerAddress) {
+            const quint16 answerPort = m_faults.answerPortSet ? m_faults.answerPort : m_socket.localPort();
+            if (!m_answerSocket.bind(*m_faults.answerAddress, answerPort)) {
+                m_socketError = QStringLiteral("cannot answer from %1:%2: %3")
+                                    .arg(m_faults.answerAddress->toString())
+                                    .arg(answerPort)
+                                    .arg(m_answerSocket.errorString());
+                return false;
+            }
+        }
         m_out << "listening on " << m_socket.localAddress().toString() << ':' << m_socket.localPort() << Qt::endl;
         return true;
     }
-    QString socketError() const { return m_socket.errorString(); }
+    QString socketError() const { return m_socketError.isEmpty() ? m_socket.errorString() : m_socketError; }
 
     // The written regions, then how often the application was started.
     bool writeDump()
@@ -75,7 +92,7 @@ public:
             return true;
         QFile file(m_dumpPath);
         const QByteArray text = "# sw61942-device-sim memory: region <address> <length> <bytes in hex>\n"
-            + m_memory.dump() + "started " + QByteArray::number(m_starts) + '\n';
+            + m_handler.memory().dump() + "started " + QByteArray::number(m_starts) + '\n';
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size())
             return true;
         QTextStream(stderr) << "sw61942-device-sim: cannot write " << m_dumpPath << ": " << file.errorString() << '\n';
@@ -94,7 +111,12 @@ private:
             if (m_silent || (m_dropEvery > 0 && m_requests % m_dropEvery == 0) || lost()
                 || (m_faults.answeredRequests >= 0 && m_requests > m_faults.answeredRequests))
                 continue;
-            send(datagram.makeReply(encode(answerRequest(m_memory, *request, *this))));
+            Packet carriedOut = *request;
+            if (carriedOut.command == Write)
+                carriedOut.address += quint32(m_faults.writeShift);
+            Packet answer = m_handler.answer(carriedOut);
+            answer.address = request->address + quint32(m_faults.answerShift);
+            send(datagram.makeReply(encode(answer)));
             if (request->command == Stop)
                 QCoreApplication::quit();
         }
@@ -118,11 +140,21 @@ private:
                 if (lost())
                     continue;
                 if (m_faults.delayMs > 0)
-                    QTimer::singleShot(m_faults.delayMs, this, [this, a] { m_socket.writeDatagram(a); });
+                    QTimer::singleShot(m_faults.delayMs, this, [this, a] { transmit(a); });
                 else
-                    m_socket.writeDatagram(a);
+                    transmit(a);
             }
         }
+    }
+
+    // From the listening socket, or from the stranger's socket of --answer-from, which names its
+    // own source address.
+    void transmit(const QNetworkDatagram &answer)
+    {
+        if (m_faults.answerAddress)
+            m_answerSocket.writeDatagram(answer.data(), answer.destinationAddress(), quint16(answer.destinationPort()));
+        else
+            m_socket.writeDatagram(answer);
     }
 
     void applicationStarted() override
@@ -138,7 +170,9 @@ private:
     }
 
     QUdpSocket m_socket;
-    DeviceMemory m_memory;
+    QUdpSocket m_answerSocket;
+    QString m_socketError;
+    PacketHandler m_handler { *this };
     QTextStream m_out { stdout };
     QString m_dumpPath;
     int m_dropEvery;
@@ -190,8 +224,20 @@ int main(int argc, char *argv[])
         QStringLiteral("Send every answer this many milliseconds late."), QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption stopAfterOption(QStringLiteral("stop-after"),
         QStringLiteral("Take the first N requests, then answer nothing more."), QStringLiteral("N"));
-    parser.addOptions({ addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption,
-        duplicateOption, reorderOption, delayOption, stopAfterOption });
+    const QCommandLineOption answerFromOption(QStringLiteral("answer-from"),
+        QStringLiteral("Send every answer from another socket, as a stranger would: ADDRESS on the listening port,\n"
+                       "or ADDRESS:PORT (port 0 picks a free one)."),
+        QStringLiteral("ADDRESS[:PORT]"));
+    const QCommandLineOption shiftAnswersOption(QStringLiteral("shift-answers"),
+        QStringLiteral("Name the request's address plus N (decimal, or hex with 0x) in every answer."),
+        QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption shiftWritesOption(QStringLiteral("shift-writes"),
+        QStringLiteral("Store every write N bytes (decimal, or hex with 0x) above the address it names;\n"
+                       "reads stay where asked."),
+        QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOptions(
+        { addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption, duplicateOption,
+            reorderOption, delayOption, stopAfterOption, answerFromOption, shiftAnswersOption, shiftWritesOption });
     parser.process(app);
 
     const QHostAddress address(parser.value(addressOption));
@@ -218,6 +264,32 @@ int main(int argc, char *argv[])
     if (!lossOk || faults.lossPercent < 0 || faults.lossPercent > 100 || !seedOk || !delayOk || faults.delayMs < 0
         || !stopAfterOk || (parser.isSet(stopAfterOption) && faults.answeredRequests < 0)) {
         err << "sw61942-device-sim: invalid --loss, --seed, --delay or --stop-after (see --help)\n";
+        return 1;
+    }
+    bool shiftsOk = false;
+    faults.answerShift = parser.value(shiftAnswersOption).toInt(&shiftsOk, 0);
+    if (shiftsOk)
+        faults.writeShift = parser.value(shiftWritesOption).toInt(&shiftsOk, 0);
+    bool answerFromOk = true;
+    if (parser.isSet(answerFromOption)) {
+        const QString text = parser.value(answerFromOption);
+        faults.answerAddress = QHostAddress(text);
+        const qsizetype colon = text.lastIndexOf(u':');
+        if (faults.answerAddress->isNull() && colon > 0) {
+            // "ADDRESS:PORT", or "[IPv6]:PORT"
+            QString host = text.left(colon);
+            if (host.startsWith(u'[') && host.endsWith(u']'))
+                host = host.mid(1, host.size() - 2);
+            faults.answerAddress = QHostAddress(host);
+            const uint answerPort = text.mid(colon + 1).toUInt(&answerFromOk);
+            answerFromOk = answerFromOk && answerPort <= 65535;
+            faults.answerPort = quint16(answerPort);
+            faults.answerPortSet = true;
+        }
+        answerFromOk = answerFromOk && !faults.answerAddress->isNull();
+    }
+    if (!shiftsOk || !answerFromOk) {
+        err << "sw61942-device-sim: invalid --answer-from, --shift-answers or --shift-writes (see --help)\n";
         return 1;
     }
 
