@@ -3,6 +3,7 @@
 #include "core/checks/CertificateInspection.h"
 #include "core/text/Catalogue.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 using sw::Finding;
@@ -140,6 +141,21 @@ void tst_CertificateInspection::privateKey_data()
     QTest::newRow("garbage") << Garbage << QString() << "no PEM private key found";
     QTest::newRow("a certificate, not a key") << fixtures().serverCert << QString() << "no PEM private key found";
     QTest::newRow("damaged body") << damaged(fixtures().server.privatePem) << QString() << "damaged private key";
+    // The work a key asks for is read before anything is derived: beyond the limit the key is
+    // refused at once, whatever the password; at the limit it is opened (and its filler body
+    // does not decrypt).
+    QTest::newRow("PBKDF2, 2^31 - 1 iterations") << sw::test::costlyKeyPem(0x7FFFFFFF) << "pass"
+                                                 << "key derivation too costly to check";
+    QTest::newRow("PBKDF2, 2^31 - 1 iterations, no password")
+        << sw::test::costlyKeyPem(0x7FFFFFFF) << QString() << "key derivation too costly to check";
+    QTest::newRow("PBKDF2, one over the limit") << sw::test::costlyKeyPem(sw::MaxKeyDerivationIterations + 1) << "pass"
+                                                << "key derivation too costly to check";
+    QTest::newRow("PBKDF2, 2048 iterations") << sw::test::costlyKeyPem(2048) << "pass"
+                                             << "the password does not open the key";
+    QTest::newRow("scrypt, N = 2^30") << sw::test::costlyKeyPem(0, quint64(1) << 30) << "pass"
+                                      << "key derivation too costly to check";
+    QTest::newRow("scrypt, N = 2^64 - 1") << sw::test::costlyKeyPem(0, ~quint64(0)) << "pass"
+                                          << "key derivation too costly to check";
 }
 
 void tst_CertificateInspection::privateKey()
@@ -148,7 +164,10 @@ void tst_CertificateInspection::privateKey()
     QFETCH(QString, password);
     QFETCH(QString, reason);
 
+    QElapsedTimer clock;
+    clock.start();
     const sw::KeySummary summary = sw::inspectPrivateKey(pem, password, sw::defaultMessages());
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(summary.readable, reason.isEmpty());
     QVERIFY2(summary.reason.startsWith(reason), qPrintable(summary.reason));
     QCOMPARE(summary.reason.isEmpty(), reason.isEmpty());

@@ -169,6 +169,7 @@ private Q_SLOTS:
     void certificateState_data();
     void certificateState();
     void certificateStateFollowsEdits();
+    void keyIsReadWithoutHoldingTheWindow();
 };
 
 void tst_UParGen::defaultsWithoutFileAndCancelAtOnce()
@@ -789,6 +790,10 @@ void tst_UParGen::certificateState_data()
                              << QStringList { "cannot be read: no PEM private key found",
                                     "cannot be read: no PEM certificate found",
                                     "cannot be read: no PEM certificate found" };
+    QTest::newRow("key derivation too costly")
+        << test::costlyKeyPem(0x7FFFFFFF) << QStringLiteral("pass") << c.serverCert << c.rootCert
+        << QStringList { "error", "none", "none" }
+        << QStringList { "cannot be read: key derivation too costly to check", server, root };
     QTest::newRow("empty") << QString() << QString() << QString() << QString() << clean
                            << QStringList { QString(), QString(), QString() };
 }
@@ -816,7 +821,8 @@ void tst_UParGen::certificateState()
     for (qsizetype i = 0; i < InspectedBoxes.size(); ++i) {
         auto *box = f.get<QPlainTextEdit>(InspectedBoxes[i]);
         const QString hint = f.pv.msg(hints[i]);
-        QCOMPARE(test::shownTip(box->toolTip()), tips[i].isEmpty() ? hint : hint + u'\n' + tips[i]);
+        // The texts are read off the user-interface thread; the result follows.
+        QTRY_COMPARE(test::shownTip(box->toolTip()), tips[i].isEmpty() ? hint : hint + u'\n' + tips[i]);
         QCOMPARE(frameOf(box), frames[i]);
     }
     QVERIFY(f.messages.records.isEmpty()); // never a message box
@@ -875,10 +881,29 @@ void tst_UParGen::certificateStateFollowsEdits()
     f.pv.Msg_Catalogue[MsgId::ParGenHintServerCert] = QStringLiteral("Certificato del server");
     f.pv.Msg_Catalogue[MsgId::CertSubject] = QStringLiteral("Soggetto: %1");
     f.dlg->Set_Lang();
-    QVERIFY2(test::shownTip(server->toolTip())
-                 .startsWith(QStringLiteral("Certificato del server\nSoggetto: O=Test Lab, CN=gateway\n")),
+    QTRY_VERIFY2(test::shownTip(server->toolTip())
+                     .startsWith(QStringLiteral("Certificato del server\nSoggetto: O=Test Lab, CN=gateway\n")),
         qPrintable(test::shownTip(server->toolTip())));
     QVERIFY(f.messages.records.isEmpty());
+}
+
+// A key is read off the user-interface thread: the window shows, and takes input, before a key
+// that takes long to open has been read. The key here asks for the most work still opened.
+void tst_UParGen::keyIsReadWithoutHoldingTheWindow()
+{
+    Fixture f;
+    ParGenValues v;
+    v.TLS_Server_Enable = true;
+    v.TLS_Server_Key = test::costlyKeyPem(MaxKeyDerivationIterations);
+    v.TLS_Server_Key_Password = QStringLiteral("pass");
+    writeParGenFile(f.pv.File_ParGen, v);
+    auto *key = f.get<QPlainTextEdit>("E_TLS_Server_Key");
+    const QString hint = f.pv.msg(MsgId::ParGenHintKey);
+
+    f.dlg->show(); // loads the document; no event is handled before the next line
+    QCOMPARE(test::shownTip(key->toolTip()), hint);
+    QTRY_COMPARE_WITH_TIMEOUT(test::shownTip(key->toolTip()),
+        hint + QStringLiteral("\ncannot be read: the password does not open the key"), 20000);
 }
 
 QTEST_MAIN(tst_UParGen)

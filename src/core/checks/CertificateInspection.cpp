@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <memory>
 
 namespace sw {
@@ -63,6 +64,84 @@ bool hasPrivateKeyBlock(const QByteArray &bytes)
 {
     static const QRegularExpression opening(QStringLiteral("-----BEGIN [A-Z0-9 ]*PRIVATE KEY-----"));
     return opening.match(QString::fromLatin1(bytes)).hasMatch();
+}
+
+struct SigFree
+{
+    void operator()(X509_SIG *sig) const { X509_SIG_free(sig); }
+};
+
+quint64 integerValue(const ASN1_INTEGER *value)
+{
+    uint64_t out = 0;
+    return value && ASN1_INTEGER_get_uint64(&out, value) == 1 ? out : std::numeric_limits<quint64>::max();
+}
+
+// Whether opening the encrypted PKCS#8 key in `bytes` would take key-derivation work beyond what
+// any real device key uses: the work is read from the key's parameters, without deriving
+// anything, so that a small hostile key cannot keep the program busy for minutes. A key that is
+// not of that kind, or whose parameters cannot be read, is left to the reader.
+bool keyDerivationTooCostly(const QByteArray &bytes)
+{
+    if (!bytes.contains("ENCRYPTED PRIVATE KEY"))
+        return false;
+    BioPtr source = memorySource(bytes);
+    std::unique_ptr<X509_SIG, SigFree> sig(
+        source ? PEM_read_bio_PKCS8(source.get(), nullptr, nullptr, nullptr) : nullptr);
+    ERR_clear_error();
+    if (!sig)
+        return false;
+    const X509_ALGOR *algorithm = nullptr;
+    X509_SIG_get0(sig.get(), &algorithm, nullptr);
+    const ASN1_OBJECT *oid = nullptr;
+    int parameterType = 0;
+    const void *parameterValue = nullptr;
+    X509_ALGOR_get0(&oid, &parameterType, &parameterValue, algorithm);
+    if (parameterType != V_ASN1_SEQUENCE || !algorithm->parameter)
+        return false;
+    const ASN1_TYPE *parameter = algorithm->parameter;
+
+    if (OBJ_obj2nid(oid) != NID_pbes2) {
+        // PKCS#5 v1.5 and PKCS#12 schemes: a salt and an iteration count.
+        PBEPARAM *pbe = static_cast<PBEPARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBEPARAM), parameter));
+        const bool costly = pbe && integerValue(pbe->iter) > MaxKeyDerivationIterations;
+        PBEPARAM_free(pbe);
+        return costly;
+    }
+    PBE2PARAM *pbes2 = static_cast<PBE2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), parameter));
+    if (!pbes2 || !pbes2->keyfunc || !pbes2->keyfunc->parameter || pbes2->keyfunc->parameter->type != V_ASN1_SEQUENCE) {
+        PBE2PARAM_free(pbes2);
+        return false;
+    }
+    bool costly = false;
+    const ASN1_TYPE *kdfParameter = pbes2->keyfunc->parameter;
+    switch (OBJ_obj2nid(pbes2->keyfunc->algorithm)) {
+    case NID_id_pbkdf2: {
+        PBKDF2PARAM *kdf
+            = static_cast<PBKDF2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), kdfParameter));
+        costly = kdf && integerValue(kdf->iter) > MaxKeyDerivationIterations;
+        PBKDF2PARAM_free(kdf);
+        break;
+    }
+    case NID_id_scrypt: {
+        SCRYPT_PARAMS *kdf
+            = static_cast<SCRYPT_PARAMS *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(SCRYPT_PARAMS), kdfParameter));
+        if (kdf) {
+            // The work grows with N * r * p; each factor is bounded first so the product cannot wrap.
+            const quint64 n = integerValue(kdf->costParameter);
+            const quint64 r = integerValue(kdf->blockSize);
+            const quint64 p = integerValue(kdf->parallelizationParameter);
+            costly = n > MaxScryptWork || r > MaxScryptWork || p > MaxScryptWork || n * r > MaxScryptWork
+                || n * r * p > MaxScryptWork;
+        }
+        SCRYPT_PARAMS_free(kdf);
+        break;
+    }
+    default:
+        break;
+    }
+    PBE2PARAM_free(pbes2);
+    return costly;
 }
 
 // Hands the given password to the PEM reader; never prompts.
@@ -122,6 +201,10 @@ X509Ptr readCertificate(const QString &pem, const QStringList &catalogue, QStrin
 KeyPtr readKey(const QString &pem, const QString &password, const QStringList &catalogue, QString *reason)
 {
     const QByteArray bytes = pem.toUtf8();
+    if (keyDerivationTooCostly(bytes)) {
+        *reason = catalogue.value(MsgId::KeyTooCostly);
+        return nullptr;
+    }
     QByteArray passwordBytes = password.toUtf8();
     ERR_clear_error();
     BioPtr source = memorySource(bytes);
@@ -167,17 +250,30 @@ private:
     QString m_field;
 };
 
-// Reads one certificate text and reports whether it can be read and whether it is valid at `now`.
-X509Ptr checkCertificate(const QString &pem, const QDateTime &now, const FindingList &report)
+CertificateSummary summaryOf(const X509 *cert)
 {
-    QString reason;
-    X509Ptr cert = readCertificate(pem, report.catalogue(), &reason);
+    CertificateSummary summary;
+    summary.readable = true;
+    summary.subject = nameText(X509_get_subject_name(cert));
+    summary.issuer = nameText(X509_get_issuer_name(cert));
+    summary.validFrom = timeValue(X509_get0_notBefore(cert));
+    summary.validUntil = timeValue(X509_get0_notAfter(cert));
+    return summary;
+}
+
+// Reads one certificate text, reports whether it can be read and whether it is valid at `now`,
+// and puts what it says about itself into `summary`.
+X509Ptr checkCertificate(
+    const QString &pem, const QDateTime &now, const FindingList &report, CertificateSummary &summary)
+{
+    X509Ptr cert = readCertificate(pem, report.catalogue(), &summary.reason);
     if (!cert) {
-        report.add(FindingSeverity::Error, report.text(MsgId::CertUnreadable).arg(reason));
+        report.add(FindingSeverity::Error, report.text(MsgId::CertUnreadable).arg(summary.reason));
         return cert;
     }
-    const QDateTime from = timeValue(X509_get0_notBefore(cert.get()));
-    const QDateTime until = timeValue(X509_get0_notAfter(cert.get()));
+    summary = summaryOf(cert.get());
+    const QDateTime &from = summary.validFrom;
+    const QDateTime &until = summary.validUntil;
     if (from.isValid() && now < from) {
         report.add(FindingSeverity::Error, report.text(MsgId::CertNotYetValid).arg(timeText(from)));
     } else if (until.isValid() && now > until) {
@@ -199,14 +295,7 @@ CertificateSummary inspectCertificate(const QString &pem, const QStringList &cat
 {
     CertificateSummary summary;
     X509Ptr cert = readCertificate(pem, catalogue, &summary.reason);
-    if (!cert)
-        return summary;
-    summary.readable = true;
-    summary.subject = nameText(X509_get_subject_name(cert.get()));
-    summary.issuer = nameText(X509_get_issuer_name(cert.get()));
-    summary.validFrom = timeValue(X509_get0_notBefore(cert.get()));
-    summary.validUntil = timeValue(X509_get0_notAfter(cert.get()));
-    return summary;
+    return cert ? summaryOf(cert.get()) : summary;
 }
 
 KeySummary inspectPrivateKey(const QString &pem, const QString &password, const QStringList &catalogue)
@@ -216,30 +305,33 @@ KeySummary inspectPrivateKey(const QString &pem, const QString &password, const 
     return summary;
 }
 
-QList<Finding> inspectCertificates(const ParGenValues &values, const QList<KnownCertRow> &knownCerts,
-    const QDateTime &now, const QStringList &catalogue)
+TlsInspection inspectTls(const ParGenValues &values, const QList<KnownCertRow> &knownCerts, const QDateTime &now,
+    const QStringList &catalogue)
 {
-    QList<Finding> findings;
+    TlsInspection out;
+    QList<Finding> &findings = out.findings;
     const QString parGen = QString::fromLatin1(ParGenFileName);
 
     KeyPtr key;
     const FindingList keyReport(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Key"));
     if (!isBlank(values.TLS_Server_Key)) {
-        QString reason;
-        key = readKey(values.TLS_Server_Key, values.TLS_Server_Key_Password, catalogue, &reason);
+        KeySummary &summary = out.key.emplace();
+        key = readKey(values.TLS_Server_Key, values.TLS_Server_Key_Password, catalogue, &summary.reason);
+        summary.readable = key != nullptr;
         if (!key)
-            keyReport.add(FindingSeverity::Error, keyReport.text(MsgId::CertUnreadable).arg(reason));
+            keyReport.add(FindingSeverity::Error, keyReport.text(MsgId::CertUnreadable).arg(summary.reason));
     }
 
     X509Ptr server;
     const FindingList serverReport(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Server_Certificate"));
     if (!isBlank(values.TLS_Server_Server_Certificate))
-        server = checkCertificate(values.TLS_Server_Server_Certificate, now, serverReport);
+        server = checkCertificate(values.TLS_Server_Server_Certificate, now, serverReport, out.server.emplace());
 
     X509Ptr root;
     if (!isBlank(values.TLS_Server_Root_Certificate)) {
         root = checkCertificate(values.TLS_Server_Root_Certificate, now,
-            FindingList(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Root_Certificate")));
+            FindingList(&findings, catalogue, parGen, 0, QStringLiteral("TLS_Server_Root_Certificate")),
+            out.root.emplace());
     }
 
     if (key && server && X509_check_private_key(server.get(), key.get()) != 1)
@@ -253,12 +345,20 @@ QList<Finding> inspectCertificates(const ParGenValues &values, const QList<Known
 
     const QString knownCertDocument = QString::fromLatin1(KnownCertFileName);
     for (qsizetype i = 0; i < knownCerts.size(); ++i) {
+        std::optional<CertificateSummary> &summary = out.known.emplace_back();
         if (isBlank(knownCerts[i].Certificate))
             continue;
         checkCertificate(knownCerts[i].Certificate, now,
-            FindingList(&findings, catalogue, knownCertDocument, int(i + 1), QStringLiteral("Certificate")));
+            FindingList(&findings, catalogue, knownCertDocument, int(i + 1), QStringLiteral("Certificate")),
+            summary.emplace());
     }
-    return findings;
+    return out;
+}
+
+QList<Finding> inspectCertificates(const ParGenValues &values, const QList<KnownCertRow> &knownCerts,
+    const QDateTime &now, const QStringList &catalogue)
+{
+    return inspectTls(values, knownCerts, now, catalogue).findings;
 }
 
 } // namespace sw

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace sw {
 
@@ -38,6 +39,12 @@ struct KeySummary
     QString reason; // why it cannot be read; empty when readable
 };
 
+// The most key-derivation work that a key is opened with: PBKDF2 or PKCS#5/PKCS#12 iterations
+// (real keys use a few thousand to a few hundred thousand), and scrypt's N * r * p (2^24: a
+// second or so). A key that asks for more is refused unopened: "key derivation too costly".
+inline constexpr quint64 MaxKeyDerivationIterations = 1'000'000;
+inline constexpr quint64 MaxScryptWork = quint64(1) << 24;
+
 KeySummary inspectPrivateKey(const QString &pem, const QString &password, const QStringList &catalogue);
 
 // A certificate within this many days of its end is reported as a warning.
@@ -52,5 +59,21 @@ inline constexpr int CertificateExpiryWarningDays = 30;
 // certificate, key match, root signature, then the rows. Never throws.
 QList<Finding> inspectCertificates(const ParGenValues &values, const QList<KnownCertRow> &knownCerts,
     const QDateTime &now, const QStringList &catalogue);
+
+// One inspection of the TLS texts: the findings of inspectCertificates and what each text says
+// about itself, read once, so that tooltips need not read a text again. A blank text has no
+// summary.
+struct TlsInspection
+{
+    QList<Finding> findings;
+    std::optional<KeySummary> key;
+    std::optional<CertificateSummary> server;
+    std::optional<CertificateSummary> root;
+    QList<std::optional<CertificateSummary>> known; // one per row of knownCerts
+};
+
+// inspectCertificates with the summaries. Each text, the key included, is read exactly once.
+TlsInspection inspectTls(const ParGenValues &values, const QList<KnownCertRow> &knownCerts, const QDateTime &now,
+    const QStringList &catalogue);
 
 } // namespace sw

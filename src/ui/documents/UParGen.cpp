@@ -8,6 +8,7 @@
 #include "core/text/MessageIds.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
+#include "ui/LatestResult.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/AddressEdit.h"
@@ -278,6 +279,7 @@ TFParGen::TFParGen(ProgramValues &values, Services &svc, QWidget *parent)
 void TFParGen::FormCreate()
 {
     setObjectName(QStringLiteral("TFParGen"));
+    m_inspector = new LatestResult(this);
     m_inspection = new QTimer(this);
     m_inspection->setSingleShot(true);
     m_inspection->setInterval(InspectionDelayMs);
@@ -479,10 +481,18 @@ void TFParGen::Set_Lang()
 void TFParGen::showCertificateState()
 {
     m_inspection->stop();
+    // Opening a key may take long (its key derivation), so the texts are read off the
+    // user-interface thread; until the result comes, the boxes keep what they show.
+    m_inspector->run([values = currentValues(), now = services.clock->nowUtc(),
+                         catalogue = pv.Msg_Catalogue] { return inspectTls(values, {}, now, catalogue); },
+        [this](const TlsInspection &inspection) { showInspection(inspection); });
+}
+
+void TFParGen::showInspection(const TlsInspection &inspection)
+{
     // The pair checks (key against server certificate, server certificate against root) are the
     // core's: its findings for each box decide the frame and add to the summary in the tooltip.
-    const ParGenValues values = currentValues();
-    const QList<Finding> findings = inspectCertificates(values, {}, services.clock->nowUtc(), pv.Msg_Catalogue);
+    const QList<Finding> &findings = inspection.findings;
     for (const Field &field : fields()) {
         const Field::Inspected &inspected = field.inspected;
         if (inspected.what != Field::Inspected::Key && inspected.what != Field::Inspected::Certificate)
@@ -492,13 +502,15 @@ void TFParGen::showCertificateState()
             if (finding.field == QLatin1String(inspected.element))
                 own << finding;
         }
-        const QString text = values.*std::get<QString ParGenValues::*>(field.value);
         const QString hint = pv.msg(field.hint);
         QPlainTextEdit *box = this->*std::get<QPlainTextEdit * TFParGen::*>(field.control);
+        const QLatin1String element(inspected.element);
         setPlainToolTip(box,
             inspected.what == Field::Inspected::Key
-                ? keyTip(hint, text, values.TLS_Server_Key_Password, own, pv.Msg_Catalogue)
-                : certificateTip(hint, text, own, pv.Msg_Catalogue));
+                ? keyTip(hint, inspection.key, own, pv.Msg_Catalogue)
+                : certificateTip(hint,
+                    element == QLatin1String("TLS_Server_Root_Certificate") ? inspection.root : inspection.server, own,
+                    pv.Msg_Catalogue));
         const FindingMark mark = markOf(own);
         const QString frame = mark == FindingMark::None
             ? QString()

@@ -24,6 +24,8 @@ namespace sw {
 class AddressEdit;
 
 class CollapsibleSection;
+class LatestResult;
+struct TlsInspection;
 struct ParGenValues;
 
 // Step 2, "Set Communication": edits the active configuration's ParGen.xml in four numbered,
@@ -72,6 +74,8 @@ private:
     // that ends soon. Never asks anything. Runs on load, on a change of language and shortly
     // after the last edit of a key, its password or a certificate.
     void showCertificateState();
+    // Shows one inspection's findings and summaries as the boxes' frames and tooltips.
+    void showInspection(const TlsInspection &inspection);
     void On_Click(QCheckBox *sender);
     bool FormMouseWheel(QWheelEvent *event);
 
@@ -141,6 +145,7 @@ private:
 
     // Started by each edit of a box that showCertificateState reads; its timeout reads them.
     QTimer *m_inspection = nullptr;
+    LatestResult *m_inspector = nullptr;
     // Set by any edit of a field or click on a check box; cleared when a load succeeded.
     bool Is_Change = false;
 

@@ -265,17 +265,16 @@ void TFTLS_Server_Known_Cert::refreshMarks(int firstRow, int lastRow)
 
         // A disabled row is left out of the image: its certificate is described but not marked.
         const QString pem = cell->text();
-        QList<Finding> findings;
-        if (enable->checkState() == Qt::Checked) {
-            findings = inspectCertificates(
-                ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
-        }
+        // Certificates hold no key to derive: reading one is quick, so the marks follow at once.
+        const TlsInspection inspection = inspectTls(
+            ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
+        const QList<Finding> findings = enable->checkState() == Qt::Checked ? inspection.findings : QList<Finding>();
 
         // The summary comes first; the whole text, which the table shows for a text over several
         // lines or cut short, follows it. A blank cell keeps the table's own tooltip.
         QString tip;
         if (!pem.trimmed().isEmpty()) {
-            tip = certificateTip(QString(), pem, findings, pv.Msg_Catalogue);
+            tip = certificateTip(QString(), inspection.known.value(0), findings, pv.Msg_Catalogue);
             QString whole = ASG->cellToolTip(row, cell->column());
             whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
             if (!whole.trimmed().isEmpty())

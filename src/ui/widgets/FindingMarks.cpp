@@ -146,12 +146,12 @@ void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, cons
     cell->setData(Qt::DecorationRole, marked ? QVariant(findingIcon(mark)) : QVariant());
 }
 
-QString certificateTip(
-    const QString &hint, const QString &pem, const QList<Finding> &findings, const QStringList &catalogue)
+QString certificateTip(const QString &hint, const std::optional<CertificateSummary> &inspected,
+    const QList<Finding> &findings, const QStringList &catalogue)
 {
-    if (pem.trimmed().isEmpty())
+    if (!inspected)
         return hint;
-    const CertificateSummary summary = inspectCertificate(pem, catalogue);
+    const CertificateSummary &summary = *inspected;
     QStringList lines;
     if (summary.readable) {
         lines << catalogue.value(MsgId::CertSubject).arg(summary.subject)
@@ -164,12 +164,12 @@ QString certificateTip(
     return tipOf(hint, lines, findings);
 }
 
-QString keyTip(const QString &hint, const QString &pem, const QString &password, const QList<Finding> &findings,
+QString keyTip(const QString &hint, const std::optional<KeySummary> &inspected, const QList<Finding> &findings,
     const QStringList &catalogue)
 {
-    if (pem.trimmed().isEmpty())
+    if (!inspected)
         return hint;
-    const KeySummary summary = inspectPrivateKey(pem, password, catalogue);
+    const KeySummary &summary = *inspected;
     const QString line = summary.readable ? catalogue.value(MsgId::KeyReadable)
                                           : catalogue.value(MsgId::CertUnreadable).arg(summary.reason);
     return tipOf(hint, { line }, findings);

@@ -35,12 +35,12 @@ void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, cons
 
 // The tooltip of a certificate text: `hint` (when not empty), then the certificate's subject,
 // issuer and validity (UTC) or why it cannot be read, then the texts of `findings` that the
-// summary does not already say. Only `hint` for a blank text.
-QString certificateTip(
-    const QString &hint, const QString &pem, const QList<Finding> &findings, const QStringList &catalogue);
+// summary does not already say. Only `hint` for a blank text (no summary).
+QString certificateTip(const QString &hint, const std::optional<CertificateSummary> &summary,
+    const QList<Finding> &findings, const QStringList &catalogue);
 
-// The same for a private key read with `password`: whether it can be read, then the findings.
-QString keyTip(const QString &hint, const QString &pem, const QString &password, const QList<Finding> &findings,
+// The same for a private key: whether it can be read, then the findings.
+QString keyTip(const QString &hint, const std::optional<KeySummary> &summary, const QList<Finding> &findings,
     const QStringList &catalogue);
 
 } // namespace sw
