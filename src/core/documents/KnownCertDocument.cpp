@@ -3,6 +3,7 @@
 #include "core/Xml.h"
 #include "core/documents/ListDocument.h"
 #include "core/files/AtomicFile.h"
+#include "core/files/ProjectLock.h"
 
 #include <QFileInfo>
 
@@ -80,6 +81,7 @@ QByteArray knownCertDocument(const QList<KnownCertRow> &rows)
 
 void writeKnownCertFile(const QString &path, const QList<KnownCertRow> &rows)
 {
+    const files::ProjectLock lock(QFileInfo(path).absolutePath(), path);
     files::saveBuilt(path, [&] { return knownCertDocument(rows); });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Xml.h"
 #include "core/files/AtomicFile.h"
+#include "core/files/ProjectLock.h"
 #include "core/text/Decimal.h"
 
 #include <QFileInfo>
@@ -125,6 +126,7 @@ QByteArray parGenDocument(const ParGenValues &values)
 
 void writeParGenFile(const QString &path, const ParGenValues &values)
 {
+    const files::ProjectLock lock(QFileInfo(path).absolutePath(), path);
     files::saveBuilt(path, [&] { return parGenDocument(values); });
 }
 

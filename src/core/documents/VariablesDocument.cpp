@@ -3,6 +3,7 @@
 #include "core/Xml.h"
 #include "core/documents/ListDocument.h"
 #include "core/files/AtomicFile.h"
+#include "core/files/ProjectLock.h"
 
 #include <QFileInfo>
 
@@ -56,6 +57,7 @@ QByteArray variablesDocument(const QList<VariableRow> &rows)
 
 void writeVariablesFile(const QString &path, const QList<VariableRow> &rows)
 {
+    const files::ProjectLock lock(QFileInfo(path).absolutePath(), path);
     files::saveBuilt(path, [&] { return variablesDocument(rows); });
 }
 

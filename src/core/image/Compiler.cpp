@@ -4,6 +4,7 @@
 #include "core/Xml.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/files/AtomicFile.h"
+#include "core/files/ProjectLock.h"
 #include "core/text/Decimal.h"
 
 #include <QDir>
@@ -261,6 +262,9 @@ void Save_Bin(const QString &binFolder, const Images &images)
     auto failure = [](const QString &path, const QString &reason) {
         return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
     };
+    // Another writer of the same configuration would interleave its pair with this one.
+    const files::ProjectLock lock(
+        QFileInfo(binFolder).absolutePath(), QDir(binFolder).filePath(QString::fromLatin1(Bank1FileName)));
     // A project folder copied by a tool that drops empty folders has lost its bin folder.
     if (!QDir().mkpath(binFolder))
         throw failure(binFolder, QStringLiteral("the folder cannot be created"));
