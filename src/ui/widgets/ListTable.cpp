@@ -112,7 +112,12 @@ void ListTable::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (Grid_Enter_Key(this, event->key(), m_values)) {
+    // Enter that ends an edit reaches here too (the line editors pass it on): the edit is ended
+    // and the move made once, here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_values.Opt_Jump_Field_Tables) {
+        finishEdit();
+        Grid_Enter_Key(this, event->key(), m_values);
         event->accept();
         return;
     }
@@ -168,9 +173,24 @@ bool ListTable::eventFilter(QObject *watched, QEvent *event)
     return QTableWidget::eventFilter(watched, event);
 }
 
+bool ListTable::closedAlready(QWidget *editor)
+{
+    m_closedEditors.removeAll(nullptr);
+    return m_closedEditors.contains(editor);
+}
+
+void ListTable::commitData(QWidget *editor)
+{
+    if (!closedAlready(editor))
+        QTableWidget::commitData(editor);
+}
+
 void ListTable::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    // Enter that ends an edit moves on like Enter outside one.
+    if (closedAlready(editor))
+        return;
+    m_closedEditors.append(editor);
+    // An editor that took Enter itself ends with this hint alone: the move is made here then.
     if (hint == QAbstractItemDelegate::SubmitModelCache && m_values.Opt_Jump_Field_Tables) {
         QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
         Grid_Enter_Key(this, Qt::Key_Return, m_values);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTableWidget>
 
 class QAbstractButton;
@@ -51,14 +52,19 @@ protected:
 
 protected Q_SLOTS:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void commitData(QWidget *editor) override;
 
 private:
     void headerDoubleClicked(int column);
     void clearSelectedCells();
+    // Whether `editor` was closed here already: the delegate's own close of an editor that Enter
+    // ended comes later, through the event queue, and must neither write nor move again.
+    bool closedAlready(QWidget *editor);
 
     const ProgramValues &m_values;
     QString m_cornerText;
     QAbstractButton *m_corner = nullptr;
+    QList<QPointer<QWidget>> m_closedEditors;
 };
 
 } // namespace sw
