@@ -460,6 +460,20 @@ void tst_UIEC61850_Variables::listEndsAtFirstBlankName()
     after.Length = QStringLiteral("x");
     f.setRow(4, after);
 
+    // OK refuses while a row below the end holds anything, naming the blank row.
+    f.click("Btn_OK");
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.last(),
+        QStringLiteral("Row 3 has no Name, so the list ends there and the rows below it "
+                       "would not be stored. Fill in row 3 or delete it."));
+    QCOMPARE(f.table()->currentRow(), 2);
+    QCOMPARE(f.table()->currentColumn(), 1);
+    QCOMPARE(f.file(), QByteArray("<unreadable>"));
+
+    // Emptied, row 4 is dropped with the end row, whatever row 3 holds besides its Name.
+    f.messages.clear();
+    f.setRow(4, VariableRow {});
     f.click("Btn_OK");
     QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
     QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
@@ -544,8 +558,12 @@ void tst_UIEC61850_Variables::insertRowMakesAnEnabledRow()
     QVERIFY(f.writeRows(rows));
     f.open();
     f.select(2);
+    // The last row is in use: Insert asks first, and No changes nothing.
+    f.messages.answers = { false };
     f.click("Btn_InsRow");
-    QVERIFY(f.messages.records.isEmpty());
+    QCOMPARE(f.messages.records.size(), 1);
+    verifyShows(f, rows);
+    f.click("Btn_InsRow"); // Yes
     // The new row has Enable "Y" and nothing else; the last row's content is lost.
     rows.insert(1, VariableRow {});
     rows.removeLast();
@@ -847,7 +865,8 @@ void tst_UIEC61850_Variables::importReplacesTheTable()
     QCOMPARE(f.file(), document);
 
     f.click(ok ? "Btn_OK" : "Btn_Cancel");
-    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
+    // Cancel asks before it discards the imported rows (the script answers Yes).
+    QCOMPARE(f.messages.records.size(), ok ? 0 : 1);
     QVERIFY(!f.dlg->isVisible());
     QCOMPARE(f.file(), ok ? variablesDocument(imported) : document);
 }

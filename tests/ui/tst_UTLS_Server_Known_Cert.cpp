@@ -383,12 +383,28 @@ void tst_UTLS_Server_Known_Cert::certificateThroughTheEditor()
     QVERIFY2(editorLines >= 10, qPrintable(QString::number(editorLines))); // a good part of a certificate
 }
 
+// The list ends at the first blank Certificate. OK refuses while a row below it holds anything,
+// naming the blank row, whose cell it makes current; once the rows below are empty, OK stores the
+// rows above it.
 void tst_UTLS_Server_Known_Cert::rowsAfterBlankCertificateNotStored()
 {
     Fixture f;
     f.open();
-    f.setRows({ "[ ]|C1|", "[x]|C2|m2", "[x]| \n |m3", "[x]|C4|m4" });
+    f.setRows({ "[ ]|C1|", "[x]|C2|m2", "[x]| \n |m3", "[ ]||m4" });
     f.click("Btn_OK");
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.last(),
+        QStringLiteral("Row 3 has no Certificate, so the list ends there and the rows below "
+                       "it would not be stored. Fill in row 3 or delete it."));
+    QVERIFY(!QFile::exists(f.pv.File_TLS_Known_Cert));
+    QCOMPARE(f.table()->currentRow(), 2);
+    QCOMPARE(f.table()->currentColumn(), int(Certificate));
+
+    f.messages.clear();
+    f.setRow(3, "[ ]||"); // an unchecked empty row holds nothing
+    f.click("Btn_OK");
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.last()));
     QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), knownCertDocument({ { false, "C1", "" }, { true, "C2", "m2" } }));
 
     f.open();
@@ -434,10 +450,22 @@ void tst_UTLS_Server_Known_Cert::insertRowFreesACheckedRow()
     f.setRows({ "[x]|A|a", "[ ]|B|b", "[ ]|C|c" });
     f.setRow(9, "[ ]|J|j");
     f.table()->setCurrentCell(1, Certificate);
+    const QStringList before = f.rows();
+    // The last row is in use: Insert asks first, and No changes nothing.
+    f.messages.answers = { false };
+    f.click("Btn_InsRow");
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::Confirm);
+    QCOMPARE(f.messages.last(),
+        QStringLiteral("The last row (10) holds data and would be lost by inserting a row. Insert anyway?"));
+    QCOMPARE(f.rows(), before);
+    // Yes: the new row is empty and checked; the last row's content is lost.
+    f.click("Btn_InsRow");
+    QCOMPARE(f.rows(), tableOf({ "[x]|A|a", DefaultRow, "[ ]|B|b", "[ ]|C|c" }));
+    // With the last row free, Insert asks nothing.
+    f.messages.clear();
     f.click("Btn_InsRow");
     QVERIFY(f.messages.records.isEmpty());
-    // The new row is empty and checked; the last row's content is lost.
-    QCOMPARE(f.rows(), tableOf({ "[x]|A|a", DefaultRow, "[ ]|B|b", "[ ]|C|c" }));
 }
 
 void tst_UTLS_Server_Known_Cert::pasteIntoRow_data()
@@ -589,9 +617,23 @@ void tst_UTLS_Server_Known_Cert::cancelDiscardsAndEveryShowingReloads()
     const QByteArray file = readFile(f.pv.File_TLS_Known_Cert);
     f.open();
     f.setRows({ "[ ]|B|b", "[x]|C|" });
+    // Something changed: Cancel asks first, and No keeps the dialog open with the edits.
+    f.messages.answers = { false, false, false };
     f.click("Btn_Cancel");
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.last(), QStringLiteral("Do you want to exit without saving changes?"));
+    QCOMPARE(f.rows(), tableOf({ "[ ]|B|b", "[x]|C|" }));
+    // Escape and the close box ask the same.
+    QTest::keyClick(f.dlg.get(), Qt::Key_Escape);
+    QVERIFY(f.dlg->isVisible());
+    f.dlg->close();
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.records.size(), 3);
+    f.click("Btn_Cancel"); // Yes
     QCOMPARE(f.dlg->result(), int(QDialog::Rejected));
+    QVERIFY(!f.dlg->isVisible());
     QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), file);
+    f.messages.clear();
 
     f.open();
     QCOMPARE(f.rows(), tableOf({ "[x]|A|a" }));

@@ -440,6 +440,10 @@ constexpr DefaultText Defaults[] = {
     { 1244, "Position \"%1\" is not a byte of the internal data (0 to %2)" },
     { 1245, "Length \"%1\" is not 1 to 4" },
     { 1246, "key derivation too costly to check" },
+    { 1247,
+        "Row %1 has no %2, so the list ends there and the rows below it would not be stored. Fill in row %1 or delete "
+        "it." },
+    { 1248, "The last row (%1) holds data and would be lost by inserting a row. Insert anyway?" },
 };
 
 } // namespace

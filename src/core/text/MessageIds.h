@@ -277,5 +277,7 @@ inline constexpr int CheckAfterBlankName = 1243; // %1 is the row with the blank
 inline constexpr int CheckBadPosition = 1244; // %1 is the text, %2 the highest position
 inline constexpr int CheckBadLength = 1245; // %1 is the text
 inline constexpr int KeyTooCostly = 1246;
+inline constexpr int ListBlankRowAboveData = 1247; // %1 is the row, %2 the column that ends the list
+inline constexpr int ListInsertLosesLastRow = 1248; // %1 is the last row
 
 } // namespace sw::MsgId

@@ -2,6 +2,7 @@
 
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
+#include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
@@ -157,8 +158,17 @@ void ListEditor::FormShow()
     } else {
         m_table->selectionModel()->setCurrentIndex(m_table->model()->index(0, 0), QItemSelectionModel::Clear);
     }
+    rememberShownRows();
     if (!failure.isEmpty())
         services.messages->generalError(this, failure);
+}
+
+void ListEditor::reject()
+{
+    if (isVisible() && changedSinceShowing()
+        && !services.messages->confirm(this, pv.msg(MsgId::ParGenExitWithoutSaving)))
+        return;
+    CatalogueDialog::reject();
 }
 
 void ListEditor::changeRows(const std::function<void()> &change)
@@ -180,6 +190,14 @@ void ListEditor::Btn_OKClick()
 {
     if (!Controllo_dati())
         return;
+    // The list ends at the first blank key cell: rows below it would be dropped without a word.
+    if (const int blank = blankRowAboveData(); blank >= 0) {
+        constexpr int KeyColumn = 1; // Name or Certificate, after the Enable column
+        m_table->focusCell(blank, KeyColumn);
+        services.messages->error(this,
+            pv.msg(MsgId::ListBlankRowAboveData).arg(blank + 1).arg(m_table->horizontalHeaderItem(KeyColumn)->text()));
+        return;
+    }
     try {
         storeDocument();
     } catch (const std::exception &e) {
@@ -206,6 +224,11 @@ void ListEditor::Btn_DelRowClick()
 
 void ListEditor::Btn_InsRowClick()
 {
+    // Inserting moves every row below down by one: the last row's content falls off the table.
+    const int last = m_table->rowCount() - 1;
+    if (m_table->currentRow() >= 0 && rowInUse(last)
+        && !services.messages->confirm(this, pv.msg(MsgId::ListInsertLosesLastRow).arg(last + 1)))
+        return;
     changeRows([&] {
         if (m_checkBoxes == CheckBoxes::AsText)
             Insert_Row(m_table->currentRow(), m_table, true);

@@ -60,6 +60,10 @@ public:
     // marks again, whose texts are in the user's language too.
     void Set_Lang() override;
 
+    // Cancel, Escape and the close box ask before they discard changes made since the showing;
+    // on No the dialog stays open with the changes.
+    void reject() override;
+
 protected:
     // How the table keeps its check boxes, which chooses the row operations of TableOperations.h.
     enum class CheckBoxes {
@@ -110,6 +114,16 @@ protected:
     void FormShow() override;
     // Every list is accepted unless the editor has rules.
     virtual bool Controllo_dati() { return true; }
+
+    // The 0-based row whose blank key cell ends the list while a row below it holds something,
+    // which a save would drop; -1 when there is none.
+    virtual int blankRowAboveData() const = 0;
+    // Whether the table row holds anything besides its Enable check.
+    virtual bool rowInUse(int row) const = 0;
+    // Remembers the rows as shown, for changedSinceShowing.
+    virtual void rememberShownRows() = 0;
+    // Whether the rows differ from those remembered at the showing.
+    virtual bool changedSinceShowing() const = 0;
 
     // Shows the default rows in every table row.
     virtual void showDefaultRows() = 0;
@@ -166,6 +180,14 @@ template <class Row> struct ListDocumentAccess
     QList<Row> (*storedRows)(const QList<Row> &tableRows);
 };
 
+// Whether a row holds anything besides its Enable check: an enabled or disabled empty row is the
+// row a load shows below the document's rows.
+template <class Row> bool holdsData(Row row)
+{
+    row.Enable = Row {}.Enable;
+    return !(row == Row {});
+}
+
 // A list editor whose table shows rows of type Row: the editor says how a row is shown and read
 // back; loading and storing go through the document.
 template <class Row> class ListEditorOf : public ListEditor
@@ -187,8 +209,23 @@ protected:
     void showDocumentRows() final { showRows(m_document.read(pv.*m_document.path)); }
     void storeDocument() final { m_document.write(pv.*m_document.path, m_document.storedRows(tableRows())); }
 
+    int blankRowAboveData() const final
+    {
+        const QList<Row> rows = tableRows();
+        const qsizetype end = m_document.storedRows(rows).size();
+        for (qsizetype r = end + 1; r < rows.size(); ++r) {
+            if (holdsData(rows[r]))
+                return int(end);
+        }
+        return -1;
+    }
+    bool rowInUse(int row) const final { return holdsData(tableRows().value(row)); }
+    void rememberShownRows() final { m_shown = tableRows(); }
+    bool changedSinceShowing() const final { return tableRows() != m_shown; }
+
 private:
     const ListDocumentAccess<Row> m_document;
+    QList<Row> m_shown;
 };
 
 } // namespace sw
