@@ -72,7 +72,7 @@ template <class Visitor> void forEachElement(const QString &path, Visitor &&visi
         return;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
+    const pugi::xml_node root = xml::rootElement(doc);
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
         if (row.type() == pugi::node_element)
             visit(row);
@@ -117,7 +117,7 @@ void ImageCompiler::Read_ParGen(const QString &path)
         return;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
+    const pugi::xml_node root = xml::rootElement(doc);
     TTLS_Bank &tls = IEC61850.TLS_Data;
 
     IEC61850.port = static_cast<quint16>(integerItem(root, "IEC61850_Server_Port", 102));
