@@ -5,6 +5,7 @@
 #include "core/documents/ParGenDocument.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/text/Catalogue.h"
+#include "core/text/Excerpt.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,6 +113,87 @@ private Q_SLOTS:
             QCOMPARE(f.document, QStringLiteral("IEC61850_Variables.xml"));
             QVERIFY(!f.text.isEmpty());
         }
+    }
+
+    void objectReferences_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("warning"); // empty: the name passes
+
+        const QString ld64(64, u'L');
+        const QString ref129 = QStringLiteral("A.") + QString(127, u'b');
+        QTest::newRow("single name") << "Temp_1"
+                                     << "";
+        QTest::newRow("logical node and data object") << "XCBR1.Pos"
+                                                      << "";
+        QTest::newRow("data attribute") << "XCBR1.Pos.stVal"
+                                        << "";
+        QTest::newRow("logical device in front") << "LD0/XCBR1.Pos.stVal"
+                                                 << "";
+        QTest::newRow("logical device and node only") << "LD0/XCBR1"
+                                                      << "";
+        QTest::newRow("logical device of 64 characters") << ld64 + "/LLN0.Mod"
+                                                         << "";
+        QTest::newRow("reference of 129 characters") << ref129 << "";
+
+        QTest::newRow("empty part between dots")
+            << "XCBR1..stVal"
+            << "\"XCBR1..stVal\" has an empty part: an IEC 61850 object reference is names joined by single \".\", "
+               "after an optional logical device name and \"/\"";
+        QTest::newRow("trailing dot") << "XCBR1."
+                                      << "\"XCBR1.\" has an empty part: an IEC 61850 object reference "
+                                         "is names joined by single \".\", after an optional logical "
+                                         "device name and \"/\"";
+        QTest::newRow("empty logical device") << "/XCBR1.Pos"
+                                              << "\"/XCBR1.Pos\" has an empty part: an IEC 61850 "
+                                                 "object reference is names joined by single \".\", "
+                                                 "after an optional logical device name and \"/\"";
+        QTest::newRow("two slashes") << "A/B/C.D"
+                                     << "\"A/B/C.D\" holds more than one \"/\": only the logical device name ends "
+                                        "with \"/\"";
+        QTest::newRow("leading digit") << "1AB"
+                                       << "\"1AB\": the name \"1AB\" does not start with an ASCII letter";
+        QTest::newRow("attribute with leading underscore")
+            << "XCBR1.Pos._q"
+            << "\"XCBR1.Pos._q\": the name \"_q\" does not start with an ASCII letter";
+        QTest::newRow("hyphen in the data object")
+            << "XCBR1.Pos-A"
+            << "\"XCBR1.Pos-A\": the name \"Pos-A\" holds \"-\"; names hold only ASCII letters, digits and \"_\"";
+        QTest::newRow("blank in the logical device")
+            << "LD 0/XCBR1"
+            << "\"LD 0/XCBR1\": the name \"LD 0\" holds U+0020; names hold only ASCII letters, "
+               "digits and \"_\"";
+        QTest::newRow("letter outside ASCII")
+            << QStringLiteral("Tür.Pos")
+            << QStringLiteral("\"Tür.Pos\": the name \"Tür\" holds U+00FC; names hold only ASCII letters, digits "
+                              "and \"_\"");
+        QTest::newRow("character outside the BMP")
+            << QStringLiteral("A\U0001F321")
+            << QStringLiteral("\"A\U0001F321\": the name \"A\U0001F321\" holds "
+                              "U+1F321; names hold only ASCII letters, digits and \"_\"");
+        QTest::newRow("logical device of 65 characters") << "L" + ld64 + "/LLN0"
+                                                         << "\"" + sw::excerpt("L" + ld64 + "/LLN0")
+                + "\": the logical device name \"" + sw::excerpt("L" + ld64) + "\" has 65 characters, more than 64";
+        QTest::newRow("reference of 130 characters") << ref129 + "c"
+                                                     << "\"" + sw::excerpt(ref129 + "c")
+                + "\" has 130 characters, more than the 129 of an IEC 61850 object reference";
+        QTest::newRow("placeholder in the name stays as typed")
+            << "%2.%3-"
+            << "\"%2.%3-\": the name \"%2\" does not start with an ASCII letter";
+    }
+
+    // A name is warned about only when it breaks the object reference syntax, saying where.
+    void objectReferences()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, warning);
+        const QList<Finding> findings = sw::checkVariables({ word(name, 0) }, sw::defaultMessages());
+        if (warning.isEmpty()) {
+            QCOMPARE(summary(findings), QStringList());
+            return;
+        }
+        QCOMPARE(summary(findings), QStringList { "1 Name warning" });
+        QCOMPARE(findings[0].text, warning);
     }
 
     void overlapNamesBothRows()

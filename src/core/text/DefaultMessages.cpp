@@ -427,7 +427,6 @@ constexpr DefaultText Defaults[] = {
     { 1233, "Update the device anyway?" },
     { 1234, "byte %1" },
     { 1235, "bytes %1 to %2" },
-    { 1236, "\"%1\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting with a letter)" },
     { 1237, "the name \"%1\" is also used by row %2" },
     { 1238, "the range %1 runs past the end of the internal data (%2 bytes)" },
     { 1239, "the range %1 overlaps row %2 (%3)" },
@@ -440,6 +439,14 @@ constexpr DefaultText Defaults[] = {
     { 1244, "Position \"%1\" is not a byte of the internal data (0 to %2)" },
     { 1245, "Length \"%1\" is not 1 to 4" },
     { 1246, "key derivation too costly to check" },
+    { 1300,
+        "\"%1\" has an empty part: an IEC 61850 object reference is names joined by single \".\", after an "
+        "optional logical device name and \"/\"" },
+    { 1301, "\"%1\" holds more than one \"/\": only the logical device name ends with \"/\"" },
+    { 1302, "\"%1\": the name \"%2\" does not start with an ASCII letter" },
+    { 1303, "\"%1\": the name \"%2\" holds %3; names hold only ASCII letters, digits and \"_\"" },
+    { 1304, "\"%1\": the logical device name \"%2\" has %3 characters, more than %4" },
+    { 1305, "\"%1\" has %2 characters, more than the %3 of an IEC 61850 object reference" },
 };
 
 } // namespace
