@@ -34,7 +34,7 @@ VariableRow variable(const QString &name, const QString &type, const QString &po
 
 VariableRow word(const QString &name, int position, int length = 2)
 {
-    return variable(name, QStringLiteral("Integer"), QString::number(position), QString::number(length));
+    return variable(name, QStringLiteral("Int"), QString::number(position), QString::number(length));
 }
 
 VariableRow bit(const QString &name, int position, int startBit)
@@ -80,20 +80,19 @@ private Q_SLOTS:
         QTest::newRow("same bit, different bytes") << QList { bit("A", 5, 3), bit("B", 6, 3) } << none;
         QTest::newRow("bit inside a word") << QList { word("A", 4), bit("B", 5, 0) } << QStringList { overlapAt2 };
         QTest::newRow("disabled row does not count")
-            << QList { word("A", 0), variable("B", "Integer", "0", "2", QString(), "N"), word("C", 2) } << none;
+            << QList { word("A", 0), variable("B", "Int", "0", "2", QString(), "N"), word("C", 2) } << none;
         QTest::newRow("enable with blanks counts")
-            << QList { word("A", 0), variable("B", "Integer", "1", "2", QString(), " Y ") }
-            << QStringList { overlapAt2 };
+            << QList { word("A", 0), variable("B", "Int", "1", "2", QString(), " Y ") } << QStringList { overlapAt2 };
         QTest::newRow("rows after a blank name are not stored")
             << QList { word("A", 0), word("", 0), word("A", 0) } << none;
         QTest::newRow("each earlier overlap reported") << QList { word("A", 0), word("B", 2), word("C", 0, 4) }
                                                        << QStringList { "3 Position error", "3 Position error" };
         QTest::newRow("last byte of the array") << QList { word("A", 1436) } << none;
         QTest::newRow("past the end") << QList { word("A", 1437) } << QStringList { "1 Position error" };
-        QTest::newRow("no integer, no range") << QList { word("A", 0), variable("B", "Integer", "x", "2") } << none;
+        QTest::newRow("no integer, no range") << QList { word("A", 0), variable("B", "Int", "x", "2") } << none;
         QTest::newRow("duplicate name") << QList { word("A", 0), word("A", 2) } << QStringList { "2 Name error" };
         QTest::newRow("duplicate of a disabled row")
-            << QList { variable("A", "Integer", "0", "2", QString(), "N"), word("A", 2) } << none;
+            << QList { variable("A", "Int", "0", "2", QString(), "N"), word("A", 2) } << none;
         QTest::newRow("names differing in case") << QList { word("Ab", 0), word("AB", 2) } << none;
         QTest::newRow("valid names") << QList { word("a_1", 0), word("Z9_", 2) } << none;
         QTest::newRow("leading digit") << QList { word("1A", 0) } << QStringList { "1 Name warning" };
@@ -194,6 +193,51 @@ private Q_SLOTS:
         }
         QCOMPARE(summary(findings), QStringList { "1 Name warning" });
         QCOMPARE(findings[0].text, warning);
+    }
+
+    void typeForms_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("warning"); // empty: the image knows the type
+
+        QTest::newRow("Int") << "Int"
+                             << "";
+        QTest::newRow("Float, other case and blanks") << " fLoAt "
+                                                      << "";
+        QTest::newRow("Digital (Bit), upper case") << "DIGITAL (BIT)"
+                                                   << "";
+        const QString takenAsInt = QStringLiteral(
+            "Type \"%1\" is none of \"Int\", \"Float\" and \"Digital (Bit)\": the image takes it as Int");
+        QTest::newRow("unknown word") << "Foo" << takenAsInt.arg("Foo");
+        QTest::newRow("near miss") << "Integer" << takenAsInt.arg("Integer");
+        QTest::newRow("bit without its brackets") << "Digital Bit" << takenAsInt.arg("Digital Bit");
+        QTest::newRow("empty") << "" << takenAsInt.arg("");
+    }
+
+    // A Type the image does not know is taken as Int without a word: the check says so, in the
+    // editor's marks and in the tool's check alike.
+    void typeForms()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, warning);
+        const QString position = QStringLiteral("0");
+        const QList<Finding> fromTable = sw::checkVariables(
+            { variable("A", type, position, QStringLiteral("1"), QStringLiteral("0")) }, sw::defaultMessages());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("IEC61850_Variables.xml"));
+        VariableRow stored = variable("A", type, position, QStringLiteral("1"), QStringLiteral("0"));
+        sw::writeVariablesFile(path, { stored });
+        const QList<Finding> fromImage = sw::checkImageVariables(path, sw::defaultMessages());
+
+        for (const QList<Finding> &findings : { fromTable, fromImage }) {
+            if (warning.isEmpty()) {
+                QCOMPARE(summary(findings), QStringList());
+                continue;
+            }
+            QCOMPARE(summary(findings), QStringList { "1 Type warning" });
+            QCOMPARE(findings[0].text, warning);
+        }
     }
 
     void overlapNamesBothRows()

@@ -148,6 +148,9 @@ QList<Finding> checkNumbered(const QList<std::pair<int, VariableRow>> &variables
     for (const auto &[row, variable] : variables) {
         if (const std::optional<QString> problem = objectReferenceProblem(variable.Name, catalogue))
             findings << finding(FindingSeverity::Warning, row, "Name", *problem);
+        if (!image::knownDataType(variable.Type))
+            findings << finding(FindingSeverity::Warning, row, "Type",
+                catalogue.value(MsgId::CheckUnknownType).arg(excerpt(variable.Type)));
         if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
             findings << finding(FindingSeverity::Error, row, "Name",
                 catalogue.value(MsgId::CheckDuplicateName).arg(excerpt(variable.Name)).arg(*found));

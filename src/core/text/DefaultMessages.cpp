@@ -447,6 +447,7 @@ constexpr DefaultText Defaults[] = {
     { 1303, "\"%1\": the name \"%2\" holds %3; names hold only ASCII letters, digits and \"_\"" },
     { 1304, "\"%1\": the logical device name \"%2\" has %3 characters, more than %4" },
     { 1305, "\"%1\" has %2 characters, more than the %3 of an IEC 61850 object reference" },
+    { 1306, "Type \"%1\" is none of \"Int\", \"Float\" and \"Digital (Bit)\": the image takes it as Int" },
 };
 
 } // namespace

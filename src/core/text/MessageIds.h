@@ -283,5 +283,6 @@ inline constexpr int CheckReferenceFirstChar = 1302; // %2 is the part
 inline constexpr int CheckReferenceCharacter = 1303; // %2 is the part, %3 the character
 inline constexpr int CheckReferenceDeviceLength = 1304; // %2 is the device name, %3 its length, %4 the most
 inline constexpr int CheckReferenceLength = 1305; // %2 is the length, %3 the most
+inline constexpr int CheckUnknownType = 1306; // %1 is the Type text
 
 } // namespace sw::MsgId
