@@ -13,8 +13,8 @@ namespace sw::xml {
 
 namespace {
 
-// Declarations, comments and the like stay nodes so that "first top-level node" means what the
-// file holds; a value made only of blanks stays a value.
+// Comments and the like stay nodes, so that a value holding one is told apart from plain text; a
+// value made only of blanks stays a value.
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi
     | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
@@ -159,9 +159,9 @@ void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseO
                         .arg(QDir::toNativeSeparators(path), *problem));
 }
 
-pugi::xml_node firstTopLevel(const pugi::xml_document &doc)
+pugi::xml_node rootElement(const pugi::xml_document &doc)
 {
-    return doc.first_child();
+    return doc.document_element();
 }
 
 pugi::xml_node childElement(pugi::xml_node parent, const char *name)

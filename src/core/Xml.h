@@ -4,18 +4,18 @@
 #include <optional>
 #include <pugixml.hpp>
 
-// The conventions shared by every XML document of the configurator: the reader takes the first
-// top-level node as the root whatever it is, looks values up by exact name and lets each missing
+// The conventions shared by every XML document of the configurator: the reader takes the root
+// element whatever its name, passing over any declaration, comment, processing instruction or
+// document type before it, looks values up by exact name and lets each missing
 // value fall back alone; the writer rebuilds the whole document with no declaration and no
 // indentation, and saves atomically (core/files/AtomicFile.h).
 namespace sw::xml {
 
 inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
 
-// Parses `path` keeping declarations, comments and processing instructions as nodes, so that
-// "first top-level node" means what the file holds. Throws sw::Error naming the file and the
-// parser's message when the file cannot be read or is not well-formed. `extraParseOptions` adds
-// pugixml parse flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
+// Parses `path` keeping declarations, comments and processing instructions as nodes. Throws sw::Error naming the file
+// and the parser's message when the file cannot be read or is not well-formed. `extraParseOptions` adds pugixml parse
+// flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
 void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions = 0);
 
 // The most attributes one element may carry; a document with more is refused before it is
@@ -32,8 +32,10 @@ std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
 // problem on failure, with `doc` left empty.
 std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions = 0);
 
-// The document's first top-level node, whatever its kind and name.
-pugi::xml_node firstTopLevel(const pugi::xml_document &doc);
+// The document's root element, whatever its name. A declaration, comments, processing
+// instructions or a document type before it are passed over, so that a file saved by another
+// tool reads the same as one this program wrote.
+pugi::xml_node rootElement(const pugi::xml_document &doc);
 
 // The first child element of `parent` named exactly `name`.
 pugi::xml_node childElement(pugi::xml_node parent, const char *name);

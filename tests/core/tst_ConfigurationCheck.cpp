@@ -5,6 +5,7 @@
 #include "core/documents/ParGenDocument.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/text/Catalogue.h"
+#include "core/text/Excerpt.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,7 +34,7 @@ VariableRow variable(const QString &name, const QString &type, const QString &po
 
 VariableRow word(const QString &name, int position, int length = 2)
 {
-    return variable(name, QStringLiteral("Integer"), QString::number(position), QString::number(length));
+    return variable(name, QStringLiteral("Int"), QString::number(position), QString::number(length));
 }
 
 VariableRow bit(const QString &name, int position, int startBit)
@@ -79,20 +80,19 @@ private Q_SLOTS:
         QTest::newRow("same bit, different bytes") << QList { bit("A", 5, 3), bit("B", 6, 3) } << none;
         QTest::newRow("bit inside a word") << QList { word("A", 4), bit("B", 5, 0) } << QStringList { overlapAt2 };
         QTest::newRow("disabled row does not count")
-            << QList { word("A", 0), variable("B", "Integer", "0", "2", QString(), "N"), word("C", 2) } << none;
+            << QList { word("A", 0), variable("B", "Int", "0", "2", QString(), "N"), word("C", 2) } << none;
         QTest::newRow("enable with blanks counts")
-            << QList { word("A", 0), variable("B", "Integer", "1", "2", QString(), " Y ") }
-            << QStringList { overlapAt2 };
+            << QList { word("A", 0), variable("B", "Int", "1", "2", QString(), " Y ") } << QStringList { overlapAt2 };
         QTest::newRow("rows after a blank name are not stored")
             << QList { word("A", 0), word("", 0), word("A", 0) } << none;
         QTest::newRow("each earlier overlap reported") << QList { word("A", 0), word("B", 2), word("C", 0, 4) }
                                                        << QStringList { "3 Position error", "3 Position error" };
         QTest::newRow("last byte of the array") << QList { word("A", 1436) } << none;
         QTest::newRow("past the end") << QList { word("A", 1437) } << QStringList { "1 Position error" };
-        QTest::newRow("no integer, no range") << QList { word("A", 0), variable("B", "Integer", "x", "2") } << none;
+        QTest::newRow("no integer, no range") << QList { word("A", 0), variable("B", "Int", "x", "2") } << none;
         QTest::newRow("duplicate name") << QList { word("A", 0), word("A", 2) } << QStringList { "2 Name error" };
         QTest::newRow("duplicate of a disabled row")
-            << QList { variable("A", "Integer", "0", "2", QString(), "N"), word("A", 2) } << none;
+            << QList { variable("A", "Int", "0", "2", QString(), "N"), word("A", 2) } << none;
         QTest::newRow("names differing in case") << QList { word("Ab", 0), word("AB", 2) } << none;
         QTest::newRow("valid names") << QList { word("a_1", 0), word("Z9_", 2) } << none;
         QTest::newRow("leading digit") << QList { word("1A", 0) } << QStringList { "1 Name warning" };
@@ -111,6 +111,132 @@ private Q_SLOTS:
         for (const Finding &f : findings) {
             QCOMPARE(f.document, QStringLiteral("IEC61850_Variables.xml"));
             QVERIFY(!f.text.isEmpty());
+        }
+    }
+
+    void objectReferences_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("warning"); // empty: the name passes
+
+        const QString ld64(64, u'L');
+        const QString ref129 = QStringLiteral("A.") + QString(127, u'b');
+        QTest::newRow("single name") << "Temp_1"
+                                     << "";
+        QTest::newRow("logical node and data object") << "XCBR1.Pos"
+                                                      << "";
+        QTest::newRow("data attribute") << "XCBR1.Pos.stVal"
+                                        << "";
+        QTest::newRow("logical device in front") << "LD0/XCBR1.Pos.stVal"
+                                                 << "";
+        QTest::newRow("logical device and node only") << "LD0/XCBR1"
+                                                      << "";
+        QTest::newRow("logical device of 64 characters") << ld64 + "/LLN0.Mod"
+                                                         << "";
+        QTest::newRow("reference of 129 characters") << ref129 << "";
+
+        QTest::newRow("empty part between dots")
+            << "XCBR1..stVal"
+            << "\"XCBR1..stVal\" has an empty part: an IEC 61850 object reference is names joined by single \".\", "
+               "after an optional logical device name and \"/\"";
+        QTest::newRow("trailing dot") << "XCBR1."
+                                      << "\"XCBR1.\" has an empty part: an IEC 61850 object reference "
+                                         "is names joined by single \".\", after an optional logical "
+                                         "device name and \"/\"";
+        QTest::newRow("empty logical device") << "/XCBR1.Pos"
+                                              << "\"/XCBR1.Pos\" has an empty part: an IEC 61850 "
+                                                 "object reference is names joined by single \".\", "
+                                                 "after an optional logical device name and \"/\"";
+        QTest::newRow("two slashes") << "A/B/C.D"
+                                     << "\"A/B/C.D\" holds more than one \"/\": only the logical device name ends "
+                                        "with \"/\"";
+        QTest::newRow("leading digit") << "1AB"
+                                       << "\"1AB\": the name \"1AB\" does not start with an ASCII letter";
+        QTest::newRow("attribute with leading underscore")
+            << "XCBR1.Pos._q"
+            << "\"XCBR1.Pos._q\": the name \"_q\" does not start with an ASCII letter";
+        QTest::newRow("hyphen in the data object")
+            << "XCBR1.Pos-A"
+            << "\"XCBR1.Pos-A\": the name \"Pos-A\" holds \"-\"; names hold only ASCII letters, digits and \"_\"";
+        QTest::newRow("blank in the logical device")
+            << "LD 0/XCBR1"
+            << "\"LD 0/XCBR1\": the name \"LD 0\" holds U+0020; names hold only ASCII letters, "
+               "digits and \"_\"";
+        QTest::newRow("letter outside ASCII")
+            << QStringLiteral("Tür.Pos")
+            << QStringLiteral("\"Tür.Pos\": the name \"Tür\" holds U+00FC; names hold only ASCII letters, digits "
+                              "and \"_\"");
+        QTest::newRow("character outside the BMP")
+            << QStringLiteral("A\U0001F321")
+            << QStringLiteral("\"A\U0001F321\": the name \"A\U0001F321\" holds "
+                              "U+1F321; names hold only ASCII letters, digits and \"_\"");
+        QTest::newRow("logical device of 65 characters") << "L" + ld64 + "/LLN0"
+                                                         << "\"" + sw::excerpt("L" + ld64 + "/LLN0")
+                + "\": the logical device name \"" + sw::excerpt("L" + ld64) + "\" has 65 characters, more than 64";
+        QTest::newRow("reference of 130 characters") << ref129 + "c"
+                                                     << "\"" + sw::excerpt(ref129 + "c")
+                + "\" has 130 characters, more than the 129 of an IEC 61850 object reference";
+        QTest::newRow("placeholder in the name stays as typed")
+            << "%2.%3-"
+            << "\"%2.%3-\": the name \"%2\" does not start with an ASCII letter";
+    }
+
+    // A name is warned about only when it breaks the object reference syntax, saying where.
+    void objectReferences()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, warning);
+        const QList<Finding> findings = sw::checkVariables({ word(name, 0) }, sw::defaultMessages());
+        if (warning.isEmpty()) {
+            QCOMPARE(summary(findings), QStringList());
+            return;
+        }
+        QCOMPARE(summary(findings), QStringList { "1 Name warning" });
+        QCOMPARE(findings[0].text, warning);
+    }
+
+    void typeForms_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("warning"); // empty: the image knows the type
+
+        QTest::newRow("Int") << "Int"
+                             << "";
+        QTest::newRow("Float, other case and blanks") << " fLoAt "
+                                                      << "";
+        QTest::newRow("Digital (Bit), upper case") << "DIGITAL (BIT)"
+                                                   << "";
+        const QString takenAsInt = QStringLiteral(
+            "Type \"%1\" is none of \"Int\", \"Float\" and \"Digital (Bit)\": the image takes it as Int");
+        QTest::newRow("unknown word") << "Foo" << takenAsInt.arg("Foo");
+        QTest::newRow("near miss") << "Integer" << takenAsInt.arg("Integer");
+        QTest::newRow("bit without its brackets") << "Digital Bit" << takenAsInt.arg("Digital Bit");
+        QTest::newRow("empty") << "" << takenAsInt.arg("");
+    }
+
+    // A Type the image does not know is taken as Int without a word: the check says so, in the
+    // editor's marks and in the tool's check alike.
+    void typeForms()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, warning);
+        const QString position = QStringLiteral("0");
+        const QList<Finding> fromTable = sw::checkVariables(
+            { variable("A", type, position, QStringLiteral("1"), QStringLiteral("0")) }, sw::defaultMessages());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("IEC61850_Variables.xml"));
+        VariableRow stored = variable("A", type, position, QStringLiteral("1"), QStringLiteral("0"));
+        sw::writeVariablesFile(path, { stored });
+        const QList<Finding> fromImage = sw::checkImageVariables(path, sw::defaultMessages());
+
+        for (const QList<Finding> &findings : { fromTable, fromImage }) {
+            if (warning.isEmpty()) {
+                QCOMPARE(summary(findings), QStringList());
+                continue;
+            }
+            QCOMPARE(summary(findings), QStringList { "1 Type warning" });
+            QCOMPARE(findings[0].text, warning);
         }
     }
 

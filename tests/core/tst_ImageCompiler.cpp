@@ -95,9 +95,8 @@ private Q_SLOTS:
         QTest::newRow("empty root: compiler defaults for the address") << parGen({}) << 0x028 << QByteArray("c0a8000a");
         QTest::newRow("empty root: mask") << parGen({}) << 0x02C << QByteArray("ffffff00");
         QTest::newRow("empty root: no gateway") << parGen({}) << 0x030 << QByteArray("ffffffff");
-        QTest::newRow("declaration taken as root: defaults")
-            << QStringLiteral("<?xml version=\"1.0\"?>") + parGen(element("Ethernet_IP1", "1")) << 0x028
-            << QByteArray("c0a8000a");
+        QTest::newRow("declaration before the root passed over") << QStringLiteral("<?xml version=\"1.0\"?>")
+                + parGen(element("Ethernet_IP1", "1")) << 0x028 << QByteArray("01a8000a");
         QTest::newRow("address bytes") << parGen(element("Ethernet_IP1", "10") + element("Ethernet_IP4", "300"))
                                        << 0x028 << QByteArray("0aa8002c"); // 300 keeps its low 8 bits: 44
         QTest::newRow("address: negative, blanks, leading zero, junk") << parGen(element("Ethernet_IP1", "-1")

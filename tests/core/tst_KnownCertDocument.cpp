@@ -81,8 +81,9 @@ void tst_KnownCertDocument::reading_data()
         << Rows { { true, "A", "" }, { false, "", "" } };
     QTest::newRow("comment and text inside the root are not rows")
         << true << inRoot("<!--c-->text<row Certificate=\"A\"/>") << Rows { { true, "A", "" } };
-    QTest::newRow("leading comment is the root: no rows")
-        << true << "<!--x-->" + inRoot("<row Certificate=\"A\"/>") << Rows {};
+    QTest::newRow("leading declaration, comment, instruction, DOCTYPE passed over")
+        << true << "<?xml version=\"1.0\"?><!--x--><?pi x?><!DOCTYPE r>" + inRoot("<row Certificate=\"A\"/>")
+        << Rows { { true, "A", "" } };
 
     QByteArray many;
     Rows first10;

@@ -60,11 +60,12 @@ void tst_ParGenDocument::reading_data()
     QTest::newRow("root of another name still read")
         << true << QByteArray("<Other><IEC61850_Server_Port>80</IEC61850_Server_Port></Other>")
         << Edit([](ParGenValues &v) { v.IEC61850_Server_Port = "80"; });
-    QTest::newRow("leading declaration taken as root")
+    QTest::newRow("leading declaration passed over")
         << true << QByteArray("<?xml version=\"1.0\"?>") + inRoot("<IEC61850_Server_Port>80</IEC61850_Server_Port>")
-        << none;
-    QTest::newRow("leading comment taken as root")
-        << true << QByteArray("<!--x-->") + inRoot("<MODBUS_SLAVE_IDDEVICE>5</MODBUS_SLAVE_IDDEVICE>") << none;
+        << Edit([](ParGenValues &v) { v.IEC61850_Server_Port = "80"; });
+    QTest::newRow("leading comment passed over")
+        << true << QByteArray("<!--x-->") + inRoot("<MODBUS_SLAVE_IDDEVICE>5</MODBUS_SLAVE_IDDEVICE>")
+        << Edit([](ParGenValues &v) { v.MODBUS_SLAVE_IDDEVICE = "5"; });
     QTest::newRow("texts as stored, empty and blanks kept")
         << true
         << inRoot(

@@ -118,14 +118,11 @@ private Q_SLOTS:
                                        << "192.168.2.205"
                                        << "English"
                                        << "0000";
-        QTest::newRow("leading declaration") << QByteArray("<?xml version=\"1.0\"?>") + full << ""
-                                             << "192.168.2.205"
-                                             << "English"
-                                             << "0000";
-        QTest::newRow("leading comment") << QByteArray("<!-- saved -->") + full << ""
-                                         << "192.168.2.205"
-                                         << "English"
-                                         << "0000";
+        QTest::newRow("leading declaration, comment, instruction, DOCTYPE")
+            << QByteArray("<?xml version=\"1.0\"?><!-- saved --><?pi x?><!DOCTYPE Conf_Settings>") + full << "Plant A"
+            << "10.0.0.7"
+            << "Italiano"
+            << "1111";
         QTest::newRow("not well-formed") << QByteArray("<Conf_Settings><lastproj><projectname>A</lastproj>") << ""
                                          << "192.168.2.205"
                                          << "English"

@@ -145,9 +145,9 @@ void tst_VariablesDocument::reading_data()
                a.Name = "A";
                return Rows { a };
            }();
-    QTest::newRow("leading comment is the root: no rows") << true << "<!--x-->" + inRoot(filledElement()) << Rows {};
-    QTest::newRow("leading declaration is the root: no rows")
-        << true << "<?xml version=\"1.0\"?>" + inRoot(filledElement()) << Rows {};
+    QTest::newRow("leading declaration, comment, instruction, DOCTYPE passed over")
+        << true << "<?xml version=\"1.0\"?><!--x--><?pi x?><!DOCTYPE IEC61850_Variables>" + inRoot(filledElement())
+        << Rows { filledRow() };
 
     QByteArray many;
     for (int i = 1; i <= 52; ++i)

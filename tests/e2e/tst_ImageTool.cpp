@@ -221,11 +221,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("variables");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QStringList>("lines");
-        const QByteArray ok = "Enable=\"Y\" Conversion=\"None\" MultiplicationFactor=\"None\"";
-        QTest::newRow("sound") << QByteArray("<IEC61850_Variables><row Name=\"AB\" Type=\"Float\" Length=\"4\" "
-                                             "Position=\"12\" "
-            + ok + "/></IEC61850_Variables>")
+        const QByteArray ok = "Enable=\"Y\" Type=\"Int\" Conversion=\"None\" MultiplicationFactor=\"None\"";
+        QTest::newRow("sound") << QByteArray("<IEC61850_Variables><row Name=\"AB\" Length=\"4\" Position=\"12\" "
+            + QByteArray(ok).replace("Int", "Float") + "/></IEC61850_Variables>")
                                << 0 << QStringList();
+        QTest::newRow("unknown Type")
+            << QByteArray("<IEC61850_Variables><row Name=\"AB\" Length=\"2\" Position=\"0\" "
+                   + QByteArray(ok).replace("Int", "Foo") + "/></IEC61850_Variables>")
+            << 3
+            << QStringList { QStringLiteral("IEC61850_Variables.xml:1: warning: Type: Type \"Foo\" is none of \"Int\", "
+                                            "\"Float\" and \"Digital (Bit)\": the image takes it as Int") };
         QTest::newRow("warning only") << QByteArray(
             "<IEC61850_Variables><row Name=\"1AB\" Length=\"4\" Position=\"0\" " + ok + "/></IEC61850_Variables>")
                                       << 3

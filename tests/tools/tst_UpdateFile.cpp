@@ -76,12 +76,13 @@ class tst_UpdateFile : public QObject
 
     QTemporaryDir m_dir;
 
-    // A parameter file with one operation that writes `dataFile` at `startAddress`.
-    QString parameterFile(const QString &dataFile, const QString &startAddress)
+    // A parameter file with one operation that writes `dataFile` at `startAddress`; `prolog` goes
+    // before the root element.
+    QString parameterFile(const QString &dataFile, const QString &startAddress, const QString &prolog = {})
     {
         const QString path = m_dir.filePath(QStringLiteral("Ethernet_Update.xml"));
-        const QString xml
-            = QStringLiteral("<Ethernet_Update><Version>1000</Version><IP_Address_Dev>127.0.0.1</IP_Address_Dev>"
+        const QString xml = prolog
+            + QStringLiteral("<Ethernet_Update><Version>1000</Version><IP_Address_Dev>127.0.0.1</IP_Address_Dev>"
                              "<Boot_Port>2008</Boot_Port><Operations><Operation><Ope_IP_Address/><Ope_Port/>"
                              "<Ope_FileName>%1</Ope_FileName><Ope_Start_Address>%2</Ope_Start_Address>"
                              "<Ope_Read_Back>1</Ope_Read_Back><Ope_GoToApp_After>0</Ope_GoToApp_After></Operation>"
@@ -105,6 +106,28 @@ class tst_UpdateFile : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void prologIsPassedOver_data()
+    {
+        QTest::addColumn<QString>("prolog");
+        QTest::newRow("declaration") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+        QTest::newRow("declaration, comment, instruction, DOCTYPE")
+            << "<?xml version=\"1.0\"?>\n<!-- saved elsewhere -->\n<?editor x?>\n<!DOCTYPE Ethernet_Update>\n";
+    }
+
+    // A file saved by another tool with a declaration and other nodes before the root is read
+    // like one without them.
+    void prologIsPassedOver()
+    {
+        QFETCH(QString, prolog);
+        const QString dataFile = m_dir.filePath(QStringLiteral("prolog.bin"));
+        QVERIFY(writeFile(dataFile, "abc"));
+        QList<updater::Operation> operations;
+        const QString message = whyRefused(parameterFile(dataFile, QStringLiteral("0x8000"), prolog), &operations);
+        QVERIFY2(message.isEmpty(), qPrintable(message));
+        QCOMPARE(operations.size(), 1);
+        QCOMPARE(operations[0].data, QByteArray("abc"));
+    }
 
     void dataFitsItsRegion_data()
     {

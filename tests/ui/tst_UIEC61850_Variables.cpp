@@ -1077,8 +1077,7 @@ void tst_UIEC61850_Variables::marksFollowTheFindings_data()
     } << "language" << QStringList { "2 Position error: Bereich bytes 12 to 15 / Zeile 1 / bytes 10 to 13" };
     // Both findings of a cell in its tooltip, the worse one deciding its colour; markup in a name
     // is shown as typed.
-    const QString notObjectName = QStringLiteral(
-        "\"<b>\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting with a letter)");
+    const QString notObjectName = QStringLiteral("\"<b>\": the name \"<b>\" does not start with an ASCII letter");
     QTest::newRow("warning and error in one cell")
         << QList<VariableRow> { validRowAt("<b>", 0), validRowAt("<b>", 100) } << ""
         << QStringList { "1 Name warning: " + notObjectName,

@@ -154,6 +154,8 @@ private Q_SLOTS:
     void malformedFileShowsErrorAndDefaults();
     void writeFailureKeepsDialogOpen();
     void tlsRowsFollowTheSwitch();
+    void pasteBoxKeepsItsFirstLineInView_data();
+    void pasteBoxKeepsItsFirstLineInView();
     void sectionsCollapseAndKeepTheirState();
     void tabOrder_data();
     void tabOrder();
@@ -436,6 +438,46 @@ void tst_UParGen::tlsRowsFollowTheSwitch()
     QTRY_COMPARE(modbus->y(), modbusTop);
     f.ok();
     QCOMPARE(readParGenFile(f.pv.File_ParGen).TLS_Server_Key, QStringLiteral("k1\nk2"));
+}
+
+void tst_UParGen::pasteBoxKeepsItsFirstLineInView_data()
+{
+    QTest::addColumn<QString>("box");
+    for (const char *box : { "E_TLS_Server_Key", "E_TLS_Server_Server_Cert", "E_TLS_Server_Root_Cert" })
+        QTest::newRow(box) << box;
+}
+
+// A one-line box that holds text never looks empty: Enter, the cursor keys and the wheel leave
+// its first line in view, while the text is kept whole.
+void tst_UParGen::pasteBoxKeepsItsFirstLineInView()
+{
+    QFETCH(QString, box);
+    Fixture f;
+    f.open();
+    f.get<QCheckBox>("CB_TLS_Server_Enable")->click();
+    auto *edit = f.get<QPlainTextEdit>(box);
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    const auto firstLineShown = [edit] {
+        return edit->verticalScrollBar()->value() == 0 && edit->cursorForPosition(QPoint(4, 4)).blockNumber() == 0;
+    };
+
+    QTest::keyClicks(edit, QStringLiteral("first"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(firstLineShown());
+    QTest::keyClicks(edit, QStringLiteral("second"));
+    QTest::keyClick(edit, Qt::Key_Enter);
+    QTest::keyClick(edit, Qt::Key_Down);
+    QVERIFY(firstLineShown());
+    QCOMPARE(edit->toPlainText(), QStringLiteral("first\nsecond\n"));
+
+    edit->setPlainText(QStringLiteral("-----BEGIN-----\nAAAA\nBBBB\n-----END-----"));
+    QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(firstLineShown());
+    QWheelEvent wheel(QPointF(4, 4), edit->viewport()->mapToGlobal(QPointF(4, 4)), QPoint(), QPoint(0, -120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(edit->viewport(), &wheel);
+    QVERIFY(firstLineShown());
 }
 
 void tst_UParGen::sectionsCollapseAndKeepTheirState()

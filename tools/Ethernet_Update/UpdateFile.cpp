@@ -216,7 +216,7 @@ QList<Operation> readUpdateFile(const QString &path)
     } catch (const std::exception &e) {
         throw FileError(sw::errorText(e));
     }
-    const pugi::xml_node root = sw::xml::firstTopLevel(doc);
+    const pugi::xml_node root = sw::xml::rootElement(doc);
     if (root.type() != pugi::node_element || QLatin1String(root.name()) != QLatin1String("Ethernet_Update"))
         throw FileError(QStringLiteral("%1: the root element is not Ethernet_Update").arg(name));
 

@@ -70,19 +70,57 @@ bool overlap(const ByteRange &a, const ByteRange &b)
     return true;
 }
 
-// IEC 61850 object names: ASCII letters, digits and "_", starting with a letter.
-bool isObjectName(const QString &name)
+// Limits of an IEC 61850 object reference: the logical device name, and the whole reference.
+constexpr qsizetype MaxLogicalDeviceName = 64;
+constexpr qsizetype MaxObjectReference = 129;
+
+bool isAsciiLetter(char32_t c)
 {
-    if (name.isEmpty())
-        return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-        const bool digitOrUnderscore = (c >= u'0' && c <= u'9') || c == u'_';
-        if (!letter && (i == 0 || !digitOrUnderscore))
-            return false;
+    return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z');
+}
+
+// A character as a message names it: quoted when it is a visible ASCII character, else its code
+// point, so that blanks, controls and look-alike letters can be told apart.
+QString characterText(char32_t c)
+{
+    if (c > 0x20 && c < 0x7F)
+        return u'"' + QString(QChar(char16_t(c))) + u'"';
+    return QStringLiteral("U+%1").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+}
+
+// Why `name` is no IEC 61850 object reference, or nullopt when it is one. A reference is an
+// optional logical device name with "/", then names joined by "." (logical node, data object,
+// sub-objects and attributes); each name starts with an ASCII letter and holds only ASCII letters,
+// digits and "_". A single name counts too.
+std::optional<QString> objectReferenceProblem(const QString &name, const QStringList &catalogue)
+{
+    const QString quoted = excerpt(name);
+    const QStringList halves = name.split(u'/');
+    if (halves.size() > 2)
+        return catalogue.value(MsgId::CheckReferenceSlashes).arg(quoted);
+    QStringList parts;
+    if (halves.size() == 2)
+        parts << halves.first();
+    parts << halves.last().split(u'.');
+    for (const QString &part : std::as_const(parts)) {
+        if (part.isEmpty())
+            return catalogue.value(MsgId::CheckReferenceEmptyPart).arg(quoted);
+        const QList<uint> codes = part.toUcs4();
+        if (!isAsciiLetter(codes.first()))
+            return catalogue.value(MsgId::CheckReferenceFirstChar).arg(quoted, excerpt(part));
+        for (const uint c : codes) {
+            if (!isAsciiLetter(c) && !(c >= U'0' && c <= U'9') && c != U'_')
+                return catalogue.value(MsgId::CheckReferenceCharacter).arg(quoted, excerpt(part), characterText(c));
+        }
     }
-    return true;
+    if (halves.size() == 2 && halves.first().size() > MaxLogicalDeviceName)
+        return catalogue.value(MsgId::CheckReferenceDeviceLength)
+            .arg(quoted, excerpt(halves.first()), QString::number(halves.first().size()),
+                QString::number(MaxLogicalDeviceName));
+    if (name.size() > MaxObjectReference)
+        return catalogue.value(MsgId::CheckReferenceLength)
+            .arg(quoted, QString::number(name.size()), QString::number(MaxObjectReference));
+    return std::nullopt;
 }
 
 Finding finding(FindingSeverity severity, int row, const char *field, const QString &text)
@@ -108,10 +146,11 @@ QList<Finding> checkNumbered(const QList<std::pair<int, VariableRow>> &variables
     QList<Checked> earlier;
     QHash<QString, int> firstRowOfName;
     for (const auto &[row, variable] : variables) {
-        if (!isObjectName(variable.Name)) {
-            findings << finding(FindingSeverity::Warning, row, "Name",
-                catalogue.value(MsgId::CheckNotObjectName).arg(excerpt(variable.Name)));
-        }
+        if (const std::optional<QString> problem = objectReferenceProblem(variable.Name, catalogue))
+            findings << finding(FindingSeverity::Warning, row, "Name", *problem);
+        if (!image::knownDataType(variable.Type))
+            findings << finding(FindingSeverity::Warning, row, "Type",
+                catalogue.value(MsgId::CheckUnknownType).arg(excerpt(variable.Type)));
         if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
             findings << finding(FindingSeverity::Error, row, "Name",
                 catalogue.value(MsgId::CheckDuplicateName).arg(excerpt(variable.Name)).arg(*found));

@@ -14,7 +14,8 @@ namespace sw {
 // Checks the stored (cutAtBlankName) and enabled ("Y") rows of the variable list: byte ranges
 // [Position, Position + Length) that overlap in the internal data array (two "Digital (Bit)"
 // variables overlap only on the same StartBit), a range beyond InternalDataBytes and a name used
-// twice (errors), and a name that is no IEC 61850 object name (warning). Rows whose Position or
+// twice (errors); as warnings, a name that is no IEC 61850 object reference (naming the part that
+// breaks it) and a Type that image::knownDataType does not know, which the image takes as Int. Rows whose Position or
 // Length is no integer have no range and take part only in the name checks.
 QList<Finding> checkVariables(const QList<VariableRow> &rows, const QStringList &catalogue);
 

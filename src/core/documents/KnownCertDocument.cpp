@@ -62,7 +62,7 @@ QList<KnownCertRow> readKnownCertFile(const QString &path)
         return rows;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    for (const pugi::xml_node node : xml::listRows(xml::firstTopLevel(doc), KnownCertListCapacity)) {
+    for (const pugi::xml_node node : xml::listRows(xml::rootElement(doc), KnownCertListCapacity)) {
         KnownCertRow row;
         forEachAttribute(row, Reader { node });
         rows.append(row);

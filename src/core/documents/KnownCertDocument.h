@@ -24,7 +24,7 @@ struct KnownCertRow
 // after trimming). Rows after it are not stored.
 QList<KnownCertRow> cutAtBlankCertificate(const QList<KnownCertRow> &rows);
 
-// Reads the document at `path`: one row per child node of the root (the first top-level node,
+// Reads the document at `path`: one row per child node of the root (the root element,
 // whatever its name), in order, at most KnownCertListCapacity; text made only of blanks between
 // nodes is no row. Enable is off only for the exact text "N" (missing counts as "Y"); a missing
 // Certificate or Mnemonic is empty. A missing file gives no rows. Throws sw::Error naming the

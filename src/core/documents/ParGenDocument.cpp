@@ -112,7 +112,7 @@ ParGenValues readParGenFile(const QString &path)
         return values;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    forEachElement(values, Reader { xml::firstTopLevel(doc) });
+    forEachElement(values, Reader { xml::rootElement(doc) });
     return values;
 }
 

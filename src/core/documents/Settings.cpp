@@ -43,7 +43,7 @@ void readSettingsBytes(ProgramValues &values, const QByteArray &bytes)
     pugi::xml_document doc;
     if (xml::loadBytes(doc, bytes))
         return; // not well-formed: full defaults
-    const pugi::xml_node root = xml::firstTopLevel(doc);
+    const pugi::xml_node root = xml::rootElement(doc);
     values.Conf_Name = textAt(root, "lastproj", "projectname", QString());
     values.Last_IP_Address = textAt(root, "lastipadd", "ipaddress", QString::fromLatin1(DefaultIPAddress));
     values.Language_Name = textAt(root, "lastlang", "language", QString::fromLatin1(DefaultLanguage));

@@ -34,7 +34,7 @@ QList<VariableRow> readVariablesFile(const QString &path)
         return rows;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    for (const pugi::xml_node node : xml::listRows(xml::firstTopLevel(doc), VariableListCapacity)) {
+    for (const pugi::xml_node node : xml::listRows(xml::rootElement(doc), VariableListCapacity)) {
         VariableRow row;
         for (const VariableAttribute &a : VariableAttributes)
             row.*a.member = xml::attribute(node, a.name).value_or(QString::fromLatin1(a.missing));

@@ -60,7 +60,7 @@ inline constexpr std::array<VariableAttribute, 12> VariableAttributes = { {
 // trimming). Rows after it are neither validated nor stored.
 QList<VariableRow> cutAtBlankName(const QList<VariableRow> &rows);
 
-// Reads the document at `path`: one row per child node of the root (the first top-level node,
+// Reads the document at `path`: one row per child node of the root (the root element,
 // whatever its name), in order, at most VariableListCapacity; text made only of blanks between
 // nodes is no row. Each attribute is read on its own; a missing one gives its `missing` text.
 // A missing file gives no rows. Throws sw::Error naming the file and the parser's message when

@@ -72,7 +72,7 @@ template <class Visitor> void forEachElement(const QString &path, Visitor &&visi
         return;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
+    const pugi::xml_node root = xml::rootElement(doc);
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
         if (row.type() == pugi::node_element)
             visit(row);
@@ -117,7 +117,7 @@ void ImageCompiler::Read_ParGen(const QString &path)
         return;
     pugi::xml_document doc;
     xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::firstTopLevel(doc);
+    const pugi::xml_node root = xml::rootElement(doc);
     TTLS_Bank &tls = IEC61850.TLS_Data;
 
     IEC61850.port = static_cast<quint16>(integerItem(root, "IEC61850_Server_Port", 102));
@@ -195,6 +195,18 @@ QList<ImageVariableRow> imageVariableRows(const QString &path)
     return rows;
 }
 
+std::optional<quint32> knownDataType(const QString &type)
+{
+    const QString folded = type.trimmed().toUpper();
+    if (folded == QLatin1StringView("INT"))
+        return DataTypeInteger;
+    if (folded == QLatin1StringView("FLOAT"))
+        return DataTypeFloat;
+    if (folded == QLatin1StringView("DIGITAL (BIT)"))
+        return DataTypeDigital;
+    return std::nullopt;
+}
+
 void ImageCompiler::Read_IEC61850_Variables(const QString &path)
 {
     IEC61850.Var_Number = 0;
@@ -206,13 +218,7 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
         TIEC61850_Var &var = IEC61850.Variables.emplace_back();
         var.Name = row.Name;
 
-        const QString type = folded(row.Type);
-        if (type == QLatin1StringView("FLOAT"))
-            var.Data_Type = DataTypeFloat;
-        else if (type == QLatin1StringView("DIGITAL (BIT)"))
-            var.Data_Type = DataTypeDigital;
-        else
-            var.Data_Type = DataTypeInteger;
+        var.Data_Type = knownDataType(row.Type).value_or(DataTypeInteger);
 
         var.Length = integer(row.Length);
         if (var.Data_Type == DataTypeDigital)

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <optional>
 
 // The image compiler: reads the project's three documents with its own defaults and conversions,
 // fills the parameter block and the second image's record and encodes bank1.bin and bank2.bin.
@@ -35,6 +36,11 @@ struct ImageVariableRow
 // of the root whose Enable is exactly "Y", in document order, however many there are and whatever
 // stands before them. A missing document has none; one that cannot be read throws sw::Error.
 QList<ImageVariableRow> imageVariableRows(const QString &path);
+
+// The image's data type for a variable's Type text, read with blanks around it removed and letters
+// upper-cased: "Int", "Float" or "Digital (Bit)". nullopt for any other text, which the image
+// takes as an integer.
+std::optional<quint32> knownDataType(const QString &type);
 
 class ImageCompiler
 {

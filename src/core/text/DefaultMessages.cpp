@@ -427,7 +427,6 @@ constexpr DefaultText Defaults[] = {
     { 1233, "Update the device anyway?" },
     { 1234, "byte %1" },
     { 1235, "bytes %1 to %2" },
-    { 1236, "\"%1\" is not an IEC 61850 object name (ASCII letters, digits and \"_\", starting with a letter)" },
     { 1237, "the name \"%1\" is also used by row %2" },
     { 1238, "the range %1 runs past the end of the internal data (%2 bytes)" },
     { 1239, "the range %1 overlaps row %2 (%3)" },
@@ -444,6 +443,15 @@ constexpr DefaultText Defaults[] = {
         "Row %1 has no %2, so the list ends there and the rows below it would not be stored. Fill in row %1 or delete "
         "it." },
     { 1248, "The last row (%1) holds data and would be lost by inserting a row. Insert anyway?" },
+    { 1300,
+        "\"%1\" has an empty part: an IEC 61850 object reference is names joined by single \".\", after an "
+        "optional logical device name and \"/\"" },
+    { 1301, "\"%1\" holds more than one \"/\": only the logical device name ends with \"/\"" },
+    { 1302, "\"%1\": the name \"%2\" does not start with an ASCII letter" },
+    { 1303, "\"%1\": the name \"%2\" holds %3; names hold only ASCII letters, digits and \"_\"" },
+    { 1304, "\"%1\": the logical device name \"%2\" has %3 characters, more than %4" },
+    { 1305, "\"%1\" has %2 characters, more than the %3 of an IEC 61850 object reference" },
+    { 1306, "Type \"%1\" is none of \"Int\", \"Float\" and \"Digital (Bit)\": the image takes it as Int" },
 };
 
 } // namespace

@@ -266,7 +266,6 @@ inline constexpr int BootCertificateErrors = 1232; // followed by one line per f
 inline constexpr int BootUpdateAnyway = 1233;
 inline constexpr int CheckByte = 1234;
 inline constexpr int CheckBytes = 1235;
-inline constexpr int CheckNotObjectName = 1236;
 inline constexpr int CheckDuplicateName = 1237;
 inline constexpr int CheckPastEnd = 1238; // %1 is 1234 or 1235
 inline constexpr int CheckOverlap = 1239; // %1 and %3 are 1234 or 1235
@@ -279,5 +278,13 @@ inline constexpr int CheckBadLength = 1245; // %1 is the text
 inline constexpr int KeyTooCostly = 1246;
 inline constexpr int ListBlankRowAboveData = 1247; // %1 is the row, %2 the column that ends the list
 inline constexpr int ListInsertLosesLastRow = 1248; // %1 is the last row
+// Why a variable's Name is no IEC 61850 object reference; %1 is the name.
+inline constexpr int CheckReferenceEmptyPart = 1300;
+inline constexpr int CheckReferenceSlashes = 1301;
+inline constexpr int CheckReferenceFirstChar = 1302; // %2 is the part
+inline constexpr int CheckReferenceCharacter = 1303; // %2 is the part, %3 the character
+inline constexpr int CheckReferenceDeviceLength = 1304; // %2 is the device name, %3 its length, %4 the most
+inline constexpr int CheckReferenceLength = 1305; // %2 is the length, %3 the most
+inline constexpr int CheckUnknownType = 1306; // %1 is the Type text
 
 } // namespace sw::MsgId

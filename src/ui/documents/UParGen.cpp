@@ -228,7 +228,8 @@ QLineEdit *makeEdit(QWidget *parent, const QString &name, int width = 0)
 }
 
 // A multi-line box one line high, for pasted keys and certificates: Enter starts a new line,
-// Tab leaves the box.
+// Tab leaves the box. It never scrolls down, so a box that holds text always shows its first line
+// rather than looking empty; the tooltip shows the rest.
 QPlainTextEdit *makePasteBox(QWidget *parent, const QString &name)
 {
     auto *e = make<QPlainTextEdit>(parent, name);
@@ -236,6 +237,12 @@ QPlainTextEdit *makePasteBox(QWidget *parent, const QString &name)
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The box moves its lines with the scroll bar's signals blocked, but reports every move.
+    QScrollBar *lines = e->verticalScrollBar();
+    QObject::connect(e, &QPlainTextEdit::updateRequest, e, [lines] {
+        if (lines->value() != 0)
+            lines->setValue(0);
+    });
     const int margins = int(2 * e->document()->documentMargin()) + 2 * e->frameWidth();
     e->setFixedHeight(e->fontMetrics().lineSpacing() + margins);
     return e;
