@@ -13,6 +13,9 @@ private Q_SLOTS:
     void split();
     void joinKeepsTextsAsTyped_data();
     void joinKeepsTextsAsTyped();
+    void parseIpv4_data();
+    void parseIpv4();
+    void parsedInHostOrder();
 };
 
 void tst_IpAddress::split_data()
@@ -86,6 +89,70 @@ void tst_IpAddress::joinKeepsTextsAsTyped()
     QFETCH(QStringList, boxes);
     QFETCH(QString, joined);
     QCOMPARE(sw::joinIpAddress({ boxes[0], boxes[1], boxes[2], boxes[3] }), joined);
+}
+
+void tst_IpAddress::parseIpv4_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("address"); // in its usual form; empty when refused
+
+    QTest::newRow("usual") << "192.168.2.205"
+                           << "192.168.2.205";
+    QTest::newRow("range ends") << "0.0.0.0"
+                                << "0.0.0.0";
+    QTest::newRow("all 255") << "255.255.255.255"
+                             << "255.255.255.255";
+    QTest::newRow("leading zeros") << "192.168.002.205"
+                                   << "192.168.2.205";
+    QTest::newRow("leading zero is decimal, not octal") << "010.0.0.1"
+                                                        << "10.0.0.1";
+    QTest::newRow("octal-looking 08 and 09") << "08.09.0.1"
+                                             << "8.9.0.1";
+    QTest::newRow("loopback padded") << "127.000.000.001"
+                                     << "127.0.0.1";
+    QTest::newRow("many zeros before 255") << "0000000000255.1.1.1"
+                                           << "255.1.1.1";
+    QTest::newRow("zeros only") << "000.00.0.0000"
+                                << "0.0.0.0";
+
+    const QString refused;
+    QTest::newRow("three parts") << "1.2.3" << refused;
+    QTest::newRow("five parts") << "1.2.3.4.5" << refused;
+    QTest::newRow("256") << "256.1.1.1" << refused;
+    QTest::newRow("256 behind zeros") << "1.1.1.0256" << refused;
+    QTest::newRow("blank before") << " 1.2.3.4" << refused;
+    QTest::newRow("blank after") << "1.2.3.4 " << refused;
+    QTest::newRow("blank inside") << "1.2. 3.4" << refused;
+    QTest::newRow("hexadecimal") << "0x7f.0.0.1" << refused;
+    QTest::newRow("sign") << "+1.2.3.4" << refused;
+    QTest::newRow("empty part") << "1..3.4" << refused;
+    QTest::newRow("trailing point") << "1.2.3.4." << refused;
+    QTest::newRow("one number") << "2130706433" << refused;
+    QTest::newRow("short form") << "127.1" << refused;
+    QTest::newRow("empty") << "" << refused;
+    QTest::newRow("host name") << "localhost" << refused;
+    QTest::newRow("full-width digit") << QStringLiteral("1.2.3.\uFF14") << refused;
+    QTest::newRow("NUL after") << QStringLiteral("1.2.3.4") + QChar(0) << refused;
+}
+
+void tst_IpAddress::parseIpv4()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, address);
+
+    const std::optional<quint32> got = sw::parseIpv4Address(text);
+    if (address.isEmpty()) {
+        QVERIFY2(!got, qPrintable(got ? sw::ipv4AddressText(*got) : QString()));
+        return;
+    }
+    QVERIFY(got);
+    QCOMPARE(sw::ipv4AddressText(*got), address);
+}
+
+// The first part is the most significant byte, as QHostAddress and htonl() expect.
+void tst_IpAddress::parsedInHostOrder()
+{
+    QCOMPARE(sw::parseIpv4Address(QStringLiteral("192.168.002.205")), std::optional<quint32>(0xC0A802CDu));
 }
 
 QTEST_APPLESS_MAIN(tst_IpAddress)

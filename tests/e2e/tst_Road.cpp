@@ -6,6 +6,7 @@
 
 #include "core/documents/ProjectFiles.h"
 #include "core/image/Compiler.h"
+#include "core/update/IpAddress.h"
 #include "core/update/UpdateParameters.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 using namespace sw::image;
 using sw::test::builtUpdater;
@@ -55,14 +57,15 @@ class tst_Road : public QObject
     QString dumpPath() const { return m_dir.filePath(QStringLiteral("dump.txt")); }
     QString imagePath(const char *name) const { return QDir(sw::imageFolder(m_project)).filePath(QLatin1String(name)); }
 
-    // The configurator's part: compile the images and write the parameter file.
-    void prepare(int choice, bool readBack)
+    // The configurator's part: compile the images and write the parameter file with the device
+    // address as the boxes held it.
+    void prepare(int choice, bool readBack, const QString &address = QStringLiteral("127.0.0.1"))
     {
         const Images images = ImageCompiler().Compile_Bin(sw::projectDocuments(m_project));
         Save_Bin(sw::imageFolder(m_project), images);
         sw::writeUpdateParametersFile(m_program,
-            sw::updateParameters(QStringLiteral("127.0.0.1"), choice, readBack,
-                QDir(m_program).filePath(QStringLiteral("MASTER")), m_project));
+            sw::updateParameters(
+                address, choice, readBack, QDir(m_program).filePath(QStringLiteral("MASTER")), m_project));
     }
 
 private Q_SLOTS:
@@ -104,11 +107,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("readBack");
         QTest::addColumn<int>("dropEvery");
         QTest::addColumn<bool>("filePort"); // the simulator on the file's own port, no override
-        QTest::newRow("firmware and configuration, port of the file") << 0 << true << 0 << true;
-        QTest::newRow("configuration without read back") << 2 << false << 0 << false;
-        QTest::newRow("firmware only") << 1 << true << 0 << false;
-        QTest::newRow("every 5th request dropped") << 0 << true << 5 << false;
-        QTest::newRow("every 2nd request dropped") << 2 << true << 2 << false;
+        QTest::addColumn<QString>("address"); // the device address as the dialog's boxes held it
+        const QString loopback = QStringLiteral("127.0.0.1");
+        QTest::newRow("firmware and configuration, port of the file") << 0 << true << 0 << true << loopback;
+        QTest::newRow("configuration without read back") << 2 << false << 0 << false << loopback;
+        QTest::newRow("firmware only") << 1 << true << 0 << false << loopback;
+        QTest::newRow("every 5th request dropped") << 0 << true << 5 << false << loopback;
+        QTest::newRow("every 2nd request dropped") << 2 << true << 2 << false << loopback;
+        QTest::newRow("leading zeros in the address") << 2 << true << 0 << false << QStringLiteral("127.000.000.001");
+        // Octal would make it 127.0.0.8, where no device listens.
+        QTest::newRow("leading zero is decimal") << 2 << false << 0 << false << QStringLiteral("127.0.0.010");
     }
     void wholeRoad()
     {
@@ -116,11 +124,17 @@ private Q_SLOTS:
         QFETCH(bool, readBack);
         QFETCH(int, dropEvery);
         QFETCH(bool, filePort);
-        prepare(choice, readBack);
+        QFETCH(QString, address);
+        prepare(choice, readBack, address);
+        // The simulator listens on the address the text means.
+        const QString device = sw::ipv4AddressText(sw::parseIpv4Address(address).value_or(0));
+        if (device != QLatin1String("127.0.0.1") && !QUdpSocket().bind(QHostAddress(device), 0))
+            QSKIP(qPrintable(device + QStringLiteral(" is not a local address here")));
 
         Simulator sim;
-        const QString problem = sim.start({ QStringLiteral("--port"), QString::number(filePort ? FileBootPort : 0),
-            QStringLiteral("--dump"), dumpPath(), QStringLiteral("--drop-every"), QString::number(dropEvery) });
+        const QString problem = sim.start({ QStringLiteral("--address"), device, QStringLiteral("--port"),
+            QString::number(filePort ? FileBootPort : 0), QStringLiteral("--dump"), dumpPath(),
+            QStringLiteral("--drop-every"), QString::number(dropEvery) });
         if (filePort && !problem.isEmpty())
             QSKIP(qPrintable(QStringLiteral("port %1 is taken: %2").arg(FileBootPort).arg(problem)));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -147,6 +161,7 @@ private Q_SLOTS:
         QCOMPARE(run.out.count(startLine), 1);
         QVERIFY2(run.out.indexOf(startLine) > run.out.lastIndexOf(QStringLiteral("Operation ")), qPrintable(run.out));
         QCOMPARE(run.out.count(QStringLiteral("read back and compared")), readBack ? expected.size() : 0);
+        QCOMPARE(run.out.count(QStringLiteral(" on %1:").arg(device)), expected.size());
     }
 
     void fullSecondImage()

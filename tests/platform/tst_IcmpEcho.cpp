@@ -83,21 +83,25 @@ private Q_SLOTS:
     void initTestCase() { qputenv("PATH", qgetenv("PATH") + ":/usr/sbin:/sbin"); }
 
     // Loopback answers every request; the payload is cut to the packet and may be empty, yet the
-    // reply always carries the packet's data.
+    // reply always carries the packet's data. Leading zeros in the address are decimal.
     void loopbackAnswers_data()
     {
+        QTest::addColumn<QString>("address");
         QTest::addColumn<QByteArray>("payload");
-        QTest::newRow("dotted address") << QByteArray("127.0.0.1");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("longer than the packet") << QByteArray(3000, 'x');
+        const QString loopback = QStringLiteral("127.0.0.1");
+        QTest::newRow("dotted address") << loopback << QByteArray("127.0.0.1");
+        QTest::newRow("empty") << loopback << QByteArray();
+        QTest::newRow("longer than the packet") << loopback << QByteArray(3000, 'x');
+        QTest::newRow("leading zeros") << QStringLiteral("127.000.000.001") << QByteArray("127.000.000.001");
     }
     void loopbackAnswers()
     {
+        QFETCH(QString, address);
         QFETCH(QByteArray, payload);
         PosixIcmpEcho echo;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(echo.echo(QStringLiteral("127.0.0.1"), payload, 400ms));
+        QVERIFY(echo.echo(address, payload, 400ms));
         QVERIFY2(timer.elapsed() < 300, "loopback answers at once");
     }
 

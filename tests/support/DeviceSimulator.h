@@ -100,19 +100,40 @@ struct UpdaterRun
     qint64 elapsedMs = 0;
 };
 
+// How the updater shows itself. By default it finds no display and prints on the console; with
+// `window` it opens its window on the offscreen platform, saves its snapshots into `snapshots`
+// (when given) and presses Close `closeAfterMs` after the end (never when negative).
+struct UpdaterDisplay
+{
+    bool window = false;
+    QString snapshots;
+    int closeAfterMs = 0;
+    QStringList arguments;
+};
+
 // Runs the updater in `program` as the configurator does, with no arguments, and waits at most
 // `limitMs` for it; `port` other than 0 replaces the parameter file's port.
-inline UpdaterRun runUpdater(const QString &program, quint16 port, int limitMs = 30000)
+inline UpdaterRun runUpdater(
+    const QString &program, quint16 port, int limitMs = 30000, const UpdaterDisplay &display = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("SW61942_UPDATE_PORT"));
+    for (const char *name : { "SW61942_UPDATE_PORT", "SW61942_UPDATE_SNAPSHOTS", "SW61942_UPDATE_CLOSE_AFTER_MS",
+             "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        env.remove(QLatin1String(name));
     if (port != 0)
         env.insert(QStringLiteral("SW61942_UPDATE_PORT"), QString::number(port));
+    if (display.window) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!display.snapshots.isEmpty())
+            env.insert(QStringLiteral("SW61942_UPDATE_SNAPSHOTS"), display.snapshots);
+        if (display.closeAfterMs >= 0)
+            env.insert(QStringLiteral("SW61942_UPDATE_CLOSE_AFTER_MS"), QString::number(display.closeAfterMs));
+    }
     process.setProcessEnvironment(env);
     QElapsedTimer timer;
     timer.start();
-    process.start(updaterProgramPath(program), {});
+    process.start(updaterProgramPath(program), display.arguments);
     UpdaterRun run;
     const bool finished = process.waitForFinished(limitMs);
     run.elapsedMs = timer.elapsed();

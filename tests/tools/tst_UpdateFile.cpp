@@ -76,18 +76,21 @@ class tst_UpdateFile : public QObject
 
     QTemporaryDir m_dir;
 
-    // A parameter file with one operation that writes `dataFile` at `startAddress`; `prolog` goes
-    // before the root element.
-    QString parameterFile(const QString &dataFile, const QString &startAddress, const QString &prolog = {})
+    // A parameter file with one operation that writes `dataFile` at `startAddress`, to the device
+    // at `device` or at the operation's own `operationAddress`; `prolog` goes before the root element.
+    QString parameterFile(const QString &dataFile, const QString &startAddress,
+        const QString &device = QStringLiteral("127.0.0.1"), const QString &operationAddress = {},
+        const QString &prolog = {})
     {
         const QString path = m_dir.filePath(QStringLiteral("Ethernet_Update.xml"));
         const QString xml = prolog
-            + QStringLiteral("<Ethernet_Update><Version>1000</Version><IP_Address_Dev>127.0.0.1</IP_Address_Dev>"
-                             "<Boot_Port>2008</Boot_Port><Operations><Operation><Ope_IP_Address/><Ope_Port/>"
-                             "<Ope_FileName>%1</Ope_FileName><Ope_Start_Address>%2</Ope_Start_Address>"
+            + QStringLiteral("<Ethernet_Update><Version>1000</Version><IP_Address_Dev>%3</IP_Address_Dev>"
+                             "<Boot_Port>2008</Boot_Port><Operations><Operation><Ope_IP_Address>%4</Ope_IP_Address>"
+                             "<Ope_Port/><Ope_FileName>%1</Ope_FileName><Ope_Start_Address>%2</Ope_Start_Address>"
                              "<Ope_Read_Back>1</Ope_Read_Back><Ope_GoToApp_After>0</Ope_GoToApp_After></Operation>"
                              "</Operations></Ethernet_Update>")
-                  .arg(dataFile.toHtmlEscaped(), startAddress);
+                  .arg(
+                      dataFile.toHtmlEscaped(), startAddress, device.toHtmlEscaped(), operationAddress.toHtmlEscaped());
         return writeFile(path, xml.toUtf8()) ? path : QString();
     }
 
@@ -123,7 +126,9 @@ private Q_SLOTS:
         const QString dataFile = m_dir.filePath(QStringLiteral("prolog.bin"));
         QVERIFY(writeFile(dataFile, "abc"));
         QList<updater::Operation> operations;
-        const QString message = whyRefused(parameterFile(dataFile, QStringLiteral("0x8000"), prolog), &operations);
+        const QString message = whyRefused(
+            parameterFile(dataFile, QStringLiteral("0x8000"), QStringLiteral("127.0.0.1"), QString(), prolog),
+            &operations);
         QVERIFY2(message.isEmpty(), qPrintable(message));
         QCOMPARE(operations.size(), 1);
         QCOMPARE(operations[0].data, QByteArray("abc"));
@@ -261,6 +266,62 @@ private Q_SLOTS:
         }
         QVERIFY2(message.contains(QRegularExpression(refusal)), qPrintable(message));
         QVERIFY2(message.startsWith(QStringLiteral("Ethernet_Update.xml: Operation 1: ")), qPrintable(message));
+    }
+
+    void deviceAddress_data()
+    {
+        QTest::addColumn<QString>("device"); // IP_Address_Dev
+        QTest::addColumn<QString>("operation"); // Ope_IP_Address
+        QTest::addColumn<QString>("host"); // where the operation goes; empty when refused
+
+        QTest::newRow("device address") << "192.168.2.205"
+                                        << ""
+                                        << "192.168.2.205";
+        QTest::newRow("leading zeros, as typed in the boxes") << "192.168.002.205"
+                                                              << ""
+                                                              << "192.168.2.205";
+        QTest::newRow("leading zero is decimal, not octal") << "010.0.0.1"
+                                                            << ""
+                                                            << "10.0.0.1";
+        QTest::newRow("operation's own address with zeros") << "127.0.0.1"
+                                                            << "127.000.000.001"
+                                                            << "127.0.0.1";
+        QTest::newRow("three parts") << "1.2.3"
+                                     << ""
+                                     << "";
+        QTest::newRow("blank before") << " 1.2.3.4"
+                                      << ""
+                                      << "";
+        QTest::newRow("hexadecimal") << "0x7f.0.0.1"
+                                     << ""
+                                     << "";
+        QTest::newRow("operation's own address refused") << "127.0.0.1"
+                                                         << "256.0.0.1"
+                                                         << "";
+    }
+
+    // The addresses of the file are read as the address boxes mean them and handed on in the usual
+    // form, so that nothing downstream reads a part with a leading zero as octal.
+    void deviceAddress()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, operation);
+        QFETCH(QString, host);
+
+        const QString dataFile = m_dir.filePath(QStringLiteral("data.bin"));
+        QVERIFY(writeFile(dataFile, "\x01"));
+        QList<updater::Operation> operations;
+        const QString message
+            = whyRefused(parameterFile(dataFile, QStringLiteral("0x8000"), device, operation), &operations);
+        if (host.isEmpty()) {
+            const QString value = operation.isEmpty() ? device : operation;
+            QVERIFY2(message.contains(QStringLiteral("is \"%1\", expected an IPv4 address").arg(value)),
+                qPrintable(message));
+            return;
+        }
+        QVERIFY2(message.isEmpty(), qPrintable(message));
+        QCOMPARE(operations.size(), 1);
+        QCOMPARE(operations[0].host, host);
     }
 };
 

@@ -5,11 +5,11 @@
 
 #include "core/ErrorText.h"
 #include "core/Xml.h"
+#include "core/update/IpAddress.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -39,21 +39,15 @@ FileError badValue(const QString &where, const char *name, const QString &value,
     return FileError(QStringLiteral("%1: %2 is \"%3\", expected %4").arg(where, QLatin1String(name), value, expected));
 }
 
-// Four decimal numbers 0 to 255 joined by ".", nothing else.
+// Four decimal numbers 0 to 255 joined by ".", leading zeros allowed and decimal; given on in the
+// usual form, since QHostAddress would read a part such as "010" as octal.
 QString ipv4(pugi::xml_node parent, const char *name, const QString &where)
 {
     const QString text = required(parent, name, where);
-    const QStringList parts = text.split(u'.');
-    bool ok = parts.size() == 4;
-    for (const QString &part : parts) {
-        bool digits = !part.isEmpty() && part.size() <= 3;
-        for (QChar c : part)
-            digits = digits && c.isDigit() && c.unicode() < 128;
-        ok = ok && digits && part.toInt() <= 255;
-    }
-    if (!ok)
+    const std::optional<quint32> address = sw::parseIpv4Address(text);
+    if (!address)
         throw badValue(where, name, text, QStringLiteral("an IPv4 address such as 192.168.2.205"));
-    return text;
+    return sw::ipv4AddressText(*address);
 }
 
 quint16 port(const QString &text, const char *name, const QString &where)

@@ -1,24 +1,33 @@
 // Ethernet_Update: a stand-in for the external updater that the configurator starts after it has
 // written Ethernet_Update.xml beside it. It carries out the file's operations against the device
-// simulator (or anything that speaks the block protocol of tools/common/BlockProtocol.h) and
-// prints its progress on the console.
+// simulator (or anything that speaks the block protocol of tools/common/BlockProtocol.h).
+//
+// Started without arguments where a display is available (DISPLAY or WAYLAND_DISPLAY set, or a
+// Qt platform given by QT_QPA_PLATFORM), as the configurator starts it from the desktop, it shows
+// its progress and result in a window of its own and ends when that window is closed. Otherwise,
+// and always with --no-window, it prints its progress on the console; in the window it prints
+// the same.
 //
 // Exit status: 0 when every operation succeeded, 1 when the device did not answer, refused a
-// write or read back other bytes, 2 when the parameter file or a data file is missing or wrong or
-// the data does not fit its region of the device's memory; then nothing is sent.
+// write or read back other bytes, or the window was closed before the end, 2 when the parameter
+// file or a data file is missing or wrong or the data does not fit its region of the device's
+// memory; then nothing is sent.
 
-#include "DeviceLink.h"
+#include "Transfer.h"
 #include "UpdateFile.h"
+#include "UpdateWindow.h"
 #include "common/Hex.h"
 
 #include "core/update/UpdateParameters.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
+#include <memory>
 
 using namespace updater;
 using sw::tools::hex;
@@ -28,42 +37,82 @@ namespace {
 // Sends every operation to this port instead of the one the file names, so that tests can run
 // against a simulator on a free port. The configurator never sets it.
 constexpr char PortOverrideVariable[] = "SW61942_UPDATE_PORT";
+// For tests and scripts of the window: a folder for its pictures and state texts, during the
+// transfer and at its end, and a delay after the end before Close is pressed by itself.
+constexpr char SnapshotsVariable[] = "SW61942_UPDATE_SNAPSHOTS";
+constexpr char CloseAfterVariable[] = "SW61942_UPDATE_CLOSE_AFTER_MS";
 
-void writeBlocks(DeviceLink &link, const Operation &op, QTextStream &out)
+bool displayAvailable()
 {
-    const qsizetype size = op.data.size();
-    int shownQuarter = 0;
-    out << "  writing" << Qt::flush;
-    for (qsizetype at = 0; at < size; at += sw::block::BlockSize) {
-        link.write(op.startAddress + quint32(at), op.data.mid(at, sw::block::BlockSize));
-        const qsizetype done = std::min<qsizetype>(at + sw::block::BlockSize, size);
-        for (; shownQuarter < int(4 * done / size); ++shownQuarter)
-            out << ' ' << 25 * (shownQuarter + 1) << '%' << Qt::flush;
-    }
-    out << Qt::endl;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
 }
 
-void readBack(DeviceLink &link, const Operation &op)
+// Prints the transfer's progress as the console report: one line per operation, its quarters
+// written, the read-back and the time taken, then "Update complete" or the failure on stderr.
+void reportOnConsole(Transfer &transfer, QObject *context, QTextStream &out, QTextStream &err)
 {
-    for (qsizetype at = 0; at < op.data.size(); at += sw::block::BlockSize) {
-        const QByteArray expected = op.data.mid(at, sw::block::BlockSize);
-        const QByteArray actual = link.read(op.startAddress + quint32(at), quint16(expected.size()));
-        for (qsizetype i = 0; i < expected.size(); ++i) {
-            if (actual[i] != expected[i])
-                throw TransferError(
-                    QStringLiteral("read-back from %1 differs at %2 (read request at %3): wrote 0x%4, read 0x%5")
-                        .arg(link.device(), hex(op.startAddress + quint32(at + i)), hex(op.startAddress + quint32(at)))
-                        .arg(quint8(expected[i]), 2, 16, QChar(u'0'))
-                        .arg(quint8(actual[i]), 2, 16, QChar(u'0')));
-        }
-    }
+    const auto shownQuarter = std::make_shared<int>(0);
+    const QList<Operation> &operations = transfer.operations();
+    const auto name = [&operations](int index) { return QFileInfo(operations.at(index).fileName).fileName(); };
+
+    QObject::connect(&transfer, &Transfer::operationStarted, context, [=, &operations, &out](int index) {
+        const Operation &op = operations.at(index);
+        *shownQuarter = 0;
+        out << "Operation " << index + 1 << '/' << operations.size() << ": " << name(index) << " (" << op.data.size()
+            << " bytes) to " << hex(op.startAddress) << " on " << op.host << ':' << op.port << Qt::endl;
+    });
+    QObject::connect(&transfer, &Transfer::written, context, [=, &operations, &out](int index, qint64 done) {
+        const qint64 size = operations.at(index).data.size();
+        if (done == 0)
+            out << "  writing" << Qt::flush;
+        for (; *shownQuarter < int(4 * done / size); ++*shownQuarter)
+            out << ' ' << 25 * (*shownQuarter + 1) << '%' << Qt::flush;
+        if (done == size)
+            out << Qt::endl;
+    });
+    QObject::connect(&transfer, &Transfer::verified, context, [&operations, &out](int index, qint64 done) {
+        if (done == operations.at(index).data.size())
+            out << "  read back and compared" << Qt::endl;
+    });
+    QObject::connect(&transfer, &Transfer::operationDone, context, [&out](int, qint64 elapsedMs, int repeated) {
+        out << "  done in " << elapsedMs << " ms, " << repeated << " request(s) repeated" << Qt::endl;
+    });
+    QObject::connect(&transfer, &Transfer::applicationStarted, context,
+        [&out](int) { out << "  device asked to start its application" << Qt::endl; });
+    QObject::connect(&transfer, &Transfer::completed, context, [&out] { out << "Update complete" << Qt::endl; });
+    QObject::connect(&transfer, &Transfer::failed, context, [=, &out, &err](int index, const QString &reason) {
+        out << Qt::endl;
+        err << "Ethernet_Update: operation " << index + 1 << " (" << name(index) << "): " << reason << '\n'
+            << Qt::flush;
+    });
+}
+
+// Shows `message` as the result of a run that sent nothing, and waits until the window is closed.
+int showFileError(const QString &message, const QString &snapshots, int closeAfterMs)
+{
+    UpdateWindow window;
+    window.setSnapshotFolder(snapshots);
+    window.setCloseAfterEnd(closeAfterMs);
+    window.show();
+    window.showFileError(message);
+    QObject::connect(&window, &QDialog::finished, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The configurator starts the updater without arguments; any argument is a script's call.
+    const bool window = argc == 1 && displayAvailable();
+    std::unique_ptr<QCoreApplication> app
+        = window ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(sw::UpdaterBaseName));
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -71,13 +120,25 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Stand-in updater: reads Ethernet_Update.xml from its own folder and writes each operation's\n"
-                       "file to the device over UDP in blocks, reading it back when asked. Takes no arguments."));
+                       "file to the device over UDP in blocks, reading it back when asked. Where a display is\n"
+                       "available it shows its progress and result in a window; otherwise it prints them."));
+    const QCommandLineOption noWindowOption(
+        QStringLiteral("no-window"), QStringLiteral("Print the progress on the console, never open a window."));
+    parser.addOption(noWindowOption);
     parser.addHelpOption();
-    parser.process(app);
+    parser.process(*app);
     if (!parser.positionalArguments().isEmpty()) {
-        err << "Ethernet_Update: takes no arguments (see --help)\n";
+        err << "Ethernet_Update: takes no arguments but --no-window (see --help)\n";
         return 2;
     }
+
+    const QString snapshots = qEnvironmentVariable(SnapshotsVariable);
+    bool closeAfterOk = false;
+    const int closeAfterMs = qEnvironmentVariableIntValue(CloseAfterVariable, &closeAfterOk);
+    const auto fileError = [&](const QString &message) {
+        err << "Ethernet_Update: " << message << '\n' << Qt::flush;
+        return window ? showFileError(message, snapshots, closeAfterOk ? closeAfterMs : -1) : 2;
+    };
 
     const QString path
         = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(sw::UpdateParametersFileName));
@@ -85,48 +146,45 @@ int main(int argc, char *argv[])
     try {
         operations = readUpdateFile(path);
     } catch (const FileError &e) {
-        err << "Ethernet_Update: " << e.message() << '\n';
-        return 2;
+        return fileError(e.message());
     }
     if (qEnvironmentVariableIsSet(PortOverrideVariable)) {
         bool ok = false;
         const uint port = qEnvironmentVariable(PortOverrideVariable).toUInt(&ok);
-        if (!ok || port == 0 || port > 65535) {
-            err << "Ethernet_Update: " << PortOverrideVariable << " is not a port number\n";
-            return 2;
-        }
+        if (!ok || port == 0 || port > 65535)
+            return fileError(QString::fromLatin1(PortOverrideVariable) + QStringLiteral(" is not a port number"));
         for (Operation &op : operations)
             op.port = quint16(port);
     }
 
     out << "Ethernet_Update: " << operations.size() << " operation(s) from " << QDir::toNativeSeparators(path)
         << Qt::endl;
-    for (qsizetype i = 0; i < operations.size(); ++i) {
-        const Operation &op = operations.at(i);
-        const QString name = QFileInfo(op.fileName).fileName();
-        out << "Operation " << i + 1 << '/' << operations.size() << ": " << name << " (" << op.data.size()
-            << " bytes) to " << hex(op.startAddress) << " on " << op.host << ':' << op.port << Qt::endl;
-        try {
-            QElapsedTimer timer;
-            timer.start();
-            DeviceLink link(op.host, op.port);
-            writeBlocks(link, op, out);
-            if (op.readBack) {
-                readBack(link, op);
-                out << "  read back and compared" << Qt::endl;
-            }
-            out << "  done in " << timer.elapsed() << " ms, " << link.repeatedRequests() << " request(s) repeated"
-                << Qt::endl;
-            if (op.goToAppAfter) {
-                link.startApplication();
-                out << "  device asked to start its application" << Qt::endl;
-            }
-        } catch (const TransferError &e) {
-            out << Qt::endl;
-            err << "Ethernet_Update: operation " << i + 1 << " (" << name << "): " << e.message() << '\n';
-            return 1;
-        }
+    Transfer transfer(operations);
+    int exitCode = 1;
+    reportOnConsole(transfer, app.get(), out, err);
+    QObject::connect(&transfer, &Transfer::completed, app.get(), [&exitCode] { exitCode = 0; });
+    if (!window) {
+        transfer.run();
+        return exitCode;
     }
-    out << "Update complete" << Qt::endl;
-    return 0;
+
+    // The transfer waits on the network, so it runs on a thread of its own; the window follows it
+    // through queued signals and stays responsive.
+    UpdateWindow updateWindow;
+    updateWindow.setSnapshotFolder(snapshots);
+    updateWindow.setCloseAfterEnd(closeAfterOk ? closeAfterMs : -1);
+    updateWindow.follow(&transfer);
+    QThread worker;
+    transfer.moveToThread(&worker);
+    worker.start();
+    QMetaObject::invokeMethod(&transfer, &Transfer::run, Qt::QueuedConnection);
+    QObject::connect(&updateWindow, &QDialog::finished, app.get(), &QCoreApplication::quit);
+    updateWindow.show();
+    QCoreApplication::exec();
+    // The window closes only after the transfer has ended; should it not have, it stops within one
+    // request's attempts.
+    transfer.requestStop();
+    worker.quit();
+    worker.wait();
+    return exitCode;
 }

@@ -153,8 +153,13 @@ private:
     {
         if (m_faults.answerAddress)
             m_answerSocket.writeDatagram(answer.data(), answer.destinationAddress(), quint16(answer.destinationPort()));
-        else
+        else if (m_socket.localAddress().isEqual(QHostAddress::AnyIPv4)
+            || m_socket.localAddress().isEqual(QHostAddress::AnyIPv6))
             m_socket.writeDatagram(answer);
+        else
+            // Sent from the bound address: a reply made by makeReply() to a request for 127.0.0.10
+            // went out from 127.0.0.1, and the updater rightly took it for a stranger's.
+            m_socket.writeDatagram(answer.data(), answer.destinationAddress(), quint16(answer.destinationPort()));
     }
 
     void applicationStarted() override

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixIcmpEcho.h"
 
 #include "core/Error.h"
+#include "core/update/IpAddress.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -158,10 +159,12 @@ PosixIcmpEcho::PosixIcmpEcho(SocketKind kind)
 bool PosixIcmpEcho::echo(const QString &address, const QByteArray &payload, std::chrono::milliseconds timeout,
     const std::function<void()> &whileWaiting)
 {
-    in_addr target {};
-    const QByteArray text = address.toLatin1();
-    if (address.contains(QChar(0)) || ::inet_pton(AF_INET, text.constData(), &target) != 1)
+    // Leading zeros in a part are decimal ("010" is ten), as the address boxes mean them.
+    const std::optional<quint32> parsed = parseIpv4Address(address);
+    if (!parsed)
         throw Error(QStringLiteral("ICMP echo: \"%1\" is not a dotted IPv4 address").arg(address));
+    in_addr target {};
+    target.s_addr = htonl(*parsed);
 
     bool raw = false;
     const Socket socket = openSocket(m_kind, raw);
