@@ -153,7 +153,7 @@ QList<Finding> checkNumbered(const QList<std::pair<int, VariableRow>> &variables
                 catalogue.value(MsgId::CheckUnknownType).arg(excerpt(variable.Type)));
         if (const auto found = firstRowOfName.constFind(variable.Name); found != firstRowOfName.constEnd()) {
             findings << finding(FindingSeverity::Error, row, "Name",
-                catalogue.value(MsgId::CheckDuplicateName).arg(excerpt(variable.Name)).arg(*found));
+                catalogue.value(MsgId::CheckDuplicateName).arg(excerpt(variable.Name), QString::number(*found)));
         } else {
             firstRowOfName.insert(variable.Name, row);
         }
