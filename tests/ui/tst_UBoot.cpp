@@ -3,8 +3,10 @@
 
 #include "core/Error.h"
 #include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 #include "core/update/UpdateParameters.h"
+#include "platform/IcmpEcho.h"
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
 
@@ -70,6 +72,8 @@ private Q_SLOTS:
     void updateClickFollowsTheReachabilityCheck_data();
     void updateClickFollowsTheReachabilityCheck();
     void successRemembersAndWritesEachRunsChoices();
+    void echoFailureShowsItsReasonInTheCatalogueLanguage_data();
+    void echoFailureShowsItsReasonInTheCatalogueLanguage();
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
     void showingPrefillsTheAddress_data();
@@ -192,6 +196,73 @@ void tst_UBoot::successRemembersAndWritesEachRunsChoices()
     QCOMPARE(f.pv.Last_IP_Address, QStringLiteral(" 10.1.2.3"));
     QCOMPARE(f.pv.Update_Choice, 1);
     QCOMPARE(readFile(f.parameterFile()), file);
+}
+
+void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage_data()
+{
+    QTest::addColumn<QString>("language"); // a shipped language file, or empty for the defaults
+    QTest::addColumn<int>("reason"); // an EchoFailure
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("shown"); // the text after entry 1037 and its line break
+
+    const auto row
+        = [](const char *name, const char *language, EchoFailure reason, const QString &detail, const QString &shown) {
+              QTest::newRow(name) << QString::fromLatin1(language) << int(reason) << detail << shown;
+          };
+    row("not an address", "", EchoFailure::NotAnAddress, QStringLiteral("1.2.3.x"),
+        QStringLiteral("\"1.2.3.x\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as "
+                       "192.168.2.205"));
+    // A long text in the boxes is quoted on one line, cut short.
+    row("long address cut", "", EchoFailure::NotAnAddress, QStringLiteral("1.2.3.4\n") + QString(70, u'9'),
+        QStringLiteral("\"1.2.3.4 ") + QString(51, u'9') + QChar(0x2026)
+            + QStringLiteral("\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as "
+                             "192.168.2.205"));
+    row("not permitted", "", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
+        QStringLiteral("This computer does not let the program send ICMP echo requests. Allow them for your user's "
+                       "group with the system setting net.ipv4.ping_group_range, for example: sudo sysctl -w "
+                       "net.ipv4.ping_group_range=\"0 2147483647\" (to keep it after a restart, add the line "
+                       "net.ipv4.ping_group_range = 0 2147483647 to a file in /etc/sysctl.d); or give the program "
+                       "the capability CAP_NET_RAW."));
+    row("no route", "", EchoFailure::NoRoute, QStringLiteral("Network is unreachable"),
+        QStringLiteral("No network of this computer leads to this address: check the address and the network "
+                       "connection."));
+    row("socket refused", "", EchoFailure::SocketRefused, QStringLiteral("Too many open files"),
+        QStringLiteral("The system refused to open an ICMP socket: Too many open files"));
+    row("send refused", "", EchoFailure::SendRefused, QStringLiteral("Message too long"),
+        QStringLiteral("The system refused to send the echo request: Message too long"));
+    // The system's own words never follow a translated text.
+    row("not permitted, German", "Deutsch", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
+        QStringLiteral("Dieser Computer erlaubt dem Programm keine ICMP-Echo-Anfragen. Erlauben Sie sie der Gruppe "
+                       "Ihres Benutzers mit der Systemeinstellung net.ipv4.ping_group_range, zum Beispiel: sudo "
+                       "sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" (damit sie einen Neustart überdauert, die "
+                       "Zeile net.ipv4.ping_group_range = 0 2147483647 in eine Datei in /etc/sysctl.d eintragen); "
+                       "oder geben Sie dem Programm die Berechtigung CAP_NET_RAW."));
+    row("not an address, German", "Deutsch", EchoFailure::NotAnAddress, QStringLiteral("1.2.3"),
+        QStringLiteral("\"1.2.3\" ist keine IPv4-Adresse: vier Zahlen von 0 bis 255, durch Punkte getrennt, etwa "
+                       "192.168.2.205"));
+}
+
+void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(int, reason);
+    QFETCH(QString, detail);
+    QFETCH(QString, shown);
+
+    Fixture f;
+    if (!language.isEmpty())
+        QVERIFY(Read_Lang_File(
+            QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE/%1.lng").arg(language), f.pv.Msg_Catalogue));
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.failure = std::make_exception_ptr(
+        EchoError(EchoFailure(reason), detail, QStringLiteral("ICMP echo: the English line for logs")));
+    f.update();
+
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, Kind::Error);
+    QCOMPARE(f.messages.last(), f.pv.msg(MsgId::BootCheckAddress) + u'\n' + shown);
+    QVERIFY(f.launcher.starts.isEmpty());
 }
 
 void tst_UBoot::unwritableParameterFileStartsNothing()

@@ -440,6 +440,15 @@ constexpr DefaultText Defaults[] = {
     { 1244, "Position \"%1\" is not a byte of the internal data (0 to %2)" },
     { 1245, "Length \"%1\" is not 1 to 4" },
     { 1246, "key derivation too costly to check" },
+    { 1260, "\"%1\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as 192.168.2.205" },
+    { 1261,
+        "This computer does not let the program send ICMP echo requests. Allow them for your user's group with the "
+        "system setting net.ipv4.ping_group_range, for example: sudo sysctl -w net.ipv4.ping_group_range=\"0 "
+        "2147483647\" (to keep it after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
+        "/etc/sysctl.d); or give the program the capability CAP_NET_RAW." },
+    { 1262, "No network of this computer leads to this address: check the address and the network connection." },
+    { 1263, "The system refused to open an ICMP socket: %1" },
+    { 1264, "The system refused to send the echo request: %1" },
 };
 
 } // namespace

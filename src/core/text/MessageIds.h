@@ -278,4 +278,11 @@ inline constexpr int CheckBadPosition = 1244; // %1 is the text, %2 the highest 
 inline constexpr int CheckBadLength = 1245; // %1 is the text
 inline constexpr int KeyTooCostly = 1246;
 
+// Update dialog: why the echo or the updater failed, and the progress of the waits
+inline constexpr int BootEchoNotAnAddress = 1260; // %1 is the address as typed
+inline constexpr int BootEchoNotPermitted = 1261;
+inline constexpr int BootEchoNoRoute = 1262;
+inline constexpr int BootEchoSocketRefused = 1263; // %1 is the system's reason
+inline constexpr int BootEchoSendRefused = 1264; // %1 is the system's reason
+
 } // namespace sw::MsgId

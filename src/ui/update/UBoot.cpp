@@ -2,6 +2,7 @@
 
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
+#include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"
 #include "core/update/IpAddress.h"
 #include "core/update/UpdateParameters.h"
@@ -197,8 +198,10 @@ void TFBoot::Btn_UpdateClick()
     bool answered = false;
     try {
         answered = Send_Ping();
+    } catch (const EchoError &e) {
+        failure = echoFailureText(e); // the check ends; ping_res tells what was seen before
     } catch (const std::exception &e) {
-        failure = errorText(e); // the check ends; ping_res tells what was seen before
+        failure = errorText(e);
     }
     if (!answered) {
         setBusy(false);
@@ -249,6 +252,23 @@ bool TFBoot::Send_Ping()
             ++answers;
     } while (answers < AnswersNeeded && services.clock->steady() - start <= CheckTime);
     return ping_res == 1;
+}
+
+QString TFBoot::echoFailureText(const EchoError &e) const
+{
+    switch (e.reason()) {
+    case EchoFailure::NotAnAddress:
+        return pv.msg(MsgId::BootEchoNotAnAddress).arg(excerpt(e.detail()));
+    case EchoFailure::NotPermitted:
+        return pv.msg(MsgId::BootEchoNotPermitted);
+    case EchoFailure::NoRoute:
+        return pv.msg(MsgId::BootEchoNoRoute);
+    case EchoFailure::SocketRefused:
+        return pv.msg(MsgId::BootEchoSocketRefused).arg(excerpt(e.detail()));
+    case EchoFailure::SendRefused:
+        return pv.msg(MsgId::BootEchoSendRefused).arg(excerpt(e.detail()));
+    }
+    return errorText(e);
 }
 
 void TFBoot::PingReply(bool carriedData)

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace sw {
 
+class EchoError;
+
 // Step 5, the device update: the user gives the device's IP address and what to update; the
 // update button checks with ICMP echo requests that the device answers, remembers the address and
 // choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it.
@@ -43,6 +45,8 @@ private:
     // passed; true when the last one was answered. Throws when a request cannot be sent.
     bool Send_Ping();
     void PingReply(bool carriedData);
+    // The catalogue's text for why an echo request could not be sent, with the detail inside.
+    QString echoFailureText(const EchoError &e) const;
     // Writes Ethernet_Update.xml beside the program from the boxes and the choices.
     void Compile_XML_Parameter_New_Boot();
 
