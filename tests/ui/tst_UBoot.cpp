@@ -7,6 +7,7 @@
 #include "core/text/MessageIds.h"
 #include "core/update/UpdateParameters.h"
 #include "platform/IcmpEcho.h"
+#include "platform/posix/PosixLauncher.h"
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
 
@@ -74,6 +75,8 @@ private Q_SLOTS:
     void successRemembersAndWritesEachRunsChoices();
     void echoFailureShowsItsReasonInTheCatalogueLanguage_data();
     void echoFailureShowsItsReasonInTheCatalogueLanguage();
+    void updaterThatCannotStartIsReported_data();
+    void updaterThatCannotStartIsReported();
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
     void showingPrefillsTheAddress_data();
@@ -263,6 +266,55 @@ void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage()
     QCOMPARE(f.messages.records[0].kind, Kind::Error);
     QCOMPARE(f.messages.last(), f.pv.msg(MsgId::BootCheckAddress) + u'\n' + shown);
     QVERIFY(f.launcher.starts.isEmpty());
+}
+
+void tst_UBoot::updaterThatCannotStartIsReported_data()
+{
+    QTest::addColumn<QString>("updater"); // what stands at the updater's path; "refused" for a fake
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << "missing"
+                             << "the file does not exist.";
+    QTest::newRow("not executable") << "plain"
+                                    << "the file may not be run (it is not executable, or access to it is denied).";
+    QTest::newRow("not a program") << "text"
+                                   << "the file is not a program that this system can run.";
+    QTest::newRow("refused by the system") << "refused"
+                                           << "the system refused to start it (Too many processes).";
+}
+
+void tst_UBoot::updaterThatCannotStartIsReported()
+{
+    QFETCH(QString, updater);
+    QFETCH(QString, reason);
+
+    Fixture f;
+    const QString program = updaterProgramPath(f.pv.Dir_Program);
+    PosixLauncher real;
+    if (updater == QLatin1String("refused")) {
+        f.launcher.result = { StartFailure::Refused, QStringLiteral("Too many processes") };
+    } else {
+        f.services.launcher = &real;
+        if (updater != QLatin1String("missing")) {
+            const bool text = updater == QLatin1String("text");
+            QVERIFY(writeFile(program, text ? "neither a script nor a binary\n" : "#!/bin/sh\nexit 0\n"));
+            QVERIFY(QFile::setPermissions(program,
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                    | (text ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+        }
+    }
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.answers = { true, true };
+    f.update();
+
+    QVERIFY(QFile::exists(f.parameterFile())); // written before the start was tried
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, Kind::Error);
+    QCOMPARE(f.messages.last(),
+        QStringLiteral("The updater %1 could not be started: %2").arg(QDir::toNativeSeparators(program), reason));
+    QVERIFY(f.get<QPushButton>(QStringLiteral("Btn_Update"))->isEnabled());
+    QVERIFY(f.dlg->isVisible());
 }
 
 void tst_UBoot::unwritableParameterFileStartsNothing()

@@ -449,6 +449,11 @@ constexpr DefaultText Defaults[] = {
     { 1262, "No network of this computer leads to this address: check the address and the network connection." },
     { 1263, "The system refused to open an ICMP socket: %1" },
     { 1264, "The system refused to send the echo request: %1" },
+    { 1265, "The updater %1 could not be started: %2" },
+    { 1266, "the file does not exist." },
+    { 1267, "the file may not be run (it is not executable, or access to it is denied)." },
+    { 1268, "the file is not a program that this system can run." },
+    { 1269, "the system refused to start it (%1)." },
 };
 
 } // namespace

@@ -284,5 +284,10 @@ inline constexpr int BootEchoNotPermitted = 1261;
 inline constexpr int BootEchoNoRoute = 1262;
 inline constexpr int BootEchoSocketRefused = 1263; // %1 is the system's reason
 inline constexpr int BootEchoSendRefused = 1264; // %1 is the system's reason
+inline constexpr int BootUpdaterNotStarted = 1265; // %1 is the program's path, %2 one of 1266 to 1269
+inline constexpr int BootUpdaterMissing = 1266;
+inline constexpr int BootUpdaterNotExecutable = 1267;
+inline constexpr int BootUpdaterNotAProgram = 1268;
+inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
 
 } // namespace sw::MsgId

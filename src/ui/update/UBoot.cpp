@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -229,11 +230,33 @@ void TFBoot::Btn_UpdateClick()
         return;
     }
 
-    // The updater does the writing. Its failure to start and its exit code are not reported; while
-    // it runs the windows repaint but take no input.
+    // The updater does the writing and reports on its own; only a start that failed is reported
+    // here. While it runs the windows repaint but take no input.
     setBusy(true, pv.msg(MsgId::BootUpdaterRunning));
-    (void)services.launcher->Start_Program(updaterProgramPath(pv.Dir_Program), UpdaterLimit,
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    const QString program = updaterProgramPath(pv.Dir_Program);
+    const StartResult start = services.launcher->Start_Program(
+        program, UpdaterLimit, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (!start.started()) {
+        setBusy(false);
+        services.messages->error(
+            this, pv.msg(MsgId::BootUpdaterNotStarted).arg(QDir::toNativeSeparators(program), startFailureText(start)));
+    }
+}
+
+QString TFBoot::startFailureText(const StartResult &start) const
+{
+    switch (start.failure) {
+    case StartFailure::None:
+    case StartFailure::Missing:
+        break;
+    case StartFailure::NotExecutable:
+        return pv.msg(MsgId::BootUpdaterNotExecutable);
+    case StartFailure::NotAProgram:
+        return pv.msg(MsgId::BootUpdaterNotAProgram);
+    case StartFailure::Refused:
+        return pv.msg(MsgId::BootUpdaterRefused).arg(excerpt(start.detail));
+    }
+    return pv.msg(MsgId::BootUpdaterMissing);
 }
 
 bool TFBoot::Send_Ping()

@@ -15,6 +15,7 @@ class QPushButton;
 namespace sw {
 
 class EchoError;
+struct StartResult;
 
 // Step 5, the device update: the user gives the device's IP address and what to update; the
 // update button checks with ICMP echo requests that the device answers, remembers the address and
@@ -47,6 +48,8 @@ private:
     void PingReply(bool carriedData);
     // The catalogue's text for why an echo request could not be sent, with the detail inside.
     QString echoFailureText(const EchoError &e) const;
+    // The catalogue's text for why the updater could not be started.
+    QString startFailureText(const StartResult &start) const;
     // Writes Ethernet_Update.xml beside the program from the boxes and the choices.
     void Compile_XML_Parameter_New_Boot();
 
