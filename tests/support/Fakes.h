@@ -102,13 +102,16 @@ public:
     std::chrono::milliseconds answerTime { 2 };
     std::exception_ptr failure;
     std::function<void()> onRequest; // runs inside each request, before it is answered
+    std::function<void()> whileWaiting; // the caller's, while onRequest runs
 
     bool echo(const QString &address, const QByteArray &payload, std::chrono::milliseconds timeout,
-        const std::function<void()> &whileWaiting) override
+        const std::function<void()> &callerWaiting) override
     {
-        requests.append({ address, payload, timeout, bool(whileWaiting) });
+        requests.append({ address, payload, timeout, bool(callerWaiting) });
+        whileWaiting = callerWaiting;
         if (onRequest)
             onRequest();
+        whileWaiting = {};
         if (failure)
             std::rethrow_exception(failure);
         const bool answered = !answers.isEmpty() && answers.takeFirst();

@@ -63,6 +63,30 @@ struct Fixture : test::ProgramFolder
     QString parameterFile() const { return updateParametersPath(pv.Dir_Program); }
 };
 
+// Counts the events of one type that reach an object.
+class EventCounter final : public QObject
+{
+public:
+    EventCounter(QObject *watched, QEvent::Type type, int &count)
+        : m_type(type)
+        , m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            ++m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int &m_count;
+};
+
 } // namespace
 
 class tst_UBoot : public QObject
@@ -79,6 +103,7 @@ private Q_SLOTS:
     void updaterThatCannotStartIsReported();
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
+    void statusLineCountsRequestsAndSeconds();
     void showingPrefillsTheAddress_data();
     void showingPrefillsTheAddress();
     void showingRestoresChoicesAndFocus();
@@ -366,9 +391,9 @@ void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
     QCOMPARE(f.launcher.starts.size(), 1);
     QCOMPARE(seen.size(), 3);
     for (int i = 0; i < seen.size(); ++i) {
-        QCOMPARE(seen[i].status,
-            i < 2 ? QStringLiteral("Checking that the device answers...")
-                  : QStringLiteral("Updater running, please wait..."));
+        const QString awaited = i < 2 ? QStringLiteral("Checking that the device answers...")
+                                      : QStringLiteral("Updater running, please wait...");
+        QVERIFY2(seen[i].status.startsWith(awaited), qPrintable(seen[i].status));
         QVERIFY(seen[i].waitCursor);
         QVERIFY(!seen[i].buttonsEnabled);
         QVERIFY(seen[i].visibleAfterCancel);
@@ -379,6 +404,52 @@ void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
     QVERIFY(update->isEnabled() && cancel->isEnabled());
     cancel->click();
     QVERIFY(!f.dlg->isVisible());
+}
+
+void tst_UBoot::statusLineCountsRequestsAndSeconds()
+{
+    Fixture f;
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.dlg.get()));
+    f.type(QStringLiteral("127|0|0|1"));
+    auto *status = f.get<QLabel>(QStringLiteral("L_Status"));
+    int paints = 0;
+    EventCounter painted(status, QEvent::Paint, paints);
+
+    // Each wait moves the clock on; the status line shows what it shows when the window repaints.
+    QStringList seen;
+    const auto wait = [&](std::chrono::milliseconds now, const std::function<void()> &whileWaiting) {
+        f.echo.now = now;
+        const int before = paints;
+        whileWaiting();
+        seen << status->text();
+        if (paints == before)
+            seen << QStringLiteral("(not painted)");
+    };
+    // Silent twice (400 ms each), then answered twice (2 ms each).
+    f.echo.answers = { false, false, true, true };
+    f.echo.onRequest = [&] {
+        seen << status->text();
+        wait(f.echo.now + 250ms, f.echo.whileWaiting);
+    };
+    std::chrono::milliseconds started {};
+    f.launcher.onStart = [&] {
+        started = f.echo.now;
+        seen << status->text();
+        wait(started + 1999ms, f.launcher.whileWaiting);
+        wait(started + 149000ms, f.launcher.whileWaiting);
+    };
+    f.update();
+
+    const QString checking = QStringLiteral("Checking that the device answers... request %1, %2 s");
+    const QString running = QStringLiteral("Updater running, please wait... %1 s (at most 150 s)");
+    QCOMPARE(seen,
+        (QStringList { checking.arg(1).arg(0), checking.arg(1).arg(0), // 0 and 250 ms
+            checking.arg(2).arg(0), checking.arg(2).arg(0), // 650 and 900 ms
+            checking.arg(3).arg(1), checking.arg(3).arg(1), // 1300 and 1550 ms
+            checking.arg(4).arg(1), checking.arg(4).arg(1), // 1552 and 1802 ms
+            running.arg(0), running.arg(1), running.arg(149) }));
+    QVERIFY(status->text().isEmpty());
 }
 
 void tst_UBoot::showingPrefillsTheAddress_data()

@@ -454,6 +454,8 @@ constexpr DefaultText Defaults[] = {
     { 1267, "the file may not be run (it is not executable, or access to it is denied)." },
     { 1268, "the file is not a program that this system can run." },
     { 1269, "the system refused to start it (%1)." },
+    { 1270, "request %1, %2 s" },
+    { 1271, "%1 s (at most %2 s)" },
 };
 
 } // namespace

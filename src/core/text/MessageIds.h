@@ -289,5 +289,7 @@ inline constexpr int BootUpdaterMissing = 1266;
 inline constexpr int BootUpdaterNotExecutable = 1267;
 inline constexpr int BootUpdaterNotAProgram = 1268;
 inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
+inline constexpr int BootCheckingProgress = 1270; // after 1202: %1 the request, %2 seconds since the check began
+inline constexpr int BootUpdaterProgress = 1271; // after 1203: %1 seconds since the start, %2 the longest wait
 
 } // namespace sw::MsgId

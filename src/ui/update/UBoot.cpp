@@ -45,6 +45,11 @@ constexpr int AnswersNeeded = 2;
 // The longest wait for the updater; it keeps running on its own after that.
 constexpr std::chrono::milliseconds UpdaterLimit = 150s;
 
+int wholeSeconds(std::chrono::milliseconds time)
+{
+    return int(std::chrono::duration_cast<std::chrono::seconds>(time).count());
+}
+
 QWidget *makePanel(QWidget *parent, const QString &name)
 {
     auto *panel = new QWidget(parent);
@@ -165,14 +170,20 @@ void TFBoot::reject()
         CatalogueDialog::reject();
 }
 
-void TFBoot::setBusy(bool busy, const QString &status)
+void TFBoot::showStatus(int lead, const QString &progress)
+{
+    L_Status->setText(pv.msg(lead) + u' ' + progress);
+}
+
+void TFBoot::setBusy(bool busy)
 {
     if (busy && !m_busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else if (!busy && m_busy)
         QApplication::restoreOverrideCursor();
     m_busy = busy;
-    L_Status->setText(busy ? status : QString());
+    if (!busy)
+        L_Status->clear();
     Btn_Update->setEnabled(!busy);
     Btn_Cancel->setEnabled(!busy);
 }
@@ -194,7 +205,7 @@ void TFBoot::Btn_UpdateClick()
             focused->setFocus(Qt::OtherFocusReason);
     });
 
-    setBusy(true, pv.msg(MsgId::BootChecking));
+    setBusy(true);
     QString failure;
     bool answered = false;
     try {
@@ -231,11 +242,21 @@ void TFBoot::Btn_UpdateClick()
     }
 
     // The updater does the writing and reports on its own; only a start that failed is reported
-    // here. While it runs the windows repaint but take no input.
-    setBusy(true, pv.msg(MsgId::BootUpdaterRunning));
+    // here. While it runs the status line counts the seconds and the windows repaint, but they
+    // take no input.
+    const std::chrono::milliseconds started = services.clock->steady();
+    const auto showElapsed = [this, started] {
+        showStatus(MsgId::BootUpdaterRunning,
+            pv.msg(MsgId::BootUpdaterProgress)
+                .arg(wholeSeconds(services.clock->steady() - started))
+                .arg(wholeSeconds(UpdaterLimit)));
+    };
+    showElapsed();
     const QString program = updaterProgramPath(pv.Dir_Program);
-    const StartResult start = services.launcher->Start_Program(
-        program, UpdaterLimit, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    const StartResult start = services.launcher->Start_Program(program, UpdaterLimit, [&showElapsed] {
+        showElapsed();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     if (!start.started()) {
         setBusy(false);
         services.messages->error(
@@ -266,10 +287,21 @@ bool TFBoot::Send_Ping()
     // The request carries the address text itself as its data.
     const QString host = addressText();
     const QByteArray payload = host.toUtf8();
-    // The echo waits for its reply itself; the window keeps processing events meanwhile.
-    const auto whileWaiting = [] { QCoreApplication::processEvents(); };
+    // The status line counts the requests and the seconds. The echo waits for its reply itself;
+    // the window keeps processing events meanwhile.
+    int request = 0;
+    const auto showProgress = [this, &request, start] {
+        showStatus(MsgId::BootChecking,
+            pv.msg(MsgId::BootCheckingProgress).arg(request).arg(wholeSeconds(services.clock->steady() - start)));
+    };
+    const auto whileWaiting = [&showProgress] {
+        showProgress();
+        QCoreApplication::processEvents();
+    };
     int answers = 0;
     do {
+        ++request;
+        showProgress();
         PingReply(services.echo->echo(host, payload, EchoTimeout, whileWaiting));
         if (ping_res == 1)
             ++answers;

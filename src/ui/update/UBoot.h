@@ -55,8 +55,10 @@ private:
 
     // The four box texts joined with ".", exactly as typed.
     QString addressText() const;
-    // Busy: the wait cursor, `status` in the status line and the buttons disabled; else all undone.
-    void setBusy(bool busy, const QString &status = QString());
+    // Busy: the wait cursor and the buttons disabled; idle: both undone and the status line cleared.
+    void setBusy(bool busy);
+    // The status line: entry `lead` (what is awaited), then `progress`.
+    void showStatus(int lead, const QString &progress);
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
