@@ -1,4 +1,5 @@
 #include "PlainTips.h"
+#include "PlatformInput.h"
 #include "ProgramFolder.h"
 
 #include "core/Error.h"
@@ -104,6 +105,8 @@ private Q_SLOTS:
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
     void statusLineCountsRequestsAndSeconds();
+    void inputDuringTheWaitsIsDropped_data();
+    void inputDuringTheWaitsIsDropped();
     void showingPrefillsTheAddress_data();
     void showingPrefillsTheAddress();
     void showingRestoresChoicesAndFocus();
@@ -450,6 +453,83 @@ void tst_UBoot::statusLineCountsRequestsAndSeconds()
             checking.arg(4).arg(1), checking.arg(4).arg(1), // 1552 and 1802 ms
             running.arg(0), running.arg(1), running.arg(149) }));
     QVERIFY(status->text().isEmpty());
+}
+
+void tst_UBoot::inputDuringTheWaitsIsDropped_data()
+{
+    QTest::addColumn<bool>("duringCheck"); // else while the updater runs
+    QTest::newRow("during the reachability check") << true;
+    QTest::newRow("while the updater runs") << false;
+}
+
+void tst_UBoot::inputDuringTheWaitsIsDropped()
+{
+    QFETCH(bool, duringCheck);
+
+    // A real updater that takes its time and counts its runs.
+    Fixture f;
+    PosixLauncher launcher;
+    f.services.launcher = &launcher;
+    const QString runs = f.path(QStringLiteral("runs.txt"));
+    const QString program = updaterProgramPath(f.pv.Dir_Program);
+    QVERIFY(writeFile(program, "#!/bin/sh\necho run >> \"$(dirname \"$0\")/runs.txt\"\nsleep 1\n"));
+    QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const auto runCount = [&] { return readFile(runs).count("run"); };
+
+    // Another window of the program, and the dialog in front with the focus in the last byte box.
+    QPushButton other(QStringLiteral("other window"));
+    int otherClicks = 0;
+    connect(&other, &QPushButton::clicked, this, [&otherClicks] { ++otherClicks; });
+    other.show();
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    f.type(QStringLiteral("127|0|0|1"));
+    f.box(4)->setFocus();
+    auto *update = f.get<QPushButton>(QStringLiteral("Btn_Update"));
+    auto *choice = f.get<QComboBox>(QStringLiteral("CB_Update_Options"));
+    QCOMPARE(choice->currentIndex(), 0);
+
+    // Clicks on the update button and the other window, a wheel notch on the choice and a key in
+    // the focused box, each queued as the window system queues them.
+    bool given = false;
+    const auto giveInput = [&] {
+        given = true;
+        test::PlatformInput::click(update);
+        test::PlatformInput::click(&other);
+        test::PlatformInput::wheelDown(choice);
+        test::PlatformInput::type(f.box(4), Qt::Key_9, QStringLiteral("9"));
+    };
+    // Enough answers for a second run, should one start.
+    f.echo.answers = { true, true, true, true };
+    f.echo.onRequest = [&] {
+        if (duringCheck && !given) {
+            giveInput();
+            f.echo.whileWaiting(); // the check lets the window handle its events
+        }
+    };
+    QTimer whileUpdating;
+    whileUpdating.setInterval(20);
+    connect(&whileUpdating, &QTimer::timeout, this, [&] {
+        if (!duringCheck && !given && runCount() > 0)
+            giveInput();
+    });
+    whileUpdating.start();
+    update->click();
+    whileUpdating.stop();
+    QVERIFY(given);
+    QTest::qWait(200); // what the waits left queued gets its turn
+
+    QCOMPARE(runCount(), 1);
+    QCOMPARE(f.echo.requests.size(), 2);
+    QCOMPARE(otherClicks, 0);
+    QCOMPARE(choice->currentIndex(), 0);
+    QCOMPARE(f.box(4)->text(), QStringLiteral("1"));
+    QVERIFY(update->isEnabled());
+
+    // Afterwards the windows take input again.
+    test::PlatformInput::click(&other);
+    QTRY_COMPARE(otherClicks, 1);
 }
 
 void tst_UBoot::showingPrefillsTheAddress_data()

@@ -10,6 +10,7 @@
 #include "platform/Launcher.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
+#include "ui/InputGate.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/AddressEdit.h"
@@ -69,6 +70,7 @@ TFBoot::TFBoot(ProgramValues &values, Services &svc, QWidget *parent)
 void TFBoot::FormCreate()
 {
     setObjectName(QStringLiteral("TFBoot"));
+    m_inputGate = new InputGate(this);
 
     P_IP_Address = makePanel(this, QStringLiteral("P_IP_Address"));
     L_IP_Address = makeLabel(P_IP_Address, QStringLiteral("L_IP_Address"));
@@ -177,10 +179,14 @@ void TFBoot::showStatus(int lead, const QString &progress)
 
 void TFBoot::setBusy(bool busy)
 {
-    if (busy && !m_busy)
+    if (busy && !m_busy) {
+        m_inputGate->shut();
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (!busy && m_busy)
+    } else if (!busy && m_busy) {
+        // What the user gave during the wait is dropped before the buttons take clicks again.
+        m_inputGate->open();
         QApplication::restoreOverrideCursor();
+    }
     m_busy = busy;
     if (!busy)
         L_Status->clear();
@@ -196,7 +202,7 @@ QString TFBoot::addressText() const
 void TFBoot::Btn_UpdateClick()
 {
     if (m_busy)
-        return; // a click delivered while the check processes events
+        return; // input is dropped while busy; this guards against any other way in
     // Disabling the buttons takes the focus from the one pressed; it returns when they come back.
     const QPointer<QWidget> focused = focusWidget();
     const auto idle = qScopeGuard([this, focused] {

@@ -15,13 +15,15 @@ class QPushButton;
 namespace sw {
 
 class EchoError;
+class InputGate;
 struct StartResult;
 
 // Step 5, the device update: the user gives the device's IP address and what to update; the
 // update button checks with ICMP echo requests that the device answers, remembers the address and
 // choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it.
-// The dialog stays open afterwards; Cancel closes it. Created once at start-up; its texts are
-// applied at every showing.
+// The dialog stays open afterwards; Cancel closes it. While the check or the updater runs, no
+// window of the program takes input, and none given meanwhile is acted on later. Created once at
+// start-up; its texts are applied at every showing.
 class TFBoot final : public CatalogueDialog
 {
     Q_OBJECT
@@ -55,7 +57,8 @@ private:
 
     // The four box texts joined with ".", exactly as typed.
     QString addressText() const;
-    // Busy: the wait cursor and the buttons disabled; idle: both undone and the status line cleared.
+    // Busy: no input to any window, the wait cursor and the buttons disabled; idle: all undone and
+    // the status line cleared.
     void setBusy(bool busy);
     // The status line: entry `lead` (what is awaited), then `progress`.
     void showStatus(int lead, const QString &progress);
@@ -77,6 +80,7 @@ private:
     int ping_res = 0;
     int Form_Type = 0;
     bool m_busy = false;
+    InputGate *m_inputGate = nullptr;
 };
 
 } // namespace sw
