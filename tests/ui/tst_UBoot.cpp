@@ -248,12 +248,15 @@ void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage_data()
         QStringLiteral("\"1.2.3.4 ") + QString(51, u'9') + QChar(0x2026)
             + QStringLiteral("\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as "
                              "192.168.2.205"));
+    // The command stands on a line of its own.
+    const QString command = QStringLiteral("\n\nsudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n\n");
     row("not permitted", "", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
         QStringLiteral("This computer does not let the program send ICMP echo requests. Allow them for your user's "
-                       "group with the system setting net.ipv4.ping_group_range, for example: sudo sysctl -w "
-                       "net.ipv4.ping_group_range=\"0 2147483647\" (to keep it after a restart, add the line "
-                       "net.ipv4.ping_group_range = 0 2147483647 to a file in /etc/sysctl.d); or give the program "
-                       "the capability CAP_NET_RAW."));
+                       "group with the system setting net.ipv4.ping_group_range, for example with this command:")
+            + command
+            + QStringLiteral("To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 "
+                             "2147483647 to a file in /etc/sysctl.d. Or give the program the capability "
+                             "CAP_NET_RAW."));
     row("no route", "", EchoFailure::NoRoute, QStringLiteral("Network is unreachable"),
         QStringLiteral("No network of this computer leads to this address: check the address and the network "
                        "connection."));
@@ -264,10 +267,12 @@ void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage_data()
     // The system's own words never follow a translated text.
     row("not permitted, German", "Deutsch", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
         QStringLiteral("Dieser Computer erlaubt dem Programm keine ICMP-Echo-Anfragen. Erlauben Sie sie der Gruppe "
-                       "Ihres Benutzers mit der Systemeinstellung net.ipv4.ping_group_range, zum Beispiel: sudo "
-                       "sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" (damit sie einen Neustart überdauert, die "
-                       "Zeile net.ipv4.ping_group_range = 0 2147483647 in eine Datei in /etc/sysctl.d eintragen); "
-                       "oder geben Sie dem Programm die Berechtigung CAP_NET_RAW."));
+                       "Ihres Benutzers mit der Systemeinstellung net.ipv4.ping_group_range, zum Beispiel mit diesem "
+                       "Befehl:")
+            + command
+            + QStringLiteral("Damit die Einstellung einen Neustart überdauert, tragen Sie die Zeile "
+                             "net.ipv4.ping_group_range = 0 2147483647 in eine Datei in /etc/sysctl.d ein. Oder geben "
+                             "Sie dem Programm die Berechtigung CAP_NET_RAW."));
     row("not an address, German", "Deutsch", EchoFailure::NotAnAddress, QStringLiteral("1.2.3"),
         QStringLiteral("\"1.2.3\" ist keine IPv4-Adresse: vier Zahlen von 0 bis 255, durch Punkte getrennt, etwa "
                        "192.168.2.205"));

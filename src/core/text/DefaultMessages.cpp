@@ -443,9 +443,7 @@ constexpr DefaultText Defaults[] = {
     { 1260, "\"%1\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as 192.168.2.205" },
     { 1261,
         "This computer does not let the program send ICMP echo requests. Allow them for your user's group with the "
-        "system setting net.ipv4.ping_group_range, for example: sudo sysctl -w net.ipv4.ping_group_range=\"0 "
-        "2147483647\" (to keep it after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
-        "/etc/sysctl.d); or give the program the capability CAP_NET_RAW." },
+        "system setting net.ipv4.ping_group_range, for example with this command:" },
     { 1262, "No network of this computer leads to this address: check the address and the network connection." },
     { 1263, "The system refused to open an ICMP socket: %1" },
     { 1264, "The system refused to send the echo request: %1" },
@@ -456,6 +454,9 @@ constexpr DefaultText Defaults[] = {
     { 1269, "the system refused to start it (%1)." },
     { 1270, "request %1, %2 s" },
     { 1271, "%1 s (at most %2 s)" },
+    { 1272,
+        "To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
+        "/etc/sysctl.d. Or give the program the capability CAP_NET_RAW." },
 };
 
 } // namespace

@@ -280,7 +280,7 @@ inline constexpr int KeyTooCostly = 1246;
 
 // Update dialog: why the echo or the updater failed, and the progress of the waits
 inline constexpr int BootEchoNotAnAddress = 1260; // %1 is the address as typed
-inline constexpr int BootEchoNotPermitted = 1261;
+inline constexpr int BootEchoNotPermitted = 1261; // the command follows on a line of its own, then 1272
 inline constexpr int BootEchoNoRoute = 1262;
 inline constexpr int BootEchoSocketRefused = 1263; // %1 is the system's reason
 inline constexpr int BootEchoSendRefused = 1264; // %1 is the system's reason
@@ -291,5 +291,6 @@ inline constexpr int BootUpdaterNotAProgram = 1268;
 inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
 inline constexpr int BootCheckingProgress = 1270; // after 1202: %1 the request, %2 seconds since the check began
 inline constexpr int BootUpdaterProgress = 1271; // after 1203: %1 seconds since the start, %2 the longest wait
+inline constexpr int BootEchoKeepPermission = 1272; // after 1261 and its command
 
 } // namespace sw::MsgId

@@ -43,6 +43,8 @@ constexpr int ListWidth = 200;
 constexpr std::chrono::milliseconds EchoTimeout = 400ms;
 constexpr std::chrono::milliseconds CheckTime = 5000ms;
 constexpr int AnswersNeeded = 2;
+// The command that lets every group of the system send echo requests without privileges.
+constexpr char PingGroupCommand[] = "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"";
 // The longest wait for the updater; it keeps running on its own after that.
 constexpr std::chrono::milliseconds UpdaterLimit = 150s;
 
@@ -321,7 +323,9 @@ QString TFBoot::echoFailureText(const EchoError &e) const
     case EchoFailure::NotAnAddress:
         return pv.msg(MsgId::BootEchoNotAnAddress).arg(excerpt(e.detail()));
     case EchoFailure::NotPermitted:
-        return pv.msg(MsgId::BootEchoNotPermitted);
+        // The command on a line of its own, so that it reads whole and copies as it is.
+        return pv.msg(MsgId::BootEchoNotPermitted) + QStringLiteral("\n\n") + QLatin1String(PingGroupCommand)
+            + QStringLiteral("\n\n") + pv.msg(MsgId::BootEchoKeepPermission);
     case EchoFailure::NoRoute:
         return pv.msg(MsgId::BootEchoNoRoute);
     case EchoFailure::SocketRefused:
