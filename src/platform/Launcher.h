@@ -6,6 +6,24 @@
 
 namespace sw {
 
+// Why a program could not be started.
+enum class StartFailure {
+    None, // it was started
+    Missing, // no file at the path
+    NotExecutable, // the file may not be run: no execute permission, or access denied
+    NotAProgram, // the file is no program that the system can run
+    Refused, // the system refused for another reason; the detail says which
+};
+
+// What came of a start: whether the program was started and, when not, why.
+struct StartResult
+{
+    StartFailure failure = StartFailure::None;
+    QString detail; // the system's reason, for Refused
+
+    bool started() const { return failure == StartFailure::None; }
+};
+
 // Starts the external updater and waits for it.
 class Launcher
 {
@@ -13,11 +31,11 @@ public:
     virtual ~Launcher() = default;
 
     // Starts `program` with an empty command line in the inherited working folder and waits until
-    // it ends or `limit` has passed, noticing its end within about 10 ms. Returns whether it was
-    // started; a program that cannot be started returns false at once. After the limit the program
-    // keeps running on its own and leaves no zombie behind when it ends later. `whileWaiting`,
-    // when given, is called about every 10 ms during the wait.
-    virtual bool Start_Program(
+    // it ends or `limit` has passed, noticing its end within about 10 ms. A program that cannot be
+    // started returns its failure at once. After the limit the program keeps running on its own
+    // and leaves no zombie behind when it ends later. `whileWaiting`, when given, is called about
+    // every 10 ms during the wait.
+    virtual StartResult Start_Program(
         const QString &program, std::chrono::milliseconds limit, const std::function<void()> &whileWaiting = {})
         = 0;
 };

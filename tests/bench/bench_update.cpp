@@ -59,7 +59,7 @@ int main()
     sw::PosixLauncher launcher;
     for (int round = 0; round < 20; ++round) {
         QFile::remove(endFile);
-        if (!launcher.Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms))
+        if (!launcher.Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms).started())
             return 1;
         const Clock::time_point returned = Clock::now();
         QFile file(endFile);

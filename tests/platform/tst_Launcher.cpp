@@ -79,7 +79,8 @@ private Q_SLOTS:
         SleeperRun run(200);
         int calls = 0;
         const Clock::time_point start = Clock::now();
-        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms, [&calls] { ++calls; }));
+        QVERIFY(
+            PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms, [&calls] { ++calls; }).started());
         const Clock::time_point returned = Clock::now();
 
         const QList<QByteArray> end = SleeperRun::readWhenThere(run.endFile(), 0).split(' ');
@@ -98,37 +99,48 @@ private Q_SLOTS:
         QCOMPARE(processState(pid), '\0');
     }
 
-    // A program that cannot be started is reported at once and never waited for.
+    // A program that cannot be started is reported at once, with the reason, and never waited for.
     void notStarted_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << QStringLiteral("missing");
-        QTest::newRow("not executable") << QStringLiteral("plain");
-        QTest::newRow("folder") << QStringLiteral("folder");
-        QTest::newRow("empty name") << QStringLiteral("empty");
+        QTest::addColumn<int>("failure"); // a StartFailure
+        QTest::newRow("missing") << QStringLiteral("missing") << int(StartFailure::Missing);
+        QTest::newRow("not executable") << QStringLiteral("plain") << int(StartFailure::NotExecutable);
+        QTest::newRow("folder") << QStringLiteral("folder") << int(StartFailure::NotExecutable);
+        QTest::newRow("not a program") << QStringLiteral("text") << int(StartFailure::NotAProgram);
+        QTest::newRow("empty name") << QStringLiteral("empty") << int(StartFailure::Missing);
     }
     void notStarted()
     {
         QFETCH(QString, kind);
+        QFETCH(int, failure);
         QTemporaryDir dir;
         QString program;
-        if (kind == QLatin1String("missing"))
-            program = dir.filePath(QStringLiteral("Ethernet_Update.exe"));
-        else if (kind == QLatin1String("plain")) {
-            program = dir.filePath(QStringLiteral("updater.sh"));
+        const auto writeProgram = [&](const QByteArray &text, QFileDevice::Permissions permissions) {
+            program = dir.filePath(QStringLiteral("updater"));
             QFile file(program);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("#!/bin/sh\nsleep 5\n");
+            file.write(text);
             file.close();
-            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        } else if (kind == QLatin1String("folder"))
+            QVERIFY(file.setPermissions(permissions));
+        };
+        if (kind == QLatin1String("missing"))
+            program = dir.filePath(QStringLiteral("Ethernet_Update.exe"));
+        else if (kind == QLatin1String("plain"))
+            writeProgram("#!/bin/sh\nsleep 5\n", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        else if (kind == QLatin1String("text"))
+            writeProgram("neither a script nor a binary\n",
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        else if (kind == QLatin1String("folder"))
             program = dir.path();
 
         int calls = 0;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!PosixLauncher().Start_Program(program, 5000ms, [&calls] { ++calls; }));
+        const StartResult result = PosixLauncher().Start_Program(program, 5000ms, [&calls] { ++calls; });
         QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!result.started());
+        QCOMPARE(int(result.failure), failure);
         QCOMPARE(calls, 0);
     }
 
@@ -139,7 +151,7 @@ private Q_SLOTS:
         SleeperRun run(600);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 100ms));
+        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 100ms).started());
         const qint64 waited = timer.elapsed();
         QVERIFY2(waited >= 100 && waited < 300, qPrintable(QString::number(waited)));
 

@@ -102,13 +102,16 @@ public:
     std::chrono::milliseconds answerTime { 2 };
     std::exception_ptr failure;
     std::function<void()> onRequest; // runs inside each request, before it is answered
+    std::function<void()> whileWaiting; // the caller's, while onRequest runs
 
     bool echo(const QString &address, const QByteArray &payload, std::chrono::milliseconds timeout,
-        const std::function<void()> &whileWaiting) override
+        const std::function<void()> &callerWaiting) override
     {
-        requests.append({ address, payload, timeout, bool(whileWaiting) });
+        requests.append({ address, payload, timeout, bool(callerWaiting) });
+        whileWaiting = callerWaiting;
         if (onRequest)
             onRequest();
+        whileWaiting = {};
         if (failure)
             std::rethrow_exception(failure);
         const bool answered = !answers.isEmpty() && answers.takeFirst();
@@ -117,7 +120,7 @@ public:
     }
 };
 
-// Records each start and answers with `started`. Starts nothing.
+// Records each start and answers with `result`. Starts nothing.
 class FakeLauncher final : public Launcher
 {
 public:
@@ -128,16 +131,19 @@ public:
         bool whileWaitingGiven;
     };
     QList<Start> starts;
-    bool started = true;
+    StartResult result;
     std::function<void()> onStart; // runs inside each start, as if the program were running
+    std::function<void()> whileWaiting; // the caller's, while onStart runs
 
-    bool Start_Program(
-        const QString &program, std::chrono::milliseconds limit, const std::function<void()> &whileWaiting) override
+    StartResult Start_Program(
+        const QString &program, std::chrono::milliseconds limit, const std::function<void()> &callerWaiting) override
     {
-        starts.append({ program, limit, bool(whileWaiting) });
-        if (onStart)
+        starts.append({ program, limit, bool(callerWaiting) });
+        whileWaiting = callerWaiting;
+        if (onStart && result.started())
             onStart();
-        return started;
+        whileWaiting = {};
+        return result;
     }
 };
 

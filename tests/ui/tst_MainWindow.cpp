@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "core/Vendor.h"
 #include "core/documents/Settings.h"
+#include "core/files/AtomicFile.h"
 #include "core/text/Catalogue.h"
 #include "core/text/LanguageFile.h"
 #include "ui/CatalogueDialog.h"
@@ -551,12 +552,16 @@ void tst_MainWindow::optionsDialog_data()
     QTest::addColumn<bool>("update");
     QTest::addColumn<bool>("timerWasOn");
     QTest::addColumn<bool>("timerOn");
+    QTest::addColumn<bool>("writable"); // whether the settings file can be written
 
-    QTest::newRow("OK enables both") << true << true << true << false << true;
-    QTest::newRow("OK without update check") << true << true << false << true << false;
-    QTest::newRow("OK without internet") << true << false << true << true << false;
-    QTest::newRow("Cancel leaves timer on") << false << false << false << true << true;
-    QTest::newRow("Cancel leaves timer off") << false << true << true << false << false;
+    QTest::newRow("OK enables both") << true << true << true << false << true << true;
+    QTest::newRow("OK without update check") << true << true << false << true << false << true;
+    QTest::newRow("OK without internet") << true << false << true << true << false << true;
+    QTest::newRow("Cancel leaves timer on") << false << false << false << true << true << true;
+    QTest::newRow("Cancel leaves timer off") << false << true << true << false << false << true;
+    // The write error is shown, and the timer still follows the choice.
+    QTest::newRow("OK without internet, unwritable") << true << false << true << true << false << false;
+    QTest::newRow("OK enables both, unwritable") << true << true << true << false << true << false;
 }
 
 void tst_MainWindow::optionsDialog()
@@ -566,6 +571,7 @@ void tst_MainWindow::optionsDialog()
     QFETCH(bool, update);
     QFETCH(bool, timerWasOn);
     QFETCH(bool, timerOn);
+    QFETCH(bool, writable);
 
     Program p;
     QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("", timerWasOn ? "1" : "0", timerWasOn ? "1" : "0")));
@@ -576,15 +582,25 @@ void tst_MainWindow::optionsDialog()
         p.pv.Opt_Enable_Internet = internet;
         p.pv.Opt_Enable_Update = update;
     };
+    const auto noFault = qScopeGuard([] { files::setSaveFault({}); });
+    if (!writable)
+        files::setSaveFault(
+            [](files::SaveStep, const QString &) { return std::optional(QStringLiteral("disk full")); });
     p.click("Btn_Opz");
 
     QCOMPARE(p.timer()->isActive(), timerOn);
     const QByteArray after = p.read(QStringLiteral("Talvento.xml"));
-    if (accepted)
+    if (accepted && writable)
         QCOMPARE(after, settingsDocument(p.pv));
     else
         QCOMPARE(after, before);
-    QVERIFY(p.messages.records.isEmpty());
+    if (writable) {
+        QVERIFY(p.messages.records.isEmpty());
+    } else {
+        QCOMPARE(p.messages.records.size(), 1);
+        QCOMPARE(p.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
+        QVERIFY2(p.messages.last().contains(QStringLiteral("Talvento.xml")), qPrintable(p.messages.last()));
+    }
 }
 
 void tst_MainWindow::timerTickShowsOrHidesNotice()

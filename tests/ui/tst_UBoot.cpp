@@ -1,10 +1,14 @@
 #include "PlainTips.h"
+#include "PlatformInput.h"
 #include "ProgramFolder.h"
 
 #include "core/Error.h"
 #include "core/text/Catalogue.h"
+#include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 #include "core/update/UpdateParameters.h"
+#include "platform/IcmpEcho.h"
+#include "platform/posix/PosixLauncher.h"
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
 
@@ -60,6 +64,30 @@ struct Fixture : test::ProgramFolder
     QString parameterFile() const { return updateParametersPath(pv.Dir_Program); }
 };
 
+// Counts the events of one type that reach an object.
+class EventCounter final : public QObject
+{
+public:
+    EventCounter(QObject *watched, QEvent::Type type, int &count)
+        : m_type(type)
+        , m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            ++m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int &m_count;
+};
+
 } // namespace
 
 class tst_UBoot : public QObject
@@ -70,8 +98,15 @@ private Q_SLOTS:
     void updateClickFollowsTheReachabilityCheck_data();
     void updateClickFollowsTheReachabilityCheck();
     void successRemembersAndWritesEachRunsChoices();
+    void echoFailureShowsItsReasonInTheCatalogueLanguage_data();
+    void echoFailureShowsItsReasonInTheCatalogueLanguage();
+    void updaterThatCannotStartIsReported_data();
+    void updaterThatCannotStartIsReported();
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
+    void statusLineCountsRequestsAndSeconds();
+    void inputDuringTheWaitsIsDropped_data();
+    void inputDuringTheWaitsIsDropped();
     void showingPrefillsTheAddress_data();
     void showingPrefillsTheAddress();
     void showingRestoresChoicesAndFocus();
@@ -194,6 +229,127 @@ void tst_UBoot::successRemembersAndWritesEachRunsChoices()
     QCOMPARE(readFile(f.parameterFile()), file);
 }
 
+void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage_data()
+{
+    QTest::addColumn<QString>("language"); // a shipped language file, or empty for the defaults
+    QTest::addColumn<int>("reason"); // an EchoFailure
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("shown"); // the text after entry 1037 and its line break
+
+    const auto row
+        = [](const char *name, const char *language, EchoFailure reason, const QString &detail, const QString &shown) {
+              QTest::newRow(name) << QString::fromLatin1(language) << int(reason) << detail << shown;
+          };
+    row("not an address", "", EchoFailure::NotAnAddress, QStringLiteral("1.2.3.x"),
+        QStringLiteral("\"1.2.3.x\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as "
+                       "192.168.2.205"));
+    // A long text in the boxes is quoted on one line, cut short.
+    row("long address cut", "", EchoFailure::NotAnAddress, QStringLiteral("1.2.3.4\n") + QString(70, u'9'),
+        QStringLiteral("\"1.2.3.4 ") + QString(51, u'9') + QChar(0x2026)
+            + QStringLiteral("\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as "
+                             "192.168.2.205"));
+    // The command stands on a line of its own.
+    const QString command = QStringLiteral("\n\nsudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n\n");
+    row("not permitted", "", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
+        QStringLiteral("This computer does not let the program send ICMP echo requests. Allow them for your user's "
+                       "group with the system setting net.ipv4.ping_group_range, for example with this command:")
+            + command
+            + QStringLiteral("To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 "
+                             "2147483647 to a file in /etc/sysctl.d. Or give the program the capability "
+                             "CAP_NET_RAW."));
+    row("no route", "", EchoFailure::NoRoute, QStringLiteral("Network is unreachable"),
+        QStringLiteral("No network of this computer leads to this address: check the address and the network "
+                       "connection."));
+    row("socket refused", "", EchoFailure::SocketRefused, QStringLiteral("Too many open files"),
+        QStringLiteral("The system refused to open an ICMP socket: Too many open files"));
+    row("send refused", "", EchoFailure::SendRefused, QStringLiteral("Message too long"),
+        QStringLiteral("The system refused to send the echo request: Message too long"));
+    // The system's own words never follow a translated text.
+    row("not permitted, German", "Deutsch", EchoFailure::NotPermitted, QStringLiteral("Operation not permitted"),
+        QStringLiteral("Dieser Computer erlaubt dem Programm keine ICMP-Echo-Anfragen. Erlauben Sie sie der Gruppe "
+                       "Ihres Benutzers mit der Systemeinstellung net.ipv4.ping_group_range, zum Beispiel mit diesem "
+                       "Befehl:")
+            + command
+            + QStringLiteral("Damit die Einstellung einen Neustart überdauert, tragen Sie die Zeile "
+                             "net.ipv4.ping_group_range = 0 2147483647 in eine Datei in /etc/sysctl.d ein. Oder geben "
+                             "Sie dem Programm die Berechtigung CAP_NET_RAW."));
+    row("not an address, German", "Deutsch", EchoFailure::NotAnAddress, QStringLiteral("1.2.3"),
+        QStringLiteral("\"1.2.3\" ist keine IPv4-Adresse: vier Zahlen von 0 bis 255, durch Punkte getrennt, etwa "
+                       "192.168.2.205"));
+}
+
+void tst_UBoot::echoFailureShowsItsReasonInTheCatalogueLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(int, reason);
+    QFETCH(QString, detail);
+    QFETCH(QString, shown);
+
+    Fixture f;
+    if (!language.isEmpty())
+        QVERIFY(Read_Lang_File(
+            QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE/%1.lng").arg(language), f.pv.Msg_Catalogue));
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.failure = std::make_exception_ptr(
+        EchoError(EchoFailure(reason), detail, QStringLiteral("ICMP echo: the English line for logs")));
+    f.update();
+
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, Kind::Error);
+    QCOMPARE(f.messages.last(), f.pv.msg(MsgId::BootCheckAddress) + u'\n' + shown);
+    QVERIFY(f.launcher.starts.isEmpty());
+}
+
+void tst_UBoot::updaterThatCannotStartIsReported_data()
+{
+    QTest::addColumn<QString>("updater"); // what stands at the updater's path; "refused" for a fake
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << "missing"
+                             << "the file does not exist.";
+    QTest::newRow("not executable") << "plain"
+                                    << "the file may not be run (it is not executable, or access to it is denied).";
+    QTest::newRow("not a program") << "text"
+                                   << "the file is not a program that this system can run.";
+    QTest::newRow("refused by the system") << "refused"
+                                           << "the system refused to start it (Too many processes).";
+}
+
+void tst_UBoot::updaterThatCannotStartIsReported()
+{
+    QFETCH(QString, updater);
+    QFETCH(QString, reason);
+
+    Fixture f;
+    const QString program = updaterProgramPath(f.pv.Dir_Program);
+    PosixLauncher real;
+    if (updater == QLatin1String("refused")) {
+        f.launcher.result = { StartFailure::Refused, QStringLiteral("Too many processes") };
+    } else {
+        f.services.launcher = &real;
+        if (updater != QLatin1String("missing")) {
+            const bool text = updater == QLatin1String("text");
+            QVERIFY(writeFile(program, text ? "neither a script nor a binary\n" : "#!/bin/sh\nexit 0\n"));
+            QVERIFY(QFile::setPermissions(program,
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                    | (text ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+        }
+    }
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.answers = { true, true };
+    f.update();
+
+    QVERIFY(QFile::exists(f.parameterFile())); // written before the start was tried
+    QCOMPARE(f.messages.records.size(), 1);
+    QCOMPARE(f.messages.records[0].kind, Kind::Error);
+    QCOMPARE(f.messages.last(),
+        QStringLiteral("The updater %1 could not be started: %2").arg(QDir::toNativeSeparators(program), reason));
+    QVERIFY(f.get<QPushButton>(QStringLiteral("Btn_Update"))->isEnabled());
+    QVERIFY(f.dlg->isVisible());
+}
+
 void tst_UBoot::unwritableParameterFileStartsNothing()
 {
     Fixture f;
@@ -243,9 +399,9 @@ void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
     QCOMPARE(f.launcher.starts.size(), 1);
     QCOMPARE(seen.size(), 3);
     for (int i = 0; i < seen.size(); ++i) {
-        QCOMPARE(seen[i].status,
-            i < 2 ? QStringLiteral("Checking that the device answers...")
-                  : QStringLiteral("Updater running, please wait..."));
+        const QString awaited = i < 2 ? QStringLiteral("Checking that the device answers...")
+                                      : QStringLiteral("Updater running, please wait...");
+        QVERIFY2(seen[i].status.startsWith(awaited), qPrintable(seen[i].status));
         QVERIFY(seen[i].waitCursor);
         QVERIFY(!seen[i].buttonsEnabled);
         QVERIFY(seen[i].visibleAfterCancel);
@@ -256,6 +412,129 @@ void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
     QVERIFY(update->isEnabled() && cancel->isEnabled());
     cancel->click();
     QVERIFY(!f.dlg->isVisible());
+}
+
+void tst_UBoot::statusLineCountsRequestsAndSeconds()
+{
+    Fixture f;
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.dlg.get()));
+    f.type(QStringLiteral("127|0|0|1"));
+    auto *status = f.get<QLabel>(QStringLiteral("L_Status"));
+    int paints = 0;
+    EventCounter painted(status, QEvent::Paint, paints);
+
+    // Each wait moves the clock on; the status line shows what it shows when the window repaints.
+    QStringList seen;
+    const auto wait = [&](std::chrono::milliseconds now, const std::function<void()> &whileWaiting) {
+        f.echo.now = now;
+        const int before = paints;
+        whileWaiting();
+        seen << status->text();
+        if (paints == before)
+            seen << QStringLiteral("(not painted)");
+    };
+    // Silent twice (400 ms each), then answered twice (2 ms each).
+    f.echo.answers = { false, false, true, true };
+    f.echo.onRequest = [&] {
+        seen << status->text();
+        wait(f.echo.now + 250ms, f.echo.whileWaiting);
+    };
+    std::chrono::milliseconds started {};
+    f.launcher.onStart = [&] {
+        started = f.echo.now;
+        seen << status->text();
+        wait(started + 1999ms, f.launcher.whileWaiting);
+        wait(started + 149000ms, f.launcher.whileWaiting);
+    };
+    f.update();
+
+    const QString checking = QStringLiteral("Checking that the device answers... request %1, %2 s");
+    const QString running = QStringLiteral("Updater running, please wait... %1 s (at most 150 s)");
+    QCOMPARE(seen,
+        (QStringList { checking.arg(1).arg(0), checking.arg(1).arg(0), // 0 and 250 ms
+            checking.arg(2).arg(0), checking.arg(2).arg(0), // 650 and 900 ms
+            checking.arg(3).arg(1), checking.arg(3).arg(1), // 1300 and 1550 ms
+            checking.arg(4).arg(1), checking.arg(4).arg(1), // 1552 and 1802 ms
+            running.arg(0), running.arg(1), running.arg(149) }));
+    QVERIFY(status->text().isEmpty());
+}
+
+void tst_UBoot::inputDuringTheWaitsIsDropped_data()
+{
+    QTest::addColumn<bool>("duringCheck"); // else while the updater runs
+    QTest::newRow("during the reachability check") << true;
+    QTest::newRow("while the updater runs") << false;
+}
+
+void tst_UBoot::inputDuringTheWaitsIsDropped()
+{
+    QFETCH(bool, duringCheck);
+
+    // A real updater that takes its time and counts its runs.
+    Fixture f;
+    PosixLauncher launcher;
+    f.services.launcher = &launcher;
+    const QString runs = f.path(QStringLiteral("runs.txt"));
+    const QString program = updaterProgramPath(f.pv.Dir_Program);
+    QVERIFY(writeFile(program, "#!/bin/sh\necho run >> \"$(dirname \"$0\")/runs.txt\"\nsleep 1\n"));
+    QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const auto runCount = [&] { return readFile(runs).count("run"); };
+
+    // Another window of the program, and the dialog in front with the focus in the last byte box.
+    QPushButton other(QStringLiteral("other window"));
+    int otherClicks = 0;
+    connect(&other, &QPushButton::clicked, this, [&otherClicks] { ++otherClicks; });
+    other.show();
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    f.type(QStringLiteral("127|0|0|1"));
+    f.box(4)->setFocus();
+    auto *update = f.get<QPushButton>(QStringLiteral("Btn_Update"));
+    auto *choice = f.get<QComboBox>(QStringLiteral("CB_Update_Options"));
+    QCOMPARE(choice->currentIndex(), 0);
+
+    // Clicks on the update button and the other window, a wheel notch on the choice and a key in
+    // the focused box, each queued as the window system queues them.
+    bool given = false;
+    const auto giveInput = [&] {
+        given = true;
+        test::PlatformInput::click(update);
+        test::PlatformInput::click(&other);
+        test::PlatformInput::wheelDown(choice);
+        test::PlatformInput::type(f.box(4), Qt::Key_9, QStringLiteral("9"));
+    };
+    // Enough answers for a second run, should one start.
+    f.echo.answers = { true, true, true, true };
+    f.echo.onRequest = [&] {
+        if (duringCheck && !given) {
+            giveInput();
+            f.echo.whileWaiting(); // the check lets the window handle its events
+        }
+    };
+    QTimer whileUpdating;
+    whileUpdating.setInterval(20);
+    connect(&whileUpdating, &QTimer::timeout, this, [&] {
+        if (!duringCheck && !given && runCount() > 0)
+            giveInput();
+    });
+    whileUpdating.start();
+    update->click();
+    whileUpdating.stop();
+    QVERIFY(given);
+    QTest::qWait(200); // what the waits left queued gets its turn
+
+    QCOMPARE(runCount(), 1);
+    QCOMPARE(f.echo.requests.size(), 2);
+    QCOMPARE(otherClicks, 0);
+    QCOMPARE(choice->currentIndex(), 0);
+    QCOMPARE(f.box(4)->text(), QStringLiteral("1"));
+    QVERIFY(update->isEnabled());
+
+    // Afterwards the windows take input again.
+    test::PlatformInput::click(&other);
+    QTRY_COMPARE(otherClicks, 1);
 }
 
 void tst_UBoot::showingPrefillsTheAddress_data()

@@ -452,6 +452,23 @@ constexpr DefaultText Defaults[] = {
     { 1304, "\"%1\": the logical device name \"%2\" has %3 characters, more than %4" },
     { 1305, "\"%1\" has %2 characters, more than the %3 of an IEC 61850 object reference" },
     { 1306, "Type \"%1\" is none of \"Int\", \"Float\" and \"Digital (Bit)\": the image takes it as Int" },
+    { 1260, "\"%1\" is not an IPv4 address: four numbers from 0 to 255 separated by points, such as 192.168.2.205" },
+    { 1261,
+        "This computer does not let the program send ICMP echo requests. Allow them for your user's group with the "
+        "system setting net.ipv4.ping_group_range, for example with this command:" },
+    { 1262, "No network of this computer leads to this address: check the address and the network connection." },
+    { 1263, "The system refused to open an ICMP socket: %1" },
+    { 1264, "The system refused to send the echo request: %1" },
+    { 1265, "The updater %1 could not be started: %2" },
+    { 1266, "the file does not exist." },
+    { 1267, "the file may not be run (it is not executable, or access to it is denied)." },
+    { 1268, "the file is not a program that this system can run." },
+    { 1269, "the system refused to start it (%1)." },
+    { 1270, "request %1, %2 s" },
+    { 1271, "%1 s (at most %2 s)" },
+    { 1272,
+        "To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
+        "/etc/sysctl.d. Or give the program the capability CAP_NET_RAW." },
 };
 
 } // namespace

@@ -287,4 +287,19 @@ inline constexpr int CheckReferenceDeviceLength = 1304; // %2 is the device name
 inline constexpr int CheckReferenceLength = 1305; // %2 is the length, %3 the most
 inline constexpr int CheckUnknownType = 1306; // %1 is the Type text
 
+// Update dialog: why the echo or the updater failed, and the progress of the waits
+inline constexpr int BootEchoNotAnAddress = 1260; // %1 is the address as typed
+inline constexpr int BootEchoNotPermitted = 1261; // the command follows on a line of its own, then 1272
+inline constexpr int BootEchoNoRoute = 1262;
+inline constexpr int BootEchoSocketRefused = 1263; // %1 is the system's reason
+inline constexpr int BootEchoSendRefused = 1264; // %1 is the system's reason
+inline constexpr int BootUpdaterNotStarted = 1265; // %1 is the program's path, %2 one of 1266 to 1269
+inline constexpr int BootUpdaterMissing = 1266;
+inline constexpr int BootUpdaterNotExecutable = 1267;
+inline constexpr int BootUpdaterNotAProgram = 1268;
+inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
+inline constexpr int BootCheckingProgress = 1270; // after 1202: %1 the request, %2 seconds since the check began
+inline constexpr int BootUpdaterProgress = 1271; // after 1203: %1 seconds since the start, %2 the longest wait
+inline constexpr int BootEchoKeepPermission = 1272; // after 1261 and its command
+
 } // namespace sw::MsgId

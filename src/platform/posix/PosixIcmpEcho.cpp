@@ -1,6 +1,5 @@
 #include "platform/posix/PosixIcmpEcho.h"
 
-#include "core/Error.h"
 #include "core/update/IpAddress.h"
 
 #include <algorithm>
@@ -24,9 +23,19 @@ using Clock = std::chrono::steady_clock;
 // The longest single wait, so that `whileWaiting` runs about every 10 ms.
 constexpr std::chrono::milliseconds Slice { 10 };
 
-QString systemError(const char *what, int error)
+QString systemText(int error)
 {
-    return QStringLiteral("ICMP echo: %1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(error)));
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+[[noreturn]] void fail(EchoFailure reason, const QString &detail, const QString &message)
+{
+    throw EchoError(reason, detail, QStringLiteral("ICMP echo: ") + message);
+}
+
+[[noreturn]] void failSystem(EchoFailure reason, const char *what, int error)
+{
+    fail(reason, systemText(error), QStringLiteral("%1: %2").arg(QLatin1String(what), systemText(error)));
 }
 
 // Owns a socket descriptor and closes it on every way out.
@@ -55,29 +64,35 @@ bool refusedForPermission(int error)
     return error == EACCES || error == EPERM;
 }
 
+[[noreturn]] void failNotPermitted(int error)
+{
+    fail(EchoFailure::NotPermitted, systemText(error),
+        QStringLiteral("not permitted: allow unprivileged ICMP sockets for this user's group with the system setting "
+                       "net.ipv4.ping_group_range (sysctl), or give the program CAP_NET_RAW"));
+}
+
 // Opens the ICMP socket of the kind asked for; `raw` tells which kind it became.
 Socket openSocket(PosixIcmpEcho::SocketKind kind, bool &raw)
 {
     using Kind = PosixIcmpEcho::SocketKind;
-    const QString notPermitted
-        = QStringLiteral("ICMP echo is not permitted: allow unprivileged ICMP sockets for this user's group with the "
-                         "system setting net.ipv4.ping_group_range (sysctl), or give the program CAP_NET_RAW");
-    int datagramError = 0;
     if (kind != Kind::Raw) {
         const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
         if (fd >= 0) {
             raw = false;
             return Socket(fd);
         }
-        datagramError = errno;
-        if (kind == Kind::Datagram || !refusedForPermission(datagramError))
-            throw Error(
-                refusedForPermission(datagramError) ? notPermitted : systemError("datagram socket", datagramError));
+        const int datagramError = errno;
+        if (!refusedForPermission(datagramError))
+            failSystem(EchoFailure::SocketRefused, "datagram socket", datagramError);
+        if (kind == Kind::Datagram)
+            failNotPermitted(datagramError);
     }
     const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {
         const int rawError = errno;
-        throw Error(refusedForPermission(rawError) ? notPermitted : systemError("raw socket", rawError));
+        if (refusedForPermission(rawError))
+            failNotPermitted(rawError);
+        failSystem(EchoFailure::SocketRefused, "raw socket", rawError);
     }
     raw = true;
     return Socket(fd);
@@ -162,7 +177,7 @@ bool PosixIcmpEcho::echo(const QString &address, const QByteArray &payload, std:
     // Leading zeros in a part are decimal ("010" is ten), as the address boxes mean them.
     const std::optional<quint32> parsed = parseIpv4Address(address);
     if (!parsed)
-        throw Error(QStringLiteral("ICMP echo: \"%1\" is not a dotted IPv4 address").arg(address));
+        fail(EchoFailure::NotAnAddress, address, QStringLiteral("\"%1\" is not a dotted IPv4 address").arg(address));
     in_addr target {};
     target.s_addr = htonl(*parsed);
 
@@ -184,8 +199,11 @@ bool PosixIcmpEcho::echo(const QString &address, const QByteArray &payload, std:
     for (;;) {
         if (::sendto(socket.fd(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&to), sizeof to) >= 0)
             break;
-        if (errno != EINTR)
-            throw Error(systemError("send", errno));
+        const int error = errno;
+        if (error == ENETUNREACH || error == EHOSTUNREACH)
+            failSystem(EchoFailure::NoRoute, "send", error);
+        if (error != EINTR)
+            failSystem(EchoFailure::SendRefused, "send", error);
     }
 
     const Clock::time_point deadline = Clock::now() + timeout;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -48,10 +49,12 @@ bool reaped(pid_t pid)
     }
 }
 
-pid_t spawn(const QByteArray &path)
+// Starts the program; its process id, or -1 with the system's error in `error`.
+pid_t spawn(const QByteArray &path, int &error)
 {
     posix_spawnattr_t attributes;
-    if (::posix_spawnattr_init(&attributes) != 0)
+    error = ::posix_spawnattr_init(&attributes);
+    if (error != 0)
         return -1;
     // The program starts with no signal blocked, whatever this thread blocks.
     sigset_t none;
@@ -61,22 +64,40 @@ pid_t spawn(const QByteArray &path)
 
     char *argv[] = { const_cast<char *>(path.constData()), nullptr };
     pid_t pid = -1;
-    const int error = ::posix_spawn(&pid, path.constData(), nullptr, &attributes, argv, environ);
+    error = ::posix_spawn(&pid, path.constData(), nullptr, &attributes, argv, environ);
     ::posix_spawnattr_destroy(&attributes);
     return error == 0 ? pid : -1;
 }
 
+StartResult notStarted(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return { StartFailure::Missing, {} };
+    case EACCES:
+    case EPERM:
+        return { StartFailure::NotExecutable, {} };
+    case ENOEXEC:
+        return { StartFailure::NotAProgram, {} };
+    default:
+        return { StartFailure::Refused, QString::fromLocal8Bit(std::strerror(error)) };
+    }
+}
+
 } // namespace
 
-bool PosixLauncher::Start_Program(
+StartResult PosixLauncher::Start_Program(
     const QString &program, std::chrono::milliseconds limit, const std::function<void()> &whileWaiting)
 {
     const QByteArray path = program.toLocal8Bit();
+    // No file can have an empty name or one with a NUL inside.
     if (path.isEmpty() || path.contains('\0'))
-        return false;
-    const pid_t pid = spawn(path);
+        return notStarted(ENOENT);
+    int error = 0;
+    const pid_t pid = spawn(path, error);
     if (pid < 0)
-        return false;
+        return notStarted(error);
 
     const int pidfd = openPidfd(pid);
     const Clock::time_point deadline = Clock::now() + limit;
@@ -105,7 +126,7 @@ bool PosixLauncher::Start_Program(
             int status = 0;
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         }).detach();
-    return true;
+    return {};
 }
 
 } // namespace sw

@@ -11,7 +11,7 @@ namespace sw {
 class PosixLauncher final : public Launcher
 {
 public:
-    bool Start_Program(const QString &program, std::chrono::milliseconds limit,
+    StartResult Start_Program(const QString &program, std::chrono::milliseconds limit,
         const std::function<void()> &whileWaiting = {}) override;
 };
 

@@ -426,8 +426,9 @@ void TFTalventoFirmWare::runButton(QObject *button)
         showDialog(m_dialogs.about);
     } else if (button == Btn_Opz) {
         if (showDialog(m_dialogs.softOptions)) {
-            Save_Setting();
+            // The timer follows the choice even when the settings file cannot be written.
             enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
+            Save_Setting();
         }
     } else if (pv.Conf_Dir.isEmpty()) {
         services.messages->error(this, pv.msg(MsgId::ProjectNotValid));

@@ -2,6 +2,7 @@
 
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
+#include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"
 #include "core/update/IpAddress.h"
 #include "core/update/UpdateParameters.h"
@@ -9,6 +10,7 @@
 #include "platform/Launcher.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
+#include "ui/InputGate.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
 #include "ui/widgets/AddressEdit.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -40,8 +43,15 @@ constexpr int ListWidth = 200;
 constexpr std::chrono::milliseconds EchoTimeout = 400ms;
 constexpr std::chrono::milliseconds CheckTime = 5000ms;
 constexpr int AnswersNeeded = 2;
+// The command that lets every group of the system send echo requests without privileges.
+constexpr char PingGroupCommand[] = "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"";
 // The longest wait for the updater; it keeps running on its own after that.
 constexpr std::chrono::milliseconds UpdaterLimit = 150s;
+
+int wholeSeconds(std::chrono::milliseconds time)
+{
+    return int(std::chrono::duration_cast<std::chrono::seconds>(time).count());
+}
 
 QWidget *makePanel(QWidget *parent, const QString &name)
 {
@@ -62,6 +72,7 @@ TFBoot::TFBoot(ProgramValues &values, Services &svc, QWidget *parent)
 void TFBoot::FormCreate()
 {
     setObjectName(QStringLiteral("TFBoot"));
+    m_inputGate = new InputGate(this);
 
     P_IP_Address = makePanel(this, QStringLiteral("P_IP_Address"));
     L_IP_Address = makeLabel(P_IP_Address, QStringLiteral("L_IP_Address"));
@@ -163,14 +174,24 @@ void TFBoot::reject()
         CatalogueDialog::reject();
 }
 
-void TFBoot::setBusy(bool busy, const QString &status)
+void TFBoot::showStatus(int lead, const QString &progress)
 {
-    if (busy && !m_busy)
+    L_Status->setText(pv.msg(lead) + u' ' + progress);
+}
+
+void TFBoot::setBusy(bool busy)
+{
+    if (busy && !m_busy) {
+        m_inputGate->shut();
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (!busy && m_busy)
+    } else if (!busy && m_busy) {
+        // What the user gave during the wait is dropped before the buttons take clicks again.
+        m_inputGate->open();
         QApplication::restoreOverrideCursor();
+    }
     m_busy = busy;
-    L_Status->setText(busy ? status : QString());
+    if (!busy)
+        L_Status->clear();
     Btn_Update->setEnabled(!busy);
     Btn_Cancel->setEnabled(!busy);
 }
@@ -183,7 +204,7 @@ QString TFBoot::addressText() const
 void TFBoot::Btn_UpdateClick()
 {
     if (m_busy)
-        return; // a click delivered while the check processes events
+        return; // input is dropped while busy; this guards against any other way in
     // Disabling the buttons takes the focus from the one pressed; it returns when they come back.
     const QPointer<QWidget> focused = focusWidget();
     const auto idle = qScopeGuard([this, focused] {
@@ -192,13 +213,15 @@ void TFBoot::Btn_UpdateClick()
             focused->setFocus(Qt::OtherFocusReason);
     });
 
-    setBusy(true, pv.msg(MsgId::BootChecking));
+    setBusy(true);
     QString failure;
     bool answered = false;
     try {
         answered = Send_Ping();
+    } catch (const EchoError &e) {
+        failure = echoFailureText(e); // the check ends; ping_res tells what was seen before
     } catch (const std::exception &e) {
-        failure = errorText(e); // the check ends; ping_res tells what was seen before
+        failure = errorText(e);
     }
     if (!answered) {
         setBusy(false);
@@ -226,11 +249,43 @@ void TFBoot::Btn_UpdateClick()
         return;
     }
 
-    // The updater does the writing. Its failure to start and its exit code are not reported; while
-    // it runs the windows repaint but take no input.
-    setBusy(true, pv.msg(MsgId::BootUpdaterRunning));
-    (void)services.launcher->Start_Program(updaterProgramPath(pv.Dir_Program), UpdaterLimit,
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    // The updater does the writing and reports on its own; only a start that failed is reported
+    // here. While it runs the status line counts the seconds and the windows repaint, but they
+    // take no input.
+    const std::chrono::milliseconds started = services.clock->steady();
+    const auto showElapsed = [this, started] {
+        showStatus(MsgId::BootUpdaterRunning,
+            pv.msg(MsgId::BootUpdaterProgress)
+                .arg(wholeSeconds(services.clock->steady() - started))
+                .arg(wholeSeconds(UpdaterLimit)));
+    };
+    showElapsed();
+    const QString program = updaterProgramPath(pv.Dir_Program);
+    const StartResult start = services.launcher->Start_Program(program, UpdaterLimit, [&showElapsed] {
+        showElapsed();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    if (!start.started()) {
+        setBusy(false);
+        services.messages->error(
+            this, pv.msg(MsgId::BootUpdaterNotStarted).arg(QDir::toNativeSeparators(program), startFailureText(start)));
+    }
+}
+
+QString TFBoot::startFailureText(const StartResult &start) const
+{
+    switch (start.failure) {
+    case StartFailure::None:
+    case StartFailure::Missing:
+        break;
+    case StartFailure::NotExecutable:
+        return pv.msg(MsgId::BootUpdaterNotExecutable);
+    case StartFailure::NotAProgram:
+        return pv.msg(MsgId::BootUpdaterNotAProgram);
+    case StartFailure::Refused:
+        return pv.msg(MsgId::BootUpdaterRefused).arg(excerpt(start.detail));
+    }
+    return pv.msg(MsgId::BootUpdaterMissing);
 }
 
 bool TFBoot::Send_Ping()
@@ -240,15 +295,45 @@ bool TFBoot::Send_Ping()
     // The request carries the address text itself as its data.
     const QString host = addressText();
     const QByteArray payload = host.toUtf8();
-    // The echo waits for its reply itself; the window keeps processing events meanwhile.
-    const auto whileWaiting = [] { QCoreApplication::processEvents(); };
+    // The status line counts the requests and the seconds. The echo waits for its reply itself;
+    // the window keeps processing events meanwhile.
+    int request = 0;
+    const auto showProgress = [this, &request, start] {
+        showStatus(MsgId::BootChecking,
+            pv.msg(MsgId::BootCheckingProgress).arg(request).arg(wholeSeconds(services.clock->steady() - start)));
+    };
+    const auto whileWaiting = [&showProgress] {
+        showProgress();
+        QCoreApplication::processEvents();
+    };
     int answers = 0;
     do {
+        ++request;
+        showProgress();
         PingReply(services.echo->echo(host, payload, EchoTimeout, whileWaiting));
         if (ping_res == 1)
             ++answers;
     } while (answers < AnswersNeeded && services.clock->steady() - start <= CheckTime);
     return ping_res == 1;
+}
+
+QString TFBoot::echoFailureText(const EchoError &e) const
+{
+    switch (e.reason()) {
+    case EchoFailure::NotAnAddress:
+        return pv.msg(MsgId::BootEchoNotAnAddress).arg(excerpt(e.detail()));
+    case EchoFailure::NotPermitted:
+        // The command on a line of its own, so that it reads whole and copies as it is.
+        return pv.msg(MsgId::BootEchoNotPermitted) + QStringLiteral("\n\n") + QLatin1String(PingGroupCommand)
+            + QStringLiteral("\n\n") + pv.msg(MsgId::BootEchoKeepPermission);
+    case EchoFailure::NoRoute:
+        return pv.msg(MsgId::BootEchoNoRoute);
+    case EchoFailure::SocketRefused:
+        return pv.msg(MsgId::BootEchoSocketRefused).arg(excerpt(e.detail()));
+    case EchoFailure::SendRefused:
+        return pv.msg(MsgId::BootEchoSendRefused).arg(excerpt(e.detail()));
+    }
+    return errorText(e);
 }
 
 void TFBoot::PingReply(bool carriedData)

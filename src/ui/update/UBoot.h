@@ -14,11 +14,16 @@ class QPushButton;
 
 namespace sw {
 
+class EchoError;
+class InputGate;
+struct StartResult;
+
 // Step 5, the device update: the user gives the device's IP address and what to update; the
 // update button checks with ICMP echo requests that the device answers, remembers the address and
 // choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it.
-// The dialog stays open afterwards; Cancel closes it. Created once at start-up; its texts are
-// applied at every showing.
+// The dialog stays open afterwards; Cancel closes it. While the check or the updater runs, no
+// window of the program takes input, and none given meanwhile is acted on later. Created once at
+// start-up; its texts are applied at every showing.
 class TFBoot final : public CatalogueDialog
 {
     Q_OBJECT
@@ -43,13 +48,20 @@ private:
     // passed; true when the last one was answered. Throws when a request cannot be sent.
     bool Send_Ping();
     void PingReply(bool carriedData);
+    // The catalogue's text for why an echo request could not be sent, with the detail inside.
+    QString echoFailureText(const EchoError &e) const;
+    // The catalogue's text for why the updater could not be started.
+    QString startFailureText(const StartResult &start) const;
     // Writes Ethernet_Update.xml beside the program from the boxes and the choices.
     void Compile_XML_Parameter_New_Boot();
 
     // The four box texts joined with ".", exactly as typed.
     QString addressText() const;
-    // Busy: the wait cursor, `status` in the status line and the buttons disabled; else all undone.
-    void setBusy(bool busy, const QString &status = QString());
+    // Busy: no input to any window, the wait cursor and the buttons disabled; idle: all undone and
+    // the status line cleared.
+    void setBusy(bool busy);
+    // The status line: entry `lead` (what is awaited), then `progress`.
+    void showStatus(int lead, const QString &progress);
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
@@ -68,6 +80,7 @@ private:
     int ping_res = 0;
     int Form_Type = 0;
     bool m_busy = false;
+    InputGate *m_inputGate = nullptr;
 };
 
 } // namespace sw

@@ -1,14 +1,34 @@
 // Sends one ICMP echo request and reports the outcome, so that the tests can run it inside a
 // network namespace of their own. Usage: echo_probe <address> <time-out ms> <auto|datagram|raw>.
-// Prints "answered", "silent" or "error: <message>", then the elapsed milliseconds and how often
+// Prints "answered", "silent" or "error: <reason>: <message>", then the elapsed milliseconds and how often
 // the wait called back; exits with 0, 1 or 2 accordingly.
-#include "core/Error.h"
 #include "platform/posix/PosixIcmpEcho.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+const char *reasonName(sw::EchoFailure reason)
+{
+    switch (reason) {
+    case sw::EchoFailure::NotAnAddress:
+        return "not-an-address";
+    case sw::EchoFailure::NotPermitted:
+        return "not-permitted";
+    case sw::EchoFailure::NoRoute:
+        return "no-route";
+    case sw::EchoFailure::SocketRefused:
+        return "socket-refused";
+    case sw::EchoFailure::SendRefused:
+        return "send-refused";
+    }
+    return "?";
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -28,8 +48,8 @@ int main(int argc, char **argv)
             std::chrono::milliseconds(std::atoi(argv[2])), [&calls] { ++calls; });
         std::printf("%s", answered ? "answered" : "silent");
         code = answered ? 0 : 1;
-    } catch (const sw::Error &error) {
-        std::printf("error: %s", qPrintable(error.message()));
+    } catch (const sw::EchoError &error) {
+        std::printf("error: %s: %s", reasonName(error.reason()), qPrintable(error.message()));
         code = 2;
     }
     std::printf("\n%lld\n%d\n", static_cast<long long>(timer.elapsed()), calls);
