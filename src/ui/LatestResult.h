@@ -52,9 +52,6 @@ public:
         m_pool.clear();
     }
 
-    // Whether a result is still to come.
-    bool busy() const { return m_pool.activeThreadCount() > 0; }
-
 private:
     QThreadPool m_pool;
     quint64 m_ticket = 0;
