@@ -1,9 +1,14 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
+#include "core/files/AtomicFile.h"
+#include "core/files/FolderExchange.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -454,6 +459,100 @@ private Q_SLOTS:
         Save_Bin(p.bin(), other);
         QCOMPARE(readFile(p.bin() + QStringLiteral("/bank2.bin")), QByteArray("xyz"));
         QCOMPARE(QDir(p.bin()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // The exchange that the pair relies on: both names see the other folder afterwards.
+    void folderExchangeSwapsBothFolders()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("first"));
+        const QString second = dir.filePath(QStringLiteral("second"));
+        QVERIFY(QDir().mkpath(first) && QDir().mkpath(second));
+        QVERIFY(writeFile(first + QStringLiteral("/f"), "1"));
+        QVERIFY(writeFile(second + QStringLiteral("/s"), "2"));
+        if (sw::files::exchangeFolders(first, second) == sw::files::ExchangeResult::Unavailable)
+            QSKIP("this file system cannot exchange folders; saves replace file by file here");
+        QCOMPARE(readFile(first + QStringLiteral("/s")), QByteArray("2"));
+        QCOMPARE(readFile(second + QStringLiteral("/f")), QByteArray("1"));
+        QVERIFY_THROWS_EXCEPTION(sw::Error, sw::files::exchangeFolders(first, dir.filePath(QStringLiteral("absent"))));
+    }
+
+    // What else bin holds stays, whether the pair takes its place by a folder exchange or, where
+    // that is unavailable or bin holds a link, file by file; no staging folder stays behind.
+    void saveKeepsWhatElseBinHolds_data()
+    {
+        QTest::addColumn<bool>("exchangeUnavailable");
+        QTest::addColumn<bool>("withLink");
+        QTest::newRow("folder exchange") << false << false;
+        QTest::newRow("exchange unavailable") << true << false;
+        QTest::newRow("bin holds a link") << false << true;
+    }
+
+    void saveKeepsWhatElseBinHolds()
+    {
+        QFETCH(bool, exchangeUnavailable);
+        QFETCH(bool, withLink);
+        Project p;
+        QVERIFY(QDir().mkpath(p.bin() + QStringLiteral("/notes")));
+        QVERIFY(writeFile(p.bin() + QStringLiteral("/bank1.bin"), "old bank1"));
+        QVERIFY(writeFile(p.bin() + QStringLiteral("/bank2.bin"), "old bank2"));
+        QVERIFY(writeFile(p.bin() + QStringLiteral("/readme.txt"), "kept"));
+        QVERIFY(writeFile(p.bin() + QStringLiteral("/notes/site.txt"), "kept too"));
+        if (withLink)
+            QVERIFY(QFile::link(QStringLiteral("readme.txt"), p.bin() + QStringLiteral("/latest")));
+        const auto noFault = qScopeGuard([] { sw::files::setSaveFault({}); });
+        if (exchangeUnavailable) {
+            sw::files::setSaveFault([](sw::files::SaveStep step, const QString &) -> std::optional<QString> {
+                if (step == sw::files::SaveStep::Exchange)
+                    return QStringLiteral("no exchange here");
+                return std::nullopt;
+            });
+        }
+
+        const Images images = p.compile();
+        Save_Bin(p.bin(), images);
+        QCOMPARE(readFile(p.bin() + QStringLiteral("/bank1.bin")), images.bank1);
+        QCOMPARE(readFile(p.bin() + QStringLiteral("/bank2.bin")), images.bank2);
+        QCOMPARE(readFile(p.bin() + QStringLiteral("/readme.txt")), QByteArray("kept"));
+        QCOMPARE(readFile(p.bin() + QStringLiteral("/notes/site.txt")), QByteArray("kept too"));
+        if (withLink)
+            QCOMPARE(QFileInfo(p.bin() + QStringLiteral("/latest")).symLinkTarget(),
+                p.bin() + QStringLiteral("/readme.txt"));
+        QCOMPARE(QDir(p.dir.path()).entryList({ QStringLiteral(".staging-*") }, QDir::AllEntries | QDir::Hidden),
+            QStringList());
+    }
+
+    // A kill after the exchange leaves the earlier pair in a staging folder; the next save removes
+    // it, but never follows a link that merely carries such a name.
+    void saveRemovesLeftoverStaging()
+    {
+        Project p;
+        const QString leftover = p.dir.filePath(QStringLiteral(".staging-bin-killed"));
+        QVERIFY(QDir().mkpath(leftover));
+        QVERIFY(writeFile(leftover + QStringLiteral("/bank1.bin"), "earlier"));
+        QTemporaryDir outside;
+        QVERIFY(writeFile(outside.filePath(QStringLiteral("keep.txt")), "outside"));
+        QVERIFY(QFile::link(outside.path(), p.dir.filePath(QStringLiteral(".staging-bin-link"))));
+
+        Save_Bin(p.bin(), p.compile());
+        QVERIFY(!QFileInfo::exists(leftover));
+        QCOMPARE(readFile(outside.filePath(QStringLiteral("keep.txt"))), QByteArray("outside"));
+    }
+
+    // A bin folder that is a link would have the pair written outside the project.
+    void saveRefusesBinAsLink()
+    {
+        Project p;
+        QTemporaryDir outside;
+        QVERIFY(QFile::link(outside.path(), p.bin()));
+        try {
+            Save_Bin(p.bin(), p.compile());
+            QFAIL("the images were written through a link");
+        } catch (const sw::Error &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("link")), qPrintable(error.message()));
+        }
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QVERIFY(QFileInfo(p.bin()).isSymLink());
     }
 
     void failedSaveKeepsThePairAndReports()

@@ -15,11 +15,6 @@ SaveFault &saveFault()
     return fault;
 }
 
-std::optional<QString> injectedFault(SaveStep step, const QString &path)
-{
-    return saveFault() ? saveFault()(step, path) : std::nullopt;
-}
-
 Error writeFailure(const QString &path, const QString &reason)
 {
     return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
@@ -52,8 +47,14 @@ void setSaveFault(SaveFault fault)
     saveFault() = std::move(fault);
 }
 
-AtomicFile::AtomicFile(const QString &path, Target target)
+std::optional<QString> injectedFault(SaveStep step, const QString &path)
+{
+    return saveFault() ? saveFault()(step, path) : std::nullopt;
+}
+
+AtomicFile::AtomicFile(const QString &path, Target target, const QString &shownPath)
     : m_path(path)
+    , m_shownPath(shownPath.isEmpty() ? path : shownPath)
     , m_target(target)
     , m_file(path)
 {
@@ -63,26 +64,26 @@ void AtomicFile::write(const QByteArray &bytes)
 {
     requireWritableTarget(m_path, m_target);
     if (!m_file.open(QIODevice::WriteOnly))
-        throw writeFailure(m_path, m_file.errorString());
-    if (const std::optional<QString> fault = injectedFault(SaveStep::Write, m_path)) {
+        throw writeFailure(m_shownPath, m_file.errorString());
+    if (const std::optional<QString> fault = injectedFault(SaveStep::Write, m_shownPath)) {
         m_file.write(bytes.left(bytes.size() / 2));
         m_file.flush();
-        throw writeFailure(m_path, *fault);
+        throw writeFailure(m_shownPath, *fault);
     }
     // The explicit flush matters: commit() does not notice a write that fails as the file is
     // closed (a full disk), and would then put an empty or cut file in place of the target.
     if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        throw writeFailure(m_path, m_file.errorString());
+        throw writeFailure(m_shownPath, m_file.errorString());
 }
 
 void AtomicFile::commit()
 {
     // Looked at again just before the replace: the write may have taken a while.
     requireWritableTarget(m_path, m_target);
-    if (const std::optional<QString> fault = injectedFault(SaveStep::Replace, m_path))
-        throw writeFailure(m_path, *fault);
+    if (const std::optional<QString> fault = injectedFault(SaveStep::Replace, m_shownPath))
+        throw writeFailure(m_shownPath, *fault);
     if (!m_file.commit())
-        throw writeFailure(m_path, m_file.errorString());
+        throw writeFailure(m_shownPath, m_file.errorString());
 }
 
 void saveBytes(const QByteArray &bytes, const QString &path, Target target)

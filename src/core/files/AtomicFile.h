@@ -25,24 +25,31 @@ void requireWritableTarget(const QString &path, Target target);
 
 // One file of an atomic save: write() puts the bytes into a temporary file in the target's folder,
 // commit() then replaces the target with it. Dropped before commit(), it removes the temporary file
-// and the target stays as it was. Both throw sw::Error naming the target and the reason.
+// and the target stays as it was. Both throw sw::Error naming the target and the reason. A file
+// staged in another folder before it takes its place passes that place as `shownPath`: errors and
+// injected faults name it instead of the staging path.
 class AtomicFile
 {
 public:
-    explicit AtomicFile(const QString &path, Target target = Target::Own);
+    explicit AtomicFile(const QString &path, Target target = Target::Own, const QString &shownPath = {});
     void write(const QByteArray &bytes);
     void commit();
 
 private:
     QString m_path;
+    QString m_shownPath;
     Target m_target;
     QSaveFile m_file;
 };
 
 // A fault for tests to inject into the steps of every atomic save: a reason that the function
 // returns for a step makes it fail there as the system's own failure would (a write leaves a
-// temporary file holding part of the bytes). The program never sets one.
-enum class SaveStep { Write, Replace };
+// temporary file holding part of the bytes; a folder exchange is unavailable, as on a file system
+// without it). The program never sets one.
+enum class SaveStep { Write, Replace, Exchange };
+
+// The reason that `setSaveFault` gives for `step` at `path`, if any.
+std::optional<QString> injectedFault(SaveStep step, const QString &path);
 using SaveFault = std::function<std::optional<QString>(SaveStep step, const QString &path)>;
 void setSaveFault(SaveFault fault);
 

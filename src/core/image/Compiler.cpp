@@ -5,6 +5,7 @@
 #include "core/documents/ParGenDocument.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/ProjectLock.h"
+#include "core/files/SaveTogether.h"
 #include "core/text/Decimal.h"
 
 #include <QDir>
@@ -265,25 +266,11 @@ void ImageCompiler::Read_TLS_Known_Cert(const QString &path)
 
 void Save_Bin(const QString &binFolder, const Images &images)
 {
-    auto failure = [](const QString &path, const QString &reason) {
-        return Error(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
-    };
+    const QString bank1 = QString::fromLatin1(Bank1FileName);
     // Another writer of the same configuration would interleave its pair with this one.
-    const files::ProjectLock lock(
-        QFileInfo(binFolder).absolutePath(), QDir(binFolder).filePath(QString::fromLatin1(Bank1FileName)));
-    // A project folder copied by a tool that drops empty folders has lost its bin folder.
-    if (!QDir().mkpath(binFolder))
-        throw failure(binFolder, QStringLiteral("the folder cannot be created"));
-
-    const QDir dir(binFolder);
-    files::AtomicFile file1(dir.filePath(QString::fromLatin1(Bank1FileName)));
-    files::AtomicFile file2(dir.filePath(QString::fromLatin1(Bank2FileName)));
-    // Both temporary files are complete before either replaces its target; a failure before the
-    // replacements drops both temporary files.
-    file1.write(images.bank1);
-    file2.write(images.bank2);
-    file1.commit();
-    file2.commit();
+    const files::ProjectLock lock(QFileInfo(binFolder).absolutePath(), QDir(binFolder).filePath(bank1));
+    // An updater started by hand must never find a new bank1.bin beside an earlier bank2.bin.
+    files::saveTogether(binFolder, { { bank1, images.bank1 }, { QString::fromLatin1(Bank2FileName), images.bank2 } });
 }
 
 } // namespace sw::image

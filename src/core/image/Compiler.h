@@ -65,12 +65,11 @@ private:
     TIEC61850 IEC61850;
 };
 
-// Writes bank1.bin and bank2.bin into `binFolder`, creating the folder when it is missing. Both
-// files are written completely to temporary files before either replaces its target, so a failure
-// while writing leaves the earlier pair in place. The two replacements are separate renames: if
-// the second fails after the first succeeded, the new bank1.bin stands beside the earlier
-// bank2.bin, and the error names bank2.bin. Throws sw::Error naming the file that could not be
-// written.
+// Writes bank1.bin and bank2.bin into `binFolder`, creating the folder when it is missing, as one
+// pair (files::saveTogether): a failure or a kill leaves the earlier pair, or none, never a mix;
+// anything else the folder holds stays. Only where the file system cannot exchange folders in one
+// step are the two files replaced one after the other. Throws sw::Error naming the file or folder
+// that could not be written.
 void Save_Bin(const QString &binFolder, const Images &images);
 
 } // namespace sw::image

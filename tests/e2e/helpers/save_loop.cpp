@@ -2,8 +2,9 @@
 // the image pair into FOLDER over and over, alternating versions 1 and 0 of SavedVersions.h, and
 // prints "ready" before the first save. `save_loop FOLDER BULK --pause-before write|replace FILE`
 // saves version 1 of everything once, but stops at that step of the file FILE (relative to FOLDER):
-// with its temporary file open and still empty, or complete and about to replace the target; it
-// prints "paused" there and waits. Either way it ends by itself within a minute.
+// with its temporary file open and still empty, or complete and about to replace the target;
+// `--pause-before exchange bin` stops with the new image pair staged, before it takes the place of
+// the bin folder. It prints "paused" there and waits. Either way it ends by itself within a minute.
 #include "SavedVersions.h"
 
 #include "core/Error.h"
@@ -39,8 +40,9 @@ int main(int argc, char **argv)
     const int bulk = std::atoi(argv[2]);
     try {
         if (argc == 6) {
-            const files::SaveStep pauseStep
-                = std::strcmp(argv[4], "write") == 0 ? files::SaveStep::Write : files::SaveStep::Replace;
+            const files::SaveStep pauseStep = std::strcmp(argv[4], "write") == 0 ? files::SaveStep::Write
+                : std::strcmp(argv[4], "exchange") == 0                          ? files::SaveStep::Exchange
+                                                                                 : files::SaveStep::Replace;
             const QString pausePath = QDir::cleanPath(QDir(folder).filePath(QString::fromLocal8Bit(argv[5])));
             files::setSaveFault([=](files::SaveStep step, const QString &path) -> std::optional<QString> {
                 if (step == pauseStep && QDir::cleanPath(QDir::fromNativeSeparators(path)) == pausePath) {
