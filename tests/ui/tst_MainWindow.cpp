@@ -1,3 +1,4 @@
+#include "PlainTips.h"
 #include "ProgramFolder.h"
 
 #include "core/Error.h"
@@ -157,6 +158,8 @@ private Q_SLOTS:
     void headerButtonsNeedNoConfiguration();
     void enterPressesFocusedButton_data();
     void enterPressesFocusedButton();
+    void keysPressTheirButtons_data();
+    void keysPressTheirButtons();
     void timerAtStart_data();
     void timerAtStart();
     void optionsDialog_data();
@@ -516,6 +519,66 @@ void tst_MainWindow::enterPressesFocusedButton()
         happened << QStringLiteral("closed");
     QCOMPARE(happened, QStringList { effect });
     QCOMPARE(p.imageBuilder.calls.size(), effect == QStringLiteral("boot") ? 1 : 0);
+    QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_MainWindow::keysPressTheirButtons_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("button"); // whose tooltip names the keys
+    QTest::addColumn<QString>("effect"); // the dialog shown or "closed"
+
+    QTest::newRow("Ctrl+N") << "Ctrl+N"
+                            << "Btn_New"
+                            << "TFNew_Project";
+    QTest::newRow("Ctrl+O") << "Ctrl+O"
+                            << "Btn_Open"
+                            << "TFOpenConf";
+    QTest::newRow("Ctrl+Q") << "Ctrl+Q"
+                            << "Btn_Close"
+                            << "closed";
+}
+
+void tst_MainWindow::keysPressTheirButtons()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, button);
+    QFETCH(QString, effect);
+
+    Program p;
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+    QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
+    TFTalventoFirmWare *w = p.start();
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    const QString native = QKeySequence(keys).toString(QKeySequence::NativeText);
+    QVERIFY2(test::shownTip(p.control(qPrintable(button))->toolTip()).endsWith(QStringLiteral(" (%1)").arg(native)),
+        qPrintable(p.control(qPrintable(button))->toolTip()));
+
+    QString modal;
+    QTimer::singleShot(0, this, [&modal] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            modal = dialog->objectName();
+            dialog->reject();
+        }
+    });
+    // Pressed wherever the keyboard is in the window.
+    p.control("Btn_CreateBin")->setFocus();
+    p.pv.Last_IP_Address = QStringLiteral("10.0.0.9");
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(keys));
+
+    if (effect == u"closed") {
+        QVERIFY(!w->isVisible());
+        QVERIFY(modal.isEmpty());
+        // Closed the way the close box closes: the settings are written.
+        ProgramValues reread;
+        readSettingsBytes(reread, p.read(QStringLiteral("Talvento.xml")));
+        QCOMPARE(reread.Last_IP_Address, QStringLiteral("10.0.0.9"));
+    } else {
+        QCOMPARE(modal, effect);
+        QVERIFY(w->isVisible());
+    }
     QVERIFY(p.messages.records.isEmpty());
 }
 

@@ -332,23 +332,28 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens_data()
     QTest::addColumn<QString>("clickOn"); // entry clicked before OK, empty for none
     QTest::addColumn<QString>("preselect"); // empty: the first listed entry
     QTest::addColumn<QString>("opened"); // empty: the first listed entry
+    QTest::addColumn<bool>("doubleClick"); // the entry is double-clicked instead of clicked before OK
 
     QTest::newRow("no configuration: first entry") << ""
                                                    << ""
                                                    << ""
-                                                   << "";
+                                                   << "" << false;
     QTest::newRow("active one preselected") << "Beta"
                                             << ""
                                             << "Beta"
-                                            << "Beta";
+                                            << "Beta" << false;
     QTest::newRow("letter case of the listing wins") << "beta"
                                                      << ""
                                                      << "Beta"
-                                                     << "Beta";
+                                                     << "Beta" << false;
     QTest::newRow("clicked entry opened") << "Beta"
                                           << "Gamma"
                                           << "Beta"
-                                          << "Gamma";
+                                          << "Gamma" << false;
+    QTest::newRow("double-clicked entry opened") << "Beta"
+                                                 << "Gamma"
+                                                 << "Beta"
+                                                 << "Gamma" << true;
 }
 
 void tst_NewOpenConfiguration::openPreselectsAndOpens()
@@ -357,6 +362,7 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens()
     QFETCH(QString, clickOn);
     QFETCH(QString, preselect);
     QFETCH(QString, opened);
+    QFETCH(bool, doubleClick);
 
     Program p;
     for (const char *name : { "Alpha", "Beta", "Gamma" })
@@ -377,7 +383,16 @@ void tst_NewOpenConfiguration::openPreselectsAndOpens()
         if (!clickOn.isEmpty()) {
             const QList<QListWidgetItem *> items = list->findItems(clickOn, Qt::MatchExactly);
             QCOMPARE(items.size(), 1);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+            const QPoint at = list->visualItemRect(items.first()).center();
+            if (doubleClick) {
+                // A double click comes after the press and release of its first click.
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+                QVERIFY(!dialog->isVisible());
+                QCOMPARE(dialog->result(), int(QDialog::Accepted));
+                return;
+            }
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         }
         clickButton(dialog, "Btn_OK");
     });

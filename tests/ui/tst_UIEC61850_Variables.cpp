@@ -190,6 +190,9 @@ private Q_SLOTS:
     void closingWhileEditing();
     void marksFollowTheFindings_data();
     void marksFollowTheFindings();
+    void undoAndRedoEachStep_data();
+    void undoAndRedoEachStep();
+    void undoingBackCountsAsUnchanged();
 };
 
 void tst_UIEC61850_Variables::layoutTextsAndEditors()
@@ -1137,6 +1140,157 @@ void tst_UIEC61850_Variables::marksFollowTheFindings()
     // Marking never asks anything.
     for (const ScriptedMessages::Record &record : std::as_const(f.messages.records))
         QCOMPARE(record.kind, ScriptedMessages::Kind::Confirm);
+}
+
+namespace {
+
+// Presses `keys` where the keyboard is.
+void press(const Fixture &f, const QString &keys)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keySequence(focus ? focus : f.dlg.get(), QKeySequence(keys));
+}
+
+// One change of the table, made as the user makes it.
+void makeStep(Fixture &f, const QString &step)
+{
+    ListTable *t = f.table();
+    if (step == u"type") {
+        t->setCurrentCell(1, Name - 1);
+        QTest::keyClicks(t, QStringLiteral("Q"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // The editor commits and closes through the event queue.
+        QTRY_COMPARE(QApplication::focusWidget(), t);
+    } else if (step == u"check") {
+        t->setCurrentCell(1, Enable - 1);
+        QTest::keyClick(t, Qt::Key_Space);
+    } else if (step == u"insert") {
+        f.select(2);
+        f.click("Btn_InsRow");
+    } else if (step == u"delete") {
+        f.select(1);
+        f.click("Btn_DelRow");
+    } else if (step == u"paste") {
+        f.select(3);
+        f.click("Btn_CopyRow");
+        f.select(1);
+        f.click("Btn_PasteRow");
+    } else if (step == u"clear") {
+        // Check boxes in the selection keep their state.
+        t->setCurrentCell(0, SwapWord - 1);
+        t->setRangeSelected(QTableWidgetSelectionRange(0, SwapWord - 1, 2, Mnemonic - 1), true);
+        QTest::keyClick(t, Qt::Key_Delete);
+    } else if (step == u"import") {
+        const QString source = f.path(QStringLiteral("points.csv"));
+        QVERIFY(writeFile(source, exportVariablesCsv({ validRowAt("Imported", 40) }, u',')));
+        f.files.answers = { source };
+        press(f, QStringLiteral("Ctrl+I"));
+    } else {
+        QFAIL(qPrintable(step));
+    }
+}
+
+} // namespace
+
+void tst_UIEC61850_Variables::undoAndRedoEachStep_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("redo");
+
+    QTest::newRow("typed cell") << QStringList { "type" } << "Ctrl+Shift+Z";
+    QTest::newRow("check box") << QStringList { "check" } << "Ctrl+Y";
+    // A new row is stored once it has a name and, with nothing else in it, is disabled.
+    QTest::newRow("insert row") << QStringList { "insert", "type", "check" } << "Ctrl+Y";
+    QTest::newRow("delete row") << QStringList { "delete" } << "Ctrl+Shift+Z";
+    QTest::newRow("paste row") << QStringList { "paste" } << "Ctrl+Y";
+    QTest::newRow("Delete on a selection") << QStringList { "clear" } << "Ctrl+Shift+Z";
+    QTest::newRow("CSV import") << QStringList { "import" } << "Ctrl+Y";
+    QTest::newRow("every kind in turn") << QStringList { "type", "check", "delete", "clear", "paste", "import",
+        "insert", "type", "check" } << "Ctrl+Shift+Z";
+}
+
+void tst_UIEC61850_Variables::undoAndRedoEachStep()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, redo);
+
+    // The first name draws a warning, so the marks move with the rows.
+    QList<VariableRow> stored = { validRowAt("<b>", 10), validRowAt("B", 20), validRowAt("C", 30) };
+    for (int r = 0; r < stored.size(); ++r)
+        stored[r].Mnemonic = QStringLiteral("m%1").arg(r + 1);
+    Fixture f;
+    QVERIFY(f.writeRows(stored));
+    const QByteArray shown = f.file();
+
+    // What OK writes after the steps.
+    QVERIFY(f.openActive());
+    const QStringList shownMarks = f.marks();
+    QVERIFY(!shownMarks.isEmpty());
+    for (const QString &step : steps)
+        makeStep(f, step);
+    const QStringList changedMarks = f.marks();
+    f.click("Btn_OK");
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    const QByteArray changed = f.file();
+    QVERIFY(changed != shown);
+
+    // Every step undone, one more undo does nothing: OK writes the document as shown.
+    QVERIFY(writeFile(f.pv.File_IEC61850_Variables, shown));
+    QVERIFY(f.openActive());
+    for (const QString &step : steps)
+        makeStep(f, step);
+    for (qsizetype i = 0; i <= steps.size(); ++i)
+        press(f, QStringLiteral("Ctrl+Z"));
+    verifyShows(f, stored);
+    QCOMPARE(f.marks(), shownMarks);
+    f.messages.clear();
+    f.click("Btn_OK");
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    QCOMPARE(f.file(), shown);
+
+    // Undone and redone, one more redo does nothing: OK writes what the steps made.
+    QVERIFY(f.openActive());
+    for (const QString &step : steps)
+        makeStep(f, step);
+    for (qsizetype i = 0; i < steps.size(); ++i)
+        press(f, QStringLiteral("Ctrl+Z"));
+    for (qsizetype i = 0; i <= steps.size(); ++i)
+        press(f, redo);
+    QCOMPARE(f.marks(), changedMarks);
+    f.messages.clear();
+    f.click("Btn_OK");
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    QCOMPARE(f.file(), changed);
+}
+
+void tst_UIEC61850_Variables::undoingBackCountsAsUnchanged()
+{
+    const QList<VariableRow> stored = { floatRow("A"), validRowAt("B", 20) };
+    Fixture f;
+    QVERIFY(f.writeRows(stored));
+    QVERIFY(f.openActive());
+    makeStep(f, QStringLiteral("type"));
+    makeStep(f, QStringLiteral("delete"));
+    f.messages.clear();
+    press(f, QStringLiteral("Ctrl+Z"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    // Back at the rows shown: Cancel has nothing to ask.
+    f.click("Btn_Cancel");
+    QVERIFY(f.messages.records.isEmpty());
+    QVERIFY(!f.dlg->isVisible());
+
+    // A showing starts without steps: what the last one discarded cannot be brought back.
+    QVERIFY(f.openActive());
+    makeStep(f, QStringLiteral("type"));
+    f.click("Btn_Cancel"); // the script answers Yes
+    QCOMPARE(f.messages.records.size(), 1);
+    QVERIFY(f.openActive());
+    press(f, QStringLiteral("Ctrl+Y"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    verifyShows(f, stored);
+    f.messages.clear();
+    f.click("Btn_Cancel");
+    QVERIFY(f.messages.records.isEmpty());
 }
 
 QTEST_MAIN(tst_UIEC61850_Variables)

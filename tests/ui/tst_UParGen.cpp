@@ -172,6 +172,7 @@ private Q_SLOTS:
     void certificateState();
     void certificateStateFollowsEdits();
     void keyIsReadWithoutHoldingTheWindow();
+    void undoAndRedoAcrossTheFields();
 };
 
 void tst_UParGen::defaultsWithoutFileAndCancelAtOnce()
@@ -946,6 +947,91 @@ void tst_UParGen::keyIsReadWithoutHoldingTheWindow()
     QCOMPARE(test::shownTip(key->toolTip()), hint);
     QTRY_COMPARE_WITH_TIMEOUT(test::shownTip(key->toolTip()),
         hint + QStringLiteral("\ncannot be read: the password does not open the key"), 20000);
+}
+
+namespace {
+
+// Five field changes, made with the keyboard: typing twice into the port is one of them.
+void changeFields(Fixture &f)
+{
+    QLineEdit *port = f.edit("E_IEC61850_Server_Port");
+    port->setFocus();
+    QTest::keyClicks(port, "45");
+    auto *readInput = f.get<QCheckBox>("CB_ModbusSlave_ReadInput");
+    readInput->setFocus();
+    QTest::keyClick(readInput, Qt::Key_Space);
+    QLineEdit *password = f.edit("E_IEC61850_Server_Password");
+    password->setFocus();
+    QTest::keyClicks(password, "x");
+    auto *baudrate = f.get<QComboBox>("CB_ModbusSlave_Baudrate");
+    baudrate->setFocus();
+    QTest::keyClick(baudrate, Qt::Key_Up);
+    QLineEdit *id = f.edit("E_ModbusSlave_IDDevice");
+    id->setFocus();
+    id->end(false);
+    QTest::keyClick(id, Qt::Key_Backspace);
+}
+
+void press(const QString &keys, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(keys));
+}
+
+} // namespace
+
+void tst_UParGen::undoAndRedoAcrossTheFields()
+{
+    Fixture f;
+    writeParGenFile(f.pv.File_ParGen, ParGenValues {});
+    const QByteArray shown = readFile(f.pv.File_ParGen);
+    QLineEdit *port = f.edit("E_IEC61850_Server_Port");
+
+    // What OK writes after the changes.
+    f.dlg->show();
+    f.dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    changeFields(f);
+    f.ok();
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    const QByteArray changed = readFile(f.pv.File_ParGen);
+    QVERIFY(changed != shown);
+
+    // The keys undo the dialog's last step, not the typing of the box they are pressed in.
+    writeParGenFile(f.pv.File_ParGen, ParGenValues {});
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    changeFields(f);
+    port->setFocus();
+    press("Ctrl+Z");
+    QCOMPARE(f.text("E_ModbusSlave_IDDevice"), QStringLiteral("10"));
+    QCOMPARE(f.get<QComboBox>("CB_ModbusSlave_Baudrate")->currentText(), QStringLiteral("57600"));
+    QCOMPARE(port->text(), QStringLiteral("10245"));
+    press("Ctrl+Z", 3);
+    QVERIFY(f.get<QCheckBox>("CB_ModbusSlave_ReadInput")->isChecked());
+    QCOMPARE(port->text(), QStringLiteral("10245"));
+    press("Ctrl+Z", 2); // the second finds nothing left to undo
+    QCOMPARE(port->text(), QStringLiteral("102"));
+    // Back where the opening began: Cancel has nothing to ask.
+    QVERIFY(!f.cancelAsks());
+
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    changeFields(f);
+    press("Ctrl+Z", 5);
+    f.ok();
+    QCOMPARE(readFile(f.pv.File_ParGen), shown);
+
+    // Redone with either key, one more finding nothing to redo.
+    f.dlg->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.dlg.get()));
+    changeFields(f);
+    press("Ctrl+Z", 5);
+    press("Ctrl+Shift+Z", 3);
+    press("Ctrl+Y", 3);
+    f.ok();
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    QCOMPARE(readFile(f.pv.File_ParGen), changed);
 }
 
 QTEST_MAIN(tst_UParGen)

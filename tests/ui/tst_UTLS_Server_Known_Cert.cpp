@@ -182,6 +182,8 @@ private Q_SLOTS:
     void certificateMarksFollowEditsAndRows();
     void marksTakeTheDateFromTheClock_data();
     void marksTakeTheDateFromTheClock();
+    void undoRestoresCheckBoxesAndMarks_data();
+    void undoRestoresCheckBoxesAndMarks();
 };
 
 void tst_UTLS_Server_Known_Cert::opensWithDefaultRowsAndItsLayout()
@@ -877,6 +879,63 @@ void tst_UTLS_Server_Known_Cert::marksTakeTheDateFromTheClock()
     QVERIFY(f.writeRows({ { true, certificate, "m" } }));
     f.open();
     QCOMPARE(markOfCell(f.table()->item(0, Certificate)), mark);
+}
+
+void tst_UTLS_Server_Known_Cert::undoRestoresCheckBoxesAndMarks_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("check box") << "untick";
+    QTest::newRow("delete row") << "delete";
+    QTest::newRow("insert row") << "insert";
+    QTest::newRow("paste row") << "paste";
+}
+
+void tst_UTLS_Server_Known_Cert::undoRestoresCheckBoxesAndMarks()
+{
+    QFETCH(QString, step);
+    const test::CertificateFixtures &c = certs();
+    Fixture f;
+    QVERIFY(f.writeRows({ { true, c.expiredCert, "old" }, { false, c.serverCert, "new" } }));
+    const QByteArray shown = readFile(f.pv.File_TLS_Known_Cert);
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+    // Each row's check box, texts and certificate mark.
+    const auto cells = [&] {
+        QStringList out;
+        for (int r = 0; r < 3; ++r)
+            out << f.row(r) + u'|' + markOfCell(t->item(r, Certificate));
+        return out;
+    };
+    const QStringList before = cells();
+    QCOMPARE(before.first().section(u'|', -1), QStringLiteral("error"));
+
+    if (step == u"untick") {
+        t->setCurrentCell(0, Enable);
+        QTest::keyClick(t, Qt::Key_Space);
+    } else if (step == u"delete") {
+        t->setCurrentCell(0, Certificate);
+        f.click("Btn_DelRow");
+    } else if (step == u"insert") {
+        t->setCurrentCell(0, Certificate);
+        f.click("Btn_InsRow");
+    } else {
+        t->setCurrentCell(1, Certificate);
+        f.click("Btn_CopyRow");
+        t->setCurrentCell(0, Certificate);
+        f.click("Btn_PasteRow");
+    }
+    const QStringList after = cells();
+    QVERIFY(after != before);
+
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(cells(), before);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(QStringLiteral("Ctrl+Y")));
+    QCOMPARE(cells(), after);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    f.messages.clear();
+    f.click("Btn_OK");
+    QVERIFY(f.messages.records.isEmpty());
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), shown);
 }
 
 QTEST_MAIN(tst_UTLS_Server_Known_Cert)

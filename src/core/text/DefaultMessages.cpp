@@ -469,6 +469,7 @@ constexpr DefaultText Defaults[] = {
     { 1272,
         "To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
         "/etc/sysctl.d. Or give the program the capability CAP_NET_RAW." },
+    { 1273, "%1 (%2)" },
 };
 
 } // namespace

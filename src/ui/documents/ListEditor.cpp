@@ -6,9 +6,11 @@
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/UndoKeys.h"
 #include "ui/widgets/ListTable.h"
 #include "ui/widgets/TableOperations.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QUndoStack>
 
 namespace sw {
 
@@ -26,9 +29,37 @@ constexpr int RowNumberWidth = 40;
 
 } // namespace
 
+// The cells that one change altered, before and after it. Pushed once the change is made, so its
+// first redo has nothing to do.
+class ListEditor::CellStep final : public QUndoCommand
+{
+public:
+    CellStep(ListEditor *editor, QList<CellChange> changes)
+        : m_editor(editor)
+        , m_changes(std::move(changes))
+    {
+    }
+
+    void undo() override { m_editor->restoreCells(m_changes, false); }
+    void redo() override
+    {
+        if (m_done) {
+            m_editor->restoreCells(m_changes, true);
+            return;
+        }
+        m_done = true;
+    }
+
+private:
+    ListEditor *const m_editor;
+    const QList<CellChange> m_changes;
+    bool m_done = false;
+};
+
 ListEditor::ListEditor(ProgramValues &values, Services &svc, CheckBoxes checkBoxes, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
     , m_checkBoxes(checkBoxes)
+    , m_history(new QUndoStack(this))
 {
     centreOnScreenAtShow();
 }
@@ -37,8 +68,10 @@ ListEditor::~ListEditor()
 {
     // Hiding the dialog on its way out ends an open cell edit; its text must not be marked by a
     // dialog that is half gone.
-    if (m_table)
+    if (m_table) {
         disconnect(m_table->model(), nullptr, this, nullptr);
+        disconnect(m_table, nullptr, this, nullptr);
+    }
 }
 
 ListTable *ListEditor::newTable(const char *name, int rows, int columns, int rowHeight)
@@ -108,9 +141,24 @@ void ListEditor::layOutList(
             if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)
                 && !roles.contains(Qt::CheckStateRole))
                 return;
-            const QScopedValueRollback hold(m_holdMarks, true);
-            refreshMarks(topLeft.row(), bottomRight.row());
+            {
+                const QScopedValueRollback hold(m_holdMarks, true);
+                refreshMarks(topLeft.row(), bottomRight.row());
+            }
+            takeStep();
         });
+    // The Delete key empties a selection cell by cell: one step, and the marks once.
+    connect(table, &ListTable::cellsClearing, this, [this] { m_holdMarks = true; });
+    connect(table, &ListTable::cellsCleared, this, [this] {
+        m_holdMarks = false;
+        refreshAllMarks();
+        takeStep();
+    });
+
+    const UndoActions undo = addUndoActions(this, m_history);
+    connect(undo.undo, &QAction::triggered, this, &ListEditor::undoStep);
+    connect(undo.redo, &QAction::triggered, this, &ListEditor::redoStep);
+    takeCells();
 
     setCatalogueTexts({
         { this, texts.caption, NoText },
@@ -158,7 +206,8 @@ void ListEditor::FormShow()
     } else {
         m_table->selectionModel()->setCurrentIndex(m_table->model()->index(0, 0), QItemSelectionModel::Clear);
     }
-    rememberShownRows();
+    takeCells();
+    m_history->clear();
     if (!failure.isEmpty())
         services.messages->generalError(this, failure);
 }
@@ -171,6 +220,11 @@ void ListEditor::reject()
     CatalogueDialog::reject();
 }
 
+bool ListEditor::changedSinceShowing() const
+{
+    return !m_history->isClean();
+}
+
 void ListEditor::changeRows(const std::function<void()> &change)
 {
     {
@@ -178,6 +232,86 @@ void ListEditor::changeRows(const std::function<void()> &change)
         change();
     }
     refreshAllMarks();
+    takeStep();
+}
+
+ListEditor::CellState ListEditor::cellState(int row, int column) const
+{
+    const QTableWidgetItem *cell = m_table->item(row, column);
+    if (!cell)
+        return {};
+    return { cell->text(), cell->data(Qt::CheckStateRole) };
+}
+
+void ListEditor::takeCells()
+{
+    m_cells.clear();
+    m_cells.reserve(m_table->rowCount() * m_table->columnCount());
+    for (int r = 0; r < m_table->rowCount(); ++r) {
+        for (int c = 0; c < m_table->columnCount(); ++c)
+            m_cells.append(cellState(r, c));
+    }
+}
+
+void ListEditor::takeStep()
+{
+    if (m_restoring || !m_table)
+        return;
+    const int columns = m_table->columnCount();
+    if (m_cells.size() != qsizetype(m_table->rowCount()) * columns) {
+        takeCells();
+        return;
+    }
+    QList<CellChange> changes;
+    for (int r = 0; r < m_table->rowCount(); ++r) {
+        for (int c = 0; c < columns; ++c) {
+            CellState &was = m_cells[qsizetype(r) * columns + c];
+            CellState now = cellState(r, c);
+            if (now == was)
+                continue;
+            changes.append({ r, c, was, now });
+            was = std::move(now);
+        }
+    }
+    if (!changes.isEmpty())
+        m_history->push(new CellStep(this, std::move(changes)));
+}
+
+void ListEditor::restoreCells(const QList<CellChange> &changes, bool after)
+{
+    const QScopedValueRollback restoring(m_restoring, true);
+    const int columns = m_table->columnCount();
+    changeRows([&] {
+        for (const CellChange &change : changes) {
+            const CellState &state = after ? change.after : change.before;
+            QTableWidgetItem *cell = m_table->item(change.row, change.column);
+            if (!cell)
+                continue;
+            if (cell->text() != state.text)
+                cell->setText(state.text);
+            if (state.check.isValid() && cell->data(Qt::CheckStateRole) != state.check)
+                cell->setData(Qt::CheckStateRole, state.check);
+            m_cells[qsizetype(change.row) * columns + change.column] = state;
+        }
+    });
+    // The first cell that changed comes into view.
+    if (!changes.isEmpty()) {
+        const CellChange &first = changes.first();
+        m_table->setCurrentCell(first.row, first.column);
+        m_table->scrollTo(m_table->model()->index(first.row, first.column));
+    }
+}
+
+void ListEditor::undoStep()
+{
+    m_table->finishEdit();
+    m_history->undo();
+}
+
+void ListEditor::redoStep()
+{
+    m_table->finishEdit();
+    m_history->redo();
 }
 
 void ListEditor::refreshAllMarks()

@@ -5,12 +5,14 @@
 
 #include <QList>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <span>
 
 class QLabel;
 class QPushButton;
 class QStyledItemDelegate;
+class QUndoStack;
 
 namespace sw {
 
@@ -50,6 +52,11 @@ struct ListEditorTexts
 // column texts, how its rows are shown, read and stored, its rules, and its finding marks.
 // Marks are refreshed one way: after every change of a cell's text or check box, and once after
 // a row operation or a load, however many cells these touch.
+//
+// Every change of cells is one step that Ctrl+Z undoes and Ctrl+Shift+Z or Ctrl+Y redoes: a cell
+// edit, a row operation, the Delete key on a selection, an import. A step restores the cells'
+// texts and check boxes exactly, and the marks follow. Each showing starts with no steps; the
+// list counts as changed while the steps lead away from the rows as shown.
 class ListEditor : public CatalogueDialog
 {
     Q_OBJECT
@@ -120,10 +127,8 @@ protected:
     virtual int blankRowAboveData() const = 0;
     // Whether the table row holds anything besides its Enable check.
     virtual bool rowInUse(int row) const = 0;
-    // Remembers the rows as shown, for changedSinceShowing.
-    virtual void rememberShownRows() = 0;
-    // Whether the rows differ from those remembered at the showing.
-    virtual bool changedSinceShowing() const = 0;
+    // Whether the steps taken since the showing lead to other rows than those shown then.
+    bool changedSinceShowing() const;
 
     // Shows the default rows in every table row.
     virtual void showDefaultRows() = 0;
@@ -134,7 +139,8 @@ protected:
     // Marks the findings that concern table rows first to last (0-based, inclusive).
     virtual void refreshMarks(int firstRow, int lastRow) = 0;
 
-    // Runs `change` on the table, then refreshes the marks of every row once.
+    // Runs `change` on the table, then refreshes the marks of every row once; what it changed is
+    // one step.
     void changeRows(const std::function<void()> &change);
 
     QLabel *L_SW_Code = nullptr;
@@ -152,6 +158,22 @@ protected:
     bool Do_Copy = false;
 
 private:
+    // What a step restores of one cell.
+    struct CellState
+    {
+        QString text;
+        QVariant check; // Qt::CheckStateRole; invalid for a cell without a check box
+        friend bool operator==(const CellState &, const CellState &) = default;
+    };
+    struct CellChange
+    {
+        int row;
+        int column;
+        CellState before;
+        CellState after;
+    };
+    class CellStep;
+
     ListTable *newTable(const char *name, int rows, int columns, int rowHeight);
     static void setColumn(ListTable *table, int column, int width, QStyledItemDelegate *editor);
     void Btn_OKClick();
@@ -161,6 +183,17 @@ private:
     void Btn_PasteRowClick();
     void refreshAllMarks();
 
+    CellState cellState(int row, int column) const;
+    // Takes the cells as they are now as the state that the next step starts from.
+    void takeCells();
+    // Makes the cells that differ from the state taken last one step.
+    void takeStep();
+    // Puts the cells of one step back as they were before it (or after it, for a redo).
+    void restoreCells(const QList<CellChange> &changes, bool after);
+    // An edit in progress ends before a step is undone or redone, as a step of its own.
+    void undoStep();
+    void redoStep();
+
     const CheckBoxes m_checkBoxes;
     ListTable *m_table = nullptr;
     ListEditorTexts m_texts {};
@@ -168,6 +201,11 @@ private:
     bool m_selectFirstCell = false;
     // Set while a row operation, a load or the marking itself changes cells.
     bool m_holdMarks = false;
+    QUndoStack *m_history = nullptr;
+    // Every cell as the last step left it, row by row.
+    QList<CellState> m_cells;
+    // Set while a step is undone or redone: the cells it changes are no new step.
+    bool m_restoring = false;
 };
 
 // A list document as its editor sees it: the program value that holds its path, how it is read
@@ -220,12 +258,9 @@ protected:
         return -1;
     }
     bool rowInUse(int row) const final { return holdsData(tableRows().value(row)); }
-    void rememberShownRows() final { m_shown = tableRows(); }
-    bool changedSinceShowing() const final { return tableRows() != m_shown; }
 
 private:
     const ListDocumentAccess<Row> m_document;
-    QList<Row> m_shown;
 };
 
 } // namespace sw

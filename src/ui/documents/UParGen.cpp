@@ -11,10 +11,12 @@
 #include "ui/LatestResult.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/UndoKeys.h"
 #include "ui/widgets/AddressEdit.h"
 #include "ui/widgets/CollapsibleSection.h"
 #include "ui/widgets/FindingMarks.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,15 +28,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 #include <variant>
 
 namespace sw {
@@ -276,8 +281,50 @@ void setBoxText(QPlainTextEdit *box, const QString &text)
 
 } // namespace
 
+// One field's change. Pushed once the field shows its new value, so its first redo has nothing
+// to do. Typing on in the same box joins the step; typing back to where it began drops it.
+class TFParGen::FieldStep final : public QUndoCommand
+{
+public:
+    FieldStep(TFParGen *dialog, int index, QVariant before, QVariant after, bool joins)
+        : m_dialog(dialog)
+        , m_index(index)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+        , m_joins(joins)
+    {
+    }
+
+    int id() const override { return 1; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const FieldStep *>(other);
+        if (!next->m_joins || next->m_index != m_index)
+            return false;
+        m_after = next->m_after;
+        setObsolete(m_after == m_before);
+        return true;
+    }
+    void undo() override { m_dialog->restoreField(m_index, m_before); }
+    void redo() override
+    {
+        if (m_done)
+            m_dialog->restoreField(m_index, m_after);
+        m_done = true;
+    }
+
+private:
+    TFParGen *const m_dialog;
+    const int m_index;
+    const QVariant m_before;
+    QVariant m_after;
+    const bool m_joins;
+    bool m_done = false;
+};
+
 TFParGen::TFParGen(ProgramValues &values, Services &svc, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
+    , m_history(new QUndoStack(this))
 {
     centreOnScreenAtShow();
     FormCreate();
@@ -335,7 +382,24 @@ void TFParGen::FormCreate()
     setMaximumWidth(ClientWidth);
     resize(ClientWidth, ClientHeight);
 
-    // The wheel over the section group scrolls the group and never reaches a field or list.
+    for (const Field &field : fields()) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), std::array<QLineEdit *, 4> TFParGen::*>) {
+                    for (QLineEdit *box : this->*member)
+                        m_fieldControls.push_back(box);
+                } else {
+                    m_fieldControls.push_back(this->*member);
+                }
+            },
+            field.control);
+    }
+    const UndoActions undo = addUndoActions(this, m_history);
+    connect(undo.undo, &QAction::triggered, m_history, &QUndoStack::undo);
+    connect(undo.redo, &QAction::triggered, m_history, &QUndoStack::redo);
+
+    // The wheel over the section group scrolls the group and never reaches a field or list; the
+    // undo keys undo a step of the dialog, not the typing inside one box.
     CPG->viewport()->installEventFilter(this);
     for (QWidget *w : content->findChildren<QWidget *>())
         w->installEventFilter(this);
@@ -349,13 +413,16 @@ void TFParGen::FormCreate()
         { Btn_OK, MsgId::ParGenOK, MsgId::ParGenHintOK },
         { Btn_Cancel, MsgId::ParGenCancel, MsgId::ParGenHintCancel },
     });
-    showValues(ParGenValues {});
+    {
+        const QScopedValueRollback restoring(m_restoring, true);
+        showValues(ParGenValues {});
+    }
     for (CollapsibleSection *section : sectionPanels())
         section->hide();
     Order_TAB_Panels();
     Move_GroupBoxs();
     Set_Lang();
-    Is_Change = false;
+    takeFields();
 }
 
 // Creates the field's control (and its label) in the section's grid, starting a new grid row
@@ -381,7 +448,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
     case Kind::Number: {
         QLineEdit *edit = makeEdit(body, name, field.kind == Kind::Number ? NumberWidth : 0);
         this->*std::get<QLineEdit * TFParGen::*>(field.control) = edit;
-        connect(edit, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { On_Change(edit); });
         if (field.inspected.what != Field::Inspected::Nothing)
             connect(edit, &QLineEdit::textChanged, m_inspection, qOverload<>(&QTimer::start));
         control = edit;
@@ -390,7 +457,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
     case Kind::Paste: {
         QPlainTextEdit *edit = makePasteBox(body, name);
         this->*std::get<QPlainTextEdit * TFParGen::*>(field.control) = edit;
-        connect(edit, &QPlainTextEdit::textChanged, this, &TFParGen::On_Change);
+        connect(edit, &QPlainTextEdit::textChanged, this, [this, edit] { On_Change(edit); });
         if (field.inspected.what != Field::Inspected::Nothing)
             connect(edit, &QPlainTextEdit::textChanged, m_inspection, qOverload<>(&QTimer::start));
         control = edit;
@@ -406,7 +473,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
     case Kind::List: {
         QComboBox *list = makeList(body, name, std::get<Field::Choice>(field.value).items);
         this->*std::get<QComboBox * TFParGen::*>(field.control) = list;
-        connect(list, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
+        connect(list, &QComboBox::currentIndexChanged, this, [this, list] { On_Change(list); });
         control = list;
         break;
     }
@@ -415,7 +482,7 @@ void TFParGen::createField(const Field &field, QWidget *body, QGridLayout *rows,
         std::array<QLineEdit *, 4> &boxes = this->*std::get<std::array<QLineEdit *, 4> TFParGen::*>(field.control);
         boxes = address->boxes();
         for (QLineEdit *box : boxes)
-            connect(box, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+            connect(box, &QLineEdit::textChanged, this, [this, box] { On_Change(box); });
         // "." runs on from one address into the next, which is scrolled into view.
         if (m_lastAddress)
             m_lastAddress->setNext(address);
@@ -611,18 +678,26 @@ void TFParGen::fitSection(int section)
 
 void TFParGen::FormShow()
 {
-    try {
-        showValues(readParGenFile(pv.File_ParGen));
-        Is_Change = false;
-    } catch (const std::exception &e) {
-        // The fields show the defaults, not the file: leaving with Cancel asks before
-        // discarding, and OK replaces the unreadable file.
-        showValues(ParGenValues {});
-        Is_Change = true;
-        services.messages->generalError(this, errorText(e));
+    QString failure;
+    {
+        const QScopedValueRollback restoring(m_restoring, true);
+        try {
+            showValues(readParGenFile(pv.File_ParGen));
+            m_defaultsShown = false;
+        } catch (const std::exception &e) {
+            // The fields show the defaults, not the file: leaving with Cancel asks before
+            // discarding, and OK replaces the unreadable file.
+            showValues(ParGenValues {});
+            m_defaultsShown = true;
+            failure = errorText(e);
+        }
     }
+    takeFields();
+    m_history->clear();
     Move_GroupBoxs();
     showCertificateState();
+    if (!failure.isEmpty())
+        services.messages->generalError(this, failure);
 }
 
 template <class Box> void TFParGen::showText(Box *box, const QString &value)
@@ -686,14 +761,82 @@ ParGenValues TFParGen::currentValues() const
     return v;
 }
 
-void TFParGen::On_Change()
+bool TFParGen::changedSinceShowing() const
 {
-    Is_Change = true;
+    return m_defaultsShown || !m_history->isClean();
+}
+
+QVariant TFParGen::fieldValue(const QWidget *control)
+{
+    if (const auto *line = qobject_cast<const QLineEdit *>(control))
+        return line->text();
+    if (const auto *text = qobject_cast<const QPlainTextEdit *>(control))
+        return text->toPlainText();
+    if (const auto *check = qobject_cast<const QCheckBox *>(control))
+        return check->isChecked();
+    if (const auto *list = qobject_cast<const QComboBox *>(control))
+        return list->currentIndex();
+    return {};
+}
+
+void TFParGen::setFieldValue(QWidget *control, const QVariant &value)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(control))
+        line->setText(value.toString());
+    else if (auto *text = qobject_cast<QPlainTextEdit *>(control))
+        text->setPlainText(value.toString());
+    else if (auto *check = qobject_cast<QCheckBox *>(control))
+        check->setChecked(value.toBool());
+    else if (auto *list = qobject_cast<QComboBox *>(control))
+        list->setCurrentIndex(value.toInt());
+}
+
+void TFParGen::takeFields()
+{
+    m_fieldValues.clear();
+    for (const QWidget *control : m_fieldControls)
+        m_fieldValues.push_back(fieldValue(control));
+    m_typingIn = nullptr;
+}
+
+void TFParGen::restoreField(int index, const QVariant &value)
+{
+    QWidget *control = m_fieldControls[size_t(index)];
+    {
+        const QScopedValueRollback restoring(m_restoring, true);
+        setFieldValue(control, value);
+        m_fieldValues[size_t(index)] = value;
+    }
+    // The field whose value came back is shown with the keyboard in it.
+    if (control->isVisibleTo(this)) {
+        control->setFocus(Qt::OtherFocusReason);
+        CPG->ensureWidgetVisible(control);
+    }
+    m_typingIn = nullptr;
+}
+
+void TFParGen::On_Change(QWidget *control)
+{
+    if (m_restoring || m_fieldValues.empty())
+        return;
+    const auto at = std::find(m_fieldControls.begin(), m_fieldControls.end(), control);
+    if (at == m_fieldControls.end())
+        return;
+    const auto index = size_t(at - m_fieldControls.begin());
+    QVariant value = fieldValue(control);
+    if (value == m_fieldValues[index])
+        return;
+    QVariant before = std::exchange(m_fieldValues[index], value);
+    // A box typed into takes the following keys into the same step; a check box or list does not.
+    const bool typed = qobject_cast<QLineEdit *>(control) || qobject_cast<QPlainTextEdit *>(control);
+    const bool joins = typed && m_typingIn == control;
+    m_history->push(new FieldStep(this, int(index), std::move(before), std::move(value), joins));
+    m_typingIn = typed ? control : nullptr;
 }
 
 void TFParGen::On_Click(QCheckBox *sender)
 {
-    Is_Change = true;
+    On_Change(sender);
     if (sender == CB_TLS_Server_Enable)
         Move_GroupBoxs();
 }
@@ -722,7 +865,7 @@ void TFParGen::Btn_OKClick()
 
 void TFParGen::Btn_CancelClick()
 {
-    if (Is_Change && !services.messages->confirm(this, pv.msg(MsgId::ParGenExitWithoutSaving)))
+    if (changedSinceShowing() && !services.messages->confirm(this, pv.msg(MsgId::ParGenExitWithoutSaving)))
         return;
     reject();
 }
@@ -742,6 +885,24 @@ bool TFParGen::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Wheel) {
         return FormMouseWheel(static_cast<QWheelEvent *>(event));
     }
+    // A box would take the undo keys for its own typing: they are the dialog's. Claimed as an
+    // override, they come back as a key press.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool undo = isUndoKey(key);
+        if (undo || isRedoKey(key)) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress) {
+                if (undo)
+                    m_history->undo();
+                else
+                    m_history->redo();
+            }
+            return true;
+        }
+    }
+    if (event->type() == QEvent::FocusOut && watched == m_typingIn)
+        m_typingIn = nullptr;
     return CatalogueDialog::eventFilter(watched, event);
 }
 

@@ -17,6 +17,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 class QTimer;
+class QUndoStack;
+class QVariant;
 class QWheelEvent;
 
 namespace sw {
@@ -32,6 +34,10 @@ struct ParGenValues;
 // collapsible sections (IEC 61850 server, TLS server, Modbus slave, Ethernet). Created once at
 // start-up; every opening reloads the file, OK validates and rewrites it whole, Cancel discards
 // after a confirmation when something was changed. The close box discards without a question.
+//
+// Every change of a field is one step that Ctrl+Z undoes and Ctrl+Shift+Z or Ctrl+Y redoes, in
+// whichever field the keyboard is: typing into one box is one step until another field is taken.
+// Each opening starts with no steps.
 //
 // One table of fields (fields() in UParGen.cpp) names every field's control, label, catalogue
 // texts, kind, section and value; creation, Set_Lang, loading and storing all walk that table.
@@ -68,7 +74,8 @@ private:
     bool Controllo_Dati();
     void Btn_OKClick();
     void Btn_CancelClick();
-    void On_Change();
+    // Makes the field's new value a step, or part of the step of the typing under way in it.
+    void On_Change(QWidget *control);
     // Reads the key and certificate boxes and shows what they hold in their tooltips (after each
     // box's hint), with a red frame around a box in error and an amber one around a certificate
     // that ends soon. Never asks anything. Runs on load, on a change of language and shortly
@@ -85,6 +92,17 @@ private:
     void fitSection(int section);
     void showValues(const ParGenValues &values);
     ParGenValues currentValues() const;
+    // Whether a field differs from the opening: after steps that lead elsewhere, or when the
+    // document could not be read and the defaults are on show.
+    bool changedSinceShowing() const;
+    // One field's value as a step keeps it, and puts it back.
+    static QVariant fieldValue(const QWidget *control);
+    static void setFieldValue(QWidget *control, const QVariant &value);
+    // Takes every field's value as the state that the next step starts from.
+    void takeFields();
+    // Shows `value` in the field at `index` of m_fieldControls, as an undo or redo does.
+    void restoreField(int index, const QVariant &value);
+    class FieldStep;
     // A text box shows a loaded value and gives back the loaded value for as long as its text is
     // what it showed: a paste box turns CR and CR LF into line feeds, and a box left alone must
     // not change a value.
@@ -146,8 +164,18 @@ private:
     // Started by each edit of a box that showCertificateState reads; its timeout reads them.
     QTimer *m_inspection = nullptr;
     LatestResult *m_inspector = nullptr;
-    // Set by any edit of a field or click on a check box; cleared when a load succeeded.
-    bool Is_Change = false;
+    // The defaults are on show because the document could not be read.
+    bool m_defaultsShown = false;
+    QUndoStack *m_history = nullptr;
+    // Every field's control in table order, each box of an address on its own, and its value as
+    // the last step left it.
+    std::vector<QWidget *> m_fieldControls;
+    std::vector<QVariant> m_fieldValues;
+    // The box being typed into, whose next change joins the last step; null after a step was
+    // undone or redone, or once the box lost the keyboard.
+    QWidget *m_typingIn = nullptr;
+    // Set while fields are loaded or restored: their changes are no new step.
+    bool m_restoring = false;
 
     // Every widget of each field's row (label, control, address dots), by the field's position
     // in the table, so that a row is shown or hidden whole.

@@ -41,6 +41,11 @@ TFOpenConf::TFOpenConf(ProgramValues &values, Services &svc, QWidget *parent)
         if (item)
             Name_Conf = item->text();
     });
+    // A double click on an entry opens it.
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        Name_Conf = item->text();
+        accept();
+    });
     connect(frame.Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
 
     setCatalogueTexts({

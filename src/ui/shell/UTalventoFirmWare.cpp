@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -50,6 +51,11 @@ constexpr int FirstStepLabelTop = 128;
 constexpr int StepButtonWidth = 170;
 constexpr int StepButtonHeight = 36;
 constexpr int PictureButtonSize = 50;
+
+// The keys of step 1 and of closing the program.
+constexpr QKeyCombination NewKeys = Qt::CTRL | Qt::Key_N;
+constexpr QKeyCombination OpenKeys = Qt::CTRL | Qt::Key_O;
+constexpr QKeyCombination CloseKeys = Qt::CTRL | Qt::Key_Q;
 
 int stepLabelTop(int step)
 {
@@ -300,6 +306,24 @@ void TFTalventoFirmWare::createControls()
     // Exact intervals: a coarse timer would move a check by up to a second.
     Timer_Update->setTimerType(Qt::PreciseTimer);
     connect(Timer_Update, &QTimer::timeout, this, &TFTalventoFirmWare::Timer_UpdateTimer);
+    createKeys();
+}
+
+void TFTalventoFirmWare::createKeys()
+{
+    // A key presses its button, so it goes the button's way: Ctrl+Q closes as the close box does.
+    const auto key = [this](QAbstractButton *button, QKeyCombination keys) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+    };
+    key(Btn_New, NewKeys);
+    key(Btn_Open, OpenKeys);
+    key(Btn_Close, CloseKeys);
+}
+
+QString TFTalventoFirmWare::hintWithKeys(int hint, QKeyCombination keys) const
+{
+    return pv.msg(MsgId::HintWithKeys).arg(pv.msg(hint), QKeySequence(keys).toString(QKeySequence::NativeText));
 }
 
 void TFTalventoFirmWare::setDialogs(const Dialogs &dialogs)
@@ -335,14 +359,15 @@ void TFTalventoFirmWare::Set_Lang()
     hint(Btn_Info, MsgId::HintInfo);
     hint(Btn_Opz, MsgId::HintOptions);
     hint(Btn_Close, MsgId::HintClose);
+    setPlainToolTip(Btn_Close, hintWithKeys(MsgId::HintClose, CloseKeys));
     Btn_New->setText(pv.msg(MsgId::NewConfiguration));
     Btn_Open->setText(pv.msg(MsgId::OpenConfiguration));
     Btn_CreateBin->setText(pv.msg(MsgId::UpdateDevice));
     Btn_Prm_Gen->setText(pv.msg(MsgId::SetCommunication));
     Btn_IEC61850_Access->setText(pv.msg(MsgId::IEC61850Access));
     showActiveConfiguration();
-    setPlainToolTip(Btn_New, pv.msg(MsgId::HintNew));
-    setPlainToolTip(Btn_Open, pv.msg(MsgId::HintOpen));
+    setPlainToolTip(Btn_New, hintWithKeys(MsgId::HintNew, NewKeys));
+    setPlainToolTip(Btn_Open, hintWithKeys(MsgId::HintOpen, OpenKeys));
     setPlainToolTip(Btn_Prm_Gen, pv.msg(MsgId::HintParGen));
     setPlainToolTip(Btn_IEC61850_Access, pv.msg(MsgId::HintIEC61850));
     setPlainToolTip(Btn_CreateBin, pv.msg(MsgId::HintUpdate));

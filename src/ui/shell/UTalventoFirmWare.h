@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeyCombination>
 #include <QWidget>
 
 class QLabel;
@@ -63,6 +64,10 @@ private Q_SLOTS:
 private:
     void FormCreate(const QString &programDir);
     void createControls();
+    // Ctrl+N, Ctrl+O and Ctrl+Q press New, Open and Close.
+    void createKeys();
+    // A button's hint followed by its keys.
+    QString hintWithKeys(int hint, QKeyCombination keys) const;
     void showActiveConfiguration();
     void enableUpdateTimer(bool on);
     // Shows or hides the new-version notice, then runs the timer again with the long interval.

@@ -209,12 +209,14 @@ void ListTable::clearSelectedCells()
     QModelIndexList cells = selectedIndexes();
     if (cells.isEmpty() && currentIndex().isValid())
         cells.append(currentIndex());
+    Q_EMIT cellsClearing();
     for (const QModelIndex &index : std::as_const(cells)) {
         if (!index.flags().testFlag(Qt::ItemIsEditable) || isCheckCell(index.row(), index.column()))
             continue;
         if (QTableWidgetItem *cell = item(index.row(), index.column()))
             cell->setText(QString());
     }
+    Q_EMIT cellsCleared();
 }
 
 } // namespace sw

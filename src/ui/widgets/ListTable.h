@@ -44,6 +44,12 @@ public:
     // True when the cell shows a check box, held as text or as a state of its own.
     bool isCheckCell(int row, int column) const;
 
+Q_SIGNALS:
+    // Around the Delete key's emptying of the selected cells, so that a listener can take the
+    // change of several cells as one.
+    void cellsClearing();
+    void cellsCleared();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool focusNextPrevChild(bool next) override;
