@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ProgramVersion.h"
 #include "core/documents/ProjectFiles.h"
 #include "core/files/Paths.h"
 
@@ -13,7 +14,7 @@ namespace sw {
 inline constexpr char SWCodeText[] = "SW61942";
 inline constexpr char SWDescText[] = "IEC61850 Server / Modbus Slave - Converter";
 inline constexpr char SWTitleText[] = "Quorvex - Configurator SW61942 - IEC61850 Server / Modbus Slave ";
-inline constexpr char Program_Version[] = "1.000";
+inline constexpr char Program_Version[] = SW_PROGRAM_VERSION;
 inline constexpr char DocumentCode[] = "MN61942";
 inline constexpr char DefaultIPAddress[] = "192.168.2.205";
 inline constexpr char DefaultLanguage[] = "English";

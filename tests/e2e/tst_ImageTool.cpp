@@ -116,28 +116,66 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_project + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
-    void commandLine_data()
+    // Every exit status of the tool. In args, "@project" stands for the test project (one variable),
+    // "@empty" for an empty folder and "@csv" for a point-list file beside them.
+    void exitStatus_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stdoutHas");
-        QTest::newRow("help") << QStringList { QStringLiteral("--help") } << 0 << QStringLiteral("Usage:");
-        QTest::newRow("no folder") << QStringList() << 1 << QString();
-        QTest::newRow("two folders") << QStringList { QStringLiteral("a"), QStringLiteral("b") } << 1 << QString();
-        QTest::newRow("unknown option") << QStringList { QStringLiteral("--fast"), QStringLiteral("a") } << 1
-                                        << QString();
-        QTest::newRow("missing folder") << QStringList { QStringLiteral("/nonexistent/project") } << 1 << QString();
+        QTest::addColumn<QString>("stderrHas");
+        const QString none;
+        const QString noDocument = QStringLiteral("holds none of ParGen.xml, IEC61850_Variables.xml and "
+                                                  "TLS_Known_Cert.xml");
+        QTest::newRow("help") << QStringList { QStringLiteral("--help") } << 0 << QStringLiteral("Usage:") << none;
+        QTest::newRow("build") << QStringList { QStringLiteral("@project") } << 0 << QStringLiteral("bank1.bin")
+                               << none;
+        QTest::newRow("export, file attached")
+            << QStringList { QStringLiteral("--export-variables=@csv"), QStringLiteral("@project") } << 0
+            << QStringLiteral(": 1 variable\n") << none;
+        QTest::newRow("export, file after the folder")
+            << QStringList { QStringLiteral("--export-variables"), QStringLiteral("@project"), QStringLiteral("@csv") }
+            << 0 << QStringLiteral(": 1 variable\n") << none;
+        QTest::newRow("empty folder built")
+            << QStringList { QStringLiteral("@empty") } << 0 << QStringLiteral("bank2.bin") << noDocument;
+        QTest::newRow("empty folder listed") << QStringList { QStringLiteral("--list"), QStringLiteral("@empty") } << 0
+                                             << QStringLiteral("Variables: 0") << noDocument;
+        QTest::newRow("empty folder exported")
+            << QStringList { QStringLiteral("--export-variables=@csv"), QStringLiteral("@empty") } << 0
+            << QStringLiteral(": 0 variables\n") << noDocument;
+        QTest::newRow("empty folder checked") << QStringList { QStringLiteral("--check"), QStringLiteral("@empty") }
+                                              << 3 << QStringLiteral(": warning: ") + noDocument << none;
+        QTest::newRow("missing folder") << QStringList { QStringLiteral("/nonexistent/project") } << 1 << none
+                                        << QStringLiteral("is not a folder");
+        QTest::newRow("no folder") << QStringList() << 2 << none << QStringLiteral("expected one project folder");
+        QTest::newRow("two folders") << QStringList { QStringLiteral("a"), QStringLiteral("b") } << 2 << none
+                                     << QStringLiteral("expected one project folder");
+        QTest::newRow("unknown option") << QStringList { QStringLiteral("--fast"), QStringLiteral("a") } << 2 << none
+                                        << QStringLiteral("'fast'");
+        QTest::newRow("attached file empty")
+            << QStringList { QStringLiteral("--export-variables="), QStringLiteral("@project") } << 2 << none
+            << QStringLiteral("expected a project folder and a CSV file");
+        QTest::newRow("file attached and after the folder") << QStringList {
+            QStringLiteral("--export-variables=@csv"), QStringLiteral("@project"), QStringLiteral("@csv")
+        } << 2 << none << QStringLiteral("expected a project folder and a CSV file");
     }
-    void commandLine()
+    void exitStatus()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, stdoutHas);
+        QFETCH(QString, stderrHas);
+        const QString empty = m_dir.filePath(QStringLiteral("empty"));
+        QVERIFY(QDir().mkpath(empty));
+        args.replaceInStrings(QStringLiteral("@project"), m_project)
+            .replaceInStrings(QStringLiteral("@empty"), empty)
+            .replaceInStrings(QStringLiteral("@csv"), m_dir.filePath(QStringLiteral("points.csv")));
         const Run run = runTool(args);
         QCOMPARE(run.exitCode, exitCode);
-        if (exitCode != 0)
-            QCOMPARE(run.err.count(u'\n'), 1);
         QVERIFY2(run.out.contains(stdoutHas), qPrintable(run.out));
+        QVERIFY2(run.err.contains(stderrHas), qPrintable(run.err));
+        QCOMPARE(run.err.count(u'\n'), stderrHas.isEmpty() ? 0 : 1);
+        QDir(empty).removeRecursively();
     }
 
     // "@project" in args stands for the test project, which none of these runs may write into.
@@ -171,7 +209,8 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
         QCOMPARE(run.exitCode, 0);
-        for (const char *expected : { "Usage:", "PROJECT_FOLDER", "--list", "--version", "bank1.bin" })
+        for (const char *expected : { "Usage:", "PROJECT_FOLDER", "--list", "--version", "bank1.bin",
+                 "Exit status:", "  2  the command line is wrong", "  3  --check found warnings only", "Environment:" })
             QVERIFY2(run.out.contains(QLatin1String(expected)), qPrintable(QLatin1String(expected) + u'\n' + run.out));
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
@@ -205,7 +244,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(QString, errorHas);
         const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
-        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
         // One line: what is wrong, then where the usage is.
         QCOMPARE(run.err.count(u'\n'), 1);

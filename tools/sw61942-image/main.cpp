@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <optional>
 
 using namespace sw::image;
 using sw::tools::hex;
@@ -28,13 +29,25 @@ namespace {
 
 constexpr char ToolDescription[]
     = "Compiles ParGen.xml, IEC61850_Variables.xml and TLS_Known_Cert.xml of the project folder (each\n"
-      "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes.\n"
+      "optional) into PROJECT_FOLDER/bin/bank1.bin and bank2.bin and prints their sizes. A folder that\n"
+      "holds none of the three is built all the same, with a warning on standard error.\n"
       "\n"
-      "--check prints one line per finding (\"document[:row]: error|warning: field: text\") and exits\n"
-      "with 0 when there is none, 3 when there are only warnings and 1 on errors.\n"
-      "--export-variables and --import-variables take the project folder and a CSV file. Export\n"
+      "--check prints one line per finding (\"document[:row]: error|warning: field: text\").\n"
+      "--export-variables and --import-variables take the project folder and a CSV file, given as\n"
+      "--export-variables=FILE PROJECT_FOLDER or --export-variables PROJECT_FOLDER FILE. Export\n"
       "writes \",\" as the separator and \".\" as the decimal mark; import takes \";\", \",\" or tab and\n"
       "replaces IEC61850_Variables.xml only when every row is valid.";
+
+// Printed after the options by --help.
+constexpr char ToolEpilogue[] = "\n"
+                                "Exit status:\n"
+                                "  0  done; --check found nothing\n"
+                                "  1  a document, a file or the folder could not be read or written, or --check\n"
+                                "     found an error\n"
+                                "  2  the command line is wrong\n"
+                                "  3  --check found warnings only\n"
+                                "\n"
+                                "Environment: none is read.\n";
 
 // The decimal mark of point lists written and read here. The regional setting belongs to the
 // platform layer, which this tool does not use.
@@ -204,6 +217,45 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
         QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
+// Usage errors end with this status; 1 is left to the work itself failing.
+constexpr int UsageError = 2;
+
+// The documents of a project folder, none of which may exist: a mistyped path or an empty folder.
+bool holdsNoDocument(const ProjectDocuments &docs)
+{
+    return !QFileInfo::exists(docs.parGen) && !QFileInfo::exists(docs.variables) && !QFileInfo::exists(docs.knownCerts);
+}
+
+QString noDocumentText()
+{
+    return QStringLiteral("holds none of %1, %2 and %3; every value is its default")
+        .arg(QString::fromLatin1(sw::ParGenFileName), QString::fromLatin1(sw::VariablesFileName),
+            QString::fromLatin1(sw::KnownCertFileName));
+}
+
+QString variablesCount(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 variable") : QStringLiteral("%1 variables").arg(count);
+}
+
+// Takes the CSV file out of "--export-variables=FILE" and "--import-variables=FILE", leaving the bare
+// option, so that both spellings reach the same parse. Stops at "--", after which all is positional.
+QStringList takeAttachedFile(QStringList args, std::optional<QString> &file)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QStringLiteral("--"))
+            break;
+        for (const QLatin1String option :
+            { QLatin1String("--export-variables="), QLatin1String("--import-variables=") }) {
+            if (args.at(i).startsWith(option)) {
+                file = args.at(i).mid(option.size());
+                args[i] = option.chopped(1);
+            }
+        }
+    }
+    return args;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -238,9 +290,11 @@ int main(int argc, char *argv[])
         QStringLiteral("The CSV file of --export-variables and --import-variables."), QStringLiteral("[FILE]"));
 
     // Help and version answer even when other arguments are wrong.
-    const bool parsed = parser.parse(QCoreApplication::arguments());
+    std::optional<QString> attachedFile;
+    const QStringList arguments = takeAttachedFile(QCoreApplication::arguments(), attachedFile);
+    const bool parsed = parser.parse(arguments);
     if (parser.isSet(helpOption)) {
-        out << parser.helpText();
+        out << parser.helpText() << ToolEpilogue;
         return 0;
     }
     if (parser.isSet(versionOption)) {
@@ -252,7 +306,7 @@ int main(int argc, char *argv[])
         if (error.endsWith(u'.'))
             error.chop(1);
         err << "sw61942-image: " << error << " (see --help)\n";
-        return 1;
+        return UsageError;
     }
     const bool list = parser.isSet(listOption);
     const bool check = parser.isSet(checkOption);
@@ -261,17 +315,21 @@ int main(int argc, char *argv[])
     if (int(list) + int(check) + int(exportVariables) + int(importVariables) > 1) {
         err << "sw61942-image: --list, --check, --export-variables and --import-variables exclude each other "
                "(see --help)\n";
-        return 1;
+        return UsageError;
     }
     const bool withCsv = exportVariables || importVariables;
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
+    if (attachedFile && !attachedFile->isEmpty() && args.size() == 1)
+        args.append(*attachedFile);
+    else if (attachedFile)
+        args.clear(); // an empty file name, the file given twice, or no folder: refused below
     if (withCsv && args.size() != 2) {
         err << "sw61942-image: expected a project folder and a CSV file (see --help)\n";
-        return 1;
+        return UsageError;
     }
     if (!withCsv && args.size() != 1) {
         err << "sw61942-image: expected one project folder (see --help)\n";
-        return 1;
+        return UsageError;
     }
 
     const QString folder = QDir::cleanPath(QFileInfo(args.front()).absoluteFilePath());
@@ -280,11 +338,19 @@ int main(int argc, char *argv[])
         return 1;
     }
     const ProjectDocuments docs = sw::projectDocuments(folder);
+    // A folder without any document is most likely the wrong one; an import is how a list starts.
+    const bool noDocument = !importVariables && holdsNoDocument(docs);
+    if (noDocument && !check)
+        err << "sw61942-image: warning: \"" << QDir::toNativeSeparators(folder) << "\" " << noDocumentText() << '\n'
+            << Qt::flush;
 
     try {
         if (check) {
-            const QList<sw::Finding> findings
+            QList<sw::Finding> findings
                 = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
+            if (noDocument)
+                findings.prepend(
+                    { sw::FindingSeverity::Warning, QDir::toNativeSeparators(folder), 0, QString(), noDocumentText() });
             printFindings(out, findings);
             return checkStatus(findings);
         }
@@ -292,7 +358,7 @@ int main(int argc, char *argv[])
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
             sw::files::saveBytes(
                 sw::exportVariablesCsv(rows, csvDecimalSeparator), args.at(1), sw::files::Target::Chosen);
-            out << QDir::toNativeSeparators(args.at(1)) << ": " << rows.size() << " variables\n";
+            out << QDir::toNativeSeparators(args.at(1)) << ": " << variablesCount(rows.size()) << '\n';
             return 0;
         }
         if (importVariables) {
@@ -305,7 +371,7 @@ int main(int argc, char *argv[])
             }
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(imported.rows);
             sw::writeVariablesFile(docs.variables, rows);
-            out << QDir::toNativeSeparators(docs.variables) << ": " << rows.size() << " variables\n";
+            out << QDir::toNativeSeparators(docs.variables) << ": " << variablesCount(rows.size()) << '\n';
             return 0;
         }
         ImageCompiler compiler;
