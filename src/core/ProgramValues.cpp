@@ -4,12 +4,19 @@
 #include "core/files/Paths.h"
 
 #include <QDir>
+#include <QTemporaryFile>
 
 namespace sw {
 
 QString ProgramValues::settingsFile() const
 {
     return joinPath(Dir_Program, QString::fromLatin1(SettingsFileName));
+}
+
+bool canWriteIn(const QString &folder)
+{
+    QTemporaryFile probe(joinPath(folder, QStringLiteral(".write-test-XXXXXX")));
+    return probe.open();
 }
 
 void createWorkspace(ProgramValues &values, const QString &programDir)

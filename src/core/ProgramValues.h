@@ -61,6 +61,9 @@ struct ProgramValues
     ProjectDocuments documents() const { return { File_ParGen, File_IEC61850_Variables, File_TLS_Known_Cert }; }
 };
 
+// True when a file can be created in `folder` (tried, not guessed from permission bits).
+bool canWriteIn(const QString &folder);
+
 // Forms Dir_Program and the three workspace folders below it, creating each (one level) when
 // missing; a folder that cannot be created is passed over.
 void createWorkspace(ProgramValues &values, const QString &programDir);

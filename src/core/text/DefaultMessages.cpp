@@ -469,6 +469,10 @@ constexpr DefaultText Defaults[] = {
     { 1272,
         "To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
         "/etc/sysctl.d. Or give the program the capability CAP_NET_RAW." },
+    { 1340,
+        "The program cannot write to its folder %1, so it cannot save configurations, settings or updates there. Allow "
+        "your user to write to this folder, or install the program into a folder of your own." },
+    { 1341, "The configuration cannot be created: the folder %1 cannot be written." },
 };
 
 } // namespace

@@ -301,5 +301,7 @@ inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
 inline constexpr int BootCheckingProgress = 1270; // after 1202: %1 the request, %2 seconds since the check began
 inline constexpr int BootUpdaterProgress = 1271; // after 1203: %1 seconds since the start, %2 the longest wait
 inline constexpr int BootEchoKeepPermission = 1272; // after 1261 and its command
+inline constexpr int WorkspaceReadOnly = 1340; // at start: %1 the folder of settings, MASTER and PROJECTS
+inline constexpr int NewFolderReadOnly = 1341; // %1 the PROJECTS folder
 
 } // namespace sw::MsgId

@@ -147,6 +147,7 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir)
     pv.Msg_Catalogue.clear();
     createControls();
     createWorkspace(pv, programDir);
+    m_workspaceWritable = canWriteIn(pv.Dir_Program);
 
     // The active configuration comes only from the settings file; reading back the device after
     // an update is on for every run.
@@ -373,6 +374,9 @@ void TFTalventoFirmWare::Save_Setting()
 
 void TFTalventoFirmWare::FormClose()
 {
+    // The user was told at start that nothing can be written here.
+    if (!m_workspaceWritable)
+        return;
     try {
         Save_Setting();
     } catch (const std::exception &e) {
@@ -393,7 +397,14 @@ void TFTalventoFirmWare::showEvent(QShowEvent *event)
         m_centred = true;
         centreOnScreen(this);
         Btn_New->setFocus();
+        if (!m_workspaceWritable)
+            QTimer::singleShot(0, this, &TFTalventoFirmWare::warnReadOnlyWorkspace);
     }
+}
+
+void TFTalventoFirmWare::warnReadOnlyWorkspace()
+{
+    services.messages->warning(this, pv.msg(MsgId::WorkspaceReadOnly).arg(pv.Dir_Program));
 }
 
 bool TFTalventoFirmWare::showDialog(QWidget *dialog)

@@ -59,6 +59,8 @@ private Q_SLOTS:
     // The periodic version check: stops the timer and starts the check off the user-interface
     // thread; the answer arrives in applyVersionAnswer.
     void Timer_UpdateTimer();
+    // Says once, over the window just shown, that the workspace folder cannot be written.
+    void warnReadOnlyWorkspace();
 
 private:
     void FormCreate(const QString &programDir);
@@ -91,6 +93,9 @@ private:
     Services &services;
     Dialogs m_dialogs;
     bool m_centred = false;
+    // False when no file can be created in Dir_Program: said once at start, and the settings are
+    // then not written at close.
+    bool m_workspaceWritable = true;
     // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
