@@ -131,22 +131,23 @@ QFont boldFont(QFont font)
 
 } // namespace
 
-TFTalventoFirmWare::TFTalventoFirmWare(ProgramValues &values, Services &svc, const QString &programDir, QWidget *parent)
+TFTalventoFirmWare::TFTalventoFirmWare(
+    ProgramValues &values, Services &svc, const QString &programDir, const QString &languageDir, QWidget *parent)
     : QWidget(parent)
     , pv(values)
     , services(svc)
     , Timer_Update(new QTimer(this))
     , m_versionCheck(new VersionCheckRunner(svc.versionChecker, this))
 {
-    FormCreate(programDir);
+    FormCreate(programDir, languageDir);
 }
 
-void TFTalventoFirmWare::FormCreate(const QString &programDir)
+void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &languageDir)
 {
     // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
     pv.Msg_Catalogue.clear();
     createControls();
-    createWorkspace(pv, programDir);
+    createWorkspace(pv, programDir, languageDir);
     m_workspaceWritable = canWriteIn(pv.Dir_Program);
 
     // The active configuration comes only from the settings file; reading back the device after

@@ -39,7 +39,10 @@ public:
         CatalogueDialog *iec61850Variables = nullptr;
     };
 
-    TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir, QWidget *parent = nullptr);
+    // `programDir` is the workspace folder (the program folder, or the user's own where the
+    // installation is shared); a non-empty `languageDir` holds the language files instead of its LANGUAGE.
+    TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir,
+        const QString &languageDir = {}, QWidget *parent = nullptr);
 
     void setDialogs(const Dialogs &dialogs);
     const Dialogs &dialogs() const { return m_dialogs; }
@@ -63,7 +66,7 @@ private Q_SLOTS:
     void warnReadOnlyWorkspace();
 
 private:
-    void FormCreate(const QString &programDir);
+    void FormCreate(const QString &programDir, const QString &languageDir);
     void createControls();
     void showActiveConfiguration();
     void enableUpdateTimer(bool on);
