@@ -16,6 +16,7 @@
 #include "ui/shell/UTalventoFirmWare.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
@@ -54,8 +55,16 @@ int main(int argc, char *argv[])
     sw::Services services { &messages, &shell, &regional, versionChecker, &imageBuilder, &echo, &launcher, &files,
         &clock };
 
+    // A portable program folder is its own workspace; a shared installation gives each user one
+    // below the data folder ($XDG_DATA_HOME, else ~/.local/share).
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const sw::WorkspaceLocation workspace
+        = sw::locateWorkspace(programDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    if (workspace.perUser)
+        (void)sw::preparePerUserWorkspace(workspace, programDir); // a failure is said at start, as for any folder
+
     sw::ProgramValues values;
-    sw::ConfiguratorApplication configurator(values, services, QCoreApplication::applicationDirPath());
+    sw::ConfiguratorApplication configurator(values, services, workspace.folder, workspace.languageFolder);
     configurator.mainWindow()->show();
     return app.exec();
 }

@@ -3,7 +3,12 @@
 #include "core/documents/ProjectFiles.h"
 #include "core/files/Paths.h"
 
+#include "core/update/UpdateParameters.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace sw {
 
@@ -12,7 +17,32 @@ QString ProgramValues::settingsFile() const
     return joinPath(Dir_Program, QString::fromLatin1(SettingsFileName));
 }
 
-void createWorkspace(ProgramValues &values, const QString &programDir)
+WorkspaceLocation locateWorkspace(const QString &programDir, const QString &dataHome)
+{
+    if (!QFileInfo::exists(joinPath(programDir, QString::fromLatin1(PerUserWorkspaceMarker))) || dataHome.isEmpty())
+        return { programDir, {}, false };
+    return { joinPath(dataHome, QString::fromLatin1(PerUserWorkspaceFolder)),
+        joinPath(programDir, QStringLiteral("LANGUAGE")), true };
+}
+
+bool preparePerUserWorkspace(const WorkspaceLocation &location, const QString &programDir)
+{
+    if (!QDir().mkpath(location.folder))
+        return false;
+    const QString link = updaterProgramPath(location.folder);
+    const QFileInfo existing(link);
+    if (!existing.exists() && !existing.isSymLink())
+        (void)QFile::link(updaterProgramPath(programDir), link); // without it, step 5 names the missing updater
+    return true;
+}
+
+bool canWriteIn(const QString &folder)
+{
+    QTemporaryFile probe(joinPath(folder, QStringLiteral(".write-test-XXXXXX")));
+    return probe.open();
+}
+
+void createWorkspace(ProgramValues &values, const QString &programDir, const QString &languageDir)
 {
     QString dir = QDir::toNativeSeparators(programDir);
     while (dir.size() > 1 && dir.endsWith(QDir::separator()))
@@ -28,6 +58,10 @@ void createWorkspace(ProgramValues &values, const QString &programDir)
     makeFolder(values.Dir_Master);
     values.Dir_Projects = joinPath(dir, QStringLiteral("PROJECTS"));
     makeFolder(values.Dir_Projects);
+    if (!languageDir.isEmpty()) {
+        values.Dir_Language = QDir::toNativeSeparators(languageDir);
+        return;
+    }
     values.Dir_Language = joinPath(dir, QStringLiteral("LANGUAGE"));
     makeFolder(values.Dir_Language);
 }

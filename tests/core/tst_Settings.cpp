@@ -4,6 +4,7 @@
 #include "core/ProgramValues.h"
 #include "core/documents/Settings.h"
 #include "core/files/Paths.h"
+#include "core/update/UpdateParameters.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,48 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(pv.Dir_Master).isDir());
         QVERIFY(QFileInfo(pv.Dir_Projects).isDir());
         QVERIFY(QFileInfo(pv.Dir_Language).isDir());
+    }
+
+    void sharedInstallationGivesEachUserAWorkspace()
+    {
+        QTemporaryDir program;
+        QTemporaryDir data;
+        const QString updater = updaterProgramPath(program.path());
+        QVERIFY(writeFile(updater, "installed updater"));
+
+        // A portable folder is its own workspace.
+        WorkspaceLocation portable = locateWorkspace(program.path(), data.path());
+        QCOMPARE(portable.folder, program.path());
+        QVERIFY(portable.languageFolder.isEmpty() && !portable.perUser);
+
+        // With the marker, the user's data folder holds the workspace; the language files stay.
+        QVERIFY(writeFile(joinPath(program.path(), QLatin1String(PerUserWorkspaceMarker)), "shared"));
+        const WorkspaceLocation shared = locateWorkspace(program.path(), data.path());
+        QVERIFY(shared.perUser);
+        QCOMPARE(shared.folder, joinPath(data.path(), QStringLiteral("sw61942")));
+        QCOMPARE(shared.languageFolder, joinPath(program.path(), QStringLiteral("LANGUAGE")));
+        const QStringList installed = QDir(program.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        QVERIFY(preparePerUserWorkspace(shared, program.path()));
+        ProgramValues pv;
+        createWorkspace(pv, shared.folder, shared.languageFolder);
+        QCOMPARE(pv.Dir_Language, QDir::toNativeSeparators(shared.languageFolder));
+        for (const QString &f : { pv.Dir_Master, pv.Dir_Projects })
+            QVERIFY2(QFileInfo(f).isDir() && f.startsWith(shared.folder), qPrintable(f));
+        QVERIFY(pv.settingsFile().startsWith(shared.folder));
+        QCOMPARE(QFileInfo(updaterProgramPath(shared.folder)).symLinkTarget(), updater);
+        QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), installed);
+
+        // An updater the user put in the workspace stays.
+        QVERIFY(QFile::remove(updaterProgramPath(shared.folder)));
+        QVERIFY(writeFile(updaterProgramPath(shared.folder), "real updater"));
+        QVERIFY(preparePerUserWorkspace(shared, program.path()));
+        QCOMPARE(readFile(updaterProgramPath(shared.folder)), QByteArray("real updater"));
+
+        // A workspace that cannot be made is said as such.
+        QVERIFY(writeFile(joinPath(data.path(), QStringLiteral("taken")), "x"));
+        QVERIFY(!preparePerUserWorkspace(
+            { joinPath(data.path(), QStringLiteral("taken/sw61942")), {}, true }, program.path()));
     }
 
     void setFilesFollowsConfDir()

@@ -19,6 +19,26 @@ fail() {
   exit 1
 }
 
+# Without a prefix of its own (the default /usr/local, or /usr) the install stops with a message
+# that names what to do, before anything is installed. DESTDIR keeps a faulty install in $work.
+for prefix in default /usr; do
+  if [ "$prefix" = default ]; then
+    grep -qx 'CMAKE_INSTALL_PREFIX:PATH=/usr/local' "$build/CMakeCache.txt" || continue
+    set --
+  else
+    set -- --prefix "$prefix"
+  fi
+  if DESTDIR="$work/scattered" "$cmake" --install "$build" "$@" >"$work/refused.log" 2>&1; then
+    fail "cmake --install with the $prefix prefix succeeded"
+  fi
+  # CMake wraps the message; its words are compared on one line.
+  tr -s ' \n' '  ' <"$work/refused.log" | grep -q -- '--prefix ~/SW61942' || {
+    cat "$work/refused.log" >&2
+    fail "the refused install ($prefix prefix) does not say what to do"
+  }
+  [ ! -e "$work/scattered" ] || fail "the refused install ($prefix prefix) installed files"
+done
+
 # A blank in the folder name, as in many home folders, must survive into the menu entry.
 prefix="$work/Program Folder"
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || {

@@ -169,6 +169,7 @@ private Q_SLOTS:
     void closingWritesSettings_data();
     void closingWritesSettings();
     void unwritableSettingsReportedOnceAndCloses();
+    void unwritableWorkspaceSaidOnceAtStart();
     void vendorLinkOpensHomePage();
     void languageChangeRelabels();
     void applicationCreatesEveryDialog();
@@ -774,6 +775,26 @@ void tst_MainWindow::unwritableSettingsReportedOnceAndCloses()
     QCOMPARE(p.messages.records.size(), 1);
     QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::GeneralError);
     QVERIFY2(p.messages.last().contains(QStringLiteral("Talvento.xml")), qPrintable(p.messages.last()));
+}
+
+void tst_MainWindow::unwritableWorkspaceSaidOnceAtStart()
+{
+    Program p;
+    // Below a regular file nothing can be created, whoever runs the test.
+    QVERIFY(p.write(QStringLiteral("taken"), "x"));
+    const QString folder = p.path(QStringLiteral("taken/SW61942"));
+    TFTalventoFirmWare w(p.pv, p.services, folder);
+    w.show();
+    QTRY_COMPARE(p.messages.records.size(), 1);
+    QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::Warning);
+    QVERIFY2(p.messages.last().contains(QDir::toNativeSeparators(folder)), qPrintable(p.messages.last()));
+
+    // Neither showing the window again nor closing it says more.
+    w.hide();
+    w.show();
+    QTest::qWait(20);
+    QVERIFY(w.close());
+    QCOMPARE(p.messages.records.size(), 1);
 }
 
 void tst_MainWindow::vendorLinkOpensHomePage()

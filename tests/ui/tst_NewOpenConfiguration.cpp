@@ -85,6 +85,7 @@ private Q_SLOTS:
     void newDialogEnterOnTabbedButton_data();
     void newDialogEnterOnTabbedButton();
     void newDialogStartsEmptyAndCancelChangesNothing();
+    void newInUnwritableProjectsNamesTheFolder();
     void searchOpenConf_data();
     void searchOpenConf();
     void openPreselectsAndOpens_data();
@@ -298,6 +299,27 @@ void tst_NewOpenConfiguration::newDialogStartsEmptyAndCancelChangesNothing()
     QCOMPARE(shownText, QString());
     QVERIFY(focused);
     QVERIFY(p.messages.records.isEmpty());
+}
+
+void tst_NewOpenConfiguration::newInUnwritableProjectsNamesTheFolder()
+{
+    Program p;
+    QVERIFY(p.start());
+    // A file in PROJECTS' place: no folder can be created in it, whoever runs the test.
+    QVERIFY(QDir(p.path(QStringLiteral("PROJECTS"))).removeRecursively());
+    QVERIFY(p.write(QStringLiteral("PROJECTS"), "x"));
+
+    whenModal([&](QDialog *dialog) {
+        p.control<QLineEdit>(dialog, "E_New_Proj")->setText(QStringLiteral("Plant 1"));
+        clickButton(dialog, "Btn_OK");
+    });
+    p.click("Btn_New");
+
+    QCOMPARE(p.messages.records.size(), 1);
+    QCOMPARE(p.messages.records.first().kind, ScriptedMessages::Kind::Error);
+    QCOMPARE(p.messages.last(),
+        QStringLiteral("The configuration cannot be created: the folder %1 cannot be written.").arg(p.projects()));
+    QVERIFY(p.pv.Conf_Dir.isEmpty());
 }
 
 void tst_NewOpenConfiguration::searchOpenConf_data()

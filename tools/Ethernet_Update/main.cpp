@@ -25,6 +25,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThread>
@@ -186,8 +187,12 @@ int main(int argc, char *argv[])
         return window ? showFileError(message, snapshots, closeAfterOk ? closeAfterMs : -1) : 2;
     };
 
-    const QString path
-        = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(sw::UpdateParametersFileName));
+    // The folder it was started from: a user's workspace holds a link to the installed updater,
+    // and the parameter file beside that link is the one meant.
+    const QString started = QFile::decodeName(argv[0]);
+    const QString folder = started.contains(QLatin1Char('/')) ? QFileInfo(started).absolutePath()
+                                                              : QCoreApplication::applicationDirPath();
+    const QString path = QDir(folder).filePath(QString::fromLatin1(sw::UpdateParametersFileName));
     QList<Operation> operations;
     try {
         operations = readUpdateFile(path);

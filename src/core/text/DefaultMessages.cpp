@@ -482,6 +482,10 @@ constexpr DefaultText Defaults[] = {
         "Qt platform instead (offscreen: no display)." },
     { 1358, "%1: unknown option \"%2\" (see --help)" },
     { 1359, "%1: unexpected argument \"%2\"; the program takes options only (see --help)" },
+    { 1340,
+        "The program cannot write to its folder %1, so it cannot save configurations, settings or updates there. Allow "
+        "your user to write to this folder, or install the program into a folder of your own." },
+    { 1341, "The configuration cannot be created: the folder %1 cannot be written." },
 };
 
 } // namespace

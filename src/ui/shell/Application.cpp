@@ -21,8 +21,9 @@ void setUpApplication()
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Program_Version));
 }
 
-ConfiguratorApplication::ConfiguratorApplication(ProgramValues &values, Services &services, const QString &programDir)
-    : m_mainWindow(std::make_unique<TFTalventoFirmWare>(values, services, programDir))
+ConfiguratorApplication::ConfiguratorApplication(
+    ProgramValues &values, Services &services, const QString &programDir, const QString &languageDir)
+    : m_mainWindow(std::make_unique<TFTalventoFirmWare>(values, services, programDir, languageDir))
 {
     TFTalventoFirmWare *main = m_mainWindow.get();
     TFTalventoFirmWare::Dialogs dialogs;

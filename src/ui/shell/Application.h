@@ -20,7 +20,9 @@ void setUpApplication();
 class ConfiguratorApplication
 {
 public:
-    ConfiguratorApplication(ProgramValues &values, Services &services, const QString &programDir);
+    // `programDir` and `languageDir` as the main window takes them.
+    ConfiguratorApplication(
+        ProgramValues &values, Services &services, const QString &programDir, const QString &languageDir = {});
     ~ConfiguratorApplication();
 
     ConfiguratorApplication(const ConfiguratorApplication &) = delete;

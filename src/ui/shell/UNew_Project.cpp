@@ -72,7 +72,10 @@ void TFNew_Project::Btn_OKClick()
         return;
     }
     if (!QDir().mkdir(folder)) {
-        services.messages->error(this, pv.msg(MsgId::NewNameNotValid));
+        // A name the system refuses is not valid; a folder that takes nothing is said as such.
+        services.messages->error(this,
+            canWriteIn(pv.Dir_Projects) ? pv.msg(MsgId::NewNameNotValid)
+                                        : pv.msg(MsgId::NewFolderReadOnly).arg(pv.Dir_Projects));
         return;
     }
     // The image files need "bin" later; a failure here shows there, not now.

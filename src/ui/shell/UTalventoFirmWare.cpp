@@ -137,22 +137,24 @@ QFont boldFont(QFont font)
 
 } // namespace
 
-TFTalventoFirmWare::TFTalventoFirmWare(ProgramValues &values, Services &svc, const QString &programDir, QWidget *parent)
+TFTalventoFirmWare::TFTalventoFirmWare(
+    ProgramValues &values, Services &svc, const QString &programDir, const QString &languageDir, QWidget *parent)
     : QWidget(parent)
     , pv(values)
     , services(svc)
     , Timer_Update(new QTimer(this))
     , m_versionCheck(new VersionCheckRunner(svc.versionChecker, this))
 {
-    FormCreate(programDir);
+    FormCreate(programDir, languageDir);
 }
 
-void TFTalventoFirmWare::FormCreate(const QString &programDir)
+void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &languageDir)
 {
     // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
     pv.Msg_Catalogue.clear();
     createControls();
-    createWorkspace(pv, programDir);
+    createWorkspace(pv, programDir, languageDir);
+    m_workspaceWritable = canWriteIn(pv.Dir_Program);
 
     // The active configuration comes only from the settings file; reading back the device after
     // an update is on for every run.
@@ -398,6 +400,9 @@ void TFTalventoFirmWare::Save_Setting()
 
 void TFTalventoFirmWare::FormClose()
 {
+    // The user was told at start that nothing can be written here.
+    if (!m_workspaceWritable)
+        return;
     try {
         Save_Setting();
     } catch (const std::exception &e) {
@@ -418,7 +423,14 @@ void TFTalventoFirmWare::showEvent(QShowEvent *event)
         m_centred = true;
         centreOnScreen(this);
         Btn_New->setFocus();
+        if (!m_workspaceWritable)
+            QTimer::singleShot(0, this, &TFTalventoFirmWare::warnReadOnlyWorkspace);
     }
+}
+
+void TFTalventoFirmWare::warnReadOnlyWorkspace()
+{
+    services.messages->warning(this, pv.msg(MsgId::WorkspaceReadOnly).arg(pv.Dir_Program));
 }
 
 bool TFTalventoFirmWare::showDialog(QWidget *dialog)

@@ -40,7 +40,10 @@ public:
         CatalogueDialog *iec61850Variables = nullptr;
     };
 
-    TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir, QWidget *parent = nullptr);
+    // `programDir` is the workspace folder (the program folder, or the user's own where the
+    // installation is shared); a non-empty `languageDir` holds the language files instead of its LANGUAGE.
+    TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir,
+        const QString &languageDir = {}, QWidget *parent = nullptr);
 
     void setDialogs(const Dialogs &dialogs);
     const Dialogs &dialogs() const { return m_dialogs; }
@@ -60,9 +63,11 @@ private Q_SLOTS:
     // The periodic version check: stops the timer and starts the check off the user-interface
     // thread; the answer arrives in applyVersionAnswer.
     void Timer_UpdateTimer();
+    // Says once, over the window just shown, that the workspace folder cannot be written.
+    void warnReadOnlyWorkspace();
 
 private:
-    void FormCreate(const QString &programDir);
+    void FormCreate(const QString &programDir, const QString &languageDir);
     void createControls();
     // Ctrl+N, Ctrl+O and Ctrl+Q press New, Open and Close.
     void createKeys();
@@ -96,6 +101,9 @@ private:
     Services &services;
     Dialogs m_dialogs;
     bool m_centred = false;
+    // False when no file can be created in Dir_Program: said once at start, and the settings are
+    // then not written at close.
+    bool m_workspaceWritable = true;
     // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
