@@ -1,6 +1,7 @@
 // sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold; also
-// checks a configuration and exchanges its variable list with a CSV point list.
+// checks a configuration, exchanges its variable list with a CSV point list, compares two
+// configurations and rebuilds a project from its image.
 
 #include "common/Hex.h"
 #include "core/Error.h"
@@ -11,7 +12,9 @@
 #include "core/documents/VariablesDocument.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/RegularFile.h"
+#include "core/image/Comparison.h"
 #include "core/image/Compiler.h"
+#include "core/image/Decoder.h"
 #include "core/text/Catalogue.h"
 
 #include <QCommandLineParser>
@@ -34,7 +37,12 @@ constexpr char ToolDescription[]
       "with 0 when there is none, 3 when there are only warnings and 1 on errors.\n"
       "--export-variables and --import-variables take the project folder and a CSV file. Export\n"
       "writes \",\" as the separator and \".\" as the decimal mark; import takes \";\", \",\" or tab and\n"
-      "replaces IEC61850_Variables.xml only when every row is valid.";
+      "replaces IEC61850_Variables.xml only when every row is valid.\n"
+      "--diff A B compares two configurations, each a project folder or a folder holding bank1.bin and\n"
+      "bank2.bin, and prints one line per difference; it exits with 0 when they are equal, 1 when they\n"
+      "differ and 2 on a usage error or an input it cannot read.\n"
+      "--decode FOLDER NEW_PROJECT rebuilds the documents of a project from FOLDER's bank1.bin and\n"
+      "bank2.bin into the new or empty folder NEW_PROJECT and lists what the image cannot hold.";
 
 // The decimal mark of point lists written and read here. The regional setting belongs to the
 // platform layer, which this tool does not use.
@@ -204,6 +212,68 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
         QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
+// The folder that holds the image pair: FOLDER itself, or the bin folder of a project.
+QString imageFolderOf(const QString &folder)
+{
+    if (!isImageFolder(folder) && isImageFolder(sw::imageFolder(folder)))
+        return sw::imageFolder(folder);
+    return folder;
+}
+
+// What a side of --diff holds. Against an image a project counts for what its image would hold.
+ProjectContent diffSide(const QString &folder, bool asImage)
+{
+    if (isImageFolder(folder))
+        return decodeImageFolder(folder).content;
+    if (!asImage)
+        return readProjectContent(folder);
+    ImageCompiler compiler;
+    const Images images = compiler.Compile_Bin(sw::projectDocuments(folder));
+    return decodeImages(images.bank1, images.bank2).content;
+}
+
+int runDiff(QTextStream &out, QTextStream &err, const QStringList &args)
+{
+    QStringList folders;
+    for (const QString &arg : args) {
+        const QString folder = QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
+        if (!QFileInfo(folder).isDir()) {
+            err << "sw61942-image: \"" << QDir::toNativeSeparators(folder) << "\" is not a folder\n";
+            return 2;
+        }
+        folders << folder;
+    }
+    try {
+        const bool asImage = isImageFolder(folders[0]) || isImageFolder(folders[1]);
+        const QStringList lines = compareContent(diffSide(folders[0], asImage), diffSide(folders[1], asImage));
+        for (const QString &line : lines)
+            out << line << '\n';
+        return lines.isEmpty() ? 0 : 1;
+    } catch (const std::exception &error) {
+        err << "sw61942-image: " << sw::errorText(error) << '\n';
+        return 2;
+    }
+}
+
+int runDecode(QTextStream &out, QTextStream &err, const QStringList &args)
+{
+    const QString source = imageFolderOf(QDir::cleanPath(QFileInfo(args[0]).absoluteFilePath()));
+    const QString target = QDir::cleanPath(QFileInfo(args[1]).absoluteFilePath());
+    try {
+        const DecodedImage decoded = decodeImageFolder(source);
+        writeProjectContent(target, decoded.content);
+        out << QDir::toNativeSeparators(target) << ": " << decoded.content.variables.size() << " variables, "
+            << decoded.content.knownCerts.size() << " known certificates\n";
+        out << "Not in the image, so taken as default:\n";
+        for (const QString &line : decoded.defaulted)
+            out << "  " << line << '\n';
+        return 0;
+    } catch (const std::exception &error) {
+        err << "sw61942-image: " << sw::errorText(error) << '\n';
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -233,6 +303,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption importOption(QStringLiteral("import-variables"),
         QStringLiteral("Replace the variable list with the CSV file FILE when every row is valid."));
     parser.addOption(importOption);
+    const QCommandLineOption diffOption(QStringLiteral("diff"),
+        QStringLiteral("Compare two configurations (folders A and B) and print the differences."));
+    parser.addOption(diffOption);
+    const QCommandLineOption decodeOption(
+        QStringLiteral("decode"), QStringLiteral("Rebuild a project in NEW_PROJECT from the image pair in FOLDER."));
+    parser.addOption(decodeOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"), QStringLiteral("The project folder."));
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("The CSV file of --export-variables and --import-variables."), QStringLiteral("[FILE]"));
@@ -247,24 +323,36 @@ int main(int argc, char *argv[])
         out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
         return 0;
     }
+    // --diff reports a usage error with 2, as 1 means that the configurations differ.
+    const int usageStatus = parser.isSet(diffOption) ? 2 : 1;
     if (!parsed) {
         QString error = parser.errorText().simplified();
         if (error.endsWith(u'.'))
             error.chop(1);
         err << "sw61942-image: " << error << " (see --help)\n";
-        return 1;
+        return usageStatus;
     }
     const bool list = parser.isSet(listOption);
     const bool check = parser.isSet(checkOption);
     const bool exportVariables = parser.isSet(exportOption);
     const bool importVariables = parser.isSet(importOption);
-    if (int(list) + int(check) + int(exportVariables) + int(importVariables) > 1) {
-        err << "sw61942-image: --list, --check, --export-variables and --import-variables exclude each other "
-               "(see --help)\n";
-        return 1;
+    const bool diff = parser.isSet(diffOption);
+    const bool decode = parser.isSet(decodeOption);
+    if (int(list) + int(check) + int(exportVariables) + int(importVariables) + int(diff) + int(decode) > 1) {
+        err << "sw61942-image: --list, --check, --export-variables, --import-variables, --diff and --decode "
+               "exclude each other (see --help)\n";
+        return usageStatus;
     }
-    const bool withCsv = exportVariables || importVariables;
     const QStringList args = parser.positionalArguments();
+    if ((diff || decode) && args.size() != 2) {
+        err << "sw61942-image: expected two folders (see --help)\n";
+        return usageStatus;
+    }
+    if (diff)
+        return runDiff(out, err, args);
+    if (decode)
+        return runDecode(out, err, args);
+    const bool withCsv = exportVariables || importVariables;
     if (withCsv && args.size() != 2) {
         err << "sw61942-image: expected a project folder and a CSV file (see --help)\n";
         return 1;
