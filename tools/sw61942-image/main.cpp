@@ -16,12 +16,14 @@
 #include "core/image/Compiler.h"
 #include "core/image/Decoder.h"
 #include "core/text/Catalogue.h"
+#include "report/ConfigurationReport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 
 using namespace sw::image;
@@ -42,7 +44,9 @@ constexpr char ToolDescription[]
       "bank2.bin, and prints one line per difference; it exits with 0 when they are equal, 1 when they\n"
       "differ and 2 on a usage error or an input it cannot read.\n"
       "--decode FOLDER NEW_PROJECT rebuilds the documents of a project from FOLDER's bank1.bin and\n"
-      "bank2.bin into the new or empty folder NEW_PROJECT and lists what the image cannot hold.";
+      "bank2.bin into the new or empty folder NEW_PROJECT and lists what the image cannot hold.\n"
+      "--report PROJECT_FOLDER FILE writes the configuration report, as PDF when FILE ends in .pdf and as\n"
+      "HTML when it ends in .html.";
 
 // The decimal mark of point lists written and read here. The regional setting belongs to the
 // platform layer, which this tool does not use.
@@ -278,7 +282,15 @@ int runDecode(QTextStream &out, QTextStream &err, const QStringList &args)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The report's PDF is laid out with QtGui's fonts, which need a platform; no window is shown,
+    // so the offscreen one serves with or without a display.
+    bool report = false;
+    for (int i = 1; i < argc; ++i)
+        report |= qstrcmp(argv[i], "--report") == 0;
+    if (report)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app
+        = report ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sw61942-image"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(sw::Program_Version));
     QTextStream out(stdout);
@@ -306,6 +318,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption diffOption(QStringLiteral("diff"),
         QStringLiteral("Compare two configurations (folders A and B) and print the differences."));
     parser.addOption(diffOption);
+    const QCommandLineOption reportOption(QStringLiteral("report"),
+        QStringLiteral("Write the configuration report of PROJECT_FOLDER to FILE (.pdf or .html)."));
+    parser.addOption(reportOption);
     const QCommandLineOption decodeOption(
         QStringLiteral("decode"), QStringLiteral("Rebuild a project in NEW_PROJECT from the image pair in FOLDER."));
     parser.addOption(decodeOption);
@@ -338,9 +353,10 @@ int main(int argc, char *argv[])
     const bool importVariables = parser.isSet(importOption);
     const bool diff = parser.isSet(diffOption);
     const bool decode = parser.isSet(decodeOption);
-    if (int(list) + int(check) + int(exportVariables) + int(importVariables) + int(diff) + int(decode) > 1) {
-        err << "sw61942-image: --list, --check, --export-variables, --import-variables, --diff and --decode "
-               "exclude each other (see --help)\n";
+    if (int(list) + int(check) + int(exportVariables) + int(importVariables) + int(diff) + int(decode) + int(report)
+        > 1) {
+        err << "sw61942-image: --list, --check, --export-variables, --import-variables, --diff, --decode and "
+               "--report exclude each other (see --help)\n";
         return usageStatus;
     }
     const QStringList args = parser.positionalArguments();
@@ -357,7 +373,15 @@ int main(int argc, char *argv[])
         err << "sw61942-image: expected a project folder and a CSV file (see --help)\n";
         return 1;
     }
-    if (!withCsv && args.size() != 1) {
+    if (report && args.size() != 2) {
+        err << "sw61942-image: expected a project folder and a report file (see --help)\n";
+        return 1;
+    }
+    if (report && !sw::report::reportFormat(args.at(1))) {
+        err << "sw61942-image: the report file must end in .pdf or .html (see --help)\n";
+        return 1;
+    }
+    if (!withCsv && !report && args.size() != 1) {
         err << "sw61942-image: expected one project folder (see --help)\n";
         return 1;
     }
@@ -375,6 +399,13 @@ int main(int argc, char *argv[])
                 = sw::checkConfiguration(docs, QDateTime::currentDateTimeUtc(), sw::defaultMessages());
             printFindings(out, findings);
             return checkStatus(findings);
+        }
+        if (report) {
+            const sw::report::ReportInput input { folder, QFileInfo(folder).fileName(),
+                QString::fromLatin1(sw::Program_Version), QDateTime::currentDateTime(), sw::defaultMessages() };
+            sw::report::writeReport(args.at(1), input);
+            out << QDir::toNativeSeparators(args.at(1)) << '\n';
+            return 0;
         }
         if (exportVariables) {
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));
