@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -59,6 +60,9 @@ private Q_SLOTS:
     // The periodic version check: stops the timer and starts the check off the user-interface
     // thread; the answer arrives in applyVersionAnswer.
     void Timer_UpdateTimer();
+    // Ctrl+P: writes the active configuration's report to a file the user chooses, as PDF or HTML
+    // by its extension.
+    void printReport();
 
 private:
     void FormCreate(const QString &programDir);
@@ -95,6 +99,7 @@ private:
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
 
+    QAction *m_reportAction = nullptr;
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
     QLabel *LL_Update = nullptr;
