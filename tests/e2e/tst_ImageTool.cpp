@@ -197,6 +197,9 @@ private Q_SLOTS:
             QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
         QTest::newRow("--import-variables without file") << QStringList { QStringLiteral("--import-variables"),
             QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
+        QTest::newRow("--report to a text file")
+            << QStringList { QStringLiteral("--report"), QStringLiteral("@project"), QStringLiteral("r.txt") }
+            << QStringLiteral("must end in .pdf or .html");
         QTest::newRow("--check with --list") << QStringList { QStringLiteral("--check"), QStringLiteral("--list"),
             QStringLiteral("@project") } << QStringLiteral("exclude each other");
     }
@@ -445,6 +448,31 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(errorHas), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
+    }
+
+    // The tool lays out the PDF without a display.
+    void report_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("pdf") << QStringLiteral("r.pdf") << QByteArray("%PDF-");
+        QTest::newRow("html") << QStringLiteral("r.html") << QByteArray("<!DOCTYPE html>");
+    }
+    void report()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, start);
+        const QString path = m_dir.filePath(file);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(toolPath, { QStringLiteral("--report"), m_project, path });
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(readFile(path).startsWith(start));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
     }
 
     void decodeRebuildsTheProject()

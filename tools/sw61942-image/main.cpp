@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 using namespace sw::image;
@@ -287,8 +288,12 @@ int main(int argc, char *argv[])
     bool report = false;
     for (int i = 1; i < argc; ++i)
         report |= qstrcmp(argv[i], "--report") == 0;
-    if (report)
+    if (report) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The tool speaks in one line per error; the platform's notes (such as a missing runtime
+        // folder, which the offscreen platform does not use) would only add noise.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    }
     const std::unique_ptr<QCoreApplication> app
         = report ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sw61942-image"));
