@@ -236,6 +236,9 @@ private Q_SLOTS:
             QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
         QTest::newRow("--import-variables without file") << QStringList { QStringLiteral("--import-variables"),
             QStringLiteral("@project") } << QStringLiteral("expected a project folder and a CSV file");
+        QTest::newRow("--report to a text file")
+            << QStringList { QStringLiteral("--report"), QStringLiteral("@project"), QStringLiteral("r.txt") }
+            << QStringLiteral("must end in .pdf or .html");
         QTest::newRow("--check with --list") << QStringList { QStringLiteral("--check"), QStringLiteral("--list"),
             QStringLiteral("@project") } << QStringLiteral("exclude each other");
     }
@@ -399,6 +402,161 @@ private Q_SLOTS:
             run.err.startsWith(QStringLiteral("sw61942-image: ")) && run.err.contains(errorHas), qPrintable(run.err));
         QCOMPARE(readFile(document), before);
         QCOMPARE(QDir(m_project).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // A second project made from the first with one document replaced, compared with the first
+    // or, for "image", the first's image with the second.
+    void diff_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("againstImage");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("lines");
+        const QByteArray vars = "<IEC61850_Variables><row Enable=\"Y\" Name=\"AB\" Type=\"Float\" Length=\"4\" "
+                                "Position=\"14\" MultiplicationFactor=\"0,5\" Mnemonic=\"m\"/></IEC61850_Variables>";
+        QTest::newRow("equal") << QString() << QByteArray() << false << 0 << QStringList();
+        QTest::newRow("parameters")
+            << QStringLiteral("ParGen.xml")
+            << QByteArray("<Par_Gen><Ethernet_IP4>78</Ethernet_IP4><MODBUS_SLAVE_IDDEVICE>5</MODBUS_SLAVE_IDDEVICE>"
+                          "<MODBUS_SLAVE_BAUDRATE>4</MODBUS_SLAVE_BAUDRATE><IEC61850_Server_Password>secret"
+                          "</IEC61850_Server_Password></Par_Gen>")
+            << false << 1
+            << QStringList { QStringLiteral("IEC 61850 server password: not set -> set"),
+                   QStringLiteral("IP address: 192.168.0.77 -> 192.168.0.78"),
+                   QStringLiteral("Modbus baud rate: 115200 -> 19200") };
+        QTest::newRow("variable") << QStringLiteral("IEC61850_Variables.xml") << vars << false << 1
+                                  << QStringList { QStringLiteral("variable 1 (AB) Position: 12 -> 14"),
+                                         QStringLiteral("variable 1 (AB) Mnemonic: (empty) -> m") };
+        // The image holds no mnemonic, so only the position differs.
+        QTest::newRow("variable against image") << QStringLiteral("IEC61850_Variables.xml") << vars << true << 1
+                                                << QStringList { QStringLiteral("variable 1 (AB) Position: 14 -> 12") };
+        QTest::newRow("certificate added")
+            << QStringLiteral("TLS_Known_Cert.xml")
+            << QByteArray("<TLS_Server_Known_Cert><row Enable=\"Y\" Certificate=\"c\"/></TLS_Server_Known_Cert>")
+            << false << 1 << QStringList { QStringLiteral("known certificate 1 added") };
+        QTest::newRow("own image") << QString() << QByteArray() << true << 0 << QStringList();
+    }
+    void diff()
+    {
+        QFETCH(QString, document);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, againstImage);
+        QFETCH(int, status);
+        QFETCH(QStringList, lines);
+        const QString other = m_dir.filePath(QStringLiteral("Plant B"));
+        QDir(other).removeRecursively();
+        for (const QString &name : QDir(m_project).entryList(QDir::Files))
+            QVERIFY(writeFile(other + u'/' + name, readFile(m_project + u'/' + name)));
+        if (!document.isEmpty())
+            QVERIFY(writeFile(other + u'/' + document, content));
+        QStringList args { QStringLiteral("--diff"), m_project, other };
+        if (againstImage) {
+            QCOMPARE(runTool({ m_project }).exitCode, 0);
+            args = QStringList { QStringLiteral("--diff"), other, m_project + QStringLiteral("/bin") };
+        }
+        const Run run = runTool(args);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(run.out, lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n');
+        QCOMPARE(run.exitCode, status);
+    }
+
+    void diffTrouble_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("errorHas");
+        QTest::newRow("one folder") << QStringList { QStringLiteral("--diff"), QStringLiteral("@project") }
+                                    << QStringLiteral("expected two folders");
+        QTest::newRow("unknown option") << QStringList { QStringLiteral("--diff"), QStringLiteral("--fast"),
+            QStringLiteral("@project"), QStringLiteral("@project") }
+                                        << QStringLiteral("'fast'");
+        QTest::newRow("no folder") << QStringList { QStringLiteral("--diff"), QStringLiteral("@project"),
+            QStringLiteral("@project/none") }
+                                   << QStringLiteral("is not a folder");
+        QTest::newRow("damaged image") << QStringList { QStringLiteral("--diff"), QStringLiteral("@project"),
+            QStringLiteral("@project/bin") }
+                                       << QStringLiteral("bank1.bin: 10 bytes long");
+    }
+    void diffTrouble()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, errorHas);
+        QVERIFY(writeFile(m_project + QStringLiteral("/bin/bank1.bin"), QByteArray(10, 'x')));
+        QVERIFY(writeFile(m_project + QStringLiteral("/bin/bank2.bin"), QByteArray(60, 'x')));
+        const Run run = runTool(args.replaceInStrings(QStringLiteral("@project"), m_project));
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(errorHas), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    // The tool lays out the PDF without a display.
+    void report_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("pdf") << QStringLiteral("r.pdf") << QByteArray("%PDF-");
+        QTest::newRow("html") << QStringLiteral("r.html") << QByteArray("<!DOCTYPE html>");
+    }
+    void report()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, start);
+        const QString path = m_dir.filePath(file);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(toolPath, { QStringLiteral("--report"), m_project, path });
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(readFile(path).startsWith(start));
+        QVERIFY(!QFileInfo::exists(m_project + QStringLiteral("/bin")));
+    }
+
+    void decodeRebuildsTheProject()
+    {
+        QCOMPARE(runTool({ m_project }).exitCode, 0);
+        const QString rebuilt = m_dir.filePath(QStringLiteral("Rebuilt"));
+        QDir(rebuilt).removeRecursively();
+        const Run run = runTool({ QStringLiteral("--decode"), m_project + QStringLiteral("/bin"), rebuilt });
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("Mnemonics of the variables: empty")), qPrintable(run.out));
+        const QList<sw::VariableRow> rows = sw::readVariablesFile(rebuilt + QStringLiteral("/IEC61850_Variables.xml"));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.front().MultiplicationFactor, QStringLiteral("0.5"));
+        QCOMPARE(runTool({ rebuilt }).exitCode, 0);
+        for (const char *bank : { "/bin/bank1.bin", "/bin/bank2.bin" })
+            QCOMPARE(readFile(rebuilt + QLatin1String(bank)), readFile(m_project + QLatin1String(bank)));
+    }
+
+    void decodeRefusesAndWritesNothing_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("errorHas");
+        QTest::newRow("bad checksum") << 0 << QStringLiteral("checksum");
+        QTest::newRow("target not empty") << 1 << QStringLiteral("is not empty");
+    }
+    void decodeRefusesAndWritesNothing()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, errorHas);
+        QCOMPARE(runTool({ m_project }).exitCode, 0);
+        const QString bank1 = m_project + QStringLiteral("/bin/bank1.bin");
+        const QString target = m_dir.filePath(QStringLiteral("Rebuilt"));
+        QDir(target).removeRecursively();
+        if (fault == 0) {
+            QByteArray bytes = readFile(bank1);
+            bytes[100] = char(bytes[100] + 1);
+            QVERIFY(writeFile(bank1, bytes));
+        } else {
+            QVERIFY(writeFile(target + QStringLiteral("/notes.txt"), "mine"));
+        }
+        const Run run = runTool({ QStringLiteral("--decode"), m_project, target });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(errorHas), qPrintable(run.err));
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            fault == 0 ? QStringList() : QStringList { QStringLiteral("notes.txt") });
     }
 };
 

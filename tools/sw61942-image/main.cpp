@@ -1,6 +1,7 @@
 // sw61942-image: compiles a project folder into the configuration image (bin/bank1.bin and
 // bin/bank2.bin) with the configurator's own compiler, or lists what the image would hold; also
-// checks a configuration and exchanges its variable list with a CSV point list.
+// checks a configuration, exchanges its variable list with a CSV point list, compares two
+// configurations and rebuilds a project from its image.
 
 #include "common/Hex.h"
 #include "core/Error.h"
@@ -11,14 +12,19 @@
 #include "core/documents/VariablesDocument.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/RegularFile.h"
+#include "core/image/Comparison.h"
 #include "core/image/Compiler.h"
+#include "core/image/Decoder.h"
 #include "core/text/Catalogue.h"
+#include "report/ConfigurationReport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <optional>
 
@@ -36,15 +42,22 @@ constexpr char ToolDescription[]
       "--export-variables and --import-variables take the project folder and a CSV file, given as\n"
       "--export-variables=FILE PROJECT_FOLDER or --export-variables PROJECT_FOLDER FILE. Export\n"
       "writes \",\" as the separator and \".\" as the decimal mark; import takes \";\", \",\" or tab and\n"
-      "replaces IEC61850_Variables.xml only when every row is valid.";
+      "replaces IEC61850_Variables.xml only when every row is valid.\n"
+      "--diff A B compares two configurations, each a project folder or a folder holding bank1.bin and\n"
+      "bank2.bin, and prints one line per difference; it exits with 0 when they are equal, 1 when they\n"
+      "differ and 2 on a usage error or an input it cannot read.\n"
+      "--decode FOLDER NEW_PROJECT rebuilds the documents of a project from FOLDER's bank1.bin and\n"
+      "bank2.bin into the new or empty folder NEW_PROJECT and lists what the image cannot hold.\n"
+      "--report PROJECT_FOLDER FILE writes the configuration report, as PDF when FILE ends in .pdf and as\n"
+      "HTML when it ends in .html.";
 
 // Printed after the options by --help.
 constexpr char ToolEpilogue[] = "\n"
                                 "Exit status:\n"
-                                "  0  done; --check found nothing\n"
-                                "  1  a document, a file or the folder could not be read or written, or --check\n"
-                                "     found an error\n"
-                                "  2  the command line is wrong\n"
+                                "  0  done; --check found nothing; --diff found the two equal\n"
+                                "  1  a document, a file or the folder could not be read or written, --check\n"
+                                "     found an error, --decode refused the images, or --diff found differences\n"
+                                "  2  the command line is wrong, or --diff could not read one of its folders\n"
                                 "  3  --check found warnings only\n"
                                 "\n"
                                 "Environment: none is read.\n";
@@ -256,11 +269,85 @@ QStringList takeAttachedFile(QStringList args, std::optional<QString> &file)
     return args;
 }
 
+// The folder that holds the image pair: FOLDER itself, or the bin folder of a project.
+QString imageFolderOf(const QString &folder)
+{
+    if (!isImageFolder(folder) && isImageFolder(sw::imageFolder(folder)))
+        return sw::imageFolder(folder);
+    return folder;
+}
+
+// What a side of --diff holds. Against an image a project counts for what its image would hold.
+ProjectContent diffSide(const QString &folder, bool asImage)
+{
+    if (isImageFolder(folder))
+        return decodeImageFolder(folder).content;
+    if (!asImage)
+        return readProjectContent(folder);
+    ImageCompiler compiler;
+    const Images images = compiler.Compile_Bin(sw::projectDocuments(folder));
+    return decodeImages(images.bank1, images.bank2).content;
+}
+
+int runDiff(QTextStream &out, QTextStream &err, const QStringList &args)
+{
+    QStringList folders;
+    for (const QString &arg : args) {
+        const QString folder = QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
+        if (!QFileInfo(folder).isDir()) {
+            err << "sw61942-image: \"" << QDir::toNativeSeparators(folder) << "\" is not a folder\n";
+            return 2;
+        }
+        folders << folder;
+    }
+    try {
+        const bool asImage = isImageFolder(folders[0]) || isImageFolder(folders[1]);
+        const QStringList lines = compareContent(diffSide(folders[0], asImage), diffSide(folders[1], asImage));
+        for (const QString &line : lines)
+            out << line << '\n';
+        return lines.isEmpty() ? 0 : 1;
+    } catch (const std::exception &error) {
+        err << "sw61942-image: " << sw::errorText(error) << '\n';
+        return 2;
+    }
+}
+
+int runDecode(QTextStream &out, QTextStream &err, const QStringList &args)
+{
+    const QString source = imageFolderOf(QDir::cleanPath(QFileInfo(args[0]).absoluteFilePath()));
+    const QString target = QDir::cleanPath(QFileInfo(args[1]).absoluteFilePath());
+    try {
+        const DecodedImage decoded = decodeImageFolder(source);
+        writeProjectContent(target, decoded.content);
+        out << QDir::toNativeSeparators(target) << ": " << decoded.content.variables.size() << " variables, "
+            << decoded.content.knownCerts.size() << " known certificates\n";
+        out << "Not in the image, so taken as default:\n";
+        for (const QString &line : decoded.defaulted)
+            out << "  " << line << '\n';
+        return 0;
+    } catch (const std::exception &error) {
+        err << "sw61942-image: " << sw::errorText(error) << '\n';
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The report's PDF is laid out with QtGui's fonts, which need a platform; no window is shown,
+    // so the offscreen one serves with or without a display.
+    bool report = false;
+    for (int i = 1; i < argc; ++i)
+        report |= qstrcmp(argv[i], "--report") == 0;
+    if (report) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The tool speaks in one line per error; the platform's notes (such as a missing runtime
+        // folder, which the offscreen platform does not use) would only add noise.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    }
+    const std::unique_ptr<QCoreApplication> app
+        = report ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sw61942-image"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(sw::Program_Version));
     QTextStream out(stdout);
@@ -285,6 +372,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption importOption(QStringLiteral("import-variables"),
         QStringLiteral("Replace the variable list with the CSV file FILE when every row is valid."));
     parser.addOption(importOption);
+    const QCommandLineOption diffOption(QStringLiteral("diff"),
+        QStringLiteral("Compare two configurations (folders A and B) and print the differences."));
+    parser.addOption(diffOption);
+    const QCommandLineOption reportOption(QStringLiteral("report"),
+        QStringLiteral("Write the configuration report of PROJECT_FOLDER to FILE (.pdf or .html)."));
+    parser.addOption(reportOption);
+    const QCommandLineOption decodeOption(
+        QStringLiteral("decode"), QStringLiteral("Rebuild a project in NEW_PROJECT from the image pair in FOLDER."));
+    parser.addOption(decodeOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"), QStringLiteral("The project folder."));
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("The CSV file of --export-variables and --import-variables."), QStringLiteral("[FILE]"));
@@ -312,9 +408,12 @@ int main(int argc, char *argv[])
     const bool check = parser.isSet(checkOption);
     const bool exportVariables = parser.isSet(exportOption);
     const bool importVariables = parser.isSet(importOption);
-    if (int(list) + int(check) + int(exportVariables) + int(importVariables) > 1) {
-        err << "sw61942-image: --list, --check, --export-variables and --import-variables exclude each other "
-               "(see --help)\n";
+    const bool diff = parser.isSet(diffOption);
+    const bool decode = parser.isSet(decodeOption);
+    if (int(list) + int(check) + int(exportVariables) + int(importVariables) + int(diff) + int(decode) + int(report)
+        > 1) {
+        err << "sw61942-image: --list, --check, --export-variables, --import-variables, --diff, --decode and "
+               "--report exclude each other (see --help)\n";
         return UsageError;
     }
     const bool withCsv = exportVariables || importVariables;
@@ -323,11 +422,27 @@ int main(int argc, char *argv[])
         args.append(*attachedFile);
     else if (attachedFile)
         args.clear(); // an empty file name, the file given twice, or no folder: refused below
+    if ((diff || decode) && args.size() != 2) {
+        err << "sw61942-image: expected two folders (see --help)\n";
+        return UsageError;
+    }
+    if (diff)
+        return runDiff(out, err, args);
+    if (decode)
+        return runDecode(out, err, args);
     if (withCsv && args.size() != 2) {
         err << "sw61942-image: expected a project folder and a CSV file (see --help)\n";
         return UsageError;
     }
-    if (!withCsv && args.size() != 1) {
+    if (report && args.size() != 2) {
+        err << "sw61942-image: expected a project folder and a report file (see --help)\n";
+        return UsageError;
+    }
+    if (report && !sw::report::reportFormat(args.at(1))) {
+        err << "sw61942-image: the report file must end in .pdf or .html (see --help)\n";
+        return UsageError;
+    }
+    if (!withCsv && !report && args.size() != 1) {
         err << "sw61942-image: expected one project folder (see --help)\n";
         return UsageError;
     }
@@ -353,6 +468,13 @@ int main(int argc, char *argv[])
                     { sw::FindingSeverity::Warning, QDir::toNativeSeparators(folder), 0, QString(), noDocumentText() });
             printFindings(out, findings);
             return checkStatus(findings);
+        }
+        if (report) {
+            const sw::report::ReportInput input { folder, QFileInfo(folder).fileName(),
+                QString::fromLatin1(sw::Program_Version), QDateTime::currentDateTime(), sw::defaultMessages() };
+            sw::report::writeReport(args.at(1), input);
+            out << QDir::toNativeSeparators(args.at(1)) << '\n';
+            return 0;
         }
         if (exportVariables) {
             const QList<sw::VariableRow> rows = sw::cutAtBlankName(sw::readVariablesFile(docs.variables));

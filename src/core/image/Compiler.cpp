@@ -65,15 +65,33 @@ bool documentExists(const QString &path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-// Calls `visit` for each child element of the list document's root, in document order. A missing
-// document has no rows; one that cannot be read throws.
-template <class Visitor> void forEachElement(const QString &path, Visitor &&visit)
+// Loads the document at `path` into `doc`; false when there is none. One that cannot be read throws.
+bool loadDocument(pugi::xml_document &doc, const QString &path)
 {
     if (!documentExists(path))
-        return;
-    pugi::xml_document doc;
+        return false;
     xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::rootElement(doc);
+    return true;
+}
+
+// The same for a document held in memory under the file name `name`.
+bool loadDocument(pugi::xml_document &doc, const std::optional<QByteArray> &bytes, const char *name)
+{
+    if (!bytes)
+        return false;
+    if (const auto problem = xml::loadBytes(doc, *bytes))
+        throw Error(
+            QStringLiteral("\"%1\" is not a well-formed XML document: %2").arg(QLatin1StringView(name), *problem));
+    return true;
+}
+
+// Calls `visit` for each child element of the list document's root, in document order; a missing
+// document (nullptr) has none.
+template <class Visitor> void forEachElement(const pugi::xml_document *doc, Visitor &&visit)
+{
+    if (!doc)
+        return;
+    const pugi::xml_node root = xml::rootElement(*doc);
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
         if (row.type() == pugi::node_element)
             visit(row);
@@ -81,23 +99,60 @@ template <class Visitor> void forEachElement(const QString &path, Visitor &&visi
 }
 
 // The same for the elements whose Enable is exactly "Y".
-template <class Visitor> void forEachEnabledRow(const QString &path, Visitor &&visit)
+template <class Visitor> void forEachEnabledRow(const pugi::xml_document *doc, Visitor &&visit)
 {
-    forEachElement(path, [&](pugi::xml_node row) {
+    forEachElement(doc, [&](pugi::xml_node row) {
         if (exactAttribute(row, "Enable", "Y"))
             visit(row);
     });
+}
+
+QList<ImageVariableRow> imageVariableRows(const pugi::xml_document *doc)
+{
+    QList<ImageVariableRow> rows;
+    int number = 0;
+    forEachElement(doc, [&](pugi::xml_node row) {
+        ++number;
+        if (!exactAttribute(row, "Enable", "Y"))
+            return;
+        ImageVariableRow &taken = rows.emplace_back();
+        taken.row = number;
+        for (const VariableAttribute &a : VariableAttributes)
+            taken.text.*a.member = QString::fromUtf8(row.attribute(a.name).value());
+    });
+    return rows;
 }
 
 } // namespace
 
 Images ImageCompiler::Compile_Bin(const ProjectDocuments &docs)
 {
+    pugi::xml_document parGen, variables, knownCerts;
+    const bool withParGen = loadDocument(parGen, docs.parGen);
+    const bool withVariables = loadDocument(variables, docs.variables);
+    const bool withKnownCerts = loadDocument(knownCerts, docs.knownCerts);
+    return compile(
+        withParGen ? &parGen : nullptr, withVariables ? &variables : nullptr, withKnownCerts ? &knownCerts : nullptr);
+}
+
+Images ImageCompiler::Compile_Bin(const DocumentBytes &docs)
+{
+    pugi::xml_document parGen, variables, knownCerts;
+    const bool withParGen = loadDocument(parGen, docs.parGen, ParGenFileName);
+    const bool withVariables = loadDocument(variables, docs.variables, VariablesFileName);
+    const bool withKnownCerts = loadDocument(knownCerts, docs.knownCerts, KnownCertFileName);
+    return compile(
+        withParGen ? &parGen : nullptr, withVariables ? &variables : nullptr, withKnownCerts ? &knownCerts : nullptr);
+}
+
+Images ImageCompiler::compile(
+    const pugi::xml_document *parGen, const pugi::xml_document *variables, const pugi::xml_document *knownCerts)
+{
     Set_Default_Parameters(Param_Block);
     Clear_IEC61850();
-    Read_ParGen(docs.parGen);
-    Read_IEC61850_Variables(docs.variables);
-    Read_TLS_Known_Cert(docs.knownCerts);
+    Read_ParGen(parGen);
+    Read_IEC61850_Variables(variables);
+    Read_TLS_Known_Cert(knownCerts);
     Param_Block.put32(param::Bank2Address, Bank2Base);
 
     Images images;
@@ -112,13 +167,11 @@ void ImageCompiler::Clear_IEC61850()
     IEC61850.port = 102;
 }
 
-void ImageCompiler::Read_ParGen(const QString &path)
+void ImageCompiler::Read_ParGen(const pugi::xml_document *doc)
 {
-    if (!documentExists(path))
+    if (!doc)
         return;
-    pugi::xml_document doc;
-    xml::loadFile(doc, path);
-    const pugi::xml_node root = xml::rootElement(doc);
+    const pugi::xml_node root = xml::rootElement(*doc);
     TTLS_Bank &tls = IEC61850.TLS_Data;
 
     IEC61850.port = static_cast<quint16>(integerItem(root, "IEC61850_Server_Port", 102));
@@ -182,18 +235,8 @@ void ImageCompiler::Read_ParGen(const QString &path)
 
 QList<ImageVariableRow> imageVariableRows(const QString &path)
 {
-    QList<ImageVariableRow> rows;
-    int number = 0;
-    forEachElement(path, [&](pugi::xml_node row) {
-        ++number;
-        if (!exactAttribute(row, "Enable", "Y"))
-            return;
-        ImageVariableRow &taken = rows.emplace_back();
-        taken.row = number;
-        for (const VariableAttribute &a : VariableAttributes)
-            taken.text.*a.member = QString::fromUtf8(row.attribute(a.name).value());
-    });
-    return rows;
+    pugi::xml_document doc;
+    return imageVariableRows(loadDocument(doc, path) ? &doc : nullptr);
 }
 
 std::optional<quint32> knownDataType(const QString &type)
@@ -208,13 +251,13 @@ std::optional<quint32> knownDataType(const QString &type)
     return std::nullopt;
 }
 
-void ImageCompiler::Read_IEC61850_Variables(const QString &path)
+void ImageCompiler::Read_IEC61850_Variables(const pugi::xml_document *doc)
 {
     IEC61850.Var_Number = 0;
     // Surrounding blanks removed and letters upper-cased: a missing attribute reads as empty.
     const auto folded = [](const QString &text) { return text.trimmed().toUpper(); };
     const auto integer = [](const QString &text) { return static_cast<quint32>(toInteger(text).value_or(0)); };
-    for (const ImageVariableRow &taken : imageVariableRows(path)) {
+    for (const ImageVariableRow &taken : imageVariableRows(doc)) {
         const VariableRow &row = taken.text;
         TIEC61850_Var &var = IEC61850.Variables.emplace_back();
         var.Name = row.Name;
@@ -251,11 +294,11 @@ void ImageCompiler::Read_IEC61850_Variables(const QString &path)
     }
 }
 
-void ImageCompiler::Read_TLS_Known_Cert(const QString &path)
+void ImageCompiler::Read_TLS_Known_Cert(const pugi::xml_document *doc)
 {
     TTLS_Bank &tls = IEC61850.TLS_Data;
     tls.Known_Cert_Num = 0;
-    forEachEnabledRow(path, [&](pugi::xml_node row) {
+    forEachEnabledRow(doc, [&](pugi::xml_node row) {
         TTLS_Certificate &cert = tls.Known_Cert.emplace_back();
         if (const pugi::xml_attribute text = row.attribute("Certificate"))
             cert.Certificate = QString::fromUtf8(text.value());

@@ -11,6 +11,10 @@
 #include <QString>
 #include <optional>
 
+namespace pugi {
+class xml_document;
+}
+
 // The image compiler: reads the project's three documents with its own defaults and conversions,
 // fills the parameter block and the second image's record and encodes bank1.bin and bank2.bin.
 namespace sw::image {
@@ -42,6 +46,14 @@ QList<ImageVariableRow> imageVariableRows(const QString &path);
 // takes as an integer.
 std::optional<quint32> knownDataType(const QString &type);
 
+// The three documents held in memory; a missing one is nullopt, as a missing file.
+struct DocumentBytes
+{
+    std::optional<QByteArray> parGen;
+    std::optional<QByteArray> variables;
+    std::optional<QByteArray> knownCerts;
+};
+
 class ImageCompiler
 {
 public:
@@ -50,16 +62,21 @@ public:
     // uses. Throws sw::Error, naming the file, for a document that cannot be read or is not
     // well-formed, and when bank2.bin would exceed its 524,288 bytes.
     Images Compile_Bin(const ProjectDocuments &docs);
+    // The same from documents in memory; errors name the document's file name.
+    Images Compile_Bin(const DocumentBytes &docs);
 
     // The state of the last compilation, for listings and tests.
     const ParamBlock &paramBlock() const { return Param_Block; }
     const TIEC61850 &record() const { return IEC61850; }
 
 private:
+    Images compile(
+        const pugi::xml_document *parGen, const pugi::xml_document *variables, const pugi::xml_document *knownCerts);
     void Clear_IEC61850();
-    void Read_ParGen(const QString &path);
-    void Read_IEC61850_Variables(const QString &path);
-    void Read_TLS_Known_Cert(const QString &path);
+    // A null document stands for a missing file.
+    void Read_ParGen(const pugi::xml_document *doc);
+    void Read_IEC61850_Variables(const pugi::xml_document *doc);
+    void Read_TLS_Known_Cert(const pugi::xml_document *doc);
 
     ParamBlock Param_Block;
     TIEC61850 IEC61850;

@@ -25,9 +25,14 @@
 #include "ui/shell/UOpenConf.h"
 #include "ui/update/UBoot.h"
 
+#include "report/ConfigurationReport.h"
+#include "ui/FileChooser.h"
+
+#include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -153,6 +158,12 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &la
     // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
     pv.Msg_Catalogue.clear();
     createControls();
+    m_reportAction = new QAction(this);
+    m_reportAction->setObjectName(QStringLiteral("reportAction"));
+    m_reportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_reportAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_reportAction);
+    connect(m_reportAction, &QAction::triggered, this, &TFTalventoFirmWare::printReport);
     createWorkspace(pv, programDir, languageDir);
     m_workspaceWritable = canWriteIn(pv.Dir_Program);
 
@@ -350,6 +361,7 @@ void TFTalventoFirmWare::showActiveConfiguration()
 
 void TFTalventoFirmWare::Set_Lang()
 {
+    m_reportAction->setText(pv.msg(MsgId::ReportAction));
     L_Begin->setText(pv.msg(MsgId::Begin));
     for (int step = 1; step <= 5; ++step)
         L_Step[step - 1]->setText(pv.msg(MsgId::Step1 + step - 1));
@@ -477,6 +489,30 @@ void TFTalventoFirmWare::runButton(QObject *button)
         showDialog(m_dialogs.iec61850Variables);
     } else if (button == Btn_CreateBin) {
         Update_Device();
+    }
+}
+
+void TFTalventoFirmWare::printReport()
+{
+    if (pv.Conf_Dir.isEmpty()) {
+        services.messages->error(this, pv.msg(MsgId::ProjectNotValid));
+        return;
+    }
+    const QString filter = QStringLiteral("%1 (*.pdf);;%2 (*.html)")
+                               .arg(pv.msg(MsgId::ReportPdfFilter), pv.msg(MsgId::ReportHtmlFilter));
+    QString path = services.files->saveFileName(this, pv.msg(MsgId::ReportChooserTitle),
+        QDir::toNativeSeparators(QDir(pv.Conf_Dir).filePath(pv.Conf_Name + QStringLiteral(".pdf"))), filter);
+    if (path.isEmpty())
+        return;
+    // A name without a known extension gets the PDF one.
+    if (!report::reportFormat(path))
+        path += QStringLiteral(".pdf");
+    try {
+        report::writeReport(path,
+            { pv.Conf_Dir, pv.Conf_Name, QString::fromLatin1(Program_Version), services.clock->nowUtc(),
+                pv.Msg_Catalogue });
+    } catch (const std::exception &e) {
+        services.messages->error(this, pv.msg(MsgId::ReportCannotWrite).arg(errorText(e)));
     }
 }
 

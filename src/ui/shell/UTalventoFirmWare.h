@@ -3,6 +3,7 @@
 #include <QKeyCombination>
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -65,6 +66,9 @@ private Q_SLOTS:
     void Timer_UpdateTimer();
     // Says once, over the window just shown, that the workspace folder cannot be written.
     void warnReadOnlyWorkspace();
+    // Ctrl+P: writes the active configuration's report to a file the user chooses, as PDF or HTML
+    // by its extension.
+    void printReport();
 
 private:
     void FormCreate(const QString &programDir, const QString &languageDir);
@@ -108,6 +112,7 @@ private:
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
 
+    QAction *m_reportAction = nullptr;
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
     QLabel *LL_Update = nullptr;
