@@ -3,8 +3,10 @@
 // first mapped top-level window (seen from outside, as the X server's MapNotify) and of the
 // resident memory once the program is idle, then the two ratios configurator / bare window.
 //
-//   bench_start [--runs N] [--display :D | --xvfb] [--idle-ms MS]
+//   bench_start [--runs N] [--display :D | --xvfb] [--idle-ms MS] [--program PATH]
 //
+// --program measures another build of the configurator (from its own program folder, beside
+// which its LANGUAGE folder is taken) in place of this build's.
 // Without --display it uses $DISPLAY; with --xvfb, or when there is no display, it starts its own
 // Xvfb (no TCP listener).
 // Exit code 0 on success, 1 when a program could not be started or never showed a window.
@@ -201,6 +203,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     int runs = 9;
     int idleMs = 1000;
+    QString configuratorPath = QStringLiteral(SW_CONFIGURATOR_PATH);
     Display display;
     display.name = qEnvironmentVariable("DISPLAY");
     const QStringList args = app.arguments();
@@ -214,25 +217,26 @@ int main(int argc, char *argv[])
             display.name = value, ++i;
         else if (args[i] == QLatin1String("--idle-ms"))
             idleMs = std::clamp(value.toInt(), 0, 60000), ++i;
+        else if (args[i] == QLatin1String("--program"))
+            configuratorPath = QFileInfo(value).absoluteFilePath(), ++i;
     }
 
     // A scratch program folder holding both programs and the language files, so the configurator
     // writes its workspace and settings there and never in the build.
     QTemporaryDir scratch;
     const QString folder = scratch.path();
-    const QString languages = QStringLiteral(SW_PROGRAM_DIR "/LANGUAGE");
+    const QString languages = QFileInfo(configuratorPath).dir().filePath(QStringLiteral("LANGUAGE"));
     QDir().mkpath(QDir(folder).filePath(QStringLiteral("LANGUAGE")));
     for (const QString &name : QDir(languages).entryList(QDir::Files))
         copyInto(QDir(languages).filePath(name), QDir(folder).filePath(QStringLiteral("LANGUAGE")));
-    if (!scratch.isValid() || !copyInto(QStringLiteral(SW_CONFIGURATOR_PATH), folder)
+    if (!scratch.isValid() || !copyInto(configuratorPath, folder)
         || !copyInto(QStringLiteral(SW_BARE_WINDOW_PATH), folder)) {
         std::fprintf(stderr, "bench_start: cannot prepare the scratch program folder\n");
         return 1;
     }
     Program bare { "bare window", QDir(folder).filePath(QFileInfo(QStringLiteral(SW_BARE_WINDOW_PATH)).fileName()), {},
         {} };
-    Program configurator { "configurator",
-        QDir(folder).filePath(QFileInfo(QStringLiteral(SW_CONFIGURATOR_PATH)).fileName()), {}, {} };
+    Program configurator { "configurator", QDir(folder).filePath(QFileInfo(configuratorPath).fileName()), {}, {} };
 
     const bool ownDisplay = display.name.isEmpty();
     if (ownDisplay ? !startXvfb(display) : !connectTo(display)) {
