@@ -13,13 +13,14 @@ namespace sw::xml {
 
 inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
 
-// Parses `path` keeping declarations, comments and processing instructions as nodes. Throws sw::Error naming the file
-// and the parser's message when the file cannot be read or is not well-formed. `extraParseOptions` adds pugixml parse
-// flags (for instance parse_ws_pcdata_single, to keep a value made only of blanks).
-void loadFile(pugi::xml_document &doc, const QString &path, unsigned extraParseOptions = 0);
+// Parses `path` keeping declarations, comments and processing instructions as nodes, so that a
+// value holding one is told apart from plain text; a value made only of blanks stays a value.
+// Throws sw::Error naming the file and the parser's message when the file cannot be read or is not
+// well-formed.
+void loadFile(pugi::xml_document &doc, const QString &path);
 
-// The most attributes one element may carry; a document with more is refused before it is
-// parsed, since checking attributes for duplicates takes time with the square of their count.
+// The most attributes one element may carry; a document with more is refused where the element
+// starts.
 inline constexpr int MaxAttributes = 256;
 
 // The first reason why `bytes` is not a well-formed XML 1.0 document, with its line and column;
@@ -28,9 +29,9 @@ inline constexpr int MaxAttributes = 256;
 // well-formed here, since they would not read the same everywhere.
 std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
 
-// Parses bytes with the same options after checking that they are well-formed; returns the
-// problem on failure, with `doc` left empty.
-std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes, unsigned extraParseOptions = 0);
+// Parses bytes as loadFile does, in one pass of a conforming parser that builds the tree; returns
+// the problem on failure, with `doc` left empty.
+std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes);
 
 // The document's root element, whatever its name. A declaration, comments, processing
 // instructions or a document type before it are passed over, so that a file saved by another

@@ -109,6 +109,8 @@ private Q_SLOTS:
         QVERIFY(m_program.write(QStringLiteral("LANGUAGE/Hostile.lng"), language));
         QVERIFY(m_program.createConfiguration(QStringLiteral("Plant")));
         m_app = std::make_unique<ConfiguratorApplication>(m_program.pv, m_program.services, m_program.dir.path());
+        // Every dialog is made now, as first use would make it, so that each can be found.
+        m_app->mainWindow()->dialogs();
         m_program.pv.Language_Name = QStringLiteral("Hostile");
         Load_Lang(m_program.pv);
         QCOMPARE(m_program.pv.msg(MsgId::HintNew), Hostile + QStringLiteral(" %1 %2"));

@@ -140,6 +140,8 @@ private Q_SLOTS:
         for (const char *name : { "Nederlands.lng", "Svenska.lng" })
             QVERIFY(m_program.write(QStringLiteral("LANGUAGE/") + QLatin1String(name), "STR0 = x\n"));
         m_app = std::make_unique<ConfiguratorApplication>(m_program.pv, m_program.services, m_program.dir.path());
+        // Every dialog is made now, as first use would make it, so that each can be found.
+        m_app->mainWindow()->dialogs();
     }
 
     // The language is applied as the program does at a change in the options dialog: the

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QScopeGuard>
 #include <QTcpServer>
@@ -102,6 +103,14 @@ quint16 closedPort()
     return port;
 }
 
+#ifdef Q_OS_LINUX
+bool curlMapped()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libcurl");
+}
+#endif
+
 } // namespace
 
 class tst_HttpClient : public QObject
@@ -109,6 +118,21 @@ class tst_HttpClient : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+#ifdef Q_OS_LINUX
+    // libcurl is loaded by the first request, not with the program. Runs first, before any
+    // other test has made a request.
+    void libraryLoadedByFirstRequest()
+    {
+        QVERIFY(!curlMapped());
+        CannedServer server;
+        QVERIFY(server.listen());
+        server.replies.insert("/v", "HTTP/1.0 200 OK\r\n\r\nbody");
+        CurlHttpClient client(TestTimeouts);
+        QCOMPARE(server.serve([&] { return client.get(server.url(QStringLiteral("/v"))); }), QByteArray("body"));
+        QVERIFY(curlMapped());
+    }
+#endif
+
     // The version check's request as the service sees it: HTTP/1.0, the two headers, no cookie
     // sent back on the next request.
     void versionQuery()

@@ -45,6 +45,12 @@ inline QList<std::pair<const char *, QByteArray>> malformedDocuments()
         { "text after the root", QByteArrayLiteral("<Par_Gen></Par_Gen>tail") },
         { "-- inside a comment", QByteArrayLiteral("<Par_Gen><!-- a -- b --></Par_Gen>") },
         { "unclosed element", QByteArrayLiteral("<Par_Gen><IEC61850_Server_Port>80</Par_Gen>") },
+        { "undeclared namespace prefix",
+            QByteArrayLiteral("<Par_Gen><x:IEC61850_Server_Port>80</x:IEC61850_Server_Port></Par_Gen>") },
+        { "attribute twice in one namespace",
+            QByteArrayLiteral("<IEC61850_Variables xmlns:a=\"u\" xmlns:b=\"u\"><row a:Name=\"V\" "
+                              "b:Name=\"W\"/></IEC61850_Variables>") },
+        { "XML version 1.1", QByteArrayLiteral("<?xml version=\"1.1\"?><Par_Gen></Par_Gen>") },
         { "empty file", QByteArray() },
     };
 }

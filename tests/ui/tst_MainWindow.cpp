@@ -173,6 +173,9 @@ private Q_SLOTS:
     void vendorLinkOpensHomePage();
     void languageChangeRelabels();
     void applicationCreatesEveryDialog();
+    void dialogMadeOnFirstOpen_data();
+    void dialogMadeOnFirstOpen();
+    void dialogMadeLaterTakesCurrentLanguage();
 };
 
 void tst_MainWindow::firstStartWithoutSettings()
@@ -852,6 +855,83 @@ void tst_MainWindow::applicationCreatesEveryDialog()
     QCOMPARE(d.openConf->windowTitle(), QStringLiteral("Open Configuration"));
     QCOMPARE(d.newProject->findChild<QLabel *>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("SW61942"));
     QVERIFY(!d.newProject->isVisible() && !d.openConf->isVisible() && !d.about->isVisible());
+}
+
+void tst_MainWindow::dialogMadeOnFirstOpen_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("dialog"); // its class
+
+    QTest::newRow("new") << "Btn_New"
+                         << "TFNew_Project";
+    QTest::newRow("open") << "Btn_Open"
+                          << "TFOpenConf";
+    QTest::newRow("about") << "Btn_Info"
+                           << "TFAbout";
+    QTest::newRow("options") << "Btn_Opz"
+                             << "TFSoftOptions";
+    QTest::newRow("parameters") << "Btn_Prm_Gen"
+                                << "TFParGen";
+    QTest::newRow("tls") << "Btn_TLS_List_Certificates"
+                         << "TFTLS_Server_Known_Cert";
+    QTest::newRow("iec61850") << "Btn_IEC61850_Access"
+                              << "TFIEC61850_Variables";
+}
+
+// The window shows before any dialog is made; the first press makes the dialog, every later press
+// shows that same one.
+void tst_MainWindow::dialogMadeOnFirstOpen()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, dialog);
+    Program p;
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"), settings("Plant")));
+    QVERIFY(p.createConfiguration(QStringLiteral("Plant")));
+    ConfiguratorApplication app(p.pv, p.services, p.dir.path());
+    TFTalventoFirmWare *w = app.mainWindow();
+    QVERIFY(w->findChildren<QDialog *>().isEmpty());
+
+    QList<QWidget *> shown;
+    for (int press = 0; press < 2; ++press) {
+        QTimer::singleShot(0, [&] {
+            auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            shown.append(modal);
+            if (modal)
+                modal->reject();
+        });
+        w->findChild<QAbstractButton *>(button)->click();
+    }
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(shown[0]);
+    QCOMPARE(QString::fromLatin1(shown[0]->metaObject()->className()), QStringLiteral("sw::") + dialog);
+    QCOMPARE(shown[1], shown[0]);
+    QCOMPARE(w->findChildren<QDialog *>(), QList<QDialog *> { qobject_cast<QDialog *>(shown[0]) });
+}
+
+// A dialog made after a language change shows the new language; one made before follows later
+// changes, including the change the options dialog announces.
+void tst_MainWindow::dialogMadeLaterTakesCurrentLanguage()
+{
+    Program p;
+    QVERIFY(p.write(QStringLiteral("LANGUAGE/Italiano.lng"),
+        "\xEF\xBB\xBFSTR0 = Inizio\r\nSTR100 = Nuova configurazione\r\nSTR200 = Apri configurazione\r\n"));
+    ConfiguratorApplication app(p.pv, p.services, p.dir.path());
+    TFTalventoFirmWare *w = app.mainWindow();
+    using Dialog = TFTalventoFirmWare::Dialog;
+    QDialog *open = w->dialog(Dialog::OpenConf);
+
+    p.pv.Language_Name = QStringLiteral("Italiano");
+    Load_Lang(p.pv);
+    w->Change_Language();
+    QCOMPARE(w->dialog(Dialog::NewProject)->windowTitle(), QStringLiteral("Nuova configurazione"));
+    QCOMPARE(open->windowTitle(), QStringLiteral("Apri configurazione"));
+
+    p.pv.Language_Name = QStringLiteral("English");
+    Load_Lang(p.pv);
+    QVERIFY(QMetaObject::invokeMethod(w->dialog(Dialog::SoftOptions), "languageChanged"));
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Begin"))->text(), entry(0));
+    QCOMPARE(w->dialog(Dialog::NewProject)->windowTitle(), QStringLiteral("Create New Configuration"));
+    QCOMPARE(open->windowTitle(), QStringLiteral("Open Configuration"));
 }
 
 QTEST_MAIN(tst_MainWindow)

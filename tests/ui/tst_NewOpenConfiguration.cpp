@@ -40,6 +40,7 @@ struct Program : test::ProgramFolder
         if (!active.isEmpty() && !rememberConfiguration(active))
             return false;
         app = std::make_unique<ConfiguratorApplication>(pv, services, dir.path());
+        app->mainWindow()->dialogs(); // made now, as first use would make them, to be found by name
         return true;
     }
     TFTalventoFirmWare *window() const { return app->mainWindow(); }

@@ -43,7 +43,7 @@ struct Program : test::ProgramFolder
     void start()
     {
         app = std::make_unique<ConfiguratorApplication>(pv, services, dir.path());
-        options = app->mainWindow()->findChild<TFSoftOptions *>();
+        options = qobject_cast<TFSoftOptions *>(app->mainWindow()->dialog(TFTalventoFirmWare::Dialog::SoftOptions));
     }
     // Shows the dialog without a modal loop, as the test drives it.
     void show() const { options->show(); }

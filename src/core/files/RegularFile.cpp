@@ -27,7 +27,12 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes)
     // that grows while it is read is cut at one byte over the limit and refused.
     if (file.size() > maxBytes)
         throw failure(QStringLiteral("it is larger than %1 MiB").arg(maxBytes / (1024 * 1024)));
-    QByteArray bytes = file.read(maxBytes + 1);
+    // A buffer of the file's own size (and one byte to notice growth): reading into one of the
+    // limit's size would map and clear megabytes for every small file.
+    const qint64 expected = file.size();
+    QByteArray bytes = file.read(expected + 1);
+    if (bytes.size() > expected && bytes.size() <= maxBytes)
+        bytes += file.read(maxBytes + 1 - bytes.size());
     if (bytes.size() > maxBytes)
         throw failure(QStringLiteral("it is larger than %1 MiB").arg(maxBytes / (1024 * 1024)));
     return bytes;

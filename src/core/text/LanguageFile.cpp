@@ -60,7 +60,11 @@ QString decodeLanguageText(const QByteArray &bytes)
     return decodeWindows1252(bytes.constData(), bytes.size());
 }
 
-QString trimBlanks(const QString &text)
+namespace {
+
+// The line functions work on views into the decoded file: a line costs no copy until its value is
+// stored in the catalogue.
+QStringView trimmedView(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -68,12 +72,11 @@ QString trimBlanks(const QString &text)
         ++begin;
     while (end > begin && text[end - 1].unicode() <= 0x20)
         --end;
-    return (begin == 0 && end == text.size()) ? text : text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
-std::optional<int> parseLanguageIndex(const QString &text)
+std::optional<int> parseIndex(QStringView t)
 {
-    QStringView t(text);
     bool negative = false;
     if (!t.isEmpty() && (t[0] == u'+' || t[0] == u'-')) {
         negative = t[0] == u'-';
@@ -111,9 +114,9 @@ std::optional<int> parseLanguageIndex(const QString &text)
     return static_cast<int>(value);
 }
 
-bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
+bool applyLine(QStringView rawLine, QStringList &catalogue)
 {
-    const QString line = trimBlanks(rawLine);
+    const QStringView line = trimmedView(rawLine);
     if (!line.startsWith(QLatin1String("STR")))
         return false;
     const qsizetype eq = line.indexOf(u'='); // 0-based; the format's position p is eq + 1
@@ -123,26 +126,44 @@ bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
     const qsizetype indexLength = eq - 4;
     if (indexLength <= 0)
         return false;
-    const std::optional<int> index = parseLanguageIndex(trimBlanks(line.mid(3, indexLength)));
+    const std::optional<int> index = parseIndex(trimmedView(line.sliced(3, indexLength)));
     if (!index || *index < 0 || *index >= Msg_Catalogue_Size || *index >= catalogue.size())
         return false;
 
-    QString value = trimBlanks(line.mid(eq + 1));
+    QStringView value = trimmedView(line.sliced(eq + 1));
     if (value.isEmpty())
         return false;
     const qsizetype comment = value.indexOf(QLatin1String("/#/"));
     if (comment >= 0) {
-        value = trimBlanks(value.left(comment));
+        value = trimmedView(value.first(comment));
         if (value.isEmpty())
             return false; // only a comment: the entry keeps its text
     }
     if (value.startsWith(Pilcrow))
-        value.remove(0, 1);
+        value = value.sliced(1);
     const qsizetype pilcrow = value.indexOf(Pilcrow);
     if (pilcrow >= 0)
-        value.truncate(pilcrow);
-    catalogue[*index] = value;
+        value = value.first(pilcrow);
+    catalogue[*index] = value.toString();
     return true;
+}
+
+} // namespace
+
+QString trimBlanks(const QString &text)
+{
+    const QStringView trimmed = trimmedView(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
+}
+
+std::optional<int> parseLanguageIndex(const QString &text)
+{
+    return parseIndex(text);
+}
+
+bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
+{
+    return applyLine(rawLine, catalogue);
 }
 
 bool Read_Lang_File(const QString &path, QStringList &catalogue)
@@ -166,7 +187,7 @@ void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue)
     for (qsizetype i = 0; i <= n; ++i) {
         if (i == n || text[i] == u'\r' || text[i] == u'\n') {
             if (i > start)
-                applyLanguageLine(text.mid(start, i - start), catalogue);
+                applyLine(QStringView(text).sliced(start, i - start), catalogue);
             if (i < n - 1 && text[i] == u'\r' && text[i + 1] == u'\n')
                 ++i;
             start = i + 1;

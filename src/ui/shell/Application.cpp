@@ -26,18 +26,31 @@ ConfiguratorApplication::ConfiguratorApplication(
     : m_mainWindow(std::make_unique<TFTalventoFirmWare>(values, services, programDir, languageDir))
 {
     TFTalventoFirmWare *main = m_mainWindow.get();
-    TFTalventoFirmWare::Dialogs dialogs;
-    dialogs.newProject = new TFNew_Project(values, services, main);
-    dialogs.openConf = new TFOpenConf(values, services, main);
-    dialogs.about = new TFAbout(values, services, main);
-    dialogs.softOptions = new TFSoftOptions(values, services, main);
-    dialogs.parGen = new TFParGen(values, services, main);
-    dialogs.tlsKnownCert = new TFTLS_Server_Known_Cert(values, services, main);
-    dialogs.iec61850Variables = new TFIEC61850_Variables(values, services, main);
-    dialogs.boot = new TFBoot(values, services, main);
-    main->setDialogs(dialogs);
-    QObject::connect(static_cast<TFSoftOptions *>(dialogs.softOptions), &TFSoftOptions::languageChanged, main,
-        &TFTalventoFirmWare::Change_Language);
+    using Dialog = TFTalventoFirmWare::Dialog;
+    main->setDialogCreator([&values, &services, main](Dialog which) -> QDialog * {
+        switch (which) {
+        case Dialog::NewProject:
+            return new TFNew_Project(values, services, main);
+        case Dialog::OpenConf:
+            return new TFOpenConf(values, services, main);
+        case Dialog::About:
+            return new TFAbout(values, services, main);
+        case Dialog::SoftOptions: {
+            auto *options = new TFSoftOptions(values, services, main);
+            QObject::connect(options, &TFSoftOptions::languageChanged, main, &TFTalventoFirmWare::Change_Language);
+            return options;
+        }
+        case Dialog::ParGen:
+            return new TFParGen(values, services, main);
+        case Dialog::TlsKnownCert:
+            return new TFTLS_Server_Known_Cert(values, services, main);
+        case Dialog::Iec61850Variables:
+            return new TFIEC61850_Variables(values, services, main);
+        case Dialog::Boot:
+            return new TFBoot(values, services, main);
+        }
+        return nullptr;
+    });
 }
 
 ConfiguratorApplication::~ConfiguratorApplication() = default;

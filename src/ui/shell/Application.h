@@ -14,9 +14,10 @@ class TFTalventoFirmWare;
 // the platform would append it to every window caption.
 void setUpApplication();
 
-// Creates the windows of the configurator in their fixed order: the main window first (its
-// creation runs the start-up and fills the catalogue the dialogs take their texts from), then
-// every dialog once. The dialogs live hidden, as children of the main window, until it is destroyed.
+// Creates the windows of the configurator: the main window first (its creation runs the start-up
+// and fills the catalogue the dialogs take their texts from), then each dialog once, when it is
+// first needed, so the main window shows without waiting for them. The dialogs live hidden, as
+// children of the main window, until it is destroyed.
 class ConfiguratorApplication
 {
 public:

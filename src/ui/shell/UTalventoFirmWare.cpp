@@ -344,6 +344,47 @@ void TFTalventoFirmWare::setDialogs(const Dialogs &dialogs)
     m_dialogs = dialogs;
 }
 
+void TFTalventoFirmWare::setDialogCreator(DialogCreator creator)
+{
+    m_createDialog = std::move(creator);
+}
+
+QDialog *TFTalventoFirmWare::dialog(Dialog which)
+{
+    const auto made = [this, which](auto *&slot) -> QDialog * {
+        if (!slot && m_createDialog)
+            slot = static_cast<std::remove_reference_t<decltype(slot)>>(m_createDialog(which));
+        return slot;
+    };
+    switch (which) {
+    case Dialog::NewProject:
+        return made(m_dialogs.newProject);
+    case Dialog::OpenConf:
+        return made(m_dialogs.openConf);
+    case Dialog::About:
+        return made(m_dialogs.about);
+    case Dialog::SoftOptions:
+        return made(m_dialogs.softOptions);
+    case Dialog::ParGen:
+        return made(m_dialogs.parGen);
+    case Dialog::TlsKnownCert:
+        return made(m_dialogs.tlsKnownCert);
+    case Dialog::Iec61850Variables:
+        return made(m_dialogs.iec61850Variables);
+    case Dialog::Boot:
+        return made(m_dialogs.boot);
+    }
+    return nullptr;
+}
+
+const TFTalventoFirmWare::Dialogs &TFTalventoFirmWare::dialogs()
+{
+    for (Dialog which : { Dialog::NewProject, Dialog::OpenConf, Dialog::About, Dialog::SoftOptions, Dialog::ParGen,
+             Dialog::TlsKnownCert, Dialog::Iec61850Variables, Dialog::Boot })
+        dialog(which);
+    return m_dialogs;
+}
+
 void TFTalventoFirmWare::showActiveConfiguration()
 {
     // The configuration's name stands out in bold; the hint without one does not.
@@ -391,6 +432,7 @@ void TFTalventoFirmWare::Set_Lang()
 
 void TFTalventoFirmWare::Change_Language()
 {
+    // A dialog not made yet takes the new texts when it is made.
     Set_Lang();
     CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,
         m_dialogs.boot, m_dialogs.parGen, m_dialogs.tlsKnownCert, m_dialogs.iec61850Variables };
@@ -472,9 +514,9 @@ void TFTalventoFirmWare::runButton(QObject *button)
     } else if (button == Btn_Close) {
         close();
     } else if (button == Btn_Info) {
-        showDialog(m_dialogs.about);
+        showDialog(dialog(Dialog::About));
     } else if (button == Btn_Opz) {
-        if (showDialog(m_dialogs.softOptions)) {
+        if (showDialog(dialog(Dialog::SoftOptions))) {
             // The timer follows the choice even when the settings file cannot be written.
             enableUpdateTimer(pv.Opt_Enable_Internet && pv.Opt_Enable_Update);
             Save_Setting();
@@ -482,11 +524,11 @@ void TFTalventoFirmWare::runButton(QObject *button)
     } else if (pv.Conf_Dir.isEmpty()) {
         services.messages->error(this, pv.msg(MsgId::ProjectNotValid));
     } else if (button == Btn_Prm_Gen) {
-        showDialog(m_dialogs.parGen);
+        showDialog(dialog(Dialog::ParGen));
     } else if (button == Btn_TLS_List_Certificates) {
-        showDialog(m_dialogs.tlsKnownCert);
+        showDialog(dialog(Dialog::TlsKnownCert));
     } else if (button == Btn_IEC61850_Access) {
-        showDialog(m_dialogs.iec61850Variables);
+        showDialog(dialog(Dialog::Iec61850Variables));
     } else if (button == Btn_CreateBin) {
         Update_Device();
     }
@@ -518,13 +560,13 @@ void TFTalventoFirmWare::printReport()
 
 void TFTalventoFirmWare::Create_New_Project()
 {
-    if (showDialog(m_dialogs.newProject))
+    if (showDialog(dialog(Dialog::NewProject)))
         showActiveConfiguration(); // the dialog has made the new configuration active
 }
 
 void TFTalventoFirmWare::Open_Project()
 {
-    if (!showDialog(m_dialogs.openConf))
+    if (!showDialog(dialog(Dialog::OpenConf)))
         return;
     const QString name = m_dialogs.openConf->Name_Conf;
     if (!name.isEmpty())
@@ -563,9 +605,10 @@ void TFTalventoFirmWare::Update_Device()
     // document that is not well-formed, an image too large, a file that cannot be written) throws
     // and ends in the general error box without opening the update dialog.
     services.imageBuilder->buildImages(pv.documents(), imageFolder(pv.Conf_Dir));
-    if (auto *boot = qobject_cast<TFBoot *>(m_dialogs.boot))
-        boot->setFormType(1); // the update over Ethernet, the only mode offered
-    showDialog(m_dialogs.boot); // its result is not used
+    QDialog *const boot = dialog(Dialog::Boot);
+    if (auto *tfBoot = qobject_cast<TFBoot *>(boot))
+        tfBoot->setFormType(1); // the update over Ethernet, the only mode offered
+    showDialog(boot); // its result is not used
 }
 
 void TFTalventoFirmWare::enableUpdateTimer(bool on)

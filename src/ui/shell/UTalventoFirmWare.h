@@ -2,8 +2,10 @@
 
 #include <QKeyCombination>
 #include <QWidget>
+#include <functional>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -26,7 +28,7 @@ class TFTalventoFirmWare final : public QWidget
 {
     Q_OBJECT
 public:
-    // The dialogs the window opens, created once by the application after the window itself.
+    // The dialogs the window opens, each created once and kept until the window is destroyed.
     // A dialog that is not part of the program (yet) stays null and its button shows nothing; step 5
     // then ends by reporting the image files it wrote.
     struct Dialogs
@@ -46,8 +48,18 @@ public:
     TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir,
         const QString &languageDir = {}, QWidget *parent = nullptr);
 
+    enum class Dialog { NewProject, OpenConf, About, SoftOptions, ParGen, TlsKnownCert, Iec61850Variables, Boot };
+    // Makes the dialog `which`, a child of this window, after the catalogue has been filled.
+    using DialogCreator = std::function<QDialog *(Dialog which)>;
+
     void setDialogs(const Dialogs &dialogs);
-    const Dialogs &dialogs() const { return m_dialogs; }
+    // Dialogs not set are made by `creator` when first needed, so the window shows without
+    // waiting for them; a dialog made later applies its texts as it is created.
+    void setDialogCreator(DialogCreator creator);
+    // The dialog `which`, made now if it has not been made yet; null when there is none.
+    QDialog *dialog(Dialog which);
+    // Every dialog, making those not made yet.
+    const Dialogs &dialogs();
 
     void Set_Lang();
     // The window's own texts, then every dialog's, after the catalogue has been reloaded.
@@ -104,6 +116,7 @@ private:
     ProgramValues &pv;
     Services &services;
     Dialogs m_dialogs;
+    DialogCreator m_createDialog;
     bool m_centred = false;
     // False when no file can be created in Dir_Program: said once at start, and the settings are
     // then not written at close.
