@@ -17,6 +17,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWindow>
@@ -168,6 +171,8 @@ private Q_SLOTS:
     void unwritableSettingsReportedOnceAndCloses();
     void vendorLinkOpensHomePage();
     void languageChangeRelabels();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
     void applicationCreatesEveryDialog();
 };
 
@@ -754,6 +759,59 @@ void tst_MainWindow::languageChangeRelabels()
     QCOMPARE(w->dialogs().about->windowTitle(), aboutTitle);
     QCOMPARE(p.langLog, (QStringList { "options", "boot", "parGen", "tls", "iec" }));
 }
+
+// Qt's standard buttons and dialogs speak the language in use from start-up on, and follow a change
+// of language, back to English too.
+void tst_MainWindow::qtTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("atStart");
+    QTest::addColumn<QString>("changedTo");
+    QTest::addColumn<QString>("yesAtStart");
+    QTest::addColumn<QString>("yesAfterChange");
+
+    QTest::newRow("German at start, then English") << "Deutsch"
+                                                   << "English"
+                                                   << "&Ja"
+                                                   << "&Yes";
+    QTest::newRow("English, then French") << "English"
+                                          << "Francais"
+                                          << "&Yes"
+                                          << "&Oui";
+    QTest::newRow("Spanish, then German") << "Espanol"
+                                          << "Deutsch" << QStringLiteral("&Sí") << "&Ja";
+    QTest::newRow("unknown language stays English") << "Italiano"
+                                                    << "Klingon" << QStringLiteral("&Sì") << "&Yes";
+}
+
+void tst_MainWindow::qtTextsFollowTheLanguage()
+{
+    QFETCH(QString, atStart);
+    QFETCH(QString, changedTo);
+    QFETCH(QString, yesAtStart);
+    QFETCH(QString, yesAfterChange);
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        QSKIP("Qt's translations are not installed (Debian package qt6-translations-l10n)");
+    const auto yes = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+
+    Program p;
+    for (const QString &name : { atStart, changedTo })
+        QVERIFY(p.write(QStringLiteral("LANGUAGE/") + name + QStringLiteral(".lng"), "STR0 = x\n"));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"),
+        "<Conf_Settings><lastlang><language>" + atStart.toUtf8() + "</language></lastlang></Conf_Settings>"));
+    TFTalventoFirmWare *w = p.start();
+    QCOMPARE(p.pv.Language_Name, atStart);
+    QCOMPARE(yes(), yesAtStart);
+
+    p.pv.Language_Name = changedTo;
+    Load_Lang(p.pv);
+    w->Change_Language();
+    QCOMPARE(yes(), yesAfterChange);
+}
+
 
 void tst_MainWindow::applicationCreatesEveryDialog()
 {

@@ -164,6 +164,7 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir)
     L_SW_Desc->setText(pv.SW_Desc);
 
     Load_Lang(pv);
+    m_qtTranslation.apply(pv.Language_Name);
 
     // The remembered configuration is active only while its folder exists. A name that is not
     // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
@@ -352,6 +353,7 @@ void TFTalventoFirmWare::Set_Lang()
 
 void TFTalventoFirmWare::Change_Language()
 {
+    m_qtTranslation.apply(pv.Language_Name);
     Set_Lang();
     CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,
         m_dialogs.boot, m_dialogs.parGen, m_dialogs.tlsKnownCert, m_dialogs.iec61850Variables };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/QtTranslation.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -45,7 +47,8 @@ public:
     const Dialogs &dialogs() const { return m_dialogs; }
 
     void Set_Lang();
-    // The window's own texts, then every dialog's, after the catalogue has been reloaded.
+    // Qt's own texts, the window's own texts, then every dialog's, after the catalogue has been
+    // reloaded.
     void Change_Language();
     void Set_Files();
 
@@ -94,6 +97,7 @@ private:
     // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
+    QtTranslation m_qtTranslation;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
