@@ -173,6 +173,7 @@ private Q_SLOTS:
     void languageChangeRelabels();
     void qtTextsFollowTheLanguage_data();
     void qtTextsFollowTheLanguage();
+    void desktopIdentity();
     void applicationCreatesEveryDialog();
 };
 
@@ -812,6 +813,24 @@ void tst_MainWindow::qtTextsFollowTheLanguage()
     QCOMPARE(yes(), yesAfterChange);
 }
 
+// The desktop entry, the window's WM_CLASS and its icon belong together: a dock shows the entry's
+// name and icon only for windows that it can tie to the entry.
+void tst_MainWindow::desktopIdentity()
+{
+    setUpApplication();
+    QCOMPARE(QGuiApplication::desktopFileName(), QLatin1String(DesktopEntryName));
+    QFile entry(
+        QStringLiteral(SW_SOURCE_DIR "/packaging/") + QLatin1String(DesktopEntryName) + QStringLiteral(".desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    // Qt's X11 windows carry the application name as the class part of WM_CLASS.
+    const QByteArrayList lines = entry.readAll().split('\n');
+    QVERIFY(lines.contains("StartupWMClass=" + QCoreApplication::applicationName().toUtf8()));
+
+    Program p;
+    TFTalventoFirmWare *w = p.start();
+    QVERIFY(!w->windowIcon().isNull());
+    QVERIFY(!w->dialogs().about->windowIcon().isNull());
+}
 
 void tst_MainWindow::applicationCreatesEveryDialog()
 {

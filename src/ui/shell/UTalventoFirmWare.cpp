@@ -190,6 +190,8 @@ void TFTalventoFirmWare::createControls()
     // Fixed size, only the close box in the title bar.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, stepButtonTop(5) + 152);
+    // The dialogs take the window's icon too.
+    setWindowIcon(icons::program());
     setAutoFillBackground(true);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, Qt::white);
