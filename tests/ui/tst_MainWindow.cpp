@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -174,6 +175,7 @@ private Q_SLOTS:
     void qtTextsFollowTheLanguage_data();
     void qtTextsFollowTheLanguage();
     void desktopIdentity();
+    void largerThanTheScreenKeepsItsTitleBarOnIt();
     void applicationCreatesEveryDialog();
 };
 
@@ -845,6 +847,19 @@ void tst_MainWindow::applicationCreatesEveryDialog()
     QCOMPARE(d.openConf->windowTitle(), QStringLiteral("Open Configuration"));
     QCOMPARE(d.newProject->findChild<QLabel *>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("SW61942"));
     QVERIFY(!d.newProject->isVisible() && !d.openConf->isVisible() && !d.about->isVisible());
+}
+
+// A window too large for the screen (a large scale on a small screen) overhangs at the right and
+// bottom: its title bar and its close box stay on the screen.
+void tst_MainWindow::largerThanTheScreenKeepsItsTitleBarOnIt()
+{
+    Program p;
+    TFTalventoFirmWare *w = p.start();
+    const QRect free = w->screen()->availableGeometry();
+    w->setFixedSize(free.width() + 300, free.height() + 200);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCOMPARE(w->frameGeometry().topLeft(), free.topLeft());
 }
 
 QTEST_MAIN(tst_MainWindow)

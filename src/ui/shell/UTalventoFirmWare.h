@@ -3,6 +3,7 @@
 #include "ui/QtTranslation.h"
 
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -18,6 +19,7 @@ class TFNew_Project;
 class TFOpenConf;
 class TFAbout;
 class VersionCheckRunner;
+class FixedLayoutFit;
 
 // The main window: the software code and description, the active configuration and the column
 // of numbered steps, each opening one modal dialog. Its creation runs the program's start-up;
@@ -42,6 +44,7 @@ public:
     };
 
     TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir, QWidget *parent = nullptr);
+    ~TFTalventoFirmWare() override;
 
     void setDialogs(const Dialogs &dialogs);
     const Dialogs &dialogs() const { return m_dialogs; }
@@ -54,6 +57,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private Q_SLOTS:
@@ -67,6 +71,7 @@ private:
     void FormCreate(const QString &programDir);
     void createControls();
     void showActiveConfiguration();
+    void showVendorLink();
     void enableUpdateTimer(bool on);
     // Shows or hides the new-version notice, then runs the timer again with the long interval.
     void applyVersionAnswer(bool newer);
@@ -98,6 +103,7 @@ private:
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
     QtTranslation m_qtTranslation;
+    std::unique_ptr<FixedLayoutFit> m_fit;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
