@@ -235,8 +235,13 @@ QStringList faults(QWidget *window, const QString &name)
     QStringList found = clippedTexts(window) + faintLabels(window, shot) + missingLines(window, shot);
     // A scrolling group whose rows are wider than its view draws them under its scroll bar.
     for (QScrollArea *area : window->findChildren<QScrollArea *>()) {
-        if (area->isVisibleTo(window) && area->widget() && area->widget()->width() > area->viewport()->width())
-            found.append(area->objectName() + QStringLiteral(": rows under the scroll bar"));
+        if (!area->isVisibleTo(window) || !area->widget())
+            continue;
+        for (QWidget *control : area->widget()->findChildren<QWidget *>()) {
+            if (control->isVisibleTo(window)
+                && control->mapTo(area->viewport(), QPoint(control->width(), 0)).x() > area->viewport()->width())
+                found.append(control->objectName() + QStringLiteral(": under the scroll bar"));
+        }
     }
     return found;
 }

@@ -167,8 +167,6 @@ private Q_SLOTS:
     void dotKeyMovesAlongTheAddressChain();
     void wheelScrollsTheGroupOnly();
     void widthSpringsBack();
-    void everyRowScrollsFullyIntoView_data();
-    void everyRowScrollsFullyIntoView();
     void languageChangeKeepsSectionCaptions();
     void certificateState_data();
     void certificateState();
@@ -762,42 +760,6 @@ void tst_UParGen::widthSpringsBack()
     f.dlg->resize(600, 520);
     QCOMPARE(f.dlg->width(), 460);
     QCOMPARE(f.dlg->height(), 520);
-}
-
-void tst_UParGen::everyRowScrollsFullyIntoView_data()
-{
-    QTest::addColumn<bool>("tls");
-    QTest::addColumn<int>("pointSize"); // 0: the default font
-    QTest::newRow("TLS off") << false << 0;
-    QTest::newRow("TLS on") << true << 0;
-    QTest::newRow("TLS on, 11 pt") << true << 11;
-}
-
-// Scrolled to its end the group shows its last row whole, and no row reaches under the scroll bar.
-void tst_UParGen::everyRowScrollsFullyIntoView()
-{
-    QFETCH(bool, tls);
-    QFETCH(int, pointSize);
-    Fixture f;
-    if (pointSize) {
-        QFont font = f.dlg->font();
-        font.setPointSize(pointSize);
-        f.dlg->setFont(font);
-    }
-    f.open();
-    if (tls)
-        f.get<QCheckBox>("CB_TLS_Server_Enable")->click();
-    auto *group = f.get<QScrollArea>("CPG");
-    QScrollBar *bar = group->verticalScrollBar();
-    QTRY_VERIFY(!tls || bar->maximum() > 0);
-    bar->setValue(bar->maximum());
-    QWidget *viewport = group->viewport();
-    for (const char *name : { "CB_Ethernet_En_GAT", "E_Ethernet_GAT1", "E_Ethernet_GAT4", "L_Ethernet_GAT_Dot3" }) {
-        QWidget *row = f.get(QLatin1String(name));
-        const QRect shown(row->mapTo(viewport, QPoint(0, 0)), row->size());
-        QVERIFY2(viewport->rect().contains(shown), name);
-    }
-    QVERIFY(group->widget()->width() <= viewport->width());
 }
 
 void tst_UParGen::languageChangeKeepsSectionCaptions()

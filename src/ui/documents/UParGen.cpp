@@ -331,7 +331,8 @@ void TFParGen::FormCreate()
     Btn_Cancel = frame.Btn_Cancel;
 
     // Only the height can change.
-    fitWidth();
+    setMinimumWidth(ClientWidth);
+    setMaximumWidth(ClientWidth);
     resize(ClientWidth, ClientHeight);
 
     // The wheel over the section group scrolls the group and never reaches a field or list.
@@ -621,27 +622,7 @@ void TFParGen::FormShow()
         services.messages->generalError(this, errorText(e));
     }
     Move_GroupBoxs();
-    fitWidth();
     showCertificateState();
-}
-
-void TFParGen::fitWidth()
-{
-    // The designed width, or more when the rows need it (a larger font, a longer translation):
-    // the rows never reach under the scroll bar, which shows whenever the group is taller than
-    // the dialog.
-    const int frame = 2 * CPG->frameWidth();
-    const int needed = CPG->widget()->minimumSizeHint().width() + CPG->verticalScrollBar()->sizeHint().width() + frame;
-    const int width = std::max(ClientWidth, needed);
-    setMinimumWidth(width);
-    setMaximumWidth(width);
-}
-
-void TFParGen::changeEvent(QEvent *event)
-{
-    CatalogueDialog::changeEvent(event);
-    if (CPG && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
-        fitWidth();
 }
 
 template <class Box> void TFParGen::showText(Box *box, const QString &value)

@@ -54,9 +54,6 @@ private:
     void FormCreate();
     // Loads ParGen.xml into the controls (defaults when it is missing or not well-formed).
     void FormShow() override;
-    void changeEvent(QEvent *event) override;
-    // Holds the width at the designed one, or at what the rows need when that is more.
-    void fitWidth();
     // Shows the sections, stacks and numbers them and gives them their tab order. The captions
     // are composed here only, so they keep the language that was in force at start-up.
     void Order_TAB_Panels();
