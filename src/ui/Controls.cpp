@@ -226,21 +226,42 @@ void FixedLayoutFit::fit()
         if (grow <= 0)
             continue;
         // Controls to the right of the column on its rows move along as far as they must to keep
-        // a small gap, at most their designed one.
-        QHash<QWidget *, int> push;
+        // a small gap (at most their designed one) to the column and to the controls moved before
+        // them, taken from left to right.
+        QList<QWidget *> right;
+        for (auto it = m_designed.cbegin(); it != m_designed.cend(); ++it) {
+            if (!labels.contains(it.key()))
+                right.append(it.key());
+        }
+        std::sort(right.begin(), right.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
+        QList<QRect> before;
         for (QWidget *label : labels) {
-            const QRect before = label->geometry();
-            label->resize(before.width() + grow, before.height());
-            for (auto it = m_designed.cbegin(); it != m_designed.cend(); ++it) {
-                QWidget *other = it.key();
-                const QRect g = other->geometry();
-                if (labels.contains(other) || g.left() <= before.right() || g.top() > before.bottom()
-                    || g.bottom() < before.top())
+            before.append(label->geometry());
+            label->resize(label->width() + grow, label->height());
+        }
+        const auto sharesRow
+            = [](const QRect &a, const QRect &b) { return a.top() <= b.bottom() && a.bottom() >= b.top(); };
+        // Each moved control with its old and new place.
+        QList<std::pair<QRect, QRect>> moved;
+        for (const QRect &old : std::as_const(before))
+            moved.append({ old, old.adjusted(0, 0, grow, 0) });
+        QHash<QWidget *, int> push;
+        for (QWidget *other : std::as_const(right)) {
+            const QRect g = other->geometry();
+            int need = 0;
+            for (const auto &[old, now] : std::as_const(moved)) {
+                if (old.contains(g)) { // a control inside a frame moves with the frame
+                    need = std::max(need, now.left() - old.left());
                     continue;
-                const int gap = std::min(g.left() - before.right() - 1, 8);
-                const int need = before.right() + grow + 1 + gap - g.left();
-                if (need > 0)
-                    push[other] = std::max(push.value(other), need);
+                }
+                if (g.left() <= old.right() || !sharesRow(g, old))
+                    continue;
+                const int gap = std::min(g.left() - old.right() - 1, 8);
+                need = std::max(need, now.right() + 1 + gap - g.left());
+            }
+            if (need > 0) {
+                push[other] = need;
+                moved.append({ g, g.translated(need, 0) });
             }
         }
         for (auto it = push.cbegin(); it != push.cend(); ++it)
