@@ -27,10 +27,24 @@ void CatalogueDialog::showEvent(QShowEvent *event)
     // A spontaneous show is the window system mapping the dialog again, not a new showing.
     if (!event->spontaneous()) {
         FormShow();
+        fitFixedSize();
         if (m_centre)
             centreOnScreen(this);
     }
     QDialog::showEvent(event);
+}
+
+void CatalogueDialog::fitFixedSize()
+{
+    // A dialog of fixed size keeps it while its controls fit; a larger font or a longer
+    // translation makes it grow to what its layout needs rather than cut texts.
+    if (!layout() || minimumSize() != maximumSize())
+        return;
+    layout()->invalidate();
+    layout()->activate();
+    const QSize needed = size().expandedTo(layout()->totalMinimumSize());
+    if (needed != size())
+        setFixedSize(needed);
 }
 
 void CatalogueDialog::setCatalogueTexts(const QList<CatalogueText> &texts)

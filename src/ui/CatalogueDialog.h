@@ -47,6 +47,8 @@ protected:
     // The dialog appears centred on its screen at each showing.
     void centreOnScreenAtShow() { m_centre = true; }
     void showEvent(QShowEvent *event) override;
+    // Makes a dialog of fixed size at least as large as its layout's minimum; runs after FormShow.
+    void fitFixedSize();
 
     // One row of Set_Lang's table: the entry for a control's caption (the window title when the
     // control is the dialog itself, else the text of a label or button) and the entry for its hint.

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
+#include <QPalette>
+#include <QRect>
+#include <QSize>
 #include <QString>
+#include <functional>
 
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QWidget;
+class QColor;
 
 namespace sw {
 
@@ -32,7 +39,39 @@ void enterPressesButton(QAbstractButton *button);
 // The same for every push button and tool button under `root`.
 void enterPressesButtons(QWidget *root);
 
-// Moves a top-level window so that its frame stands in the middle of its screen's free area.
+// Moves a top-level window so that its frame stands in the middle of its screen's free area. A
+// window larger than that area keeps its title bar and top left corner inside it, so that it can
+// still be moved and closed.
 void centreOnScreen(QWidget *window);
+
+// A colour between a palette's text and background colours that reads as grey and still stands
+// out from the background by more than 4.5:1.
+QColor subduedColour(const QColor &text, const QColor &background);
+
+// Keeps a widget's own palette derived from its parent's, also after the theme changes: `adjust`
+// receives the parent's palette and changes the roles the widget shows differently. The widget
+// otherwise follows the palette as any other.
+void followParentPalette(QWidget *widget, std::function<void(QPalette &)> adjust);
+// Shows a label's text in subduedColour, following the palette.
+void subdueText(QWidget *label);
+
+// For a window whose controls stand at fixed positions: widens each of the given labels whose text
+// does not fit, moves the controls to its right on the same rows along, and widens the window when
+// they no longer fit it. Every fit starts from the positions and size recorded at construction, so
+// with texts that fit the window keeps exactly its designed layout.
+class FixedLayoutFit
+{
+public:
+    // Records the current geometry of the window and its direct children as the designed one.
+    FixedLayoutFit(QWidget *window, const QList<QWidget *> &labels);
+    void fit();
+
+private:
+    QWidget *m_window;
+    QList<QWidget *> m_labels;
+    QSize m_size;
+    QHash<QWidget *, QRect> m_designed;
+    int m_rightMargin = 0;
+};
 
 } // namespace sw

@@ -13,30 +13,42 @@ namespace sw {
 
 QWidget *makeTitlePanel(QWidget *parent, QLabel *&code, QLabel *&desc)
 {
+    // The panel stands out as the boxes of the theme do (white in a light theme), with the
+    // theme's text colour on it and a thin line below.
     auto *panel = new QFrame(parent);
     panel->setObjectName(QStringLiteral("P_Title"));
-    panel->setStyleSheet(QStringLiteral("QFrame#P_Title { background-color: white; border-style: solid; border-color: "
-                                        "#b0b0b0; border-width: 0px 0px 1px 0px; }"));
+    panel->setAutoFillBackground(true);
+    panel->setBackgroundRole(QPalette::Base);
+    panel->setForegroundRole(QPalette::Text);
 
     code = makeLabel(panel, QStringLiteral("L_SW_Code"));
     QFont codeFont = code->font();
     codeFont.setPixelSize(20);
     codeFont.setBold(true);
     code->setFont(codeFont);
-    QPalette codePal = code->palette();
-    codePal.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    code->setPalette(codePal);
+    subdueText(code);
 
     desc = makeLabel(panel, QStringLiteral("L_SW_Desc"));
     QFont descFont = desc->font();
     descFont.setBold(true);
     desc->setFont(descFont);
 
+    auto *line = new QWidget(panel);
+    line->setObjectName(QStringLiteral("P_Title_Line"));
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    line->setBackgroundRole(QPalette::Mid);
+
+    auto *texts = new QVBoxLayout;
+    texts->setContentsMargins(8, 4, 8, 4);
+    texts->setSpacing(0);
+    texts->addWidget(code);
+    texts->addWidget(desc);
     auto *layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(code);
-    layout->addWidget(desc);
+    layout->addLayout(texts);
+    layout->addWidget(line);
     return panel;
 }
 

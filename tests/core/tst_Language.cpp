@@ -121,6 +121,7 @@ private Q_SLOTS:
         QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
         QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE") + QStringEncoder(QStringConverter::Utf16LE)(text);
         QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF") + QStringEncoder(QStringConverter::Utf16BE)(text);
+        QTest::newRow("utf-8 without bom") << text.toUtf8();
         QTest::newRow("windows-1252") << QByteArray(
             "header\r\nSTR12 = Caf\xE9 \x80\nSTR13 = second\rSTR12 = Caf\xE9 \x80");
     }

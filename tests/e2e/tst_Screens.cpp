@@ -1,6 +1,8 @@
-// Shows every window of the configurator as a user would see it, in every shipped language, and
-// checks that no caption is cut off. With SW_SCREENSHOT_DIR set, it also saves each window as
-// <language>-<window>.png there.
+// Shows every window of the configurator as a user would see it, in every shipped language and in
+// several looks (the default one, a dark palette, an 11 pt font), and checks that no caption is cut
+// off and that every label stands out from its background. With SW_SCREENSHOT_DIR set, it also
+// saves each window as <language>-<look>-<window>.png there. SW_SCREEN_LOOKS, a comma-separated
+// list of looks, runs only those (the 144 dpi run takes the default look on a 144 dpi screen).
 #include "ProgramFolder.h"
 
 #include "core/documents/KnownCertDocument.h"
@@ -18,14 +20,19 @@
 #include "ui/update/UBoot.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 
 using namespace sw;
 
@@ -41,9 +48,19 @@ QStringList clippedTexts(QWidget *window)
             out.append(QStringLiteral("%1: %2 (%3 px short)").arg(where, text).arg(needed - available));
     };
     for (QLabel *label : window->findChildren<QLabel *>()) {
-        if (!label->isVisibleTo(window) || label->wordWrap() || label->textFormat() == Qt::RichText
-            || label->text().isEmpty() || !label->pixmap().isNull())
+        if (!label->isVisibleTo(window) || label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
             continue;
+        if (label->textFormat() == Qt::RichText) {
+            // A link: the text of the document, without its margin; less than half a pixel over
+            // the edge cuts nothing off.
+            QTextDocument document;
+            document.setDocumentMargin(0);
+            document.setDefaultFont(label->font());
+            document.setHtml(label->text());
+            report(label->objectName(), document.toPlainText(), qRound(document.idealWidth()),
+                label->contentsRect().width());
+            continue;
+        }
         report(label->objectName(), label->text(), label->fontMetrics().horizontalAdvance(label->text()),
             label->contentsRect().width());
     }
@@ -72,6 +89,116 @@ QStringList clippedTexts(QWidget *window)
     return out;
 }
 
+// WCAG relative luminance of a colour.
+double luminance(QRgb rgb)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Labels whose text, as rendered, does not stand out from the label's own background by 4.5:1, as
+// "objectName: text (ratio)". The background is the commonest colour in the label's area and the
+// text the colour furthest from it, which the inside of every glyph reaches.
+QStringList faintLabels(QWidget *window, const QImage &shot)
+{
+    QStringList out;
+    const qreal ratio = shot.devicePixelRatio();
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(window) || !label->isEnabled() || label->text().trimmed().isEmpty()
+            || !label->pixmap().isNull())
+            continue;
+        // Only labels wholly on show count: one scrolled partly out of view shows only part of its text.
+        if (label->visibleRegion() != QRegion(label->rect()))
+            continue;
+        const QRect area(label->mapTo(window, label->contentsRect().topLeft()), label->contentsRect().size());
+        const QRect pixels = QRect((area.topLeft() * ratio), (area.size() * ratio)).intersected(shot.rect());
+        QHash<QRgb, int> counts;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                ++counts[shot.pixel(x, y) | 0xff000000];
+        }
+        QRgb background = 0;
+        int most = -1;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            if (it.value() > most) {
+                most = it.value();
+                background = it.key();
+            }
+        }
+        double best = 1.0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            best = std::max(best, contrast(background, it.key()));
+        if (qEnvironmentVariableIsSet("SW_DEBUG_CONTRAST"))
+            qDebug() << label->objectName() << pixels << Qt::hex << background << best << counts.size();
+        if (best < 4.5)
+            out.append(QStringLiteral("%1: %2 (%3:1)").arg(label->objectName(), label->text()).arg(best, 0, 'f', 2));
+    }
+    return out;
+}
+
+// Separators (children 1 px high) that left no mark on the window, as "objectName: not drawn".
+QStringList missingLines(QWidget *window, const QImage &shot)
+{
+    QStringList out;
+    const qreal ratio = shot.devicePixelRatio();
+    const QRgb background = window->palette().color(window->backgroundRole()).rgb() | 0xff000000;
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (child->height() != 1 || !child->isVisibleTo(window))
+            continue;
+        const QRect area(child->mapTo(window, QPoint(0, 0)), child->size());
+        const QRect pixels
+            = QRect(area.topLeft() * ratio, area.size() * ratio).adjusted(0, -1, 0, 1).intersected(shot.rect());
+        bool drawn = false;
+        for (int y = pixels.top(); y <= pixels.bottom() && !drawn; ++y) {
+            for (int x = pixels.left(); x <= pixels.right() && !drawn; ++x)
+                drawn = (shot.pixel(x, y) | 0xff000000) != background;
+        }
+        if (!drawn)
+            out.append(child->objectName() + QStringLiteral(": not drawn"));
+    }
+    return out;
+}
+
+// A dark palette as desktop themes set it: light text on dark windows, buttons and boxes.
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(0x2b, 0x2b, 0x2b), text(0xe6, 0xe6, 0xe6), base(0x1e, 0x1e, 0x1e), button(0x3c, 0x3f, 0x41);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, button);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    p.setColor(QPalette::Highlight, QColor(0x2f, 0x65, 0xca));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    p.setColor(QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9));
+    p.setColor(QPalette::Light, button.lighter(150));
+    p.setColor(QPalette::Midlight, button.lighter(125));
+    p.setColor(QPalette::Mid, button.darker(120));
+    p.setColor(QPalette::Dark, button.darker(150));
+    p.setColor(QPalette::Shadow, Qt::black);
+    for (auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
 const QString ShippedLanguages = QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE");
 
 // Lets the layouts settle before a window is measured: a section that an earlier showing left
@@ -82,13 +209,41 @@ void settle()
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
-void saveShot(QWidget *window, const QString &name)
+// The window as rendered, saved when SW_SCREENSHOT_DIR is set.
+QImage shoot(QWidget *window, const QString &name)
 {
+    // Over the window's background, as the screen shows a window that leaves parts unpainted.
+    const QPixmap grabbed = window->grab();
+    QImage shot(grabbed.size(), QImage::Format_RGB32);
+    shot.setDevicePixelRatio(grabbed.devicePixelRatio());
+    shot.fill(window->palette().color(window->backgroundRole()));
+    QPainter(&shot).drawPixmap(0, 0, grabbed);
     const QString dir = qEnvironmentVariable("SW_SCREENSHOT_DIR");
     if (!dir.isEmpty()) {
         QFETCH_GLOBAL(QString, language);
-        window->grab().save(dir + QLatin1Char('/') + language + QLatin1Char('-') + name + QStringLiteral(".png"));
+        QFETCH_GLOBAL(QString, look);
+        shot.save(QStringLiteral("%1/%2-%3-%4.png").arg(dir, language, look, name));
     }
+    return shot;
+}
+
+// What is wrong with a window as shown: cut texts and faint labels.
+QStringList faults(QWidget *window, const QString &name)
+{
+    settle();
+    const QImage shot = shoot(window, name);
+    QStringList found = clippedTexts(window) + faintLabels(window, shot) + missingLines(window, shot);
+    // A scrolling group whose rows are wider than its view draws them under its scroll bar.
+    for (QScrollArea *area : window->findChildren<QScrollArea *>()) {
+        if (!area->isVisibleTo(window) || !area->widget())
+            continue;
+        for (QWidget *control : area->widget()->findChildren<QWidget *>()) {
+            if (control->isVisibleTo(window)
+                && control->mapTo(area->viewport(), QPoint(control->width(), 0)).x() > area->viewport()->width())
+                found.append(control->objectName() + QStringLiteral(": under the scroll bar"));
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -99,6 +254,8 @@ class tst_Screens : public QObject
 
     test::ProgramFolder m_program;
     std::unique_ptr<ConfiguratorApplication> m_app;
+    QPalette m_palette;
+    QFont m_font;
 
     template <typename T> T *dialog() { return m_app->mainWindow()->findChild<T *>(); }
 
@@ -106,24 +263,30 @@ class tst_Screens : public QObject
     {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        settle();
-        saveShot(window, name);
-        const QStringList clipped = clippedTexts(window);
+        const QStringList found = faults(window, name);
         window->hide();
-        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
     }
 
 private Q_SLOTS:
-    // Every test runs once per shipped language: English first, then the translations.
+    // Every test runs once per shipped language (English first, then the translations) and look.
     void initTestCase_data()
     {
         QTest::addColumn<QString>("language");
-        QTest::newRow("English") << QStringLiteral("English");
+        QTest::addColumn<QString>("look");
+        QStringList languages { QStringLiteral("English") };
         const QFileInfoList files
             = QDir(ShippedLanguages).entryInfoList({ QStringLiteral("*.lng") }, QDir::Files, QDir::Name);
         for (const QFileInfo &file : files) {
             if (file.completeBaseName() != QLatin1String("English"))
-                QTest::newRow(qPrintable(file.completeBaseName())) << file.completeBaseName();
+                languages << file.completeBaseName();
+        }
+        QStringList looks { QStringLiteral("default"), QStringLiteral("dark"), QStringLiteral("11pt") };
+        if (qEnvironmentVariableIsSet("SW_SCREEN_LOOKS"))
+            looks = qEnvironmentVariable("SW_SCREEN_LOOKS").split(u',');
+        for (const QString &look : std::as_const(looks)) {
+            for (const QString &language : std::as_const(languages))
+                QTest::newRow(qPrintable(language + u' ' + look)) << language << look;
         }
     }
 
@@ -142,12 +305,22 @@ private Q_SLOTS:
         m_app = std::make_unique<ConfiguratorApplication>(m_program.pv, m_program.services, m_program.dir.path());
         // Every dialog is made now, as first use would make it, so that each can be found.
         m_app->mainWindow()->dialogs();
+        m_palette = QApplication::palette();
+        m_font = QApplication::font();
     }
 
     // The language is applied as the program does at a change in the options dialog: the
     // catalogue is loaded for Language_Name and every window takes its texts again.
     void init()
     {
+        QFETCH_GLOBAL(QString, look);
+        QApplication::setPalette(look == QLatin1String("dark") ? darkPalette() : m_palette);
+        QFont font = m_font;
+        if (look == QLatin1String("11pt"))
+            font.setPointSize(11);
+        QApplication::setFont(font);
+        // The windows learn of the new palette and font from posted events.
+        QCoreApplication::processEvents();
         QFETCH_GLOBAL(QString, language);
         m_program.pv.Language_Name = language;
         Load_Lang(m_program.pv);
@@ -182,11 +355,9 @@ private Q_SLOTS:
             options->show();
             QVERIFY(QTest::qWaitForWindowExposed(options));
             QTRY_COMPARE(tabs->currentIndex(), tab);
-            settle();
-            saveShot(options, QLatin1String(names[tab]));
-            const QStringList clipped = clippedTexts(options);
+            const QStringList found = faults(options, QLatin1String(names[tab]));
             options->hide();
-            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+            QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
         }
     }
 
@@ -198,14 +369,12 @@ private Q_SLOTS:
         check(parGen, QStringLiteral("communication"));
         parGen->show();
         parGen->findChild<QCheckBox *>(QStringLiteral("CB_TLS_Server_Enable"))->click();
-        settle();
-        saveShot(parGen, QStringLiteral("communication-tls"));
-        const QStringList clipped = clippedTexts(parGen);
+        const QStringList found = faults(parGen, QStringLiteral("communication-tls"));
         parGen->findChild<QScrollArea *>(QStringLiteral("CPG"))->verticalScrollBar()->setValue(10000);
-        saveShot(parGen, QStringLiteral("communication-tls-bottom"));
+        shoot(parGen, QStringLiteral("communication-tls-bottom"));
         parGen->findChild<QScrollArea *>(QStringLiteral("CPG"))->verticalScrollBar()->setValue(0);
         parGen->hide();
-        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
     }
 
     void variableList()

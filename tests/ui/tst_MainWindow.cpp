@@ -18,7 +18,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -172,6 +176,10 @@ private Q_SLOTS:
     void unwritableWorkspaceSaidOnceAtStart();
     void vendorLinkOpensHomePage();
     void languageChangeRelabels();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
+    void desktopIdentity();
+    void largerThanTheScreenKeepsItsTitleBarOnIt();
     void applicationCreatesEveryDialog();
     void dialogMadeOnFirstOpen_data();
     void dialogMadeOnFirstOpen();
@@ -842,6 +850,77 @@ void tst_MainWindow::languageChangeRelabels()
     QCOMPARE(p.langLog, (QStringList { "options", "boot", "parGen", "tls", "iec" }));
 }
 
+// Qt's standard buttons and dialogs speak the language in use from start-up on, and follow a change
+// of language, back to English too.
+void tst_MainWindow::qtTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("atStart");
+    QTest::addColumn<QString>("changedTo");
+    QTest::addColumn<QString>("yesAtStart");
+    QTest::addColumn<QString>("yesAfterChange");
+
+    QTest::newRow("German at start, then English") << "Deutsch"
+                                                   << "English"
+                                                   << "&Ja"
+                                                   << "&Yes";
+    QTest::newRow("English, then French") << "English"
+                                          << "Francais"
+                                          << "&Yes"
+                                          << "&Oui";
+    QTest::newRow("Spanish, then German") << "Espanol"
+                                          << "Deutsch" << QStringLiteral("&Sí") << "&Ja";
+    QTest::newRow("unknown language stays English") << "Italiano"
+                                                    << "Klingon" << QStringLiteral("&Sì") << "&Yes";
+}
+
+void tst_MainWindow::qtTextsFollowTheLanguage()
+{
+    QFETCH(QString, atStart);
+    QFETCH(QString, changedTo);
+    QFETCH(QString, yesAtStart);
+    QFETCH(QString, yesAfterChange);
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        QSKIP("Qt's translations are not installed (Debian package qt6-translations-l10n)");
+    const auto yes = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+
+    Program p;
+    for (const QString &name : { atStart, changedTo })
+        QVERIFY(p.write(QStringLiteral("LANGUAGE/") + name + QStringLiteral(".lng"), "STR0 = x\n"));
+    QVERIFY(p.write(QStringLiteral("Talvento.xml"),
+        "<Conf_Settings><lastlang><language>" + atStart.toUtf8() + "</language></lastlang></Conf_Settings>"));
+    TFTalventoFirmWare *w = p.start();
+    QCOMPARE(p.pv.Language_Name, atStart);
+    QCOMPARE(yes(), yesAtStart);
+
+    p.pv.Language_Name = changedTo;
+    Load_Lang(p.pv);
+    w->Change_Language();
+    QCOMPARE(yes(), yesAfterChange);
+}
+
+// The desktop entry, the window's WM_CLASS and its icon belong together: a dock shows the entry's
+// name and icon only for windows that it can tie to the entry.
+void tst_MainWindow::desktopIdentity()
+{
+    setUpApplication();
+    QCOMPARE(QGuiApplication::desktopFileName(), QLatin1String(DesktopEntryName));
+    QFile entry(
+        QStringLiteral(SW_SOURCE_DIR "/packaging/") + QLatin1String(DesktopEntryName) + QStringLiteral(".desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    // Qt's X11 windows carry the application name as the class part of WM_CLASS.
+    const QByteArrayList lines = entry.readAll().split('\n');
+    QVERIFY(lines.contains("StartupWMClass=" + QCoreApplication::applicationName().toUtf8()));
+
+    Program p;
+    TFTalventoFirmWare *w = p.start();
+    QVERIFY(!w->windowIcon().isNull());
+    QVERIFY(!w->dialogs().about->windowIcon().isNull());
+}
+
 void tst_MainWindow::applicationCreatesEveryDialog()
 {
     Program p;
@@ -932,6 +1011,17 @@ void tst_MainWindow::dialogMadeLaterTakesCurrentLanguage()
     QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Begin"))->text(), entry(0));
     QCOMPARE(w->dialog(Dialog::NewProject)->windowTitle(), QStringLiteral("Create New Configuration"));
     QCOMPARE(open->windowTitle(), QStringLiteral("Open Configuration"));
+// A window too large for the screen (a large scale on a small screen) overhangs at the right and
+// bottom: its title bar and its close box stay on the screen.
+void tst_MainWindow::largerThanTheScreenKeepsItsTitleBarOnIt()
+{
+    Program p;
+    TFTalventoFirmWare *w = p.start();
+    const QRect free = w->screen()->availableGeometry();
+    w->setFixedSize(free.width() + 300, free.height() + 200);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCOMPARE(w->frameGeometry().topLeft(), free.topLeft());
 }
 
 QTEST_MAIN(tst_MainWindow)

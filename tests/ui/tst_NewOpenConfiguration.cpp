@@ -92,6 +92,7 @@ private Q_SLOTS:
     void openPreselectsAndOpens_data();
     void openPreselectsAndOpens();
     void openListsVisibleFoldersOnly();
+    void openListsNamesAsAPersonSortsThem();
     void openWithEmptyProjectsLeavesNoConfiguration_data();
     void openWithEmptyProjectsLeavesNoConfiguration();
     void openCancelChangesNothing();
@@ -453,6 +454,27 @@ void tst_NewOpenConfiguration::openListsVisibleFoldersOnly()
 
     QCOMPARE(listed, QStringList { QStringLiteral("Visible") });
     QCOMPARE(p.pv.Conf_Name, QStringLiteral("Visible"));
+}
+
+void tst_NewOpenConfiguration::openListsNamesAsAPersonSortsThem()
+{
+    Program p;
+    for (const char *name : { "beta", "10kV", "Plant1", "Gamma plant", "zeta", "9kV", "Alpha" })
+        QVERIFY(p.createConfiguration(QLatin1String(name)));
+    QVERIFY(p.start());
+
+    QStringList listed;
+    whenModal([&](QDialog *dialog) {
+        auto *list = p.control<QListWidget>(dialog, "ListBox1");
+        for (int i = 0; i < list->count(); ++i)
+            listed.append(list->item(i)->text());
+        clickButton(dialog, "Btn_OK");
+    });
+    p.click("Btn_Open");
+
+    QCOMPARE(listed, (QStringList { "9kV", "10kV", "Alpha", "beta", "Gamma plant", "Plant1", "zeta" }));
+    // Without an active configuration the first of the sorted names is opened.
+    QCOMPARE(p.pv.Conf_Name, QStringLiteral("9kV"));
 }
 
 void tst_NewOpenConfiguration::openWithEmptyProjectsLeavesNoConfiguration_data()

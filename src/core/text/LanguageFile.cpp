@@ -57,6 +57,12 @@ QString decodeLanguageText(const QByteArray &bytes)
         return QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2));
     if (startsWith({ 0xFE, 0xFF }))
         return QStringDecoder(QStringConverter::Utf16BE)(bytes.mid(2));
+    // Editors on Linux save UTF-8 without a mark. Windows-1252 text with any character above 0x7F
+    // is almost never valid UTF-8, so valid UTF-8 is taken as such.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
     return decodeWindows1252(bytes.constData(), bytes.size());
 }
 

@@ -10,7 +10,8 @@
 namespace sw {
 
 // Decodes the bytes of a language file: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE;
-// without one the bytes are Windows-1252, so that a file reads the same on every platform.
+// without one, bytes that are valid UTF-8 are read as UTF-8 and any others as Windows-1252, so
+// that a file reads the same on every platform.
 QString decodeLanguageText(const QByteArray &bytes);
 
 // Trims blanks and control characters (every character up to U+0020) at both ends.

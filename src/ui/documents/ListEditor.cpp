@@ -11,12 +11,14 @@
 #include "ui/widgets/TableOperations.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QUndoStack>
 
@@ -183,7 +185,28 @@ void ListEditor::Set_Lang()
         header->setText(pv.msg(m_columns[c].header));
         header->setToolTip(plainTip(Hint_List.last()));
     }
+    fitColumnsToHeaders();
     refreshAllMarks();
+}
+
+void ListEditor::fitColumnsToHeaders()
+{
+    // A column is widened (never narrowed) when its caption does not fit: the style draws the
+    // caption between two margins and cuts it at both ends.
+    QHeaderView *header = m_table->horizontalHeader();
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int c = 0; c < header->count(); ++c) {
+        const int needed = header->fontMetrics().horizontalAdvance(m_table->horizontalHeaderItem(c)->text()) + margins;
+        if (needed > m_table->columnWidth(c))
+            m_table->setColumnWidth(c, needed);
+    }
+}
+
+void ListEditor::changeEvent(QEvent *event)
+{
+    CatalogueDialog::changeEvent(event);
+    if (m_table && event->type() == QEvent::FontChange)
+        fitColumnsToHeaders();
 }
 
 void ListEditor::FormShow()

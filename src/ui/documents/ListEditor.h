@@ -119,6 +119,9 @@ protected:
 
     // Default rows, then the document; clears Do_Copy.
     void FormShow() override;
+    void changeEvent(QEvent *event) override;
+    // Widens the columns whose caption does not fit.
+    void fitColumnsToHeaders();
     // Every list is accepted unless the editor has rules.
     virtual bool Controllo_dati() { return true; }
 

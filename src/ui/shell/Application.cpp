@@ -11,7 +11,9 @@
 #include "ui/shell/UTalventoFirmWare.h"
 #include "ui/update/UBoot.h"
 
-#include <QCoreApplication>
+#include "ui/shell/Icons.h"
+
+#include <QGuiApplication>
 
 namespace sw {
 
@@ -19,6 +21,11 @@ void setUpApplication()
 {
     QCoreApplication::setApplicationName(QString::fromLatin1(SWCodeText));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Program_Version));
+    // Ties the windows to the desktop entry sw61942.desktop, so that docks and task bars show its
+    // name and icon. On X11 the entry's StartupWMClass names the class part of WM_CLASS, which is
+    // the application name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopEntryName));
+    QGuiApplication::setWindowIcon(icons::program());
 }
 
 ConfiguratorApplication::ConfiguratorApplication(

@@ -9,9 +9,12 @@ struct ProgramValues;
 struct Services;
 class TFTalventoFirmWare;
 
+// The name of the program's desktop entry, without ".desktop".
+inline constexpr char DesktopEntryName[] = "sw61942";
+
 // Application-wide settings, made once by the program entry after the QApplication exists: the
-// application's name (the title of the message boxes) and version. No display name is set, since
-// the platform would append it to every window caption.
+// application's name (the title of the message boxes) and version, the desktop entry and the icon.
+// No display name is set, since the platform would append it to every window caption.
 void setUpApplication();
 
 // Creates the windows of the configurator: the main window first (its creation runs the start-up

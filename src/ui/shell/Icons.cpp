@@ -65,6 +65,11 @@ QIcon updateDevice()
     return load("updateDevice");
 }
 
+QIcon program()
+{
+    return load("logo");
+}
+
 QPixmap logo(int size)
 {
     QPixmap pixmap(size, size);

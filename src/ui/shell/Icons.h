@@ -19,6 +19,9 @@ QIcon variableList();
 QIcon certificates();
 QIcon updateDevice();
 
+// The program's icon on the desktop: the logo.
+QIcon program();
+
 // The vendor's logo, square, `size` pixels wide.
 QPixmap logo(int size);
 

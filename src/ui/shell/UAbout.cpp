@@ -110,10 +110,8 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
     Label12 = placeLabel(this, "Label12", QString(), QRect(valueLeft, 90, 190, 18));
 
     // Shown as a link so that it takes the keyboard focus and opens with Enter as well.
-    Label4 = placeLabel(this, "Label4",
-        QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; text-decoration:underline\">%2</a>")
-            .arg(Vendor::homePageUrl().toHtmlEscaped(), QString::fromLatin1(Vendor::WebAddressText)),
-        QRect(220, 120, 197, 20));
+    Label4 = placeLabel(this, "Label4", QString(), QRect(220, 120, 197, 20));
+    showVendorLink();
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label4->setTextFormat(Qt::RichText);
     Label4->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -132,6 +130,27 @@ TFAbout::TFAbout(ProgramValues &values, Services &svc, QWidget *parent)
 
     setTabOrder(LbButton1, Label4);
     setTabOrder(Label4, Image2);
+    m_fit = std::make_unique<FixedLayoutFit>(
+        this, QList<QWidget *> { Label1, Label2, Label6, Label9, Label3, Label10, Label8, Label12, Label4 });
+}
+
+TFAbout::~TFAbout() = default;
+
+void TFAbout::showVendorLink()
+{
+    // A link takes its colour when its text is set: the text is set again at each change of palette.
+    Label4->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:underline\">%3</a>")
+                        .arg(Vendor::homePageUrl().toHtmlEscaped(), palette().color(QPalette::Link).name(),
+                            QString::fromLatin1(Vendor::WebAddressText)));
+}
+
+void TFAbout::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (Label4 && event->type() == QEvent::PaletteChange)
+        showVendorLink();
+    if (m_fit && event->type() == QEvent::FontChange)
+        m_fit->fit();
 }
 
 void TFAbout::FormShow()
@@ -140,7 +159,7 @@ void TFAbout::FormShow()
     Label9->setText(QString::fromLatin1(SWCodeText));
     Label10->setText(QString::fromLatin1(Program_Version));
     Label12->setText(QString::fromLatin1(DocumentCode));
-    setFixedSize(Width, Height);
+    m_fit->fit();
 }
 
 void TFAbout::openHomePage()

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 class QAbstractButton;
 class QLabel;
 class QPushButton;
+
+namespace sw {
+class FixedLayoutFit;
+}
 
 namespace sw {
 
@@ -18,15 +23,18 @@ class TFAbout final : public QDialog
     Q_OBJECT
 public:
     TFAbout(ProgramValues &values, Services &services, QWidget *parent = nullptr);
+    ~TFAbout() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Sets the values and the size; runs at each showing.
     void FormShow();
     // The logo and the web address open the vendor's home page; the dialog stays open.
     void openHomePage();
+    void showVendorLink();
 
     ProgramValues &pv;
     Services &services;
@@ -42,6 +50,8 @@ private:
     QLabel *Label12 = nullptr;
     QLabel *Label4 = nullptr;
     QPushButton *LbButton1 = nullptr;
+    // Widens the labels and the dialog when a larger font needs it.
+    std::unique_ptr<FixedLayoutFit> m_fit;
 };
 
 } // namespace sw

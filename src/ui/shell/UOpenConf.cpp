@@ -4,11 +4,13 @@
 #include "core/text/MessageIds.h"
 #include "ui/Controls.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace sw {
 
@@ -76,13 +78,24 @@ int TFOpenConf::Search_Open_Conf(const QStringList &list, const QString &name)
 
 void TFOpenConf::FormShow()
 {
-    // Folders only, without "." and "..", hidden and system ones, in the order the file system
-    // lists them. A missing or unreadable PROJECTS gives an empty list.
+    // Folders only, without "." and "..", hidden and system ones. A missing or unreadable PROJECTS
+    // gives an empty list.
     SL.clear();
     const QFileInfoList entries
         = QDir(pv.Dir_Projects).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo &entry : entries)
         SL.append(entry.fileName());
+    // Sorted as a person reads them: without regard to case, and numbers by value ("9kV" before
+    // "10kV"). Names equal but for case keep a fixed order. The C locale collates by code point
+    // only, so it gives way to English.
+    const QLocale locale = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::sort(SL.begin(), SL.end(), [&collator](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
 
     ListBox1->clear();
     ListBox1->addItems(SL);

@@ -30,7 +30,7 @@ private:
     // Fills SL and ListBox1 and preselects the active configuration (or the first entry).
     void FormShow();
 
-    QStringList SL; // configuration folders found, in listing order
+    QStringList SL; // configuration folders found, sorted as listed
     QLabel *Label1 = nullptr;
     QListWidget *ListBox1 = nullptr;
 };

@@ -72,13 +72,13 @@ int stepButtonTop(int step)
     return stepLabelTop(step) - 16;
 }
 
-// A plain outline: a rectangle frame, or a 1 px line when the widget is 1 px high.
+// A plain outline in the theme's mid tone: a rectangle frame, or a line filling the widget when it
+// is 1 px high.
 class Shape final : public QWidget
 {
 public:
-    Shape(QWidget *parent, const QColor &pen)
+    explicit Shape(QWidget *parent)
         : QWidget(parent)
-        , m_pen(pen)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
@@ -88,16 +88,19 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
-        p.setPen(m_pen);
-        p.setBrush(Qt::NoBrush);
-        if (height() <= 1)
-            p.drawLine(0, 0, width() - 1, 0);
-        else
-            p.drawRect(rect().adjusted(0, 0, -1, -1));
+        const QColor colour = palette().color(QPalette::Mid);
+        // A line drawn along the top edge lands half outside the widget at fractional scales and
+        // vanishes; filled rectangles cover their pixels at any scale.
+        if (height() <= 1) {
+            p.fillRect(rect(), colour);
+        } else {
+            const QRect r = rect();
+            p.fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+            p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+            p.fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+        }
     }
-
-private:
-    QColor m_pen;
 };
 
 // A push button with its picture and caption aligned to the left, the caption wrapping onto a
@@ -153,6 +156,8 @@ TFTalventoFirmWare::TFTalventoFirmWare(
     FormCreate(programDir, languageDir);
 }
 
+TFTalventoFirmWare::~TFTalventoFirmWare() = default;
+
 void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &languageDir)
 {
     // Until the language is loaded the catalogue is empty, so nothing shows a stale text.
@@ -183,6 +188,7 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &la
     L_SW_Desc->setText(pv.SW_Desc);
 
     Load_Lang(pv);
+    m_qtTranslation.apply(pv.Language_Name);
 
     // The remembered configuration is active only while its folder exists. A name that is not
     // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
@@ -208,11 +214,12 @@ void TFTalventoFirmWare::createControls()
     // Fixed size, only the close box in the title bar.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, stepButtonTop(5) + 152);
+    // The dialogs take the window's icon too.
+    setWindowIcon(icons::program());
+    // White in a light theme, as the boxes of the theme are, with the theme's text colour on it.
     setAutoFillBackground(true);
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, Qt::white);
-    windowPalette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(windowPalette);
+    setBackgroundRole(QPalette::Base);
+    setForegroundRole(QPalette::Text);
 
     const auto label = [this](const char *name, const QRect &geometry) {
         QLabel *l = makeLabel(this, QLatin1String(name));
@@ -245,9 +252,7 @@ void TFTalventoFirmWare::createControls()
     QFont codeFont = L_SW_Code->font();
     codeFont.setPixelSize(32);
     L_SW_Code->setFont(codeFont);
-    QPalette grey = L_SW_Code->palette();
-    grey.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    L_SW_Code->setPalette(grey);
+    subdueText(L_SW_Code);
     L_SW_Code->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     L_SW_Desc = label("L_SW_Desc", QRect(16, 42, 340, 18));
@@ -266,7 +271,7 @@ void TFTalventoFirmWare::createControls()
     Btn_Close = pictureButton("Btn_Close", 632, icons::closeProgram());
 
     // Active configuration.
-    Shape2 = new Shape(this, QColor(0xc0, 0xc0, 0xc0));
+    Shape2 = new Shape(this);
     Shape2->setObjectName(QStringLiteral("Shape2"));
     Shape2->setGeometry(80, 70, 348, 36);
     QFont small = font();
@@ -295,16 +300,19 @@ void TFTalventoFirmWare::createControls()
     // The vendor's web address, shown as a link so that it takes the keyboard focus too.
     L_Quorvex = label("L_Quorvex", QRect(565, stepLabelTop(5), 124, 16));
     L_Quorvex->setTextFormat(Qt::RichText);
-    L_Quorvex->setText(QStringLiteral("<a href=\"%1\" style=\"color:#000000; text-decoration:none\"><b>%2</b></a>")
-                           .arg(Vendor::homePageUrl().toHtmlEscaped(), QString::fromLatin1(Vendor::WebAddressText)));
+    showVendorLink();
     L_Quorvex->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     L_Quorvex->setCursor(Qt::PointingHandCursor);
     L_Quorvex->setAccessibleName(QString::fromLatin1(Vendor::WebAddressText));
     connect(L_Quorvex, &QLabel::linkActivated, this, [this] { L_QuorvexClick(); });
 
-    Shape1 = new Shape(this, QColor(0xc0, 0xc0, 0xc0));
+    Shape1 = new Shape(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setGeometry(10, stepButtonTop(5) + 51, 674, 1);
+
+    m_fit = std::make_unique<FixedLayoutFit>(this,
+        QList<QWidget *> {
+            L_SW_Code, L_SW_Desc, L_Begin, L_Step[0], L_Step[1], L_Step[2], L_Step[3], L_Step[4], L_Quorvex });
 
     // Keyboard order: the steps first, then the links and the header buttons.
     QWidget *order[] = { Btn_New, Btn_Open, Btn_Prm_Gen, Btn_IEC61850_Access, Btn_TLS_List_Certificates, Btn_CreateBin,
@@ -337,6 +345,15 @@ void TFTalventoFirmWare::createKeys()
 QString TFTalventoFirmWare::hintWithKeys(int hint, QKeyCombination keys) const
 {
     return pv.msg(MsgId::HintWithKeys).arg(pv.msg(hint), QKeySequence(keys).toString(QKeySequence::NativeText));
+}
+
+void TFTalventoFirmWare::showVendorLink()
+{
+    // The address reads as a bold label in the text colour. A link takes its colour when its text
+    // is set, so the text is set again whenever the palette changes.
+    L_Quorvex->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:none\"><b>%3</b></a>")
+                           .arg(Vendor::homePageUrl().toHtmlEscaped(), palette().color(QPalette::Text).name(),
+                               QString::fromLatin1(Vendor::WebAddressText)));
 }
 
 void TFTalventoFirmWare::setDialogs(const Dialogs &dialogs)
@@ -428,10 +445,12 @@ void TFTalventoFirmWare::Set_Lang()
     setPlainToolTip(Btn_CreateBin, pv.msg(MsgId::HintUpdate));
     Btn_TLS_List_Certificates->setText(pv.msg(MsgId::TLSKnownCertificates));
     setPlainToolTip(Btn_TLS_List_Certificates, pv.msg(MsgId::HintTLS));
+    m_fit->fit();
 }
 
 void TFTalventoFirmWare::Change_Language()
 {
+    m_qtTranslation.apply(pv.Language_Name);
     // A dialog not made yet takes the new texts when it is made.
     Set_Lang();
     CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,
@@ -468,6 +487,16 @@ void TFTalventoFirmWare::closeEvent(QCloseEvent *event)
 {
     FormClose();
     event->accept();
+}
+
+void TFTalventoFirmWare::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (L_Quorvex && event->type() == QEvent::PaletteChange)
+        showVendorLink();
+    // A larger font or another style may need wider labels.
+    if (m_fit && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        m_fit->fit();
 }
 
 void TFTalventoFirmWare::showEvent(QShowEvent *event)

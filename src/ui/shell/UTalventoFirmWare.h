@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ui/QtTranslation.h"
+
 #include <QKeyCombination>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QDialog;
@@ -20,6 +23,7 @@ class TFNew_Project;
 class TFOpenConf;
 class TFAbout;
 class VersionCheckRunner;
+class FixedLayoutFit;
 
 // The main window: the software code and description, the active configuration and the column
 // of numbered steps, each opening one modal dialog. Its creation runs the program's start-up;
@@ -47,6 +51,7 @@ public:
     // installation is shared); a non-empty `languageDir` holds the language files instead of its LANGUAGE.
     TFTalventoFirmWare(ProgramValues &values, Services &services, const QString &programDir,
         const QString &languageDir = {}, QWidget *parent = nullptr);
+    ~TFTalventoFirmWare() override;
 
     enum class Dialog { NewProject, OpenConf, About, SoftOptions, ParGen, TlsKnownCert, Iec61850Variables, Boot };
     // Makes the dialog `which`, a child of this window, after the catalogue has been filled.
@@ -62,12 +67,14 @@ public:
     const Dialogs &dialogs();
 
     void Set_Lang();
-    // The window's own texts, then every dialog's, after the catalogue has been reloaded.
+    // Qt's own texts, the window's own texts, then every dialog's, after the catalogue has been
+    // reloaded.
     void Change_Language();
     void Set_Files();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private Q_SLOTS:
@@ -90,6 +97,7 @@ private:
     // A button's hint followed by its keys.
     QString hintWithKeys(int hint, QKeyCombination keys) const;
     void showActiveConfiguration();
+    void showVendorLink();
     void enableUpdateTimer(bool on);
     // Shows or hides the new-version notice, then runs the timer again with the long interval.
     void applyVersionAnswer(bool newer);
@@ -124,6 +132,8 @@ private:
     // The periodic version check: 60,000 ms before the first tick, 7,200,000 ms after.
     QTimer *const Timer_Update;
     VersionCheckRunner *const m_versionCheck;
+    QtTranslation m_qtTranslation;
+    std::unique_ptr<FixedLayoutFit> m_fit;
 
     QAction *m_reportAction = nullptr;
     QLabel *L_SW_Code = nullptr;
