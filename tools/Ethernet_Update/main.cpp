@@ -9,15 +9,16 @@
 // the same.
 //
 // Exit status: 0 when every operation succeeded, 1 when the device did not answer, refused a
-// write or read back other bytes, or the window was closed before the end, 2 when the parameter
-// file or a data file is missing or wrong or the data does not fit its region of the device's
-// memory; then nothing is sent.
+// write or read back other bytes, or the window was closed before the end, 2 when the command line
+// is wrong, or the parameter file or a data file is missing or wrong or the data does not fit its
+// region of the device's memory; then nothing is sent.
 
 #include "Transfer.h"
 #include "UpdateFile.h"
 #include "UpdateWindow.h"
 #include "common/Hex.h"
 
+#include "core/ProgramValues.h"
 #include "core/update/UpdateParameters.h"
 
 #include <QApplication>
@@ -41,6 +42,30 @@ constexpr char PortOverrideVariable[] = "SW61942_UPDATE_PORT";
 // transfer and at its end, and a delay after the end before Close is pressed by itself.
 constexpr char SnapshotsVariable[] = "SW61942_UPDATE_SNAPSHOTS";
 constexpr char CloseAfterVariable[] = "SW61942_UPDATE_CLOSE_AFTER_MS";
+
+// Printed after the options by --help.
+constexpr char HelpEpilogue[]
+    = "\n"
+      "Exit status:\n"
+      "  0  every operation succeeded\n"
+      "  1  the device did not answer, refused a write or read back other bytes, or the window was\n"
+      "     closed before the end\n"
+      "  2  the command line is wrong, or Ethernet_Update.xml or a data file is missing, holds a value\n"
+      "     that is not known or does not fit the device's memory; then nothing is sent\n"
+      "\n"
+      "Environment:\n"
+      "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
+      "                  a display (or Qt platform) to show the window on; without one, and with\n"
+      "                  --no-window, the progress is only printed\n"
+      "  SW61942_UPDATE_PORT=PORT\n"
+      "                  send every operation to this port instead of the one the file names\n"
+      "  SW61942_UPDATE_SNAPSHOTS=DIR\n"
+      "                  save pictures and texts of the window halfway and at the end into DIR\n"
+      "  SW61942_UPDATE_CLOSE_AFTER_MS=N\n"
+      "                  press Close N milliseconds after the end\n";
+
+// A wrong command line ends with this status, as a wrong parameter file does: nothing was sent.
+constexpr int UsageError = 2;
 
 bool displayAvailable()
 {
@@ -114,6 +139,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<QCoreApplication> app
         = window ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(sw::UpdaterBaseName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(sw::Program_Version));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -125,11 +151,31 @@ int main(int argc, char *argv[])
     const QCommandLineOption noWindowOption(
         QStringLiteral("no-window"), QStringLiteral("Print the progress on the console, never open a window."));
     parser.addOption(noWindowOption);
-    parser.addHelpOption();
-    parser.process(*app);
+    // Not addHelpOption(): its --help-all lists Qt's own options, which this program does not take.
+    const QCommandLineOption helpOption(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    // Help and version answer even when other arguments are wrong.
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(helpOption)) {
+        out << parser.helpText() << HelpEpilogue;
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
+        return 0;
+    }
+    if (!parsed) {
+        QString error = parser.errorText().simplified();
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        err << "Ethernet_Update: " << error << " (see --help)\n";
+        return UsageError;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         err << "Ethernet_Update: takes no arguments but --no-window (see --help)\n";
-        return 2;
+        return UsageError;
     }
 
     const QString snapshots = qEnvironmentVariable(SnapshotsVariable);

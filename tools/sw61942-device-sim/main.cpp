@@ -7,6 +7,7 @@
 #include "PacketHandler.h"
 #include "common/BlockProtocol.h"
 #include "common/Hex.h"
+#include "core/ProgramVersion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -189,12 +190,25 @@ private:
     int m_starts = 0;
 };
 
+// Printed after the options by --help.
+constexpr char HelpEpilogue[] = "\n"
+                                "Exit status:\n"
+                                "  0  ended by Ctrl+C, SIGTERM or the start command, and the dump file (if any)\n"
+                                "     was written\n"
+                                "  1  it could not listen, or the dump file could not be written\n"
+                                "  2  the command line is wrong\n"
+                                "\n"
+                                "Environment: none is read.\n";
+
+constexpr int UsageError = 2;
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sw61942-device-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SW_PROGRAM_VERSION));
     QTextStream err(stderr);
 
     QCommandLineParser parser;
@@ -203,7 +217,11 @@ int main(int argc, char *argv[])
                        "(0x07000-0x07FFF parameters, 0x08000-0x7FFFF firmware, 0x80000-0xFFFFF second image),\n"
                        "answers writes, reads and the start command, and on exit writes the written regions to the\n"
                        "dump file."));
-    parser.addHelpOption();
+    // Not addHelpOption(): its --help-all lists Qt's own options, which this program does not take.
+    const QCommandLineOption helpOption(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption addressOption(QStringLiteral("address"),
         QStringLiteral("Address to listen on (default 127.0.0.1)."), QStringLiteral("ADDRESS"),
         QStringLiteral("127.0.0.1"));
@@ -243,43 +261,74 @@ int main(int argc, char *argv[])
     parser.addOptions(
         { addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption, duplicateOption,
             reorderOption, delayOption, stopAfterOption, answerFromOption, shiftAnswersOption, shiftWritesOption });
-    parser.process(app);
+    // Help and version answer even when other arguments are wrong.
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << parser.helpText() << HelpEpilogue;
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        QTextStream(stdout) << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
+                            << '\n';
+        return 0;
+    }
+    if (!parsed) {
+        QString error = parser.errorText().simplified();
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        err << "sw61942-device-sim: " << error << " (see --help)\n";
+        return UsageError;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "sw61942-device-sim: unexpected argument \"" << parser.positionalArguments().front()
+            << "\"; it takes options only (see --help)\n";
+        return UsageError;
+    }
+    // Names the option whose value is wrong.
+    const auto invalid = [&](const QCommandLineOption &option) {
+        err << "sw61942-device-sim: invalid --" << option.names().constFirst() << " \"" << parser.value(option)
+            << "\" (see --help)\n";
+        return UsageError;
+    };
 
     const QHostAddress address(parser.value(addressOption));
-    bool portOk = false;
-    bool dropOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
-    const int dropEvery = parser.value(dropOption).toInt(&dropOk);
-    if (address.isNull() || !portOk || port > 65535 || !dropOk || dropEvery < 0) {
-        err << "sw61942-device-sim: invalid --address, --port or --drop-every (see --help)\n";
-        return 1;
-    }
+    if (address.isNull())
+        return invalid(addressOption);
+    bool ok = false;
+    const uint port = parser.value(portOption).toUInt(&ok);
+    if (!ok || port > 65535)
+        return invalid(portOption);
+    const int dropEvery = parser.value(dropOption).toInt(&ok);
+    if (!ok || dropEvery < 0)
+        return invalid(dropOption);
     Faults faults;
-    bool lossOk = false;
-    bool seedOk = false;
-    bool delayOk = false;
-    bool stopAfterOk = true;
-    faults.lossPercent = parser.value(lossOption).toInt(&lossOk);
-    faults.seed = parser.value(seedOption).toUInt(&seedOk);
+    faults.lossPercent = parser.value(lossOption).toInt(&ok);
+    if (!ok || faults.lossPercent < 0 || faults.lossPercent > 100)
+        return invalid(lossOption);
+    faults.seed = parser.value(seedOption).toUInt(&ok);
+    if (!ok)
+        return invalid(seedOption);
     faults.duplicate = parser.isSet(duplicateOption);
     faults.reorder = parser.isSet(reorderOption);
-    faults.delayMs = parser.value(delayOption).toInt(&delayOk);
-    if (parser.isSet(stopAfterOption))
-        faults.answeredRequests = parser.value(stopAfterOption).toLongLong(&stopAfterOk);
-    if (!lossOk || faults.lossPercent < 0 || faults.lossPercent > 100 || !seedOk || !delayOk || faults.delayMs < 0
-        || !stopAfterOk || (parser.isSet(stopAfterOption) && faults.answeredRequests < 0)) {
-        err << "sw61942-device-sim: invalid --loss, --seed, --delay or --stop-after (see --help)\n";
-        return 1;
+    faults.delayMs = parser.value(delayOption).toInt(&ok);
+    if (!ok || faults.delayMs < 0)
+        return invalid(delayOption);
+    if (parser.isSet(stopAfterOption)) {
+        faults.answeredRequests = parser.value(stopAfterOption).toLongLong(&ok);
+        if (!ok || faults.answeredRequests < 0)
+            return invalid(stopAfterOption);
     }
-    bool shiftsOk = false;
-    faults.answerShift = parser.value(shiftAnswersOption).toInt(&shiftsOk, 0);
-    if (shiftsOk)
-        faults.writeShift = parser.value(shiftWritesOption).toInt(&shiftsOk, 0);
-    bool answerFromOk = true;
+    faults.answerShift = parser.value(shiftAnswersOption).toInt(&ok, 0);
+    if (!ok)
+        return invalid(shiftAnswersOption);
+    faults.writeShift = parser.value(shiftWritesOption).toInt(&ok, 0);
+    if (!ok)
+        return invalid(shiftWritesOption);
     if (parser.isSet(answerFromOption)) {
         const QString text = parser.value(answerFromOption);
         faults.answerAddress = QHostAddress(text);
         const qsizetype colon = text.lastIndexOf(u':');
+        bool answerFromOk = true;
         if (faults.answerAddress->isNull() && colon > 0) {
             // "ADDRESS:PORT", or "[IPv6]:PORT"
             QString host = text.left(colon);
@@ -291,11 +340,8 @@ int main(int argc, char *argv[])
             faults.answerPort = quint16(answerPort);
             faults.answerPortSet = true;
         }
-        answerFromOk = answerFromOk && !faults.answerAddress->isNull();
-    }
-    if (!shiftsOk || !answerFromOk) {
-        err << "sw61942-device-sim: invalid --answer-from, --shift-answers or --shift-writes (see --help)\n";
-        return 1;
+        if (!answerFromOk || faults.answerAddress->isNull())
+            return invalid(answerFromOption);
     }
 
     Device device(parser.value(dumpOption), dropEvery, parser.isSet(silentOption), faults);
