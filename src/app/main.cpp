@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "core/ProgramValues.h"
 #include "core/Vendor.h"
 #include "platform/DesktopShell.h"
@@ -18,8 +19,24 @@
 
 int main(int argc, char *argv[])
 {
+    // --help, --version and a wrong command line are answered before any window or folder exists,
+    // so they need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const sw::CommandLine commandLine = sw::readCommandLine(arguments);
+    if (commandLine.request != sw::CommandLine::Request::Run) {
+        QCoreApplication app(argc, argv);
+        return sw::answerCommandLine(
+            commandLine, QString::fromLatin1(sw::SWCodeText), QCoreApplication::applicationDirPath());
+    }
+
     QApplication app(argc, argv);
     sw::setUpApplication();
+    // Qt has taken its own options; anything left over was not foreseen above.
+    if (QCoreApplication::arguments().size() > 1)
+        return sw::answerCommandLine({ sw::CommandLine::Request::UnknownOption, QCoreApplication::arguments().at(1) },
+            QString::fromLatin1(sw::SWCodeText), QCoreApplication::applicationDirPath());
 
     sw::MessageBoxes messages;
     sw::DesktopShell shell;

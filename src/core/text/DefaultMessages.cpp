@@ -469,6 +469,18 @@ constexpr DefaultText Defaults[] = {
     { 1272,
         "To keep the setting after a restart, add the line net.ipv4.ping_group_range = 0 2147483647 to a file in "
         "/etc/sysctl.d. Or give the program the capability CAP_NET_RAW." },
+    { 1350, "Configures the HD61942 protocol converter (IEC 61850 server, Modbus slave) and updates the device." },
+    { 1351, "Usage: %1 [options]" },
+    { 1352, "Options:" },
+    { 1353, "Show this help and end." },
+    { 1354, "Show the version and end." },
+    { 1355, "Qt's own options, such as -platform NAME or -style NAME, are passed on to Qt." },
+    { 1356, "Exit status: 0 when the program ended normally, 2 when the command line is wrong." },
+    { 1357,
+        "Environment: DISPLAY or WAYLAND_DISPLAY names the display that the window opens on; QT_QPA_PLATFORM chooses a "
+        "Qt platform instead (offscreen: no display)." },
+    { 1358, "%1: unknown option \"%2\" (see --help)" },
+    { 1359, "%1: unexpected argument \"%2\"; the program takes options only (see --help)" },
 };
 
 } // namespace

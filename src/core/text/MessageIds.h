@@ -301,5 +301,15 @@ inline constexpr int BootUpdaterRefused = 1269; // %1 is the system's reason
 inline constexpr int BootCheckingProgress = 1270; // after 1202: %1 the request, %2 seconds since the check began
 inline constexpr int BootUpdaterProgress = 1271; // after 1203: %1 seconds since the start, %2 the longest wait
 inline constexpr int BootEchoKeepPermission = 1272; // after 1261 and its command
+inline constexpr int CommandLineDescription = 1350; // --help of the configurator: what the program does
+inline constexpr int CommandLineUsage = 1351; // %1 the program as started
+inline constexpr int CommandLineOptions = 1352; // heading of the option list
+inline constexpr int CommandLineHelpOption = 1353; // -h, --help
+inline constexpr int CommandLineVersionOption = 1354; // -v, --version
+inline constexpr int CommandLineQtOptions = 1355; // after the option list
+inline constexpr int CommandLineExitStatus = 1356; // the exit codes of the configurator
+inline constexpr int CommandLineEnvironment = 1357; // the environment variables the configurator reads
+inline constexpr int CommandLineUnknownOption = 1358; // %1 the program, %2 the option
+inline constexpr int CommandLineUnexpectedArgument = 1359; // %1 the program, %2 the argument
 
 } // namespace sw::MsgId

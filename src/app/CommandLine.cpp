@@ -1,0 +1,102 @@
+#include "CommandLine.h"
+
+#include "core/ProgramValues.h"
+#include "core/documents/Settings.h"
+#include "core/files/Paths.h"
+#include "core/text/LanguageFile.h"
+#include "core/text/MessageIds.h"
+
+#include <QTextStream>
+
+namespace sw {
+
+namespace {
+
+// Qt's own options that take a value as the next argument (or after "="), and those that take none.
+// Qt accepts them with one dash or two.
+const QStringList QtValueOptions { QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
+    QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("session"), QStringLiteral("style"),
+    QStringLiteral("stylesheet"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("name"),
+    QStringLiteral("title"), QStringLiteral("visual"), QStringLiteral("qmljsdebugger") };
+const QStringList QtFlagOptions { QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+    QStringLiteral("dograb"), QStringLiteral("sync"), QStringLiteral("testability") };
+
+} // namespace
+
+CommandLine readCommandLine(const QStringList &arguments)
+{
+    using Request = CommandLine::Request;
+    CommandLine error;
+    bool help = false;
+    bool version = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
+            help = true;
+            continue;
+        }
+        if (argument == QStringLiteral("-v") || argument == QStringLiteral("--version")) {
+            version = true;
+            continue;
+        }
+        if (!argument.startsWith(u'-') || argument.size() == 1) {
+            if (error.request == Request::Run)
+                error = { Request::UnexpectedArgument, argument };
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(u'=');
+        if (equals >= 0)
+            name.truncate(equals);
+        if (QtValueOptions.contains(name)) {
+            if (equals < 0)
+                ++i; // its value
+            continue;
+        }
+        if (equals < 0 && QtFlagOptions.contains(name))
+            continue;
+        if (error.request == Request::Run)
+            error = { Request::UnknownOption, argument };
+    }
+    if (help)
+        return { Request::Help, QString() };
+    if (version)
+        return { Request::Version, QString() };
+    return error;
+}
+
+int answerCommandLine(const CommandLine &commandLine, const QString &programName, const QString &programDir)
+{
+    using Request = CommandLine::Request;
+    QTextStream out(stdout);
+    if (commandLine.request == Request::Version) {
+        out << SWCodeText << ' ' << Program_Version << '\n';
+        return 0;
+    }
+
+    // The language of the settings, as the window would use it; nothing is created or written.
+    ProgramValues values;
+    values.Dir_Program = programDir;
+    values.Dir_Language = joinPath(programDir, QStringLiteral("LANGUAGE"));
+    readSettings(values);
+    Load_Lang(values);
+
+    if (commandLine.request == Request::Help) {
+        out << values.msg(MsgId::CommandLineUsage).arg(programName) << '\n'
+            << values.msg(MsgId::CommandLineDescription) << "\n\n"
+            << values.msg(MsgId::CommandLineOptions) << '\n'
+            << "  -h, --help     " << values.msg(MsgId::CommandLineHelpOption) << '\n'
+            << "  -v, --version  " << values.msg(MsgId::CommandLineVersionOption) << '\n'
+            << values.msg(MsgId::CommandLineQtOptions) << "\n\n"
+            << values.msg(MsgId::CommandLineExitStatus) << "\n\n"
+            << values.msg(MsgId::CommandLineEnvironment) << '\n';
+        return 0;
+    }
+    const int message = commandLine.request == Request::UnknownOption ? MsgId::CommandLineUnknownOption
+                                                                      : MsgId::CommandLineUnexpectedArgument;
+    QTextStream(stderr) << values.msg(message).arg(programName, commandLine.argument) << '\n';
+    return 2;
+}
+
+} // namespace sw
