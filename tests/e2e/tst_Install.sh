@@ -26,10 +26,12 @@ prefix="$work/Program Folder"
   fail "cmake --install failed"
 }
 
-# Exactly these files: the programs, the icon, the menu entry template with its script, and every
-# shipped language file and flag.
+# Exactly these files: the programs, the icon, the menu entry template with its script, the
+# licences, manual pages and AppStream description, and every shipped language file and flag.
 {
   printf '%s\n' SW61942 sw61942-image Ethernet_Update sw61942.svg sw61942.desktop add-to-menu
+  printf '%s\n' LICENSE THIRD-PARTY-NOTICES share/metainfo/com.quorvex.sw61942.metainfo.xml
+  printf 'share/man/man1/%s.1\n' SW61942 sw61942-image Ethernet_Update
   (cd "$source/resources/LANGUAGE" && find . -type f | sed 's|^\./|LANGUAGE/|')
 } | sort >"$work/expected"
 (cd "$prefix" && find . -type f | sed 's|^\./||') | sort >"$work/actual"
@@ -67,9 +69,8 @@ entry="$XDG_DATA_HOME/applications/sw61942.desktop"
 for line in "Exec=\"$prefix/SW61942\"" "TryExec=$prefix/SW61942" "Icon=$prefix/sw61942.svg" "Path=$prefix"; do
   grep -qxF "$line" "$entry" || fail "the menu entry lacks the line: $line"
 done
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$entry" || fail "the menu entry is not a valid desktop entry"
-fi
+command -v desktop-file-validate >/dev/null || fail "desktop-file-validate is missing; scripts/install-deps installs it"
+desktop-file-validate "$entry" || fail "the menu entry is not a valid desktop entry"
 "$prefix/add-to-menu" --remove >/dev/null || fail "add-to-menu --remove failed"
 [ ! -e "$entry" ] || fail "add-to-menu --remove left $entry"
 
