@@ -12,13 +12,16 @@ namespace sw {
 
 namespace {
 
-// Qt's own options that take a value as the next argument (or after "="), and those that take none.
+// Qt's own options that take a value as the next argument, and those that take none.
 // Qt accepts them with one dash or two.
 const QStringList QtValueOptions { QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
     QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
     QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("session"), QStringLiteral("style"),
     QStringLiteral("stylesheet"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("name"),
-    QStringLiteral("title"), QStringLiteral("visual"), QStringLiteral("qmljsdebugger") };
+    QStringLiteral("title"), QStringLiteral("visual") };
+// Those that may take their value after "=" in the same argument.
+const QStringList QtAttachedValueOptions { QStringLiteral("style"), QStringLiteral("stylesheet"),
+    QStringLiteral("qmljsdebugger") };
 const QStringList QtFlagOptions { QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
     QStringLiteral("dograb"), QStringLiteral("sync"), QStringLiteral("testability") };
 
@@ -49,11 +52,12 @@ CommandLine readCommandLine(const QStringList &arguments)
         const qsizetype equals = name.indexOf(u'=');
         if (equals >= 0)
             name.truncate(equals);
-        if (QtValueOptions.contains(name)) {
-            if (equals < 0)
-                ++i; // its value
+        if (QtValueOptions.contains(name) && equals < 0) {
+            ++i; // its value
             continue;
         }
+        if (QtAttachedValueOptions.contains(name) && equals >= 0)
+            continue;
         if (equals < 0 && QtFlagOptions.contains(name))
             continue;
         if (error.request == Request::Run)

@@ -132,6 +132,10 @@ private Q_SLOTS:
         QTest::newRow("configurator, unknown option")
             << configurator << L { QStringLiteral("--fast") } << Setup::None << 2 << L()
             << QStringLiteral("SW61942: unknown option \"--fast\" (see --help)");
+        // Qt reads "-platform NAME" but not "--platform=NAME", which would reach it unread.
+        QTest::newRow("configurator, Qt option with an attached value")
+            << configurator << L { QStringLiteral("--platform=offscreen") } << Setup::None << 2 << L()
+            << QStringLiteral("SW61942: unknown option \"--platform=offscreen\"");
         QTest::newRow("configurator, stray argument")
             << configurator << L { QStringLiteral("-style=fusion"), QStringLiteral("Plant1") } << Setup::None << 2
             << L() << QStringLiteral("SW61942: unexpected argument \"Plant1\"");
