@@ -1011,6 +1011,8 @@ void tst_MainWindow::dialogMadeLaterTakesCurrentLanguage()
     QCOMPARE(w->findChild<QLabel *>(QStringLiteral("L_Begin"))->text(), entry(0));
     QCOMPARE(w->dialog(Dialog::NewProject)->windowTitle(), QStringLiteral("Create New Configuration"));
     QCOMPARE(open->windowTitle(), QStringLiteral("Open Configuration"));
+}
+
 // A window too large for the screen (a large scale on a small screen) overhangs at the right and
 // bottom: its title bar and its close box stay on the screen.
 void tst_MainWindow::largerThanTheScreenKeepsItsTitleBarOnIt()
