@@ -17,6 +17,7 @@
 #include "UpdateFile.h"
 #include "UpdateWindow.h"
 #include "common/Hex.h"
+#include "common/StandardOptions.h"
 
 #include "core/ProgramValues.h"
 #include "core/update/UpdateParameters.h"
@@ -33,6 +34,7 @@
 
 using namespace updater;
 using sw::tools::hex;
+using sw::tools::UsageError;
 
 namespace {
 
@@ -64,9 +66,6 @@ constexpr char HelpEpilogue[]
       "                  save pictures and texts of the window halfway and at the end into DIR\n"
       "  SW61942_UPDATE_CLOSE_AFTER_MS=N\n"
       "                  press Close N milliseconds after the end\n";
-
-// A wrong command line ends with this status, as a wrong parameter file does: nothing was sent.
-constexpr int UsageError = 2;
 
 bool displayAvailable()
 {
@@ -152,28 +151,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption noWindowOption(
         QStringLiteral("no-window"), QStringLiteral("Print the progress on the console, never open a window."));
     parser.addOption(noWindowOption);
-    // Not addHelpOption(): its --help-all lists Qt's own options, which this program does not take.
-    const QCommandLineOption helpOption(
-        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
-    parser.addOption(helpOption);
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    // Help and version answer even when other arguments are wrong.
-    const bool parsed = parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(helpOption)) {
-        out << parser.helpText() << HelpEpilogue;
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
-        return 0;
-    }
-    if (!parsed) {
-        QString error = parser.errorText().simplified();
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        err << "Ethernet_Update: " << error << " (see --help)\n";
-        return UsageError;
-    }
+    sw::tools::StandardOptions standardOptions(parser);
+    if (const std::optional<int> status
+        = standardOptions.parse(QCoreApplication::arguments(), "Ethernet_Update", HelpEpilogue))
+        return *status;
     if (!parser.positionalArguments().isEmpty()) {
         err << "Ethernet_Update: takes no arguments but --no-window (see --help)\n";
         return UsageError;

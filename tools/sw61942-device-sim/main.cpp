@@ -7,6 +7,7 @@
 #include "PacketHandler.h"
 #include "common/BlockProtocol.h"
 #include "common/Hex.h"
+#include "common/StandardOptions.h"
 #include "core/ProgramVersion.h"
 
 #include <QCommandLineParser>
@@ -24,6 +25,7 @@
 
 using namespace sw::block;
 using sw::tools::hex;
+using sw::tools::UsageError;
 
 namespace {
 
@@ -200,8 +202,6 @@ constexpr char HelpEpilogue[] = "\n"
                                 "\n"
                                 "Environment: none is read.\n";
 
-constexpr int UsageError = 2;
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -217,11 +217,7 @@ int main(int argc, char *argv[])
                        "(0x07000-0x07FFF parameters, 0x08000-0x7FFFF firmware, 0x80000-0xFFFFF second image),\n"
                        "answers writes, reads and the start command, and on exit writes the written regions to the\n"
                        "dump file."));
-    // Not addHelpOption(): its --help-all lists Qt's own options, which this program does not take.
-    const QCommandLineOption helpOption(
-        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
-    parser.addOption(helpOption);
-    const QCommandLineOption versionOption = parser.addVersionOption();
+    sw::tools::StandardOptions standardOptions(parser);
     const QCommandLineOption addressOption(QStringLiteral("address"),
         QStringLiteral("Address to listen on (default 127.0.0.1)."), QStringLiteral("ADDRESS"),
         QStringLiteral("127.0.0.1"));
@@ -261,24 +257,9 @@ int main(int argc, char *argv[])
     parser.addOptions(
         { addressOption, portOption, dumpOption, dropOption, silentOption, lossOption, seedOption, duplicateOption,
             reorderOption, delayOption, stopAfterOption, answerFromOption, shiftAnswersOption, shiftWritesOption });
-    // Help and version answer even when other arguments are wrong.
-    const bool parsed = parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << parser.helpText() << HelpEpilogue;
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        QTextStream(stdout) << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
-                            << '\n';
-        return 0;
-    }
-    if (!parsed) {
-        QString error = parser.errorText().simplified();
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        err << "sw61942-device-sim: " << error << " (see --help)\n";
-        return UsageError;
-    }
+    if (const std::optional<int> status
+        = standardOptions.parse(QCoreApplication::arguments(), "sw61942-device-sim", HelpEpilogue))
+        return *status;
     if (!parser.positionalArguments().isEmpty()) {
         err << "sw61942-device-sim: unexpected argument \"" << parser.positionalArguments().front()
             << "\"; it takes options only (see --help)\n";

@@ -4,6 +4,7 @@
 // configurations and rebuilds a project from its image.
 
 #include "common/Hex.h"
+#include "common/StandardOptions.h"
 #include "core/Error.h"
 #include "core/ErrorText.h"
 #include "core/ProgramValues.h"
@@ -30,6 +31,7 @@
 
 using namespace sw::image;
 using sw::tools::hex;
+using sw::tools::UsageError;
 
 namespace {
 
@@ -230,9 +232,6 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
         QStringLiteral("%1 bytes of %2").arg(images.bank2.size()).arg(Bank2MaxSize));
 }
 
-// Usage errors end with this status; 1 is left to the work itself failing.
-constexpr int UsageError = 2;
-
 // The documents of a project folder, none of which may exist: a mistyped path or an empty folder.
 bool holdsNoDocument(const ProjectDocuments &docs)
 {
@@ -355,11 +354,7 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(ToolDescription));
-    // Not addHelpOption(): its --help-all lists Qt's own options, which this tool does not take.
-    const QCommandLineOption helpOption(
-        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
-    parser.addOption(helpOption);
-    const QCommandLineOption versionOption = parser.addVersionOption();
+    sw::tools::StandardOptions standardOptions(parser);
     const QCommandLineOption listOption(
         QStringLiteral("list"), QStringLiteral("Print what the image would hold and write nothing."));
     parser.addOption(listOption);
@@ -388,22 +383,8 @@ int main(int argc, char *argv[])
     // Help and version answer even when other arguments are wrong.
     std::optional<QString> attachedFile;
     const QStringList arguments = takeAttachedFile(QCoreApplication::arguments(), attachedFile);
-    const bool parsed = parser.parse(arguments);
-    if (parser.isSet(helpOption)) {
-        out << parser.helpText() << ToolEpilogue;
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
-        return 0;
-    }
-    if (!parsed) {
-        QString error = parser.errorText().simplified();
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        err << "sw61942-image: " << error << " (see --help)\n";
-        return UsageError;
-    }
+    if (const std::optional<int> status = standardOptions.parse(arguments, "sw61942-image", ToolEpilogue))
+        return *status;
     const bool list = parser.isSet(listOption);
     const bool check = parser.isSet(checkOption);
     const bool exportVariables = parser.isSet(exportOption);
