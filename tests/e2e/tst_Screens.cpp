@@ -22,11 +22,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
@@ -39,7 +41,7 @@ using namespace sw;
 namespace {
 
 // Texts that do not fit their control, as "objectName: text (N px short)": captions of labels,
-// buttons and check boxes, and the column captions of tables.
+// buttons and check boxes, every choice of a list box, and the column captions of tables.
 QStringList clippedTexts(QWidget *window)
 {
     QStringList out;
@@ -71,6 +73,19 @@ QStringList clippedTexts(QWidget *window)
         const bool wraps = button->inherits("QPushButton") && button->height() >= 36;
         report(button->objectName(), button->text(),
             wraps ? button->sizeHint().width() / 2 : button->sizeHint().width(), button->width());
+    }
+    for (QComboBox *box : window->findChildren<QComboBox *>()) {
+        if (!box->isVisibleTo(window) || box->isEditable())
+            continue;
+        // Each choice as the box shows it once chosen, in the field beside the arrow.
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        const int field
+            = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width();
+        for (int item = 0; item < box->count(); ++item) {
+            const QString text = box->itemText(item);
+            report(box->objectName(), text, box->fontMetrics().horizontalAdvance(text), field);
+        }
     }
     for (QTableView *table : window->findChildren<QTableView *>()) {
         QHeaderView *header = table->horizontalHeader();

@@ -91,7 +91,9 @@ void TFBoot::FormCreate()
     L_Update_Option = makeLabel(P_Options, QStringLiteral("L_Update_Option"));
     CB_Update_Options = new QComboBox(P_Options);
     CB_Update_Options->setObjectName(QStringLiteral("CB_Update_Options"));
-    CB_Update_Options->setFixedWidth(ListWidth);
+    // As wide as given, wider when a larger font or a longer translation needs it.
+    CB_Update_Options->setMinimumWidth(ListWidth);
+    CB_Update_Options->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     L_Update_Option->setBuddy(CB_Update_Options);
     CB_Update_Option_Read_Back = new QCheckBox(P_Options);
     CB_Update_Option_Read_Back->setObjectName(QStringLiteral("CB_Update_Option_Read_Back"));
