@@ -1,12 +1,16 @@
-// Starts the configurator and a bare Qt Widgets window alternately, each from a scratch program
-// folder, and prints per program the median and spread of the time from process start to the
-// first mapped top-level window (seen from outside, as the X server's MapNotify) and of the
-// resident memory once the program is idle, then the two ratios configurator / bare window.
+// Starts the configurator and two reference Qt Widgets programs in turn, each from a scratch
+// program folder, and prints per program the median and spread of the time from process start to
+// the first mapped top-level window (seen from outside, as the X server's MapNotify) and of the
+// resident memory once the program is idle, then the ratios of the configurator to each reference.
+// The references are an empty window (the floor of any Qt Widgets program) and a window showing
+// one line of text (which adds what every program that shows text pays: fontconfig, the font
+// database, one font file and the text shaping libraries).
 //
-//   bench_start [--runs N] [--display :D | --xvfb] [--idle-ms MS] [--program PATH]
+//   bench_start [--runs N] [--display :D | --xvfb] [--idle-ms MS] [--program PATH] [--compare PATH]
 //
 // --program measures another build of the configurator (from its own program folder, beside
-// which its LANGUAGE folder is taken) in place of this build's.
+// which its LANGUAGE folder is taken) in place of this build's. --compare measures another build
+// as well, in the same rounds, so an earlier and a later build are compared in one run.
 // Without --display it uses $DISPLAY; with --xvfb, or when there is no display, it starts its own
 // Xvfb (no TCP listener).
 // Exit code 0 on success, 1 when a program could not be started or never showed a window.
@@ -33,6 +37,7 @@ struct Program
 {
     const char *label;
     QString path;
+    QString folder; // its working folder
     std::vector<double> startMs;
     std::vector<double> rssMb;
 };
@@ -136,7 +141,7 @@ double residentMb(qint64 pid)
     return -1;
 }
 
-bool runOnce(Program &program, const QString &folder, const QString &displayName, xcb_connection_t *c, int idleMs)
+bool runOnce(Program &program, const QString &displayName, xcb_connection_t *c, int idleMs)
 {
     drainEvents(c);
     QProcess process;
@@ -144,7 +149,7 @@ bool runOnce(Program &program, const QString &folder, const QString &displayName
     env.insert(QStringLiteral("DISPLAY"), displayName);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     process.setProcessEnvironment(env);
-    process.setWorkingDirectory(folder);
+    process.setWorkingDirectory(program.folder);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     QElapsedTimer timer;
@@ -204,6 +209,7 @@ int main(int argc, char *argv[])
     int runs = 9;
     int idleMs = 1000;
     QString configuratorPath = QStringLiteral(SW_CONFIGURATOR_PATH);
+    QString comparePath;
     Display display;
     display.name = qEnvironmentVariable("DISPLAY");
     const QStringList args = app.arguments();
@@ -219,24 +225,48 @@ int main(int argc, char *argv[])
             idleMs = std::clamp(value.toInt(), 0, 60000), ++i;
         else if (args[i] == QLatin1String("--program"))
             configuratorPath = QFileInfo(value).absoluteFilePath(), ++i;
+        else if (args[i] == QLatin1String("--compare"))
+            comparePath = QFileInfo(value).absoluteFilePath(), ++i;
     }
 
-    // A scratch program folder holding both programs and the language files, so the configurator
-    // writes its workspace and settings there and never in the build.
+    // Each configurator build gets a scratch program folder of its own holding the program and its
+    // language files, so it writes its workspace and settings there and never in a build.
     QTemporaryDir scratch;
-    const QString folder = scratch.path();
-    const QString languages = QFileInfo(configuratorPath).dir().filePath(QStringLiteral("LANGUAGE"));
-    QDir().mkpath(QDir(folder).filePath(QStringLiteral("LANGUAGE")));
-    for (const QString &name : QDir(languages).entryList(QDir::Files))
-        copyInto(QDir(languages).filePath(name), QDir(folder).filePath(QStringLiteral("LANGUAGE")));
-    if (!scratch.isValid() || !copyInto(configuratorPath, folder)
-        || !copyInto(QStringLiteral(SW_BARE_WINDOW_PATH), folder)) {
-        std::fprintf(stderr, "bench_start: cannot prepare the scratch program folder\n");
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "bench_start: cannot make a scratch folder\n");
         return 1;
     }
-    Program bare { "bare window", QDir(folder).filePath(QFileInfo(QStringLiteral(SW_BARE_WINDOW_PATH)).fileName()), {},
-        {} };
-    Program configurator { "configurator", QDir(folder).filePath(QFileInfo(configuratorPath).fileName()), {}, {} };
+    const auto prepare = [&scratch](const QString &sub, const QStringList &programs, const QString &languages) {
+        const QString folder = QDir(scratch.path()).filePath(sub);
+        const QString languageFolder = QDir(folder).filePath(QStringLiteral("LANGUAGE"));
+        if (!QDir().mkpath(languageFolder))
+            return QString();
+        for (const QString &name : QDir(languages).entryList(QDir::Files))
+            copyInto(QDir(languages).filePath(name), languageFolder);
+        for (const QString &program : programs) {
+            if (!copyInto(program, folder))
+                return QString();
+        }
+        return folder;
+    };
+    const auto languagesOf
+        = [](const QString &program) { return QFileInfo(program).dir().filePath(QStringLiteral("LANGUAGE")); };
+    const QString references = prepare(QStringLiteral("references"),
+        { QStringLiteral(SW_BARE_WINDOW_PATH), QStringLiteral(SW_TEXT_WINDOW_PATH) }, QString());
+    const QString folder = prepare(QStringLiteral("configurator"), { configuratorPath }, languagesOf(configuratorPath));
+    const QString compareFolder = comparePath.isEmpty()
+        ? QString()
+        : prepare(QStringLiteral("compared"), { comparePath }, languagesOf(comparePath));
+    if (references.isEmpty() || folder.isEmpty() || (!comparePath.isEmpty() && compareFolder.isEmpty())) {
+        std::fprintf(stderr, "bench_start: cannot prepare the scratch program folders\n");
+        return 1;
+    }
+    const auto inFolder
+        = [](const QString &dir, const QString &program) { return QDir(dir).filePath(QFileInfo(program).fileName()); };
+    Program bare { "empty window", inFolder(references, QStringLiteral(SW_BARE_WINDOW_PATH)), references, {}, {} };
+    Program text { "text window", inFolder(references, QStringLiteral(SW_TEXT_WINDOW_PATH)), references, {}, {} };
+    Program configurator { "configurator", inFolder(folder, configuratorPath), folder, {}, {} };
+    Program compared { "compared", inFolder(compareFolder, comparePath), compareFolder, {}, {} };
 
     const bool ownDisplay = display.name.isEmpty();
     if (ownDisplay ? !startXvfb(display) : !connectTo(display)) {
@@ -249,24 +279,32 @@ int main(int argc, char *argv[])
     xcb_change_window_attributes(display.connection, root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(display.connection);
 
-    // One start of each first, unmeasured, so both find the same warm file and font caches.
-    Program *const order[] = { &bare, &configurator };
+    // One start of each first, unmeasured, so all find the same warm file and font caches.
+    std::vector<Program *> order { &bare, &text, &configurator };
+    if (!comparePath.isEmpty())
+        order.push_back(&compared);
     for (Program *p : order) {
-        if (!runOnce(*p, folder, display.name, display.connection, 0))
+        if (!runOnce(*p, display.name, display.connection, 0))
             return 1;
         p->startMs.clear();
         p->rssMb.clear();
     }
     for (int r = 0; r < runs; ++r) {
         for (Program *p : order) {
-            if (!runOnce(*p, folder, display.name, display.connection, idleMs))
+            if (!runOnce(*p, display.name, display.connection, idleMs))
                 return 1;
         }
     }
     std::printf("%d starts each on %s%s\n", runs, qPrintable(display.name), ownDisplay ? " (Xvfb)" : "");
-    print(bare);
-    print(configurator);
-    std::printf("ratio         start %.2f   resident %.2f\n", median(configurator.startMs) / median(bare.startMs),
-        median(configurator.rssMb) / median(bare.rssMb));
+    for (Program *p : order)
+        print(*p);
+    const auto ratios = [&](const Program &p) {
+        std::printf("%-13s start %.2f x empty, %.2f x text   resident %.2f x empty, %.2f x text\n", p.label,
+            median(p.startMs) / median(bare.startMs), median(p.startMs) / median(text.startMs),
+            median(p.rssMb) / median(bare.rssMb), median(p.rssMb) / median(text.rssMb));
+    };
+    ratios(configurator);
+    if (!comparePath.isEmpty())
+        ratios(compared);
     return 0;
 }
