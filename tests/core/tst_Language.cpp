@@ -6,6 +6,7 @@
 #include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,6 +138,63 @@ private Q_SLOTS:
         QVERIFY(Read_Lang_File(path, catalogue));
         QCOMPARE(catalogue.at(12), QStringLiteral("Caf\u00e9 \u20ac"));
         QCOMPARE(catalogue.at(13), QStringLiteral("second"));
+    }
+
+    // The file is read in its own bytes and only values are decoded; that must give exactly what
+    // decoding the whole file and reading its lines gives, whatever the bytes.
+    void bytesReadAsDecodedText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray bom = "\xEF\xBB\xBF";
+        QTest::newRow("pilcrows, utf-8") << bom + "STR5 = \xC2\xB6 kept \xC2\xB6 cut\nSTR6 =\xC2\xB6\xC2\xB6\n";
+        QTest::newRow("pilcrows, windows-1252") << QByteArray("STR5 = \xB6 kept \xB6 cut\r\nSTR6 = \xB6\xE9\n");
+        QTest::newRow("comment after value") << bom + "STR5 = caf\xC3\xA9 /#/ note\nSTR6 = /#/ only\n";
+        QTest::newRow("truncated sequence before =") << bom + "STR5\xE2\x82= x\nSTR6 = y\xE2\x82\n";
+        QTest::newRow("invalid sequence hides pilcrow lead") << bom + "STR5 = a\xF0\xC2\xB6 b\xF0\x90\xC2\xB6z\n";
+        QTest::newRow("surrogate and overlong, with bom") << bom + "STR5 = \xED\xA0\x80 \xC0\x80 \xF4\x90\x80\x80\n";
+        QTest::newRow("lone continuation, with bom") << bom + "STR5 = \xBF\x80x\n";
+        QTest::newRow("invalid utf-8 without bom reads as 1252") << QByteArray("STR5 = \xE2\x82 \x80\x9F\xB6y\n");
+        QTest::newRow("noncharacter is valid utf-8") << QByteArray("STR5 = \xEF\xBF\xBE \xEF\xBF\xBF\n");
+        QTest::newRow("4-byte utf-8 without bom") << QByteArray("STR5 = \xF0\x9F\x98\x80 \xC2\xB6\n");
+        QTest::newRow("control characters trimmed") << bom + QByteArray("\x01STR5\x1F=\x00\x7F v \x05\n", 15);
+        QTest::newRow("CR, LF and CR LF") << QByteArray("STR5 = a\rSTR6 = b\r\nSTR7 = c\n\rSTR8 = d");
+        QTest::newRow("hexadecimal and signed indices")
+            << QByteArray("STR$A = a\nSTR0x0b = b\nSTR+12 = c\nSTR-1 = d\n");
+        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE")
+                + QStringEncoder(QStringConverter::Utf16LE)(u"STR5 = \u00B6x\u00B6y\n");
+    }
+
+    void bytesReadAsDecodedText()
+    {
+        QFETCH(QByteArray, bytes);
+        QStringList fromBytes;
+        Default_Messages(fromBytes);
+        QStringList fromText = fromBytes;
+        readLanguageBytes(bytes, fromBytes);
+        readLanguageText(decodeLanguageText(bytes), fromText);
+        QCOMPARE(fromBytes, fromText);
+        QStringList defaults;
+        Default_Messages(defaults);
+        QVERIFY(fromBytes != defaults); // every row sets at least one entry
+    }
+
+    // The choice between UTF-8 and Windows-1252 for a file without a mark follows Qt's decoder.
+    void utf8Validity_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char *bytes : { "", "plain ascii text", "caf\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                 "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xC2", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF",
+                 "\xED\xA0\x80", "\xED\x9F\xBF", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                 "\xF8\x88\x80\x80\x80", "\xFF", "\x80", "abcdefgh\xE9ijklmnop", "abcdefghijklmnop\xE2\x82" })
+            QTest::newRow(QByteArray(bytes).toHex(' ').constData()) << QByteArray(bytes);
+    }
+
+    void utf8Validity()
+    {
+        QFETCH(QByteArray, bytes);
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = decoder(bytes);
+        QCOMPARE(isValidUtf8(bytes), !decoder.hasError());
     }
 
     void laterLinesWin()

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <array>
+#include <cstring>
 
 namespace sw {
 
@@ -59,54 +60,89 @@ QString decodeLanguageText(const QByteArray &bytes)
         return QStringDecoder(QStringConverter::Utf16BE)(bytes.mid(2));
     // Editors on Linux save UTF-8 without a mark. Windows-1252 text with any character above 0x7F
     // is almost never valid UTF-8, so valid UTF-8 is taken as such.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
+    if (isValidUtf8(bytes))
+        return QString::fromUtf8(bytes);
     return decodeWindows1252(bytes.constData(), bytes.size());
 }
 
 namespace {
 
-// The line functions work on views into the decoded file: a line costs no copy until its value is
-// stored in the catalogue.
-QStringView trimmedView(QStringView text)
+// A line is read as a view: into the file's own bytes when it is UTF-8 or Windows-1252, into the
+// decoded text when it is UTF-16. Only the value stored in the catalogue is ever decoded. Every
+// character the rules look at ("STR", "=", "/#/", digits, blanks up to U+0020) is ASCII, and in
+// both 8-bit encodings an ASCII byte always stands for that character, so the rules read the same
+// on bytes as on decoded text.
+struct Utf16Line
+{
+    QStringView text;
+    static constexpr QStringView Pilcrow = u"\u00B6";
+    qsizetype size() const { return text.size(); }
+    char16_t at(qsizetype i) const { return text[i].unicode(); }
+    Utf16Line sliced(qsizetype from, qsizetype n) const { return { text.sliced(from, n) }; }
+    qsizetype indexOf(QLatin1StringView what) const { return text.indexOf(what); }
+    qsizetype indexOfPilcrow() const { return text.indexOf(Pilcrow); }
+    bool startsWithPilcrow() const { return text.startsWith(Pilcrow); }
+    qsizetype pilcrowSize() const { return 1; }
+    QString toString() const { return text.toString(); }
+};
+
+template <bool Utf8> struct ByteLine
+{
+    QByteArrayView text;
+    static constexpr QByteArrayView Pilcrow = Utf8 ? QByteArrayView("\xC2\xB6", 2) : QByteArrayView("\xB6", 1);
+    qsizetype size() const { return text.size(); }
+    char16_t at(qsizetype i) const { return static_cast<unsigned char>(text[i]); }
+    ByteLine sliced(qsizetype from, qsizetype n) const { return { text.sliced(from, n) }; }
+    qsizetype indexOf(QLatin1StringView what) const { return text.indexOf(QByteArrayView(what.data(), what.size())); }
+    qsizetype indexOfPilcrow() const { return text.indexOf(Pilcrow); }
+    bool startsWithPilcrow() const { return text.startsWith(Pilcrow); }
+    qsizetype pilcrowSize() const { return Pilcrow.size(); }
+    QString toString() const { return Utf8 ? QString::fromUtf8(text) : decodeWindows1252(text.data(), text.size()); }
+};
+
+template <class Line> Line trimmedLine(Line line)
 {
     qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 0x20)
+    qsizetype end = line.size();
+    while (begin < end && line.at(begin) <= 0x20)
         ++begin;
-    while (end > begin && text[end - 1].unicode() <= 0x20)
+    while (end > begin && line.at(end - 1) <= 0x20)
         --end;
-    return text.sliced(begin, end - begin);
+    return line.sliced(begin, end - begin);
 }
 
-std::optional<int> parseIndex(QStringView t)
+QStringView trimmedView(QStringView text)
+{
+    return trimmedLine(Utf16Line { text }).text;
+}
+
+template <class Line> std::optional<int> parseIndex(Line t)
 {
     bool negative = false;
-    if (!t.isEmpty() && (t[0] == u'+' || t[0] == u'-')) {
-        negative = t[0] == u'-';
-        t = t.mid(1);
+    if (t.size() > 0 && (t.at(0) == u'+' || t.at(0) == u'-')) {
+        negative = t.at(0) == u'-';
+        t = t.sliced(1, t.size() - 1);
     }
     int base = 10;
-    if (t.startsWith(u'$')) {
+    if (t.size() > 0 && t.at(0) == u'$') {
         base = 16;
-        t = t.mid(1);
-    } else if (t.startsWith(u"0x", Qt::CaseInsensitive)) {
+        t = t.sliced(1, t.size() - 1);
+    } else if (t.size() > 1 && t.at(0) == u'0' && (t.at(1) == u'x' || t.at(1) == u'X')) {
         base = 16;
-        t = t.mid(2);
+        t = t.sliced(2, t.size() - 2);
     }
-    if (t.isEmpty())
+    if (t.size() == 0)
         return std::nullopt;
     qint64 value = 0;
-    for (QChar c : t) {
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char16_t c = t.at(i);
         int digit = -1;
         if (c >= u'0' && c <= u'9')
-            digit = c.unicode() - u'0';
+            digit = c - u'0';
         else if (base == 16 && c >= u'a' && c <= u'f')
-            digit = c.unicode() - u'a' + 10;
+            digit = c - u'a' + 10;
         else if (base == 16 && c >= u'A' && c <= u'F')
-            digit = c.unicode() - u'A' + 10;
+            digit = c - u'A' + 10;
         if (digit < 0)
             return std::nullopt;
         value = value * base + digit;
@@ -120,41 +156,133 @@ std::optional<int> parseIndex(QStringView t)
     return static_cast<int>(value);
 }
 
-bool applyLine(QStringView rawLine, QStringList &catalogue)
+template <class Line> bool applyLine(Line rawLine, QStringList &catalogue)
 {
-    const QStringView line = trimmedView(rawLine);
-    if (!line.startsWith(QLatin1String("STR")))
+    const Line line = trimmedLine(rawLine);
+    if (line.size() < 3 || line.at(0) != u'S' || line.at(1) != u'T' || line.at(2) != u'R')
         return false;
-    const qsizetype eq = line.indexOf(u'='); // 0-based; the format's position p is eq + 1
+    const qsizetype eq = line.indexOf(QLatin1StringView("=")); // 0-based; the format's position p is eq + 1
     if (eq < 0)
         return false;
     // Index text: positions 4 to p - 2 (1-based), so the character just before "=" never counts.
     const qsizetype indexLength = eq - 4;
     if (indexLength <= 0)
         return false;
-    const std::optional<int> index = parseIndex(trimmedView(line.sliced(3, indexLength)));
+    const std::optional<int> index = parseIndex(trimmedLine(line.sliced(3, indexLength)));
     if (!index || *index < 0 || *index >= Msg_Catalogue_Size || *index >= catalogue.size())
         return false;
 
-    QStringView value = trimmedView(line.sliced(eq + 1));
-    if (value.isEmpty())
+    Line value = trimmedLine(line.sliced(eq + 1, line.size() - eq - 1));
+    if (value.size() == 0)
         return false;
-    const qsizetype comment = value.indexOf(QLatin1String("/#/"));
+    const qsizetype comment = value.indexOf(QLatin1StringView("/#/"));
     if (comment >= 0) {
-        value = trimmedView(value.first(comment));
-        if (value.isEmpty())
+        value = trimmedLine(value.sliced(0, comment));
+        if (value.size() == 0)
             return false; // only a comment: the entry keeps its text
     }
-    if (value.startsWith(Pilcrow))
-        value = value.sliced(1);
-    const qsizetype pilcrow = value.indexOf(Pilcrow);
+    if (value.startsWithPilcrow())
+        value = value.sliced(value.pilcrowSize(), value.size() - value.pilcrowSize());
+    const qsizetype pilcrow = value.indexOfPilcrow();
     if (pilcrow >= 0)
-        value = value.first(pilcrow);
+        value = value.sliced(0, pilcrow);
     catalogue[*index] = value.toString();
     return true;
 }
 
+char16_t codeUnit(QStringView text, qsizetype i)
+{
+    return text[i].unicode();
+}
+
+char16_t codeUnit(QByteArrayView text, qsizetype i)
+{
+    return static_cast<unsigned char>(text[i]);
+}
+
+// Calls `apply` for each non-empty line of `text`; lines end with CR, LF or CR LF.
+template <class Text, class Apply> void forEachLine(Text text, Apply apply)
+{
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    const auto unit = [&text](qsizetype i) { return codeUnit(text, i); };
+    for (qsizetype i = 0; i <= n; ++i) {
+        const char16_t c = i < n ? unit(i) : u'\n';
+        if (c == u'\r' || c == u'\n') {
+            if (i > start)
+                apply(text.sliced(start, i - start));
+            if (i < n - 1 && c == u'\r' && unit(i + 1) == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+}
+
+// The file's bytes after a UTF-8 byte-order mark; a line's value is decoded as UTF-8 on its own,
+// which gives the same characters as decoding the whole file since lines are cut at ASCII bytes.
+void readUtf8(QByteArrayView bytes, QStringList &catalogue)
+{
+    forEachLine(bytes, [&catalogue](QByteArrayView line) { applyLine(ByteLine<true> { line }, catalogue); });
+}
+
+void readWindows1252(QByteArrayView bytes, QStringList &catalogue)
+{
+    forEachLine(bytes, [&catalogue](QByteArrayView line) { applyLine(ByteLine<false> { line }, catalogue); });
+}
+
 } // namespace
+
+bool isValidUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const unsigned char *const end = p + bytes.size();
+    while (p < end) {
+        // Plain ASCII, eight bytes at a time.
+        while (end - p >= 8) {
+            quint64 chunk;
+            std::memcpy(&chunk, p, 8);
+            if (chunk & 0x8080808080808080ULL)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        // Lead bytes and the range of the byte after them (RFC 3629): no overlong forms, no
+        // surrogates, nothing above U+10FFFF.
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            if (b == 0xE0)
+                low = 0xA0;
+            else if (b == 0xED)
+                high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            if (b == 0xF0)
+                low = 0x90;
+            else if (b == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        p += length;
+    }
+    return true;
+}
 
 QString trimBlanks(const QString &text)
 {
@@ -164,12 +292,12 @@ QString trimBlanks(const QString &text)
 
 std::optional<int> parseLanguageIndex(const QString &text)
 {
-    return parseIndex(text);
+    return parseIndex(Utf16Line { text });
 }
 
 bool applyLanguageLine(const QString &rawLine, QStringList &catalogue)
 {
-    return applyLine(rawLine, catalogue);
+    return applyLine(Utf16Line { rawLine }, catalogue);
 }
 
 bool Read_Lang_File(const QString &path, QStringList &catalogue)
@@ -186,19 +314,22 @@ bool Read_Lang_File(const QString &path, QStringList &catalogue)
 
 void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue)
 {
-    const QString text = decodeLanguageText(bytes);
-    // Lines end with CR, LF or CR LF.
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i <= n; ++i) {
-        if (i == n || text[i] == u'\r' || text[i] == u'\n') {
-            if (i > start)
-                applyLine(QStringView(text).sliced(start, i - start), catalogue);
-            if (i < n - 1 && text[i] == u'\r' && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
+    const QByteArrayView view(bytes);
+    if (view.startsWith("\xEF\xBB\xBF"))
+        return readUtf8(view.sliced(3), catalogue);
+    if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF"))
+        return readLanguageText(decodeLanguageText(bytes), catalogue);
+    // Without a mark, valid UTF-8 is taken as such and anything else as Windows-1252, as
+    // decodeLanguageText decides.
+    if (isValidUtf8(view))
+        readUtf8(view, catalogue);
+    else
+        readWindows1252(view, catalogue);
+}
+
+void readLanguageText(const QString &text, QStringList &catalogue)
+{
+    forEachLine(QStringView(text), [&catalogue](QStringView line) { applyLine(Utf16Line { line }, catalogue); });
 }
 
 bool isLanguageName(const QString &name)

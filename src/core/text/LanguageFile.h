@@ -25,7 +25,15 @@ std::optional<int> parseLanguageIndex(const QString &text);
 bool applyLanguageLine(const QString &line, QStringList &catalogue);
 
 // Applies the lines of a language file's bytes to the catalogue; lines end with CR, LF or CR LF.
+// The result is that of readLanguageText(decodeLanguageText(bytes)), without decoding the file.
 void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue);
+
+// Applies the lines of a decoded language file to the catalogue.
+void readLanguageText(const QString &text, QStringList &catalogue);
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF),
+// as Qt's decoder judges them.
+bool isValidUtf8(QByteArrayView bytes);
 
 // Reads the language file at `path` into the catalogue, line by line; later lines win.
 // A file that cannot be read changes nothing. Returns whether the file was read.
