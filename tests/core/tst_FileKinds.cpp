@@ -188,6 +188,12 @@ private Q_SLOTS:
         QTest::newRow("FIFO") << Kind::Fifo << qint64(0) << files::MaxReadBytes << QStringLiteral("not a regular file");
         QTest::newRow("link to a FIFO") << Kind::LinkToFifo << qint64(0) << files::MaxReadBytes
                                         << QStringLiteral("not a regular file");
+        QTest::newRow("socket") << Kind::Socket << qint64(0) << files::MaxReadBytes
+                                << QStringLiteral("not a regular file");
+        QTest::newRow("missing") << Kind::Absent << qint64(0) << files::MaxReadBytes
+                                 << QStringLiteral("No such file or directory");
+        QTest::newRow("link to a regular file") << Kind::LinkToRegular << qint64(7) << files::MaxReadBytes << QString();
+        QTest::newRow("empty") << Kind::Regular << qint64(0) << files::MaxReadBytes << QString();
     }
 
     void reads()
