@@ -30,7 +30,8 @@ inline constexpr int MaxAttributes = 256;
 std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
 
 // Parses bytes as loadFile does, in one pass of a conforming parser that builds the tree; returns
-// the problem on failure, with `doc` left empty.
+// the problem on failure, with `doc` left empty. Plain documents, such as this program writes, are
+// read by a faster reader that builds the same tree (core/PlainXml.h).
 std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes);
 
 // The document's root element, whatever its name. A declaration, comments, processing

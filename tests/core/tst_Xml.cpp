@@ -1,9 +1,15 @@
 #include "MalformedDocuments.h"
 #include "TestFiles.h"
+#include "XmlTrees.h"
 
 #include "core/Error.h"
+#include "core/PlainXml.h"
+#include "core/ProgramValues.h"
 #include "core/Xml.h"
+#include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
+#include "core/documents/Settings.h"
+#include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
 
 #include <QDir>
@@ -44,6 +50,10 @@ private Q_SLOTS:
     void unwritableCharactersAreReported_data();
     void unwritableCharactersAreReported();
     void crowdedElementIsRefusedQuickly();
+    void plainReaderBuildsTheSameTree_data();
+    void plainReaderBuildsTheSameTree();
+    void plainReaderDeclines_data();
+    void plainReaderDeclines();
 };
 
 void tst_Xml::malformedDocumentsAreRefused_data()
@@ -205,6 +215,139 @@ void tst_Xml::crowdedElementIsRefusedQuickly()
     const std::optional<QString> problem = xml::wellFormednessProblem(bytes);
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(problem.value_or(QString()), QStringLiteral("line 2, column 1: an element with more than 256 attributes"));
+}
+
+// The plain reader must take the documents this program writes and the plain constructs people
+// add by hand, and build for each the tree the conforming parser builds.
+void tst_Xml::plainReaderBuildsTheSameTree_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    ParGenValues parGen;
+    parGen.IEC61850_Server_Password = QStringLiteral("<&>\"' ]]>");
+    parGen.TLS_Server_Key = QStringLiteral("-----BEGIN KEY-----\r\nAAAA\r\n-----END KEY-----\r\n");
+    parGen.TLS_Server_Server_Certificate = QStringLiteral("-----BEGIN-----\nBBBB\n-----END-----\n");
+    parGen.TLS_Server_Root_Certificate = QStringLiteral("   ");
+    QTest::newRow("communication parameters as written") << parGenDocument(parGen);
+    VariableRow variable;
+    variable.Name = QStringLiteral("LD0/MMXU1.TotW.mag.f");
+    variable.Conversion = QStringLiteral("Int to Float");
+    variable.Mnemonic = QStringLiteral("Zähler\t\"3\" € \U0001F321\r\n");
+    QTest::newRow("variables as written") << variablesDocument({ variable, VariableRow() });
+    QTest::newRow("known certificates as written")
+        << knownCertDocument({ { true, "-----BEGIN-----\r\nAB\n", "" }, { false, " C ", "a & \"b\" <c>" } });
+    ProgramValues settings;
+    settings.Conf_Name = QStringLiteral("Anlage Süd & Nord");
+    QTest::newRow("settings as written") << settingsDocument(settings);
+
+    QTest::newRow("declaration with every pseudo-attribute")
+        << QByteArray("\xEF\xBB\xBF<?xml version='1.0' encoding = \"utf-8\"\tstandalone=\"no\" ?>\r\n<a/>");
+    QTest::newRow("declaration with the version alone") << QByteArray("<?xml version=\"1.0\"?><a/>");
+    QTest::newRow("declaration with standalone only") << QByteArray("<?xml version=\"1.0\" standalone='yes'?><a/>");
+    QTest::newRow("comments everywhere, line ends in them")
+        << QByteArray("<!-- a\r\nb\rc -->\r\n<a><!--x-y-->t<!---->u<!-- \xC3\xA9 - --></a>\n<!--after-->\t\r\n");
+    QTest::newRow("CDATA sections") << QByteArray("<a>x<![CDATA[<b>&amp;]]]\r\n]\r]]>y<![CDATA[]]> <![CDATA[z]]></a>");
+    QTest::newRow("references in text and attributes") << QByteArray(
+        "<a v=\"&lt;&#9;&#10;&#13;&#x1F321;&quot;&apos;&#xfffd;\">&amp;&#x41;&#65;&gt;&#0000065;&#x10FFFF;</a>");
+    QTest::newRow("line ends, tabs and quotes in attribute values")
+        << QByteArray("<a v=\"x\r\ny\rz\nw\tv\r\r\n\" w='\"' x=\"'\" y=\"a>b]]>\"/>");
+    QTest::newRow("line ends in text") << QByteArray("<a>x\r\ny\rz\r\r\n<b>\r</b></a>");
+    QTest::newRow("blank text") << QByteArray("<a>  <b> \r\n </b>\t<c/> <d></d>\n<e>&#32;</e> &#32; <f/> </a>");
+    QTest::newRow("text beside elements") << QByteArray("<a>x<b/>y<c>z</c> </a>");
+    QTest::newRow("characters beyond ASCII")
+        << QByteArray("<a v=\"\xC2\x80\x7F\xEE\x80\x80\">\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD"
+                      "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF</a>");
+    QTest::newRow("names of every ASCII kind") << QByteArray("<_a.b-1 c.d-2_=\"1\" xmlx=\"2\" Z=\"3\"></_a.b-1>");
+    const QByteArray longName(300, 'n');
+    QTest::newRow("long names") << "<" + longName + " " + longName + "=\"1\"></" + longName + ">";
+    QTest::newRow("blanks inside tags") << QByteArray("<a\n\tb = \"1\"\r\n c='2' ><d\t/></a\t>");
+    QTest::newRow("256 attributes") << test::crowdedRow(256);
+    QTest::newRow("1,000 levels of nesting") << QByteArray("<n>").repeated(1000) + QByteArray("</n>").repeated(1000);
+}
+
+void tst_Xml::plainReaderBuildsTheSameTree()
+{
+    QFETCH(QByteArray, bytes);
+    pugi::xml_document conforming;
+    QCOMPARE(xml::loadBytesConforming(conforming, bytes), std::nullopt);
+    pugi::xml_document plain;
+    QVERIFY(xml::readPlainDocument(plain, bytes.constData(), size_t(bytes.size())));
+    const QString difference = test::treeDifference(plain, conforming);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// Everything outside the plain subset, well-formed or not, is left to the conforming parser.
+void tst_Xml::plainReaderDeclines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    for (const auto &[name, bytes] : test::malformedDocuments())
+        QTest::newRow(qPrintable(QStringLiteral("malformed: %1").arg(QLatin1StringView(name)))) << bytes;
+
+    // Well-formed, but for the conforming parser to read.
+    QTest::newRow("document type") << QByteArray("<!DOCTYPE a><a/>");
+    QTest::newRow("processing instruction before the root") << QByteArray("<?pi x?><a/>");
+    QTest::newRow("processing instruction inside") << QByteArray("<a><?pi?></a>");
+    QTest::newRow("Latin-1 declared") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>");
+    QTest::newRow("UTF-16 with byte-order mark") << QByteArray("\xFF\xFE<\0a\0/\0>\0", 10);
+    QTest::newRow("UTF-16 without byte-order mark") << QByteArray("<\0a\0/\0>\0", 8);
+    QTest::newRow("namespace prefix") << QByteArray("<x:a xmlns:x=\"u\"/>");
+    QTest::newRow("default namespace") << QByteArray("<a xmlns=\"u\"/>");
+    QTest::newRow("name beyond ASCII") << QByteArray("<caf\xC3\xA9/>");
+
+    // Not well-formed.
+    QTest::newRow("overlong UTF-8") << QByteArray("<a>\xC0\xBC</a>");
+    QTest::newRow("overlong three-byte UTF-8") << QByteArray("<a>\xE0\x9F\xBF</a>");
+    QTest::newRow("UTF-8 surrogate") << QByteArray("<a>\xED\xA0\x80</a>");
+    QTest::newRow("U+FFFF") << QByteArray("<a v=\"\xEF\xBF\xBF\"/>");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("<a>\xF4\x90\x80\x80</a>");
+    QTest::newRow("sequence cut short") << QByteArray("<a>\xE2\x82</a>");
+    QTest::newRow("NUL byte") << QByteArray("<a>\0</a>", 8);
+    QTest::newRow("control character in an attribute") << QByteArray("<a v=\"\x1F\"/>");
+    QTest::newRow("control character in a comment") << QByteArray("<a><!--\x0C--></a>");
+    QTest::newRow("reference beyond U+10FFFF") << QByteArray("<a>&#x110000;</a>");
+    QTest::newRow("reference to U+FFFE") << QByteArray("<a>&#xFFFE;</a>");
+    QTest::newRow("reference to a control character") << QByteArray("<a v=\"&#1;\"/>");
+    QTest::newRow("uppercase X in a reference") << QByteArray("<a>&#X41;</a>");
+    QTest::newRow("hexadecimal digit in a decimal reference") << QByteArray("<a>&#4a;</a>");
+    QTest::newRow("empty reference") << QByteArray("<a>&#;</a>");
+    QTest::newRow("reference without semicolon") << QByteArray("<a>&#65 </a>");
+    QTest::newRow("undefined entity in an attribute") << QByteArray("<a v=\"&nbsp;\"/>");
+    QTest::newRow("< in an attribute") << QByteArray("<a v=\"<\"/>");
+    QTest::newRow("bare & in an attribute") << QByteArray("<a v=\"&\"/>");
+    QTest::newRow("unquoted attribute") << QByteArray("<a v=1/>");
+    QTest::newRow("no blank between attributes") << QByteArray("<a v=\"1\"w=\"2\"/>");
+    QTest::newRow("attribute without value") << QByteArray("<a v/>");
+    QTest::newRow("unclosed attribute value") << QByteArray("<a v=\"1/>");
+    QTest::newRow("comment ending in ---") << QByteArray("<a><!--x---></a>");
+    QTest::newRow("unclosed comment") << QByteArray("<a/><!--");
+    QTest::newRow("CDATA outside the root") << QByteArray("<![CDATA[x]]><a/>");
+    QTest::newRow("unclosed CDATA") << QByteArray("<a><![CDATA[x</a>");
+    QTest::newRow("end tag of another name") << QByteArray("<a></b>");
+    QTest::newRow("end tag shorter") << QByteArray("<ab></a>");
+    QTest::newRow("end tag longer") << QByteArray("<a></ab>");
+    QTest::newRow("unclosed start tag") << QByteArray("<a");
+    QTest::newRow("root left open") << QByteArray("<a><b></b>");
+    QTest::newRow("text before the root") << QByteArray("x<a/>");
+    QTest::newRow("reference after the root") << QByteArray("<a/>&#32;");
+    QTest::newRow("comment alone") << QByteArray("<!--c-->");
+    QTest::newRow("blanks alone") << QByteArray(" \r\n");
+    QTest::newRow("declaration alone") << QByteArray("<?xml version=\"1.0\"?>");
+    QTest::newRow("declaration after a blank") << QByteArray(" <?xml version=\"1.0\"?><a/>");
+    QTest::newRow("declaration without version") << QByteArray("<?xml encoding=\"UTF-8\"?><a/>");
+    QTest::newRow("standalone in capitals") << QByteArray("<?xml version=\"1.0\" standalone=\"YES\"?><a/>");
+    QTest::newRow("pseudo-attributes out of order")
+        << QByteArray("<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?><a/>");
+    QTest::newRow("name starting with a digit") << QByteArray("<1a/>");
+    QTest::newRow("blank after <") << QByteArray("< a/>");
+}
+
+void tst_Xml::plainReaderDeclines()
+{
+    QFETCH(QByteArray, bytes);
+    pugi::xml_document doc;
+    doc.append_child("left over");
+    QVERIFY(!xml::readPlainDocument(doc, bytes.constData(), size_t(bytes.size())));
+    QVERIFY(!doc.first_child());
 }
 
 QTEST_GUILESS_MAIN(tst_Xml)
