@@ -1,13 +1,8 @@
 #include "core/checks/CertificateInspection.h"
 
+#include "core/checks/CryptoLibrary.h"
 #include "core/documents/ProjectFiles.h"
 #include "core/text/MessageIds.h"
-
-#include <openssl/bio.h>
-#include <openssl/err.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-#include <openssl/x509.h>
 
 #include <QRegularExpression>
 
@@ -20,17 +15,23 @@ namespace sw {
 
 namespace {
 
+// Every OpenSSL call goes through the library opened on first use.
+const CryptoLibrary &crypto()
+{
+    return CryptoLibrary::instance();
+}
+
 struct BioFree
 {
-    void operator()(BIO *bio) const { BIO_free(bio); }
+    void operator()(BIO *bio) const { crypto().BIO_free(bio); }
 };
 struct X509Free
 {
-    void operator()(X509 *cert) const { X509_free(cert); }
+    void operator()(X509 *cert) const { crypto().X509_free(cert); }
 };
 struct KeyFree
 {
-    void operator()(EVP_PKEY *key) const { EVP_PKEY_free(key); }
+    void operator()(EVP_PKEY *key) const { crypto().EVP_PKEY_free(key); }
 };
 using BioPtr = std::unique_ptr<BIO, BioFree>;
 using X509Ptr = std::unique_ptr<X509, X509Free>;
@@ -39,16 +40,16 @@ using KeyPtr = std::unique_ptr<EVP_PKEY, KeyFree>;
 // A read-only memory source over `bytes`, which must outlive it.
 BioPtr memorySource(const QByteArray &bytes)
 {
-    return BioPtr(BIO_new_mem_buf(bytes.constData(), int(bytes.size())));
+    return BioPtr(crypto().BIO_new_mem_buf(bytes.constData(), int(bytes.size())));
 }
 
 // The most recent OpenSSL error as text, clearing the thread's queue so that later reads start
 // clean.
 QString lastOpenSslReason()
 {
-    const unsigned long code = ERR_peek_last_error();
-    const char *reason = code ? ERR_reason_error_string(code) : nullptr;
-    ERR_clear_error();
+    const unsigned long code = crypto().ERR_peek_last_error();
+    const char *reason = code ? crypto().ERR_reason_error_string(code) : nullptr;
+    crypto().ERR_clear_error();
     return reason ? QString::fromUtf8(reason) : QStringLiteral("unknown reason");
 }
 
@@ -68,13 +69,13 @@ bool hasPrivateKeyBlock(const QByteArray &bytes)
 
 struct SigFree
 {
-    void operator()(X509_SIG *sig) const { X509_SIG_free(sig); }
+    void operator()(X509_SIG *sig) const { crypto().X509_SIG_free(sig); }
 };
 
 quint64 integerValue(const ASN1_INTEGER *value)
 {
     uint64_t out = 0;
-    return value && ASN1_INTEGER_get_uint64(&out, value) == 1 ? out : std::numeric_limits<quint64>::max();
+    return value && crypto().ASN1_INTEGER_get_uint64(&out, value) == 1 ? out : std::numeric_limits<quint64>::max();
 }
 
 // Whether opening the encrypted PKCS#8 key in `bytes` would take key-derivation work beyond what
@@ -87,45 +88,45 @@ bool keyDerivationTooCostly(const QByteArray &bytes)
         return false;
     BioPtr source = memorySource(bytes);
     std::unique_ptr<X509_SIG, SigFree> sig(
-        source ? PEM_read_bio_PKCS8(source.get(), nullptr, nullptr, nullptr) : nullptr);
-    ERR_clear_error();
+        source ? crypto().PEM_read_bio_PKCS8(source.get(), nullptr, nullptr, nullptr) : nullptr);
+    crypto().ERR_clear_error();
     if (!sig)
         return false;
     const X509_ALGOR *algorithm = nullptr;
-    X509_SIG_get0(sig.get(), &algorithm, nullptr);
+    crypto().X509_SIG_get0(sig.get(), &algorithm, nullptr);
     const ASN1_OBJECT *oid = nullptr;
     int parameterType = 0;
     const void *parameterValue = nullptr;
-    X509_ALGOR_get0(&oid, &parameterType, &parameterValue, algorithm);
+    crypto().X509_ALGOR_get0(&oid, &parameterType, &parameterValue, algorithm);
     if (parameterType != V_ASN1_SEQUENCE || !algorithm->parameter)
         return false;
     const ASN1_TYPE *parameter = algorithm->parameter;
 
-    if (OBJ_obj2nid(oid) != NID_pbes2) {
+    if (crypto().OBJ_obj2nid(oid) != NID_pbes2) {
         // PKCS#5 v1.5 and PKCS#12 schemes: a salt and an iteration count.
-        PBEPARAM *pbe = static_cast<PBEPARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBEPARAM), parameter));
+        PBEPARAM *pbe = static_cast<PBEPARAM *>(crypto().ASN1_TYPE_unpack_sequence(crypto().PBEPARAM_it(), parameter));
         const bool costly = pbe && integerValue(pbe->iter) > MaxKeyDerivationIterations;
-        PBEPARAM_free(pbe);
+        crypto().PBEPARAM_free(pbe);
         return costly;
     }
-    PBE2PARAM *pbes2 = static_cast<PBE2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBE2PARAM), parameter));
+    PBE2PARAM *pbes2 = static_cast<PBE2PARAM *>(crypto().ASN1_TYPE_unpack_sequence(crypto().PBE2PARAM_it(), parameter));
     if (!pbes2 || !pbes2->keyfunc || !pbes2->keyfunc->parameter || pbes2->keyfunc->parameter->type != V_ASN1_SEQUENCE) {
-        PBE2PARAM_free(pbes2);
+        crypto().PBE2PARAM_free(pbes2);
         return false;
     }
     bool costly = false;
     const ASN1_TYPE *kdfParameter = pbes2->keyfunc->parameter;
-    switch (OBJ_obj2nid(pbes2->keyfunc->algorithm)) {
+    switch (crypto().OBJ_obj2nid(pbes2->keyfunc->algorithm)) {
     case NID_id_pbkdf2: {
         PBKDF2PARAM *kdf
-            = static_cast<PBKDF2PARAM *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(PBKDF2PARAM), kdfParameter));
+            = static_cast<PBKDF2PARAM *>(crypto().ASN1_TYPE_unpack_sequence(crypto().PBKDF2PARAM_it(), kdfParameter));
         costly = kdf && integerValue(kdf->iter) > MaxKeyDerivationIterations;
-        PBKDF2PARAM_free(kdf);
+        crypto().PBKDF2PARAM_free(kdf);
         break;
     }
     case NID_id_scrypt: {
-        SCRYPT_PARAMS *kdf
-            = static_cast<SCRYPT_PARAMS *>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(SCRYPT_PARAMS), kdfParameter));
+        SCRYPT_PARAMS *kdf = static_cast<SCRYPT_PARAMS *>(
+            crypto().ASN1_TYPE_unpack_sequence(crypto().SCRYPT_PARAMS_it(), kdfParameter));
         if (kdf) {
             // The work grows with N * r * p; each factor is bounded first so the product cannot wrap.
             const quint64 n = integerValue(kdf->costParameter);
@@ -134,13 +135,13 @@ bool keyDerivationTooCostly(const QByteArray &bytes)
             costly = n > MaxScryptWork || r > MaxScryptWork || p > MaxScryptWork || n * r > MaxScryptWork
                 || n * r * p > MaxScryptWork;
         }
-        SCRYPT_PARAMS_free(kdf);
+        crypto().SCRYPT_PARAMS_free(kdf);
         break;
     }
     default:
         break;
     }
-    PBE2PARAM_free(pbes2);
+    crypto().PBE2PARAM_free(pbes2);
     return costly;
 }
 
@@ -162,18 +163,18 @@ int noPasswordCallback(char *, int, int, void *)
 
 QString nameText(const X509_NAME *name)
 {
-    BioPtr out(BIO_new(BIO_s_mem()));
-    if (!out || X509_NAME_print_ex(out.get(), name, 0, XN_FLAG_SEP_CPLUS_SPC | ASN1_STRFLGS_RFC2253) < 0)
+    BioPtr out(crypto().BIO_new(crypto().BIO_s_mem()));
+    if (!out || crypto().X509_NAME_print_ex(out.get(), name, 0, XN_FLAG_SEP_CPLUS_SPC | ASN1_STRFLGS_RFC2253) < 0)
         return {};
-    char *data = nullptr;
-    const long length = BIO_get_mem_data(out.get(), &data);
+    char *data = nullptr; // what BIO_get_mem_data gives
+    const long length = crypto().BIO_ctrl(out.get(), BIO_CTRL_INFO, 0, &data);
     return QString::fromUtf8(data, qsizetype(length));
 }
 
 QDateTime timeValue(const ASN1_TIME *time)
 {
     std::tm parts {};
-    if (!time || ASN1_TIME_to_tm(time, &parts) != 1)
+    if (!time || crypto().ASN1_TIME_to_tm(time, &parts) != 1)
         return {};
     return QDateTime(QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday),
         QTime(parts.tm_hour, parts.tm_min, parts.tm_sec), Qt::UTC);
@@ -184,31 +185,44 @@ QString timeText(const QDateTime &time)
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"));
 }
 
+// Whether OpenSSL can be used; if not, `reason` says why, as a text that cannot be read would.
+bool cryptoUsable(QString *reason)
+{
+    if (!crypto().isLoaded())
+        *reason = crypto().errorString();
+    return crypto().isLoaded();
+}
+
 X509Ptr readCertificate(const QString &pem, const QStringList &catalogue, QString *reason)
 {
+    if (!cryptoUsable(reason))
+        return nullptr;
     const QByteArray bytes = pem.toUtf8();
-    ERR_clear_error();
+    crypto().ERR_clear_error();
     BioPtr source = memorySource(bytes);
-    X509Ptr cert(source ? PEM_read_bio_X509(source.get(), nullptr, noPasswordCallback, nullptr) : nullptr);
+    X509Ptr cert(source ? crypto().PEM_read_bio_X509(source.get(), nullptr, noPasswordCallback, nullptr) : nullptr);
     if (!cert) {
         *reason = !hasCertificateBlock(bytes) ? catalogue.value(MsgId::CertNoPem)
                                               : catalogue.value(MsgId::CertDamaged).arg(lastOpenSslReason());
-        ERR_clear_error();
+        crypto().ERR_clear_error();
     }
     return cert;
 }
 
 KeyPtr readKey(const QString &pem, const QString &password, const QStringList &catalogue, QString *reason)
 {
+    if (!cryptoUsable(reason))
+        return nullptr;
     const QByteArray bytes = pem.toUtf8();
     if (keyDerivationTooCostly(bytes)) {
         *reason = catalogue.value(MsgId::KeyTooCostly);
         return nullptr;
     }
     QByteArray passwordBytes = password.toUtf8();
-    ERR_clear_error();
+    crypto().ERR_clear_error();
     BioPtr source = memorySource(bytes);
-    KeyPtr key(source ? PEM_read_bio_PrivateKey(source.get(), nullptr, passwordCallback, &passwordBytes) : nullptr);
+    KeyPtr key(
+        source ? crypto().PEM_read_bio_PrivateKey(source.get(), nullptr, passwordCallback, &passwordBytes) : nullptr);
     if (!key) {
         const bool encrypted = bytes.contains("ENCRYPTED");
         if (!hasPrivateKeyBlock(bytes))
@@ -219,7 +233,7 @@ KeyPtr readKey(const QString &pem, const QString &password, const QStringList &c
             *reason = catalogue.value(MsgId::KeyWrongPassword);
         else
             *reason = catalogue.value(MsgId::KeyDamaged).arg(lastOpenSslReason());
-        ERR_clear_error();
+        crypto().ERR_clear_error();
     }
     return key;
 }
@@ -254,10 +268,10 @@ CertificateSummary summaryOf(const X509 *cert)
 {
     CertificateSummary summary;
     summary.readable = true;
-    summary.subject = nameText(X509_get_subject_name(cert));
-    summary.issuer = nameText(X509_get_issuer_name(cert));
-    summary.validFrom = timeValue(X509_get0_notBefore(cert));
-    summary.validUntil = timeValue(X509_get0_notAfter(cert));
+    summary.subject = nameText(crypto().X509_get_subject_name(cert));
+    summary.issuer = nameText(crypto().X509_get_issuer_name(cert));
+    summary.validFrom = timeValue(crypto().X509_get0_notBefore(cert));
+    summary.validUntil = timeValue(crypto().X509_get0_notAfter(cert));
     return summary;
 }
 
@@ -334,14 +348,15 @@ TlsInspection inspectTls(const ParGenValues &values, const QList<KnownCertRow> &
             out.root.emplace());
     }
 
-    if (key && server && X509_check_private_key(server.get(), key.get()) != 1)
+    if (key && server && crypto().X509_check_private_key(server.get(), key.get()) != 1)
         keyReport.add(FindingSeverity::Error, keyReport.text(MsgId::KeyMismatch));
     if (server && root) {
-        EVP_PKEY *rootKey = X509_get0_pubkey(root.get());
-        if (!rootKey || X509_verify(server.get(), rootKey) != 1)
+        EVP_PKEY *rootKey = crypto().X509_get0_pubkey(root.get());
+        if (!rootKey || crypto().X509_verify(server.get(), rootKey) != 1)
             serverReport.add(FindingSeverity::Error, serverReport.text(MsgId::CertNotSignedByRoot));
     }
-    ERR_clear_error();
+    if (crypto().isLoaded())
+        crypto().ERR_clear_error();
 
     const QString knownCertDocument = QString::fromLatin1(KnownCertFileName);
     for (qsizetype i = 0; i < knownCerts.size(); ++i) {

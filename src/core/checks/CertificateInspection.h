@@ -25,7 +25,8 @@ struct CertificateSummary
 };
 
 // Every text these functions give (reasons, finding texts) comes from `catalogue`, in the user's
-// language; what OpenSSL itself says is added in English.
+// language; what OpenSSL itself says is added in English. OpenSSL's libcrypto is loaded on the
+// first call; when it cannot be, every text is unreadable and the reason names the library.
 
 // Reads the first certificate of a PEM text. Never throws: a text that is not a certificate gives
 // readable false and the reason.
