@@ -25,8 +25,6 @@ constexpr std::array<char16_t, 32> Cp1252High = {
 };
 // clang-format on
 
-constexpr QChar Pilcrow = QChar(0x00B6);
-
 QString decodeWindows1252(const char *data, qsizetype size)
 {
     QString out(size, Qt::Uninitialized);
