@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -70,6 +71,19 @@ namespace {
 // character the rules look at ("STR", "=", "/#/", digits, blanks up to U+0020) is ASCII, and in
 // both 8-bit encodings an ASCII byte always stands for that character, so the rules read the same
 // on bytes as on decoded text.
+template <class Line> std::optional<int> parseIndex(Line t);
+template <class Line> Line trimmedLine(Line line);
+
+// The index of an entry line whose "=" is at `eq` (0-based). Index text: positions 4 to p - 2
+// (1-based, p the position of "="), so the character just before "=" never counts.
+template <class Line> std::optional<int> indexBefore(Line line, qsizetype eq)
+{
+    const qsizetype indexLength = eq - 4;
+    if (indexLength <= 0)
+        return std::nullopt;
+    return parseIndex(trimmedLine(line.sliced(3, indexLength)));
+}
+
 struct Utf16Line
 {
     QStringView text;
@@ -82,6 +96,7 @@ struct Utf16Line
     bool startsWithPilcrow() const { return text.startsWith(Pilcrow); }
     qsizetype pilcrowSize() const { return 1; }
     QString toString() const { return text.toString(); }
+    std::optional<int> index(qsizetype eq) const { return indexBefore(*this, eq); }
 };
 
 template <bool Utf8> struct ByteLine
@@ -96,6 +111,20 @@ template <bool Utf8> struct ByteLine
     bool startsWithPilcrow() const { return text.startsWith(Pilcrow); }
     qsizetype pilcrowSize() const { return Pilcrow.size(); }
     QString toString() const { return Utf8 ? QString::fromUtf8(text) : decodeWindows1252(text.data(), text.size()); }
+    // The character dropped before "=" is one UTF-16 unit of the decoded text. Where the index
+    // text is not plain ASCII it is decoded first (it is cut at ASCII bytes, so it decodes as it
+    // does within the whole file) and read by the decoded text's rule.
+    std::optional<int> index(qsizetype eq) const
+    {
+        if (Utf8) {
+            const QByteArrayView indexBytes = text.first(eq).sliced(std::min<qsizetype>(3, eq));
+            if (!std::all_of(indexBytes.begin(), indexBytes.end(), [](char c) { return uchar(c) < 0x80; })) {
+                const QString decoded = QStringLiteral("STR") + QString::fromUtf8(indexBytes);
+                return indexBefore(Utf16Line { decoded }, decoded.size());
+            }
+        }
+        return indexBefore(*this, eq);
+    }
 };
 
 template <class Line> Line trimmedLine(Line line)
@@ -162,11 +191,7 @@ template <class Line> bool applyLine(Line rawLine, QStringList &catalogue)
     const qsizetype eq = line.indexOf(QLatin1StringView("=")); // 0-based; the format's position p is eq + 1
     if (eq < 0)
         return false;
-    // Index text: positions 4 to p - 2 (1-based), so the character just before "=" never counts.
-    const qsizetype indexLength = eq - 4;
-    if (indexLength <= 0)
-        return false;
-    const std::optional<int> index = parseIndex(trimmedLine(line.sliced(3, indexLength)));
+    const std::optional<int> index = line.index(eq);
     if (!index || *index < 0 || *index >= Msg_Catalogue_Size || *index >= catalogue.size())
         return false;
 
