@@ -160,6 +160,9 @@ private Q_SLOTS:
         QTest::newRow("CR, LF and CR LF") << QByteArray("STR5 = a\rSTR6 = b\r\nSTR7 = c\n\rSTR8 = d");
         QTest::newRow("character before = is not ASCII")
             << bom + "STR5\xC2\xB6= a\nSTR6 \xE2\x82\xAC= b\nSTR7\xF0\x9F\x98\x80= c\nSTR8\x80\x80= d\nSTR9\xC2= e\n";
+        QTest::newRow("byte-order marks inside lines") << QByteArray("STR\xEF\xBB\xBF"
+                                                                     "5 = 1\nSTR6 = \xEF\xBB\xBFx\n");
+        QTest::newRow("two marks at the start") << bom + bom + "STR5 = a\n";
         QTest::newRow("hexadecimal and signed indices")
             << QByteArray("STR$A = a\nSTR0x0b = b\nSTR+12 = c\nSTR-1 = d\n");
         QTest::newRow("utf-16le") << QByteArray("\xFF\xFE")

@@ -71,6 +71,16 @@ namespace {
 // character the rules look at ("STR", "=", "/#/", digits, blanks up to U+0020) is ASCII, and in
 // both 8-bit encodings an ASCII byte always stands for that character, so the rules read the same
 // on bytes as on decoded text.
+// Decodes part of a UTF-8 file. QString::fromUtf8 drops a byte-order mark at the start of what
+// it decodes; inside a file the mark is a character and is kept.
+QString utf8Text(QByteArrayView bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 template <class Line> std::optional<int> parseIndex(Line t);
 template <class Line> Line trimmedLine(Line line);
 
@@ -110,7 +120,7 @@ template <bool Utf8> struct ByteLine
     qsizetype indexOfPilcrow() const { return text.indexOf(Pilcrow); }
     bool startsWithPilcrow() const { return text.startsWith(Pilcrow); }
     qsizetype pilcrowSize() const { return Pilcrow.size(); }
-    QString toString() const { return Utf8 ? QString::fromUtf8(text) : decodeWindows1252(text.data(), text.size()); }
+    QString toString() const { return Utf8 ? utf8Text(text) : decodeWindows1252(text.data(), text.size()); }
     // The character dropped before "=" is one UTF-16 unit of the decoded text. Where the index
     // text is not plain ASCII it is decoded first (it is cut at ASCII bytes, so it decodes as it
     // does within the whole file) and read by the decoded text's rule.
@@ -119,7 +129,7 @@ template <bool Utf8> struct ByteLine
         if (Utf8) {
             const QByteArrayView indexBytes = text.first(eq).sliced(std::min<qsizetype>(3, eq));
             if (!std::all_of(indexBytes.begin(), indexBytes.end(), [](char c) { return uchar(c) < 0x80; })) {
-                const QString decoded = QStringLiteral("STR") + QString::fromUtf8(indexBytes);
+                const QString decoded = QStringLiteral("STR") + utf8Text(indexBytes);
                 return indexBefore(Utf16Line { decoded }, decoded.size());
             }
         }
@@ -338,8 +348,11 @@ bool Read_Lang_File(const QString &path, QStringList &catalogue)
 void readLanguageBytes(const QByteArray &bytes, QStringList &catalogue)
 {
     const QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        return readUtf8(view.sliced(3), catalogue);
+    if (view.startsWith("\xEF\xBB\xBF")) {
+        // Decoding the text after the mark drops a second mark right after it too.
+        const QByteArrayView text = view.sliced(3);
+        return readUtf8(text.startsWith("\xEF\xBB\xBF") ? text.sliced(3) : text, catalogue);
+    }
     if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF"))
         return readLanguageText(decodeLanguageText(bytes), catalogue);
     // Without a mark, valid UTF-8 is taken as such and anything else as Windows-1252, as
