@@ -1,5 +1,7 @@
+#include "ui/shell/Application.h"
 #include "ui/shell/Icons.h"
 
+#include <QGuiApplication>
 #include <QtTest>
 #include <iterator>
 
@@ -8,58 +10,75 @@ class tst_Icons : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void rendersAtRequestedSize_data();
-    void rendersAtRequestedSize();
+    void picturesAtTheirSizes_data();
+    void picturesAtTheirSizes();
+    void windowIconOffersSeveralSizes();
     void picturesAreDistinct();
 };
 
 namespace {
 
+// The sizes each picture is shown at, at device pixel ratios 1, 1.5 and 2: the header picture buttons draw at
+// 40 px, the step buttons at 24 px, the About dialog its logo at 81 px; window managers show a window icon at the
+// usual icon sizes.
+const QList<int> PictureButtonSizes { 40, 60, 80 };
+const QList<int> StepButtonSizes { 24, 36, 48 };
+const QList<int> WindowIconSizes { 16, 24, 32, 48, 64, 128, 256 };
+// The logo as a pixmap: at the About dialog's sizes and the window icon's, and scaled to sizes between and beyond
+// those.
+const QList<int> LogoSizes = QList<int> { 81, 122, 162, 100, 300 } + WindowIconSizes;
+
 struct Picture
 {
     const char *name;
     QIcon (*icon)(); // null for the logo, which comes as a pixmap
+    const QList<int> &sizes;
 };
 
 const Picture Pictures[] = {
-    { "information", sw::icons::information },
-    { "options", sw::icons::options },
-    { "closeProgram", sw::icons::closeProgram },
-    { "newConfiguration", sw::icons::newConfiguration },
-    { "openConfiguration", sw::icons::openConfiguration },
-    { "communication", sw::icons::communication },
-    { "variableList", sw::icons::variableList },
-    { "certificates", sw::icons::certificates },
-    { "updateDevice", sw::icons::updateDevice },
-    { "logo", nullptr },
+    { "information", sw::icons::information, PictureButtonSizes },
+    { "options", sw::icons::options, PictureButtonSizes },
+    { "closeProgram", sw::icons::closeProgram, PictureButtonSizes },
+    { "newConfiguration", sw::icons::newConfiguration, StepButtonSizes },
+    { "openConfiguration", sw::icons::openConfiguration, StepButtonSizes },
+    { "communication", sw::icons::communication, StepButtonSizes },
+    { "variableList", sw::icons::variableList, StepButtonSizes },
+    { "certificates", sw::icons::certificates, StepButtonSizes },
+    { "updateDevice", sw::icons::updateDevice, StepButtonSizes },
+    { "program", sw::icons::program, WindowIconSizes },
+    { "logo", nullptr, LogoSizes },
 };
 
 QImage render(const Picture &picture, int size)
 {
-    const QPixmap pixmap = picture.icon ? picture.icon().pixmap(size, size) : sw::icons::logo(size);
+    const QPixmap pixmap = picture.icon ? picture.icon().pixmap(QSize(size, size), 1.0) : sw::icons::logo(size);
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
 
-void tst_Icons::rendersAtRequestedSize_data()
+void tst_Icons::picturesAtTheirSizes_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("size");
-    // 256 lies well above any size a button asks for: a picture kept only as fixed bitmaps would come back smaller.
     for (int i = 0; i < int(std::size(Pictures)); ++i) {
-        for (int size : { 16, 81, 256 })
+        for (int size : Pictures[i].sizes)
             QTest::addRow("%s@%d", Pictures[i].name, size) << i << size;
     }
 }
 
-void tst_Icons::rendersAtRequestedSize()
+void tst_Icons::picturesAtTheirSizes()
 {
     QFETCH(int, index);
     QFETCH(int, size);
     const Picture &picture = Pictures[index];
-    if (picture.icon)
-        QVERIFY(!picture.icon().isNull());
+    if (picture.icon) {
+        const QIcon icon = picture.icon();
+        QVERIFY(!icon.isNull());
+        // Made at this size, so that it is drawn as it is rather than scaled from a neighbour.
+        QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
+            qPrintable(QStringLiteral("sizes: %1").arg(QDebug::toString(icon.availableSizes()))));
+    }
 
     const QImage image = render(picture, size);
     QCOMPARE(image.size(), QSize(size, size));
@@ -76,16 +95,34 @@ void tst_Icons::rendersAtRequestedSize()
         QCOMPARE(qAlpha(image.pixel(corner)), 0);
 }
 
+void tst_Icons::windowIconOffersSeveralSizes()
+{
+    // The window system takes a pixmap of every size the application's window icon has, so that the window manager
+    // picks the one it shows rather than scaling a single picture.
+    sw::setUpApplication();
+    QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+    QList<QSize> expected;
+    for (int size : WindowIconSizes)
+        expected.append(QSize(size, size));
+    QCOMPARE(sizes, expected);
+}
+
 void tst_Icons::picturesAreDistinct()
 {
-    // Each function shows its own picture, not a neighbour's.
+    // Each function shows its own picture, not a neighbour's. The program's icon is the logo.
+    QList<const Picture *> pictures;
     QList<QImage> images;
-    for (const Picture &picture : Pictures)
-        images.append(render(picture, 32));
+    for (const Picture &picture : Pictures) {
+        if (qstrcmp(picture.name, "program") != 0) {
+            pictures.append(&picture);
+            images.append(render(picture, 32));
+        }
+    }
     for (int i = 0; i < images.size(); ++i) {
         for (int j = i + 1; j < images.size(); ++j)
-            QVERIFY2(
-                images[i] != images[j], (QByteArray(Pictures[i].name) + " looks like " + Pictures[j].name).constData());
+            QVERIFY2(images[i] != images[j],
+                (QByteArray(pictures[i]->name) + " looks like " + pictures[j]->name).constData());
     }
 }
 
