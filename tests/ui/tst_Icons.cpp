@@ -14,6 +14,7 @@ private Q_SLOTS:
     void picturesAtTheirSizes();
     void windowIconOffersSeveralSizes();
     void picturesAreDistinct();
+    void loadsNoSvgSupport();
 };
 
 namespace {
@@ -124,6 +125,18 @@ void tst_Icons::picturesAreDistinct()
             QVERIFY2(images[i] != images[j],
                 (QByteArray(pictures[i]->name) + " looks like " + pictures[j]->name).constData());
     }
+}
+
+void tst_Icons::loadsNoSvgSupport()
+{
+    // Run last, after every picture was made: the pictures come as PNG files, so neither Qt's SVG library nor an
+    // icon engine or image format plugin (reading a PNG with format detection loads them all) is loaded for them.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        QSKIP("no /proc/self/maps to read the loaded libraries from");
+    const QByteArray loaded = maps.readAll();
+    for (const char *library : { "libQt6Svg", "/iconengines/", "/imageformats/" })
+        QVERIFY2(!loaded.contains(library), library);
 }
 
 QTEST_MAIN(tst_Icons)
