@@ -12,6 +12,8 @@ class tst_Icons : public QObject
 private Q_SLOTS:
     void picturesAtTheirSizes_data();
     void picturesAtTheirSizes();
+    void drawsAsAPixmapIcon_data();
+    void drawsAsAPixmapIcon();
     void windowIconOffersSeveralSizes();
     void picturesAreDistinct();
     void loadsNoSvgSupport();
@@ -24,7 +26,7 @@ namespace {
 // usual icon sizes.
 const QList<int> PictureButtonSizes { 40, 60, 80 };
 const QList<int> StepButtonSizes { 24, 36, 48 };
-const QList<int> WindowIconSizes { 16, 24, 32, 48, 64, 128, 256 };
+const QList<int> WindowIconSizes { 16, 24, 32, 48, 64, 128 };
 // The logo as a pixmap: at the About dialog's sizes and the window icon's, and scaled to sizes between and beyond
 // those.
 const QList<int> LogoSizes = QList<int> { 81, 122, 162, 100, 300 } + WindowIconSizes;
@@ -94,6 +96,48 @@ void tst_Icons::picturesAtTheirSizes()
     QVERIFY2(opaque * 8 >= qsizetype(size) * size, qPrintable(QStringLiteral("%1 opaque pixels").arg(opaque)));
     for (const QPoint corner : { QPoint(0, 0), QPoint(size - 1, 0), QPoint(0, size - 1), QPoint(size - 1, size - 1) })
         QCOMPARE(qAlpha(image.pixel(corner)), 0);
+}
+
+void tst_Icons::drawsAsAPixmapIcon_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<qreal>("ratio");
+    const std::pair<const char *, QIcon::Mode> modes[]
+        = { { "normal", QIcon::Normal }, { "disabled", QIcon::Disabled }, { "active", QIcon::Active } };
+    for (const auto &[name, mode] : modes) {
+        QTest::addRow("%s 24", name) << int(mode) << QSize(24, 24) << 1.0;
+        QTest::addRow("%s 24 at 1.5", name) << int(mode) << QSize(24, 24) << 1.5;
+        QTest::addRow("%s 24 at 2", name) << int(mode) << QSize(24, 24) << 2.0;
+    }
+    // Sizes no picture was made at: between two, below the smallest, above the largest, and not square.
+    QTest::newRow("30") << int(QIcon::Normal) << QSize(30, 30) << 1.0;
+    QTest::newRow("disabled 30") << int(QIcon::Disabled) << QSize(30, 30) << 1.0;
+    QTest::newRow("12") << int(QIcon::Normal) << QSize(12, 12) << 1.0;
+    QTest::newRow("200") << int(QIcon::Normal) << QSize(200, 200) << 1.0;
+    QTest::newRow("40x30") << int(QIcon::Normal) << QSize(40, 30) << 1.0;
+}
+
+void tst_Icons::drawsAsAPixmapIcon()
+{
+    // An icon reads its pictures only when drawn; it must choose, scale and shade them as an icon holding all the
+    // pictures does, so that buttons look the same at any screen resolution and when disabled.
+    QFETCH(int, mode);
+    QFETCH(QSize, size);
+    QFETCH(qreal, ratio);
+    // The reference holds the logo's pictures, read through logo(), which hands out a rendered picture as it is.
+    const QIcon icon = sw::icons::program();
+    QIcon reference;
+    for (int available : WindowIconSizes)
+        reference.addPixmap(sw::icons::logo(available));
+
+    const QPixmap shown = icon.pixmap(size, ratio, QIcon::Mode(mode));
+    const QPixmap expected = reference.pixmap(size, ratio, QIcon::Mode(mode));
+    QCOMPARE(shown.size(), expected.size());
+    QCOMPARE(shown.devicePixelRatio(), expected.devicePixelRatio());
+    QCOMPARE(icon.actualSize(size, QIcon::Mode(mode)), reference.actualSize(size, QIcon::Mode(mode)));
+    QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32),
+        expected.toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 void tst_Icons::windowIconOffersSeveralSizes()
