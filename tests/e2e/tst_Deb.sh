@@ -38,7 +38,7 @@ deb=$1
 
 # The dependencies come from the libraries the programs link, and Qt's own translations.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6svg6 libpugixml libcurl libssl libcsv qt6-translations-l10n; do
+for package in libqt6widgets6 libpugixml libcurl libssl libcsv qt6-translations-l10n; do
   case $depends in
     *"$package"*) ;;
     *) fail "Depends lacks $package: $depends" ;;

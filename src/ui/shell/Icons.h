@@ -3,7 +3,8 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The configurator's own pictures, vector drawings compiled into the program so that its folder needs no image files.
+// The configurator's own pictures, rendered from its drawings at build time and compiled into the program, so that
+// its folder needs no image files.
 namespace sw::icons {
 
 // Header picture buttons of the main window.
