@@ -162,6 +162,7 @@ private Q_SLOTS:
             << bom + "STR5\xC2\xB6= a\nSTR6 \xE2\x82\xAC= b\nSTR7\xF0\x9F\x98\x80= c\nSTR8\x80\x80= d\nSTR9\xC2= e\n";
         QTest::newRow("byte-order marks inside lines") << QByteArray("STR\xEF\xBB\xBF"
                                                                      "5 = 1\nSTR6 = \xEF\xBB\xBFx\n");
+        QTest::newRow("mark and cut sequence in one value") << bom + "STR5 = \xEF\xBB\xBFx\xEF\xBF\n";
         QTest::newRow("two marks at the start") << bom + bom + "STR5 = a\n";
         QTest::newRow("hexadecimal and signed indices")
             << QByteArray("STR$A = a\nSTR0x0b = b\nSTR+12 = c\nSTR-1 = d\n");
