@@ -26,7 +26,7 @@ namespace {
 // usual icon sizes.
 const QList<int> PictureButtonSizes { 40, 60, 80 };
 const QList<int> StepButtonSizes { 24, 36, 48 };
-const QList<int> WindowIconSizes { 16, 24, 32, 48, 64, 128 };
+const QList<int> WindowIconSizes { 16, 32, 48, 64 };
 // The logo as a pixmap: at the About dialog's sizes and the window icon's, and scaled to sizes between and beyond
 // those.
 const QList<int> LogoSizes = QList<int> { 81, 122, 162, 100, 300 } + WindowIconSizes;
