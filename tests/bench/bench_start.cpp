@@ -3,8 +3,8 @@
 // the first mapped top-level window (seen from outside, as the X server's MapNotify) and of the
 // resident memory once the program is idle, then the ratios of the configurator to each reference.
 // The references are an empty window (the floor of any Qt Widgets program) and a window showing
-// one line of text (which adds what every program that shows text pays: fontconfig, the font
-// database, one font file and the text shaping libraries).
+// one line of text in a layout (which adds what every program pays that lays out text before its
+// window appears: fontconfig, the font database, one font file and the text shaping libraries).
 //
 //   bench_start [--runs N] [--display :D | --xvfb] [--idle-ms MS] [--program PATH] [--compare PATH]
 //
