@@ -38,7 +38,7 @@ constexpr qreal RuleWidth = pt(0.5);
 constexpr qreal TitleSize = 16;
 constexpr qreal HeadingSize = 12;
 constexpr qreal BodySize = 9;
-constexpr qreal TableSize = 8; // the lists; the parameters and the list under the title take BodySize
+constexpr qreal ListSize = 8; // the tables on landscape pages; the others take BodySize
 constexpr qreal SmallestSize = 6;
 constexpr qreal SizeStep = 0.5;
 constexpr qreal FooterSize = 8;
@@ -287,10 +287,10 @@ QList<qreal> columnWidths(const Table &table, const QList<Extent> &extents, cons
     return widths;
 }
 
-LaidTable layTable(const Table &table, qreal available, qreal bodyHeight, QPaintDevice *device)
+// `table` set at the largest size from `largest` down that keeps its references whole.
+LaidTable layTable(const Table &table, qreal largest, qreal available, qreal bodyHeight, QPaintDevice *device)
 {
     const qsizetype n = table.columns.size();
-    const qreal largest = table.grid && table.name != QLatin1StringView("parameters") ? TableSize : BodySize;
     const auto measure = [&](qreal size) {
         const QFontMetricsF headerMetrics(font(size, true), device);
         QList<Extent> extents(n);
@@ -321,9 +321,9 @@ LaidTable layTable(const Table &table, qreal available, qreal bodyHeight, QPaint
     QList<Extent> extents = measure(largest);
     for (qsizetype c = 0; c < n; ++c) {
         if (table.columns[c].under && laid.under < 0) {
-            const qreal whole = std::accumulate(
-                extents.begin(), extents.end(), qreal(0), [](qreal sum, const Extent &e) { return sum + e.whole; });
-            if (whole > padded()) {
+            const qreal oneLine = std::accumulate(extents.begin(), extents.end(), qreal(0),
+                [](qreal sum, const Extent &e) { return sum + std::max(e.least, e.cells); });
+            if (oneLine > padded()) {
                 laid.under = c;
                 inLine[c] = false;
             }
@@ -521,7 +521,9 @@ private:
     {
         auto it = m_tables.find(&b);
         if (it == m_tables.end())
-            it = m_tables.insert(&b, layTable(b.table, Pages::width(b.wide), Pages::height(b.wide), &m_writer));
+            it = m_tables.insert(&b,
+                layTable(
+                    b.table, b.wide ? ListSize : BodySize, Pages::width(b.wide), Pages::height(b.wide), &m_writer));
         return *it;
     }
 
