@@ -1,4 +1,5 @@
 #include "report/ConfigurationReport.h"
+#include "report/ReportContent.h"
 
 #include "core/Error.h"
 #include "core/ErrorText.h"
@@ -12,14 +13,9 @@
 #include "core/image/Compiler.h"
 #include "core/text/MessageIds.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPdfWriter>
-#include <QTextDocument>
 #include <functional>
 
 namespace sw::report {
@@ -31,53 +27,52 @@ QString esc(const QString &text)
     return text.toHtmlEscaped();
 }
 
-// Builds the page; every text from outside goes through esc().
-class Page
+// Collects the report's blocks; every text goes in as plain text.
+class Builder
 {
 public:
-    explicit Page(const QStringList &catalogue)
+    explicit Builder(const QStringList &catalogue)
         : m_catalogue(catalogue)
     {
     }
 
     QString msg(int id) const { return m_catalogue.value(id); }
 
-    void heading(int id) { m_html += QStringLiteral("<h2>%1</h2>\n").arg(esc(msg(id))); }
-    void paragraph(const QString &text) { m_html += QStringLiteral("<p>%1</p>\n").arg(esc(text)); }
+    // The blocks from here on go on landscape pages.
+    void wideFromHere() { m_wide = true; }
 
-    // A table whose header row repeats on each printed page.
-    // `widths` are percentages of the page width, one per column, or none for an even split.
-    void beginTable(const QStringList &headers, const QString &cssClass, const QList<int> &widths = {})
-    {
-        m_html += QStringLiteral("<table class=\"%1\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
-                                 "width=\"100%\">\n<thead><tr>")
-                      .arg(cssClass);
-        for (qsizetype i = 0; i < headers.size(); ++i) {
-            const QString width = i < widths.size() ? QStringLiteral(" width=\"%1%\"").arg(widths[i]) : QString();
-            m_html += QStringLiteral("<th%1>%2</th>").arg(width, esc(headers[i]));
-        }
-        m_html += QStringLiteral("</tr></thead>\n<tbody>\n");
-    }
-    void row(const QStringList &cells)
-    {
-        m_html += QStringLiteral("<tr>");
-        for (const QString &c : cells)
-            m_html += QStringLiteral("<td>%1</td>").arg(esc(c).replace(u'\n', QStringLiteral("<br>")));
-        m_html += QStringLiteral("</tr>\n");
-    }
-    void groupRow(const QString &title, int columns)
-    {
-        m_html += QStringLiteral("<tr class=\"group\"><td colspan=\"%1\"><b>%2</b></td></tr>\n")
-                      .arg(columns)
-                      .arg(esc(title));
-    }
-    void endTable() { m_html += QStringLiteral("</tbody></table>\n"); }
+    void title(const QString &text) { add(Block::Kind::Title, text); }
+    void heading(int id) { add(Block::Kind::Heading, msg(id)); }
+    void paragraph(const QString &text) { add(Block::Kind::Paragraph, text); }
 
-    QString &html() { return m_html; }
+    void beginTable(const QString &name, const QList<Column> &columns, bool grid = true)
+    {
+        Block b;
+        b.kind = Block::Kind::Table;
+        b.wide = m_wide;
+        b.table.name = name;
+        b.table.columns = columns;
+        b.table.grid = grid;
+        m_content.blocks << b;
+    }
+    void row(const QStringList &cells) { m_content.blocks.back().table.rows << Row { cells, false }; }
+    void groupRow(const QString &title) { m_content.blocks.back().table.rows << Row { { title }, true }; }
+
+    ReportContent &content() { return m_content; }
 
 private:
+    void add(Block::Kind kind, const QString &text)
+    {
+        Block b;
+        b.kind = kind;
+        b.text = text;
+        b.wide = m_wide;
+        m_content.blocks << b;
+    }
+
     const QStringList &m_catalogue;
-    QString m_html;
+    ReportContent m_content;
+    bool m_wide = false;
 };
 
 QString dateText(const QDateTime &t)
@@ -90,7 +85,7 @@ template <size_t N> QString item(const std::array<const char *, N> &items, int i
     return index >= 0 && size_t(index) < N ? QString::fromUtf8(items[size_t(index)]) : QString::number(index);
 }
 
-QString certificateText(const Page &page, const std::optional<CertificateSummary> &summary)
+QString certificateText(const Builder &page, const std::optional<CertificateSummary> &summary)
 {
     if (!summary)
         return page.msg(MsgId::ReportNotSet);
@@ -102,7 +97,15 @@ QString certificateText(const Page &page, const std::optional<CertificateSummary
             dateText(summary->validUntil));
 }
 
-void parameterSection(Page &page, const ParGenValues &v, const QList<KnownCertRow> &knownCerts, const QDateTime &now,
+QList<Column> columns(const Builder &page, std::initializer_list<int> ids)
+{
+    QList<Column> out;
+    for (int id : ids)
+        out << Column { page.msg(id) };
+    return out;
+}
+
+void parameterSection(Builder &page, const ParGenValues &v, const QList<KnownCertRow> &knownCerts, const QDateTime &now,
     const QStringList &catalogue)
 {
     const TlsInspection tls = inspectTls(v, knownCerts, now, catalogue);
@@ -128,47 +131,48 @@ void parameterSection(Page &page, const ParGenValues &v, const QList<KnownCertRo
     if (!v.Ethernet_EN_GAT)
         gateway += QStringLiteral(" (%1)").arg(page.msg(MsgId::ReportNotInUse));
 
-    page.beginTable(
-        { page.msg(MsgId::ReportParameter), page.msg(MsgId::ReportValue) }, QStringLiteral("parameters"), { 35, 65 });
-    page.groupRow(page.msg(MsgId::ParGenIEC61850Server), 2);
+    page.beginTable(QStringLiteral("parameters"), columns(page, { MsgId::ReportParameter, MsgId::ReportValue }));
+    page.groupRow(page.msg(MsgId::ParGenIEC61850Server));
     page.row({ page.msg(MsgId::ParGenPort), v.IEC61850_Server_Port });
     page.row({ page.msg(MsgId::ParGenPassword), secret(v.IEC61850_Server_Password) });
-    page.groupRow(page.msg(MsgId::ParGenTLSServer), 2);
+    page.groupRow(page.msg(MsgId::ParGenTLSServer));
     page.row({ page.msg(MsgId::ParGenEnableTLS), yesNo(v.TLS_Server_Enable) });
     page.row({ page.msg(MsgId::ParGenKey), key });
     page.row({ page.msg(MsgId::ParGenKeyPassword), secret(v.TLS_Server_Key_Password) });
     page.row({ page.msg(MsgId::ParGenServerCert), certificateText(page, tls.server) });
     page.row({ page.msg(MsgId::ParGenRootCert), certificateText(page, tls.root) });
     page.row({ page.msg(MsgId::ParGenKnownCert), yesNo(v.TLS_Server_Enable_Known_Cert) });
-    page.groupRow(page.msg(MsgId::ParGenEthernet), 2);
+    page.groupRow(page.msg(MsgId::ParGenEthernet));
     page.row(
         { page.msg(MsgId::ParGenIPAddress), dotted(v.Ethernet_IP1, v.Ethernet_IP2, v.Ethernet_IP3, v.Ethernet_IP4) });
     page.row(
         { page.msg(MsgId::ParGenSubNetMask), dotted(v.Ethernet_SM1, v.Ethernet_SM2, v.Ethernet_SM3, v.Ethernet_SM4) });
     page.row({ page.msg(MsgId::ParGenGateway), gateway });
-    page.groupRow(page.msg(MsgId::ParGenModbusSlave), 2);
+    page.groupRow(page.msg(MsgId::ParGenModbusSlave));
     page.row({ page.msg(MsgId::ParGenSerial), item(ParGenSerialItems, v.MODBUS_SLAVE_SERIAL) });
     page.row({ page.msg(MsgId::ParGenBaudrate), item(ParGenBaudrateItems, v.MODBUS_SLAVE_BAUDRATE) });
     page.row({ page.msg(MsgId::ParGenParity), item(ParGenParityItems, v.MODBUS_SLAVE_PARITY) });
     page.row({ page.msg(MsgId::ParGenStopBits), item(ParGenStopBitsItems, v.MODBUS_SLAVE_STOPBITS) });
     page.row({ page.msg(MsgId::ParGenIDDevice), v.MODBUS_SLAVE_IDDEVICE });
     page.row({ page.msg(MsgId::ParGenReadInput), yesNo(v.MODBUS_SLAVE_READ_INPUT_REGISTER) });
-    page.endTable();
 }
 
 // The header entries of the variable table's columns 0 to 12.
 constexpr int VariableHeaders[] = { 914, 915, 916, 917, 918, 919, 920, 932, 933, 934, 942, 943, 921 };
+constexpr int VariableNameColumn = 2;
 
-void variableSection(Page &page, const QList<VariableRow> &rows)
+void variableSection(Builder &page, const QList<VariableRow> &rows)
 {
     if (rows.isEmpty()) {
         page.paragraph(page.msg(MsgId::ReportNone));
         return;
     }
-    QStringList headers;
+    QList<Column> headers;
     for (int id : VariableHeaders)
-        headers << page.msg(id);
-    page.beginTable(headers, QStringLiteral("variables"), { 4, 8, 12, 6, 8, 6, 9, 6, 11, 7, 6, 6, 11 });
+        headers << Column { page.msg(id) };
+    headers[VariableNameColumn].breaks = Breaks::Reference;
+    headers.back().under = true; // the Mnemonic
+    page.beginTable(QStringLiteral("variables"), headers);
     int n = 0;
     for (const VariableRow &r : rows) {
         QStringList cells { QString::number(++n) };
@@ -176,19 +180,18 @@ void variableSection(Page &page, const QList<VariableRow> &rows)
             cells << r.*a.member;
         page.row(cells);
     }
-    page.endTable();
 }
 
-void knownCertSection(Page &page, const QList<KnownCertRow> &rows, const QStringList &catalogue)
+void knownCertSection(Builder &page, const QList<KnownCertRow> &rows, const QStringList &catalogue)
 {
     if (rows.isEmpty()) {
         page.paragraph(page.msg(MsgId::ReportNone));
         return;
     }
-    page.beginTable(
-        { page.msg(814), page.msg(815), page.msg(817), page.msg(MsgId::ReportSubject), page.msg(MsgId::ReportIssuer),
-            page.msg(MsgId::ReportValidFrom), page.msg(MsgId::ReportValidUntil) },
-        QStringLiteral("certificates"), { 4, 7, 15, 22, 22, 15, 15 });
+    page.beginTable(QStringLiteral("certificates"),
+        columns(page,
+            { 814, 815, 817, MsgId::ReportSubject, MsgId::ReportIssuer, MsgId::ReportValidFrom,
+                MsgId::ReportValidUntil }));
     int n = 0;
     for (const KnownCertRow &r : rows) {
         const CertificateSummary s = inspectCertificate(r.Certificate, catalogue);
@@ -200,26 +203,25 @@ void knownCertSection(Page &page, const QList<KnownCertRow> &rows, const QString
             page.row({ QString::number(++n), yes, r.Mnemonic, page.msg(MsgId::ReportUnreadable).arg(s.reason),
                 QString(), QString(), QString() });
     }
-    page.endTable();
 }
 
-void findingSection(Page &page, const QList<Finding> &findings)
+void findingSection(Builder &page, const QList<Finding> &findings)
 {
     if (findings.isEmpty()) {
         page.paragraph(page.msg(MsgId::ReportNoFindings));
         return;
     }
-    page.beginTable({ page.msg(MsgId::ReportSeverity), page.msg(MsgId::ReportDocument), page.msg(MsgId::ReportRow),
-                        page.msg(MsgId::ReportField), page.msg(MsgId::ReportFinding) },
-        QStringLiteral("findings"), { 10, 20, 6, 20, 44 });
+    page.beginTable(QStringLiteral("findings"),
+        columns(page,
+            { MsgId::ReportSeverity, MsgId::ReportDocument, MsgId::ReportRow, MsgId::ReportField,
+                MsgId::ReportFinding }));
     for (const Finding &f : findings) {
         page.row({ page.msg(f.severity == FindingSeverity::Error ? MsgId::ReportError : MsgId::ReportWarning),
             f.document, f.row > 0 ? QString::number(f.row) : QString(), f.field, f.text });
     }
-    page.endTable();
 }
 
-void imageSection(Page &page, const ProjectDocuments &docs)
+void imageSection(Builder &page, const ProjectDocuments &docs)
 {
     image::Images images;
     try {
@@ -229,18 +231,19 @@ void imageSection(Page &page, const ProjectDocuments &docs)
         page.paragraph(page.msg(MsgId::ReportImageFailed).arg(errorText(e)));
         return;
     }
-    page.beginTable({ page.msg(MsgId::ReportFile), page.msg(MsgId::ReportSize), page.msg(MsgId::ReportSha256) },
-        QStringLiteral("image"), { 15, 15, 70 });
+    QList<Column> headers = columns(page, { MsgId::ReportFile, MsgId::ReportSize, MsgId::ReportSha256 });
+    headers[2].breaks = Breaks::Never;
+    headers[2].monospace = true;
+    page.beginTable(QStringLiteral("image"), headers);
     for (const auto &[name, bytes] :
         { std::pair { Bank1FileName, &images.bank1 }, std::pair { Bank2FileName, &images.bank2 } }) {
         page.row({ QString::fromLatin1(name), QString::number(bytes->size()),
             QString::fromLatin1(QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256).toHex()) });
     }
-    page.endTable();
 }
 
 // Runs `section`, or reports in its place why its document cannot be read.
-void guarded(Page &page, const std::function<void()> &section)
+void guarded(Builder &page, const std::function<void()> &section)
 {
     try {
         section();
@@ -249,34 +252,18 @@ void guarded(Page &page, const std::function<void()> &section)
     }
 }
 
-constexpr char Style[] = "body { font-family: sans-serif; font-size: 10pt; }\n"
-                         "h1 { font-size: 16pt; } h2 { font-size: 12pt; margin-top: 14pt; }\n"
-                         "table { border-collapse: collapse; margin-bottom: 6pt; }\n"
-                         "th { background: #e4e8ee; text-align: left; }\n"
-                         "th, td { border: 1px solid #8a8f96; padding: 2px 4px; vertical-align: top; }\n"
-                         "tr.group td { background: #f2f4f7; }\n"
-                         "table.variables, table.findings, table.certificates { font-size: 7pt; }\n"
-                         "table.image td { font-family: monospace; }\n";
-
-} // namespace
-
-QString reportHtml(const ReportInput &input)
+ReportContent reportContent(const ReportInput &input)
 {
-    Page page(input.catalogue);
+    Builder page(input.catalogue);
     const ProjectDocuments docs = projectDocuments(input.projectFolder);
-    const QString title = page.msg(MsgId::ReportTitle);
-    QString &html = page.html();
-    html += QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%1 - %2</title>\n"
-                           "<style>\n%3</style>\n</head>\n<body>\n<h1>%1</h1>\n")
-                .arg(esc(title), esc(input.projectName), QString::fromLatin1(Style));
-    html += QStringLiteral("<table class=\"meta\" cellspacing=\"0\" cellpadding=\"2\">\n");
-    const auto meta = [&](int id, const QString &value) {
-        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>\n").arg(esc(page.msg(id)), esc(value));
-    };
-    meta(MsgId::ReportConfiguration, input.projectName);
-    meta(MsgId::ReportDate, dateText(input.now));
-    meta(MsgId::ReportProgramVersion, input.programVersion);
-    html += QStringLiteral("</table>\n");
+    page.content().documentTitle = QStringLiteral("%1 - %2").arg(page.msg(MsgId::ReportTitle), input.projectName);
+    page.title(page.msg(MsgId::ReportTitle));
+    QList<Column> meta(2);
+    meta[0].strong = true;
+    page.beginTable(QStringLiteral("meta"), meta, false);
+    page.row({ page.msg(MsgId::ReportConfiguration), input.projectName });
+    page.row({ page.msg(MsgId::ReportDate), dateText(input.now) });
+    page.row({ page.msg(MsgId::ReportProgramVersion), input.programVersion });
 
     QList<KnownCertRow> knownCerts;
     guarded(page, [&] { knownCerts = cutAtBlankCertificate(readKnownCertFile(docs.knownCerts)); });
@@ -288,6 +275,9 @@ QString reportHtml(const ReportInput &input)
         else
             parameterSection(page, readParGenFile(docs.parGen), knownCerts, input.now, input.catalogue);
     });
+    // The lists have up to 13 columns and references of up to 129 characters: a landscape line
+    // holds a whole reference beside the other columns.
+    page.wideFromHere();
     page.heading(MsgId::ReportVariables);
     guarded(page, [&] { variableSection(page, cutAtBlankName(readVariablesFile(docs.variables))); });
     page.heading(MsgId::ReportKnownCerts);
@@ -296,27 +286,98 @@ QString reportHtml(const ReportInput &input)
     findingSection(page, checkConfiguration(docs, input.now, input.catalogue));
     page.heading(MsgId::ReportImage);
     imageSection(page, docs);
+    return page.content();
+}
+
+// A cell's text as HTML: line feeds as line breaks, and a reference may break after "/" and ".".
+QString cellHtml(const QString &text, Breaks breaks)
+{
+    QString html = esc(text).replace(u'\n', QStringLiteral("<br>"));
+    if (breaks == Breaks::Reference)
+        html.replace(u'/', QStringLiteral("/<wbr>")).replace(u'.', QStringLiteral(".<wbr>"));
+    return html;
+}
+
+void tableHtml(QString &html, const Table &t)
+{
+    html += QStringLiteral("<table class=\"%1\">\n").arg(t.name);
+    if (t.grid) {
+        html += QStringLiteral("<thead><tr>");
+        for (const Column &c : t.columns)
+            html += QStringLiteral("<th>%1</th>").arg(esc(c.header));
+        html += QStringLiteral("</tr></thead>\n");
+    }
+    html += QStringLiteral("<tbody>\n");
+    for (const Row &r : t.rows) {
+        if (r.group) {
+            html += QStringLiteral("<tr class=\"group\"><td colspan=\"%1\">%2</td></tr>\n")
+                        .arg(t.columns.size())
+                        .arg(esc(r.cells.value(0)));
+            continue;
+        }
+        html += QStringLiteral("<tr>");
+        for (qsizetype c = 0; c < t.columns.size(); ++c) {
+            const Column &column = t.columns[c];
+            const QString cls = column.breaks == Breaks::Reference ? QStringLiteral(" class=\"ref\"")
+                : column.monospace                                 ? QStringLiteral(" class=\"hash\"")
+                : column.strong                                    ? QStringLiteral(" class=\"key\"")
+                                                                   : QString();
+            html += QStringLiteral("<td%1>%2</td>").arg(cls, cellHtml(r.cells.value(c), column.breaks));
+        }
+        html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</tbody></table>\n");
+}
+
+constexpr char Style[] = "body { font-family: sans-serif; font-size: 10pt; }\n"
+                         "h1 { font-size: 16pt; } h2 { font-size: 12pt; margin-top: 14pt; }\n"
+                         "table { border-collapse: collapse; margin-bottom: 6pt; }\n"
+                         "table:not(.meta) { width: 100%; }\n"
+                         "th { background: #e4e8ee; text-align: left; }\n"
+                         "th, td { border: 1px solid #8a8f96; padding: 2px 4px; vertical-align: top; }\n"
+                         "table.meta td { border: none; padding: 1px 8px 1px 0; }\n"
+                         "td.key, tr.group td { font-weight: bold; }\n"
+                         "tr.group td { background: #f2f4f7; }\n"
+                         "table.variables, table.findings, table.certificates { font-size: 8pt; }\n"
+                         "td.hash { font-family: monospace; }\n"
+                         "h2 { break-after: avoid; page-break-after: avoid; }\n"
+                         "tr { break-inside: avoid; page-break-inside: avoid; }\n";
+
+QString htmlPage(const ReportContent &content)
+{
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
+                                  "<style>\n%2</style>\n</head>\n<body>\n")
+                       .arg(esc(content.documentTitle), QString::fromLatin1(Style));
+    for (const Block &b : content.blocks) {
+        switch (b.kind) {
+        case Block::Kind::Title:
+            html += QStringLiteral("<h1>%1</h1>\n").arg(esc(b.text));
+            break;
+        case Block::Kind::Heading:
+            html += QStringLiteral("<h2>%1</h2>\n").arg(esc(b.text));
+            break;
+        case Block::Kind::Paragraph:
+            html += QStringLiteral("<p>%1</p>\n").arg(esc(b.text));
+            break;
+        case Block::Kind::Table:
+            tableHtml(html, b.table);
+            break;
+        }
+    }
     html += QStringLiteral("</body>\n</html>\n");
     return html;
 }
 
-QByteArray reportPdf(const QString &html, const QString &title)
+} // namespace
+
+QString reportHtml(const ReportInput &input)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(title);
-        writer.setResolution(300);
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        QTextDocument doc;
-        doc.setHtml(html);
-        // An unpaginated document prints with its own margins and the page number under each page.
-        doc.print(&writer);
-    }
-    return bytes;
+    return htmlPage(reportContent(input));
+}
+
+QByteArray reportPdf(const ReportInput &input)
+{
+    return pdfDocument(reportContent(input));
 }
 
 std::optional<ReportFormat> reportFormat(const QString &path)
@@ -335,10 +396,7 @@ void writeReport(const QString &path, const ReportInput &input)
     if (!format)
         throw Error(QStringLiteral("Cannot write \"%1\": the name must end in .pdf or .html")
                         .arg(QDir::toNativeSeparators(path)));
-    const QString html = reportHtml(input);
-    const QByteArray bytes = *format == ReportFormat::Pdf
-        ? reportPdf(html, QStringLiteral("%1 - %2").arg(input.catalogue.value(MsgId::ReportTitle), input.projectName))
-        : html.toUtf8();
+    const QByteArray bytes = *format == ReportFormat::Pdf ? reportPdf(input) : reportHtml(input).toUtf8();
     files::saveBytes(bytes, path, files::Target::Chosen);
 }
 

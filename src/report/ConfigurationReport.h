@@ -25,9 +25,11 @@ struct ReportInput
 // read is reported in its section.
 QString reportHtml(const ReportInput &input);
 
-// The report page laid out on A4 with the page number under each page; tables repeat their
-// header row on each page. Needs a QGuiApplication.
-QByteArray reportPdf(const QString &html, const QString &title);
+// The same report laid out on A4 pages, numbered under each page: the communication parameters
+// upright, the lists on landscape pages in a size that keeps each object reference on one line
+// wherever the page allows. Tables repeat their header row on each page; no row, checksum or
+// heading is parted from what follows it. Needs a QGuiApplication.
+QByteArray reportPdf(const ReportInput &input);
 
 enum class ReportFormat { Pdf, Html };
 
