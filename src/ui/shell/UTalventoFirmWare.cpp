@@ -188,7 +188,7 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &la
     L_SW_Desc->setText(pv.SW_Desc);
 
     Load_Lang(pv);
-    m_qtTranslation.apply(pv.Language_Name);
+    m_qtTranslation.apply(pv.languageOnScreen);
 
     // The remembered configuration is active only while its folder exists. A name that is not
     // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
@@ -450,7 +450,9 @@ void TFTalventoFirmWare::Set_Lang()
 
 void TFTalventoFirmWare::Change_Language()
 {
-    m_qtTranslation.apply(pv.Language_Name);
+    // The language just loaded, which the options dialog shows before it is stored (and keeps on
+    // screen after Cancel): Qt's buttons and file choosers speak the language of the texts around them.
+    m_qtTranslation.apply(pv.languageOnScreen);
     // A dialog not made yet takes the new texts when it is made.
     Set_Lang();
     CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,

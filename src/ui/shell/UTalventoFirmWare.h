@@ -67,8 +67,8 @@ public:
     const Dialogs &dialogs();
 
     void Set_Lang();
-    // Qt's own texts, the window's own texts, then every dialog's, after the catalogue has been
-    // reloaded.
+    // Qt's own texts (in the language the catalogue was loaded in), the window's own texts, then
+    // every dialog's, after the catalogue has been reloaded.
     void Change_Language();
     void Set_Files();
 
