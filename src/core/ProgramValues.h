@@ -39,6 +39,9 @@ struct ProgramValues
 
     QString Last_IP_Address = QString::fromLatin1(DefaultIPAddress);
     QString Language_Name = QString::fromLatin1(DefaultLanguage);
+    // The language whose texts the catalogue holds, as Load_Lang last loaded it. It differs from
+    // Language_Name while a language tried in the options dialog is on screen but not yet stored.
+    QString languageOnScreen = QString::fromLatin1(DefaultLanguage);
     bool Opt_Enable_Internet = false;
     bool Opt_Enable_Update = false;
     bool Opt_Jump_Field_Tables = false;

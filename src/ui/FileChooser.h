@@ -22,7 +22,7 @@ public:
         = 0;
 };
 
-// QFileDialog implementation.
+// QFileDialog implementation: Qt's own chooser, never the desktop's native one.
 class FileDialogs final : public FileChooser
 {
 public:

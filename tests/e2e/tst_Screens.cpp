@@ -26,6 +26,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -356,7 +357,25 @@ private Q_SLOTS:
     void newConfiguration() { check(dialog<TFNew_Project>(), QStringLiteral("new-configuration")); }
     void openConfiguration() { check(dialog<TFOpenConf>(), QStringLiteral("open-configuration")); }
     void about() { check(dialog<TFAbout>(), QStringLiteral("about")); }
-    void deviceUpdate() { check(dialog<TFBoot>(), QStringLiteral("device-update")); }
+    // Fresh, then after an update with each way the updater can end on its status line.
+    void deviceUpdate()
+    {
+        auto *boot = dialog<TFBoot>();
+        check(boot, QStringLiteral("device-update"));
+        const std::pair<ProgramEnd, int> ends[] = { { ProgramEnd::Exited, 0 }, { ProgramEnd::Exited, 2 },
+            { ProgramEnd::Signalled, 6 }, { ProgramEnd::StillRunning, 0 }, { ProgramEnd::Unknown, 0 } };
+        for (const auto &[end, code] : ends) {
+            m_program.launcher.result.end = end;
+            m_program.launcher.result.code = code;
+            m_program.echo.answers = { true, true };
+            boot->show();
+            QVERIFY(QTest::qWaitForWindowExposed(boot));
+            boot->findChild<QPushButton *>(QStringLiteral("Btn_Update"))->click();
+            const QStringList found = faults(boot, QStringLiteral("device-update-ended-%1-%2").arg(int(end)).arg(code));
+            boot->hide();
+            QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
+        }
+    }
 
     // Each tab of the options dialog.
     void softOptions()

@@ -187,6 +187,81 @@ private Q_SLOTS:
         QVERIFY(run.err.isEmpty());
         QCOMPARE(QDir(shots).entryList(QDir::Files), QStringList());
     }
+
+    // A display that is named but cannot be opened (an X server that is not running, a Wayland
+    // socket that is gone, a Qt platform that does not exist) leaves the updater on the console, as
+    // with no display at all: it says so once, sends everything and ends by itself.
+    void unusableDisplayFallsBackToTheConsole_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        // An X display number with no server behind it.
+        int number = 87;
+        while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            ++number;
+        QTest::newRow("X server not running") << QStringList { QStringLiteral("DISPLAY=:%1").arg(number) };
+        QTest::newRow("Wayland socket gone") << QStringList { QStringLiteral("WAYLAND_DISPLAY=sw61942-no-such-socket"),
+            QStringLiteral("XDG_RUNTIME_DIR=") + m_dir.path() };
+        QTest::newRow("unknown Qt platform") << QStringList { QStringLiteral("QT_QPA_PLATFORM=no-such-platform") };
+    }
+    void unusableDisplayFallsBackToTheConsole()
+    {
+        QFETCH(QStringList, environment);
+        const QString program = prepare(true, false);
+        QVERIFY(!program.isEmpty());
+        Simulator sim;
+        const QString problem = sim.start({ QStringLiteral("--port"), QStringLiteral("0") });
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        const UpdaterRun run = runUpdater(program, sim.port, 20000, {}, environment);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+        QVERIFY2(run.out.endsWith(QStringLiteral("Update complete\n")), qPrintable(run.out));
+        QCOMPARE(run.err,
+            QStringLiteral("Ethernet_Update: the display cannot be opened; the progress is printed here only\n"));
+    }
+
+    // The window speaks the language of the configurator's settings beside the updater, also when
+    // it is started through the link in a per-user workspace, whose settings count.
+    void windowInTheConfiguratorsLanguage_data()
+    {
+        QTest::addColumn<bool>("fromWorkspace");
+        QTest::newRow("program folder") << false;
+        QTest::newRow("per-user workspace") << true;
+    }
+    void windowInTheConfiguratorsLanguage()
+    {
+        QFETCH(bool, fromWorkspace);
+        const QString program = prepare(true, false);
+        QVERIFY(!program.isEmpty());
+        QVERIFY(QDir().mkpath(QDir(program).filePath(QStringLiteral("LANGUAGE"))));
+        QVERIFY(QFile::copy(QStringLiteral(SW_SOURCE_DIR "/resources/LANGUAGE/Deutsch.lng"),
+            QDir(program).filePath(QStringLiteral("LANGUAGE/Deutsch.lng"))));
+        const QByteArray german = "<Conf_Settings><lastlang><language>Deutsch</language></lastlang></Conf_Settings>";
+        QString started = program;
+        if (fromWorkspace) {
+            started = m_dir.filePath(QStringLiteral("workspace"));
+            QDir(started).removeRecursively();
+            QVERIFY(QDir().mkpath(started));
+            QVERIFY(QFile::link(sw::updaterProgramPath(program), sw::updaterProgramPath(started)));
+            QVERIFY(QFile::rename(sw::updateParametersPath(program), sw::updateParametersPath(started)));
+        }
+        QVERIFY(writeFile(QDir(started).filePath(QStringLiteral("Talvento.xml")), german));
+        const QString shots = m_dir.filePath(QStringLiteral("shots-language-%1").arg(QTest::currentDataTag()));
+        QDir(shots).removeRecursively();
+        QVERIFY(QDir().mkpath(shots));
+        Simulator sim;
+        const QString problem = sim.start({ QStringLiteral("--port"), QStringLiteral("0") });
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        const UpdaterRun run = runUpdater(started, sim.port, 30000, { true, shots, 0, {} });
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+        const QMap<QString, QString> after = readState(QDir(shots).filePath(QStringLiteral("after.txt")));
+        QCOMPARE(after.value(QStringLiteral("heading")), QStringLiteral("Das Gerät ist aktualisiert."));
+        QCOMPARE(after.value(QStringLiteral("result")),
+            QStringLiteral("Aktualisierung abgeschlossen, Vorgänge geschrieben und zurückgelesen: 3."));
+        QCOMPARE(after.value(QStringLiteral("closeButton")), QStringLiteral("Schließen, enabled, default, focused"));
+        // The console stays in English for scripts.
+        QVERIFY2(run.out.endsWith(QStringLiteral("Update complete\n")), qPrintable(run.out));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_UpdaterWindow)

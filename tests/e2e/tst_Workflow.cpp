@@ -100,8 +100,8 @@ private Q_SLOTS:
         QVERIFY(bank2.size() >= 55);
         QCOMPARE(quint8(bank2[0]) | quint8(bank2[1]) << 8, 2404);
 
-        // A language change reaches the main window and the hidden dialogs; the numbered
-        // section captions keep the language of the start.
+        // A language change reaches the main window and the hidden dialogs, the numbered section
+        // captions included.
         QVERIFY(writeFile(joinPath(pv.Dir_Language, QStringLiteral("Italiano.lng")),
             "STR11 = Configurazione aperta : \nSTR401 = Parametri di comunicazione\nSTR406 = Server IEC61850 IT\n"));
         pv.Language_Name = QStringLiteral("Italiano");
@@ -111,8 +111,8 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(main, "L_Name_Conf_L2")->text(), QStringLiteral("Plant 1"));
         auto *parGen = main->findChild<TFParGen *>();
         QCOMPARE(child<QLabel>(parGen, "L_SW_Desc")->text(), QStringLiteral("Parametri di comunicazione"));
-        QCOMPARE(
-            child<CollapsibleSection>(parGen, "CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
+        QCOMPARE(child<CollapsibleSection>(parGen, "CP_IEC61850_Server")->caption(),
+            QStringLiteral("1. Server IEC61850 IT"));
 
         // Closing writes the remembered configuration.
         main->close();

@@ -79,9 +79,12 @@ private Q_SLOTS:
         SleeperRun run(200);
         int calls = 0;
         const Clock::time_point start = Clock::now();
-        QVERIFY(
-            PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms, [&calls] { ++calls; }).started());
+        const StartResult result
+            = PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 5000ms, [&calls] { ++calls; });
         const Clock::time_point returned = Clock::now();
+        QVERIFY(result.started());
+        QCOMPARE(int(result.end), int(ProgramEnd::Exited));
+        QCOMPARE(result.code, 0);
 
         const QList<QByteArray> end = SleeperRun::readWhenThere(run.endFile(), 0).split(' ');
         QCOMPARE(end.size(), 3);
@@ -151,8 +154,10 @@ private Q_SLOTS:
         SleeperRun run(600);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 100ms).started());
+        const StartResult result = PosixLauncher().Start_Program(QStringLiteral(SW_SLEEPER_PATH), 100ms);
         const qint64 waited = timer.elapsed();
+        QVERIFY(result.started());
+        QCOMPARE(int(result.end), int(ProgramEnd::StillRunning));
         QVERIFY2(waited >= 100 && waited < 300, qPrintable(QString::number(waited)));
 
         const qint64 pid = SleeperRun::readWhenThere(run.pidFile(), 1000).toLongLong();
@@ -166,6 +171,36 @@ private Q_SLOTS:
         errno = 0;
         QCOMPARE(::waitpid(pid_t(pid), nullptr, WNOHANG), -1);
         QCOMPARE(errno, ECHILD);
+    }
+
+    // How the program ended: its exit status, or the signal that ended it.
+    void tellsHowTheProgramEnded_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("end"); // a ProgramEnd
+        QTest::addColumn<int>("code");
+        QTest::newRow("exit status 0") << QByteArray("exit 0") << int(ProgramEnd::Exited) << 0;
+        QTest::newRow("exit status 3") << QByteArray("exit 3") << int(ProgramEnd::Exited) << 3;
+        QTest::newRow("aborted") << QByteArray("kill -ABRT $$") << int(ProgramEnd::Signalled) << 6;
+        QTest::newRow("killed") << QByteArray("kill -KILL $$") << int(ProgramEnd::Signalled) << 9;
+    }
+    void tellsHowTheProgramEnded()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(int, end);
+        QFETCH(int, code);
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("updater"));
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script + '\n');
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+
+        const StartResult result = PosixLauncher().Start_Program(program, 5000ms);
+        QVERIFY(result.started());
+        QCOMPARE(int(result.end), end);
+        QCOMPARE(result.code, code);
     }
 };
 

@@ -112,9 +112,10 @@ struct UpdaterDisplay
 };
 
 // Runs the updater in `program` as the configurator does, with no arguments, and waits at most
-// `limitMs` for it; `port` other than 0 replaces the parameter file's port.
-inline UpdaterRun runUpdater(
-    const QString &program, quint16 port, int limitMs = 30000, const UpdaterDisplay &display = {})
+// `limitMs` for it; `port` other than 0 replaces the parameter file's port. `environment`
+// ("NAME=value") is set last, for a display of the test's own.
+inline UpdaterRun runUpdater(const QString &program, quint16 port, int limitMs = 30000,
+    const UpdaterDisplay &display = {}, const QStringList &environment = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -130,6 +131,8 @@ inline UpdaterRun runUpdater(
         if (display.closeAfterMs >= 0)
             env.insert(QStringLiteral("SW61942_UPDATE_CLOSE_AFTER_MS"), QString::number(display.closeAfterMs));
     }
+    for (const QString &setting : environment)
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(env);
     QElapsedTimer timer;
     timer.start();

@@ -105,6 +105,8 @@ private Q_SLOTS:
     void unwritableParameterFileStartsNothing();
     void busyWhileCheckingAndWhileTheUpdaterRuns();
     void statusLineCountsRequestsAndSeconds();
+    void statusLineTellsHowTheUpdaterEnded_data();
+    void statusLineTellsHowTheUpdaterEnded();
     void inputDuringTheWaitsIsDropped_data();
     void inputDuringTheWaitsIsDropped();
     void showingPrefillsTheAddress_data();
@@ -406,9 +408,9 @@ void tst_UBoot::busyWhileCheckingAndWhileTheUpdaterRuns()
         QVERIFY(!seen[i].buttonsEnabled);
         QVERIFY(seen[i].visibleAfterCancel);
     }
-    // Idle again: normal cursor, no status, buttons back.
+    // Idle again: normal cursor, buttons back, and the status line says how the updater ended.
     QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(status->text().isEmpty());
+    QCOMPARE(status->text(), QStringLiteral("Updater ended normally."));
     QVERIFY(update->isEnabled() && cancel->isEnabled());
     cancel->click();
     QVERIFY(!f.dlg->isVisible());
@@ -457,7 +459,43 @@ void tst_UBoot::statusLineCountsRequestsAndSeconds()
             checking.arg(3).arg(1), checking.arg(3).arg(1), // 1300 and 1550 ms
             checking.arg(4).arg(1), checking.arg(4).arg(1), // 1552 and 1802 ms
             running.arg(0), running.arg(1), running.arg(149) }));
-    QVERIFY(status->text().isEmpty());
+    QCOMPARE(status->text(), QStringLiteral("Updater ended normally."));
+}
+
+void tst_UBoot::statusLineTellsHowTheUpdaterEnded_data()
+{
+    QTest::addColumn<int>("end"); // a ProgramEnd
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("exit status 0") << int(ProgramEnd::Exited) << 0 << "Updater ended normally.";
+    QTest::newRow("exit status 1") << int(ProgramEnd::Exited) << 1 << "Updater ended with status 1.";
+    QTest::newRow("aborted") << int(ProgramEnd::Signalled) << 6 << "Updater ended by signal 6.";
+    QTest::newRow("past the limit") << int(ProgramEnd::StillRunning) << 0 << "Updater still running after 150 s.";
+    QTest::newRow("collected elsewhere") << int(ProgramEnd::Unknown) << 0
+                                         << "Updater ended; its exit status is unknown.";
+}
+
+// After the wait the status line says how the updater ended, until the next showing; nothing else
+// is reported.
+void tst_UBoot::statusLineTellsHowTheUpdaterEnded()
+{
+    QFETCH(int, end);
+    QFETCH(int, code);
+    QFETCH(QString, status);
+    Fixture f;
+    f.launcher.result.end = ProgramEnd(end);
+    f.launcher.result.code = code;
+    f.dlg->show();
+    f.type(QStringLiteral("127|0|0|1"));
+    f.echo.answers = { true, true };
+    f.update();
+
+    QCOMPARE(f.launcher.starts.size(), 1);
+    QCOMPARE(f.get<QLabel>(QStringLiteral("L_Status"))->text(), status);
+    QVERIFY2(f.messages.records.isEmpty(), qPrintable(f.messages.texts().join(u'\n')));
+    f.dlg->hide();
+    f.dlg->show();
+    QCOMPARE(f.get<QLabel>(QStringLiteral("L_Status"))->text(), QString());
 }
 
 void tst_UBoot::inputDuringTheWaitsIsDropped_data()

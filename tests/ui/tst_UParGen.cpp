@@ -167,7 +167,8 @@ private Q_SLOTS:
     void dotKeyMovesAlongTheAddressChain();
     void wheelScrollsTheGroupOnly();
     void widthSpringsBack();
-    void languageChangeKeepsSectionCaptions();
+    void languageChangeRelabelsSectionCaptions_data();
+    void languageChangeRelabelsSectionCaptions();
     void certificateState_data();
     void certificateState();
     void certificateStateFollowsEdits();
@@ -763,16 +764,37 @@ void tst_UParGen::widthSpringsBack()
     QCOMPARE(f.dlg->height(), 520);
 }
 
-void tst_UParGen::languageChangeKeepsSectionCaptions()
+void tst_UParGen::languageChangeRelabelsSectionCaptions_data()
 {
+    QTest::addColumn<bool>("madeBefore"); // the dialog was made before the change, else after it
+    QTest::newRow("made before the change") << true;
+    QTest::newRow("made after the change") << false;
+}
+
+// The numbered section captions follow the language on screen as every other caption does,
+// whenever the dialog was made.
+void tst_UParGen::languageChangeRelabelsSectionCaptions()
+{
+    QFETCH(bool, madeBefore);
     Fixture f;
+    if (!madeBefore)
+        f.dlg.reset();
     f.pv.Msg_Catalogue[MsgId::ParGenIEC61850Server] = QStringLiteral("Server IEC61850");
+    f.pv.Msg_Catalogue[MsgId::ParGenTLSServer] = QStringLiteral("Server TLS");
+    f.pv.Msg_Catalogue[MsgId::ParGenModbusSlave] = QStringLiteral("Slave Modbus");
+    f.pv.Msg_Catalogue[MsgId::ParGenEthernet] = QStringLiteral("Rete");
     f.pv.Msg_Catalogue[MsgId::ParGenPort] = QStringLiteral("Porta");
-    f.pv.Msg_Catalogue[MsgId::ParGenHintPort] = QStringLiteral("Porta del server");
-    f.dlg->Set_Lang();
+    if (madeBefore)
+        f.dlg->Set_Lang();
+    else
+        f.dlg = std::make_unique<TFParGen>(f.pv, f.services);
     QCOMPARE(f.get<QLabel>("L_IEC61850_Server_Port")->text(), QStringLiteral("Porta"));
-    QCOMPARE(test::shownTip(f.edit("E_IEC61850_Server_Port")->toolTip()), QStringLiteral("Porta del server"));
-    QCOMPARE(f.get<CollapsibleSection>("CP_IEC61850_Server")->caption(), QStringLiteral("1. IEC61850 Server"));
+    QStringList captions;
+    for (const char *section : { "CP_IEC61850_Server", "CP_TLS_Server", "CP_Modbus_Slave", "CP_Ethernet" })
+        captions << f.get<CollapsibleSection>(QLatin1String(section))->caption();
+    QCOMPARE(captions,
+        (QStringList { QStringLiteral("1. Server IEC61850"), QStringLiteral("2. Server TLS"),
+            QStringLiteral("3. Slave Modbus"), QStringLiteral("4. Rete") }));
 }
 
 void tst_UParGen::certificateState_data()

@@ -2,15 +2,21 @@
 
 #include "core/ProgramValues.h"
 #include "core/documents/Settings.h"
+#include "ui/FileChooser.h"
 #include "ui/options/USoftOptions.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -102,6 +108,8 @@ private Q_SLOTS:
     void answeringNoChangesNothing();
     void checkUpdateButton_data();
     void checkUpdateButton();
+    void qtTextsFollowTheLanguageOnScreen_data();
+    void qtTextsFollowTheLanguageOnScreen();
 };
 
 void tst_USoftOptions::pages_data()
@@ -441,6 +449,69 @@ void tst_USoftOptions::checkUpdateButton()
     p.options->hide();
     p.show();
     QVERIFY(result->isHidden());
+}
+
+// Qt's own texts (the buttons of a question, the file chooser) speak the language that the windows
+// show: after OK the stored one, after Cancel the one tried, which stays on screen until restart.
+void tst_USoftOptions::qtTextsFollowTheLanguageOnScreen_data()
+{
+    QTest::addColumn<QString>("atStart");
+    QTest::addColumn<int>("slot"); // 1 Deutsch, 2 English
+    QTest::addColumn<bool>("ok"); // else Cancel
+    QTest::addColumn<QString>("yes");
+    QTest::addColumn<QString>("chooserCancel");
+
+    QTest::newRow("German, English tried, OK") << "Deutsch" << 2 << true << "&Yes"
+                                               << "Cancel";
+    QTest::newRow("German, English tried, Cancel") << "Deutsch" << 2 << false << "&Yes"
+                                                   << "Cancel";
+    QTest::newRow("English, German tried, Cancel") << "English" << 1 << false << "&Ja"
+                                                   << "Abbrechen";
+    QTest::newRow("English, German tried, OK") << "English" << 1 << true << "&Ja"
+                                               << "Abbrechen";
+}
+
+void tst_USoftOptions::qtTextsFollowTheLanguageOnScreen()
+{
+    QFETCH(QString, atStart);
+    QFETCH(int, slot);
+    QFETCH(bool, ok);
+    QFETCH(QString, yes);
+    QFETCH(QString, chooserCancel);
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        QSKIP("Qt's translations are not installed (Debian package qt6-translations-l10n)");
+
+    Program p;
+    QVERIFY(p.language(QStringLiteral("Deutsch.lng"), "STR15 = Neue Konfiguration\n"));
+    QVERIFY(p.language(QStringLiteral("English.lng"), "STR15 = New Configuration\n"));
+    QVERIFY(p.write(QLatin1String(SettingsFileName),
+        "<Conf_Settings><lastlang><language>" + atStart.toUtf8() + "</language></lastlang></Conf_Settings>"));
+    p.start();
+    p.show();
+    QTest::mouseClick(p.slotName(slot), Qt::LeftButton);
+    p.button(ok ? "Btn_OK" : "Btn_Cancel")->click();
+    QVERIFY(p.options->isHidden());
+
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
+
+    // The program's file chooser is Qt's own, in the same language.
+    bool native = true;
+    QString cancel;
+    QTimer::singleShot(0, [&] {
+        auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        native = !chooser->testOption(QFileDialog::DontUseNativeDialog);
+        if (auto *buttons = chooser->findChild<QDialogButtonBox *>())
+            cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+        chooser->reject();
+    });
+    QCOMPARE(
+        FileDialogs().openFileName(nullptr, QStringLiteral("x"), p.dir.path(), QStringLiteral("All (*)")), QString());
+    QVERIFY(!native);
+    QCOMPARE(cancel, chooserCancel);
 }
 
 QTEST_MAIN(tst_USoftOptions)

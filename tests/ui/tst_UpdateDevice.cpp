@@ -3,6 +3,7 @@
 
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
+#include "core/documents/VariablesDocument.h"
 #include "core/files/Paths.h"
 #include "core/text/MessageIds.h"
 #include "ui/CatalogueDialog.h"
@@ -88,18 +89,33 @@ const test::CertificateFixtures &certs()
     return made;
 }
 
-// The TLS server's documents: a key, its certificate and the root, and the known certificates.
-struct TlsSetup
+// The documents of a configuration: the TLS server's key, its certificate and the root, the
+// known certificates, and the variables.
+struct Setup
 {
     bool tls = true;
     bool knownOnly = false;
     QString key, server, root;
     QList<KnownCertRow> known;
+    QList<VariableRow> variables;
 };
+
+// An enabled Int variable of `length` bytes at `position`.
+VariableRow variable(const char *name, int position, int length)
+{
+    VariableRow row;
+    row.Name = QLatin1String(name);
+    row.Type = QStringLiteral("Int");
+    row.Length = QString::number(length);
+    row.Position = QString::number(position);
+    row.Conversion = QStringLiteral("None");
+    row.MultiplicationFactor = QStringLiteral("None");
+    return row;
+}
 
 } // namespace
 
-Q_DECLARE_METATYPE(TlsSetup)
+Q_DECLARE_METATYPE(Setup)
 
 class tst_UpdateDevice : public QObject
 {
@@ -153,42 +169,56 @@ private Q_SLOTS:
         QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::GeneralError);
     }
 
-    // With the TLS server on, errors in its keys or certificates are listed in one question before
-    // anything is built; warnings and a server that is off ask nothing.
-    void certificateErrorsAskFirst_data()
+    // Errors that sw61942-image --check would report (keys and certificates of a TLS server that is
+    // on, variables that the image takes) are listed in one question before anything is built:
+    // the first five, then how many more. Warnings alone and a TLS server that is off ask nothing.
+    void configurationErrorsAskFirst_data()
     {
-        QTest::addColumn<TlsSetup>("setup");
+        QTest::addColumn<Setup>("setup");
         QTest::addColumn<QStringList>("errors"); // the lines of the question; none: no question
+        QTest::addColumn<int>("count"); // the errors in all
         QTest::addColumn<bool>("yes");
 
         const test::CertificateFixtures &c = certs();
-        const TlsSetup valid { true, false, c.server.privatePem, c.serverCert, c.rootCert, {} };
+        const Setup valid { true, false, c.server.privatePem, c.serverCert, c.rootCert, {}, {} };
         const auto with = [&](auto change) {
-            TlsSetup setup = valid;
+            Setup setup = valid;
             change(setup);
             return setup;
         };
-        const TlsSetup mismatch = with([&](TlsSetup &s) { s.key = c.other.privatePem; });
+        const Setup mismatch = with([&](Setup &s) { s.key = c.other.privatePem; });
         const QString mismatchLine
             = QStringLiteral("ParGen.xml: TLS_Server_Key: does not belong to the server certificate");
         const QString expiredOn
             = QStringLiteral("expired on ") + CertificatesMadeAt.addSecs(-60).toString("yyyy-MM-dd HH:mm 'UTC'");
+        // Row 2 at Position 2 lies over bytes 2 and 3 of row 1.
+        const QList<VariableRow> overlapping { variable("A", 0, 4), variable("B", 2, 4) };
+        const QString overlapLine = QStringLiteral(
+            "IEC61850_Variables.xml:2: Position: the range bytes 2 to 5 overlaps row 1 (bytes 0 to 3)");
+        const auto overlapsRow = [](int row, int other) {
+            return QStringLiteral("IEC61850_Variables.xml:%1: Position: the range byte 0 overlaps row %2 (byte 0)")
+                .arg(row)
+                .arg(other);
+        };
 
-        QTest::newRow("valid chain") << valid << QStringList() << true;
-        QTest::newRow("mismatched key, No") << mismatch << QStringList { mismatchLine } << false;
-        QTest::newRow("mismatched key, Yes") << mismatch << QStringList { mismatchLine } << true;
-        QTest::newRow("TLS off") << with([&](TlsSetup &s) {
+        QTest::newRow("valid chain") << valid << QStringList() << 0 << true;
+        QTest::newRow("mismatched key, No") << mismatch << QStringList { mismatchLine } << 1 << false;
+        QTest::newRow("mismatched key, Yes") << mismatch << QStringList { mismatchLine } << 1 << true;
+        QTest::newRow("TLS off") << with([&](Setup &s) {
             s.tls = false;
             s.key = c.other.privatePem;
-        }) << QStringList() << true;
-        QTest::newRow("only warnings") << with([&](TlsSetup &s) {
+        }) << QStringList() << 0 << true;
+        QTest::newRow("only warnings") << with([&](Setup &s) {
             s.server = c.expiringSoonCert;
             s.knownOnly = true;
             s.known = { { true, c.thirtyDaysCert, "soon" } };
-        }) << QStringList() << true;
+            VariableRow odd = variable("1st", 0, 2);
+            odd.Type = QStringLiteral("Text");
+            s.variables = { odd };
+        }) << QStringList() << 0 << true;
         // Errors only, in the order of the check; rows keep their numbers, disabled rows are not read.
-        QTest::newRow("errors in both documents")
-            << with([&](TlsSetup &s) {
+        QTest::newRow("errors in both certificate documents")
+            << with([&](Setup &s) {
                    s.server = c.expiringSoonCert;
                    s.root = QStringLiteral("pasted by mistake");
                    s.knownOnly = true;
@@ -197,16 +227,34 @@ private Q_SLOTS:
                })
             << QStringList { "ParGen.xml: TLS_Server_Root_Certificate: cannot be read: no PEM certificate found",
                    "TLS_Known_Cert.xml:2: Certificate: " + expiredOn }
-            << false;
-        QTest::newRow("known certificates not required") << with([&](TlsSetup &s) {
+            << 2 << false;
+        QTest::newRow("known certificates not required") << with([&](Setup &s) {
             s.known = { { true, c.expiredCert, "old" } };
-        }) << QStringList() << true;
+        }) << QStringList() << 0 << true;
+        QTest::newRow("overlapping variables, No")
+            << with([&](Setup &s) { s.variables = overlapping; }) << QStringList { overlapLine } << 1 << false;
+        QTest::newRow("overlapping variables, Yes")
+            << with([&](Setup &s) { s.variables = overlapping; }) << QStringList { overlapLine } << 1 << true;
+        QTest::newRow("certificates and variables in one question") << with([&](Setup &s) {
+            s.key = c.other.privatePem;
+            s.variables = overlapping;
+        }) << QStringList { mismatchLine, overlapLine } << 2 << false;
+        // Four variables on byte 0: rows 2, 3 and 4 overlap every row above them, six errors.
+        QTest::newRow("the first five of six")
+            << with([&](Setup &s) {
+                   s.tls = false;
+                   s.variables = { variable("A", 0, 1), variable("B", 0, 1), variable("C", 0, 1), variable("D", 0, 1) };
+               })
+            << QStringList { overlapsRow(2, 1), overlapsRow(3, 1), overlapsRow(3, 2), overlapsRow(4, 1),
+                   overlapsRow(4, 2), QStringLiteral("... and 1 more") }
+            << 6 << false;
     }
 
-    void certificateErrorsAskFirst()
+    void configurationErrorsAskFirst()
     {
-        QFETCH(TlsSetup, setup);
+        QFETCH(Setup, setup);
         QFETCH(QStringList, errors);
+        QFETCH(int, count);
         QFETCH(bool, yes);
 
         Program p;
@@ -219,6 +267,7 @@ private Q_SLOTS:
         values.TLS_Server_Root_Certificate = setup.root;
         writeParGenFile(p.pv.File_ParGen, values);
         writeKnownCertFile(p.pv.File_TLS_Known_Cert, setup.known);
+        writeVariablesFile(p.pv.File_IEC61850_Variables, setup.variables);
         p.messages.answers = { yes };
         p.pressUpdate();
 
@@ -228,8 +277,9 @@ private Q_SLOTS:
             QCOMPARE(p.messages.records.size(), 1);
             QCOMPARE(p.messages.records[0].kind, test::ScriptedMessages::Kind::Confirm);
             QCOMPARE(p.messages.last(),
-                QStringLiteral("The TLS server is on, but its keys or certificates have errors:\n%1\n\n"
+                QStringLiteral("The configuration to be written into the device has errors (%1):\n%2\n\n"
                                "Update the device anyway?")
+                    .arg(count)
                     .arg(errors.join(u'\n')));
         }
         // No stops before the build: no image files, no update dialog.

@@ -3,6 +3,9 @@
 #include "Transfer.h"
 #include "common/Hex.h"
 
+#include "core/text/Catalogue.h"
+#include "core/text/MessageIds.h"
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +19,11 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 using sw::tools::hex;
+namespace MsgId = sw::MsgId;
 
 namespace updater {
 
@@ -50,29 +57,43 @@ QLabel *plainLabel(const QString &name, QWidget *parent)
     return label;
 }
 
-QString seconds(qint64 ms)
+// WCAG relative luminance of a colour, and the contrast ratio of two.
+double luminance(const QColor &colour)
 {
-    return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+    const auto channel = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
 }
 
-QString bytes(qint64 count)
+double contrast(const QColor &a, const QColor &b)
 {
-    return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor resultColour(bool success, const QColor &background)
+{
+    // A dark and a light shade of each; the one that stands out more from the background is taken,
+    // and the palette's own text colour where neither reaches the 4.5:1 of readable text.
+    const QColor dark = success ? QColor(0x1B, 0x6E, 0x20) : QColor(0xB0, 0x1C, 0x1C);
+    const QColor light = success ? QColor(0x7C, 0xD3, 0x82) : QColor(0xFF, 0x8A, 0x80);
+    const QColor best = contrast(dark, background) >= contrast(light, background) ? dark : light;
+    return contrast(best, background) >= 4.5 ? best : QColor();
 }
 
 } // namespace
 
-UpdateWindow::UpdateWindow(QWidget *parent)
+UpdateWindow::UpdateWindow(const QStringList &texts, QWidget *parent)
     : QDialog(parent)
+    , m_texts(texts.size() == sw::Msg_Catalogue_Size ? texts : sw::defaultMessages())
     , m_heading(plainLabel(QStringLiteral("heading"), this))
     , m_device(plainLabel(QStringLiteral("device"), this))
     , m_operationsGrid(new QGridLayout)
     , m_elapsed(plainLabel(QStringLiteral("elapsed"), this))
     , m_result(plainLabel(QStringLiteral("result"), this))
-    , m_closeButton(new QPushButton(QStringLiteral("Close"), this))
+    , m_closeButton(new QPushButton(text(MsgId::UpdaterClose), this))
 {
-    setWindowTitle(QStringLiteral("Ethernet_Update: device update"));
-    setMinimumWidth(480);
+    setWindowTitle(text(MsgId::UpdaterTitle));
 
     QFont headingFont = m_heading->font();
     headingFont.setBold(true);
@@ -96,7 +117,12 @@ UpdateWindow::UpdateWindow(QWidget *parent)
     buttons->addStretch();
     buttons->addWidget(m_closeButton);
 
+    // At least 480 px wide, and never narrower than its texts need: the layout, not a fixed
+    // minimum, sets the window's minimum size, so a larger font or a longer translation widens the
+    // window even where the screen is small.
     auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->addStrut(480 - layout->contentsMargins().left() - layout->contentsMargins().right());
     layout->addWidget(m_heading);
     layout->addWidget(m_device);
     layout->addWidget(line);
@@ -107,14 +133,29 @@ UpdateWindow::UpdateWindow(QWidget *parent)
     layout->addStretch();
     layout->addLayout(buttons);
 
-    m_heading->setText(QStringLiteral("Updating the device: keep it switched on and connected."));
-    m_device->setText(QStringLiteral("Device: not known yet"));
-    m_elapsed->setText(QStringLiteral("Elapsed time: ") + seconds(0));
-    m_result->setText(QStringLiteral("Reading the parameter file."));
+    m_heading->setText(text(MsgId::UpdaterHeadingRunning));
+    m_device->setText(text(MsgId::UpdaterDevice).arg(text(MsgId::UpdaterDeviceNotKnownYet)));
+    m_elapsed->setText(text(MsgId::UpdaterElapsed).arg(seconds(0)));
+    m_result->setText(text(MsgId::UpdaterReadingFile));
 
     m_tick.setInterval(100);
     connect(&m_tick, &QTimer::timeout, this, &UpdateWindow::updateElapsed);
     m_clock.start();
+}
+
+QString UpdateWindow::text(int id) const
+{
+    return m_texts.value(id);
+}
+
+QString UpdateWindow::seconds(qint64 ms) const
+{
+    return text(MsgId::UpdaterSeconds).arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+QString UpdateWindow::bytes(qint64 count) const
+{
+    return count == 1 ? text(MsgId::UpdaterOneByte) : text(MsgId::UpdaterBytes).arg(count);
 }
 
 QProgressBar *UpdateWindow::addBar(
@@ -128,7 +169,7 @@ QProgressBar *UpdateWindow::addBar(
     bar->setObjectName(name);
     bar->setRange(0, int(size));
     bar->setValue(0);
-    bar->setFormat(QStringLiteral("%v of %m bytes"));
+    bar->setFormat(text(MsgId::UpdaterBarFormat));
     bar->setAccessibleName(accessibleName);
     label->setBuddy(bar);
     m_operationsGrid->addWidget(label, row, 0);
@@ -150,25 +191,24 @@ void UpdateWindow::follow(Transfer *transfer)
         const QString number = QString::number(i + 1);
         OperationRow row;
         row.title = plainLabel(QStringLiteral("operation") + number, this);
-        row.title->setText(QStringLiteral("%1. %2, %3 at %4")
+        row.title->setText(text(MsgId::UpdaterOperation)
                                .arg(number, plainLine(QFileInfo(op.fileName).fileName(), NameLimit),
                                    bytes(op.data.size()), hex(op.startAddress)));
         row.state = plainLabel(QStringLiteral("state") + number, this);
-        row.state->setText(QStringLiteral("waiting"));
+        row.state->setText(text(MsgId::UpdaterStateWaiting));
         row.state->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         const int titleRow = m_operationsGrid->rowCount();
         m_operationsGrid->addWidget(row.title, titleRow, 0, 1, 2);
         m_operationsGrid->addWidget(row.state, titleRow, 2);
-        const QString spoken = QStringLiteral("Operation %1, ").arg(number);
-        row.written = addBar(QStringLiteral("written") + number, QStringLiteral("Written"),
-            spoken + QStringLiteral("bytes written"), op.data.size());
+        row.written = addBar(QStringLiteral("written") + number, text(MsgId::UpdaterWritten),
+            text(MsgId::UpdaterWrittenName).arg(number), op.data.size());
         if (op.readBack)
-            row.verified = addBar(QStringLiteral("verified") + number, QStringLiteral("Verified"),
-                spoken + QStringLiteral("bytes read back and verified"), op.data.size());
+            row.verified = addBar(QStringLiteral("verified") + number, text(MsgId::UpdaterVerified),
+                text(MsgId::UpdaterVerifiedName).arg(number), op.data.size());
         m_rows.append(row);
     }
-    m_device->setText(QStringLiteral("Device: ") + plainLine(devices.join(QStringLiteral(", ")), ReasonLimit));
-    m_result->setText(QStringLiteral("Writing %1 operation(s). Do not switch the device off.").arg(m_rows.size()));
+    m_device->setText(text(MsgId::UpdaterDevice).arg(plainLine(devices.join(QStringLiteral(", ")), ReasonLimit)));
+    m_result->setText(text(MsgId::UpdaterWriting).arg(m_rows.size()));
 
     adjustSize();
 
@@ -188,15 +228,15 @@ void UpdateWindow::follow(Transfer *transfer)
 
 void UpdateWindow::showFileError(const QString &message)
 {
-    m_device->setText(QStringLiteral("Device: not known, the parameter file could not be used"));
+    m_device->setText(text(MsgId::UpdaterDevice).arg(text(MsgId::UpdaterDeviceFileUnusable)));
     m_elapsed->hide();
-    finish(false, QStringLiteral("Update failed, nothing was sent: ") + plainLine(message, ReasonLimit));
+    finish(false, text(MsgId::UpdaterNothingSent).arg(plainLine(message, ReasonLimit)));
 }
 
 void UpdateWindow::operationStarted(int index)
 {
     if (index >= 0 && index < m_rows.size())
-        m_rows[index].state->setText(QStringLiteral("writing"));
+        m_rows[index].state->setText(text(MsgId::UpdaterStateWriting));
 }
 
 void UpdateWindow::written(int index, qint64 done)
@@ -206,7 +246,7 @@ void UpdateWindow::written(int index, qint64 done)
     const OperationRow &row = m_rows.at(index);
     row.written->setValue(int(done));
     if (row.verified && done == row.written->maximum())
-        row.state->setText(QStringLiteral("reading back"));
+        row.state->setText(text(MsgId::UpdaterStateReadingBack));
     snapshotWhenHalfDone();
 }
 
@@ -223,15 +263,14 @@ void UpdateWindow::operationDone(int index, qint64 elapsedMs)
     if (index < 0 || index >= m_rows.size())
         return;
     m_rows[index].elapsedMs = elapsedMs;
-    m_rows[index].state->setText(QStringLiteral("done in ") + seconds(elapsedMs));
+    m_rows[index].state->setText(text(MsgId::UpdaterStateDone).arg(seconds(elapsedMs)));
 }
 
 void UpdateWindow::applicationStarted(int index)
 {
     if (index < 0 || index >= m_rows.size())
         return;
-    m_rows[index].state->setText(
-        QStringLiteral("done in %1, application started").arg(seconds(m_rows.at(index).elapsedMs)));
+    m_rows[index].state->setText(text(MsgId::UpdaterStateStarted).arg(seconds(m_rows.at(index).elapsedMs)));
 }
 
 void UpdateWindow::completed()
@@ -239,25 +278,21 @@ void UpdateWindow::completed()
     bool readBack = false;
     for (const OperationRow &row : std::as_const(m_rows))
         readBack = readBack || row.verified;
-    finish(true,
-        QStringLiteral("Update complete: %1 operation(s) written%2.")
-            .arg(m_rows.size())
-            .arg(readBack ? QStringLiteral(" and read back") : QString()));
+    finish(true, text(readBack ? MsgId::UpdaterCompleteReadBack : MsgId::UpdaterComplete).arg(m_rows.size()));
 }
 
 void UpdateWindow::failed(int index, const QString &reason)
 {
     QString name;
     if (index >= 0 && index < m_rows.size()) {
-        m_rows[index].state->setText(m_closeAsked ? QStringLiteral("stopped") : QStringLiteral("failed"));
+        m_rows[index].state->setText(text(m_closeAsked ? MsgId::UpdaterStateStopped : MsgId::UpdaterStateFailed));
         name = QFileInfo(m_transfer->operations().at(index).fileName).fileName();
         for (int later = index + 1; later < m_rows.size(); ++later)
-            m_rows[later].state->setText(QStringLiteral("not started"));
+            m_rows[later].state->setText(text(MsgId::UpdaterStateNotStarted));
     }
     finish(false,
-        QStringLiteral("Update failed: operation %1 (%2): %3")
-            .arg(index + 1)
-            .arg(plainLine(name, NameLimit), plainLine(reason, ReasonLimit)));
+        text(MsgId::UpdaterFailed)
+            .arg(QString::number(index + 1), plainLine(name, NameLimit), plainLine(reason, ReasonLimit)));
 }
 
 void UpdateWindow::finish(bool success, const QString &line)
@@ -265,11 +300,10 @@ void UpdateWindow::finish(bool success, const QString &line)
     m_running = false;
     m_tick.stop();
     updateElapsed();
-    m_heading->setText(success ? QStringLiteral("The device is updated.") : QStringLiteral("The update failed."));
+    m_heading->setText(text(success ? MsgId::UpdaterHeadingDone : MsgId::UpdaterHeadingFailed));
     m_result->setText(line);
-    QPalette palette = m_result->palette();
-    palette.setColor(QPalette::WindowText, success ? QColor(0x1B, 0x6E, 0x20) : QColor(0xB0, 0x1C, 0x1C));
-    m_result->setPalette(palette);
+    m_success = success;
+    colourResult();
     m_closeButton->setEnabled(true);
     m_closeButton->setDefault(true);
     m_closeButton->setFocus(Qt::OtherFocusReason);
@@ -284,9 +318,28 @@ void UpdateWindow::finish(bool success, const QString &line)
         QTimer::singleShot(m_closeAfterEndMs, m_closeButton, &QPushButton::click);
 }
 
+void UpdateWindow::colourResult()
+{
+    // Only the text colour of its own, green or red where that reads well on the window's
+    // background; everything else follows the window's palette.
+    QPalette palette;
+    if (m_success) {
+        if (const QColor colour = resultColour(*m_success, this->palette().color(QPalette::Window)); colour.isValid())
+            palette.setColor(QPalette::WindowText, colour);
+    }
+    m_result->setPalette(palette);
+}
+
+void UpdateWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        colourResult();
+}
+
 void UpdateWindow::updateElapsed()
 {
-    m_elapsed->setText(QStringLiteral("Elapsed time: ") + seconds(m_clock.elapsed()));
+    m_elapsed->setText(text(MsgId::UpdaterElapsed).arg(seconds(m_clock.elapsed())));
 }
 
 void UpdateWindow::snapshotWhenHalfDone()
@@ -329,23 +382,23 @@ QString UpdateWindow::stateText() const
         shown << row.title << row.state << row.written << row.verified;
     shown << m_elapsed << m_result << m_closeButton;
 
-    QString text;
+    QString out;
     for (const QWidget *widget : std::as_const(shown)) {
         if (!widget || widget->isHidden())
             continue;
-        text += widget->objectName() + QStringLiteral(": ");
+        out += widget->objectName() + QStringLiteral(": ");
         if (const auto *label = qobject_cast<const QLabel *>(widget))
-            text += label->text();
+            out += label->text();
         else if (const auto *bar = qobject_cast<const QProgressBar *>(widget))
-            text += QStringLiteral("%1/%2").arg(bar->value()).arg(bar->maximum());
+            out += QStringLiteral("%1/%2").arg(bar->value()).arg(bar->maximum());
         else if (widget == m_closeButton)
-            text += m_closeButton->text()
+            out += m_closeButton->text()
                 + (m_closeButton->isEnabled() ? QStringLiteral(", enabled") : QStringLiteral(", disabled"))
                 + (m_closeButton->isDefault() ? QStringLiteral(", default") : QString())
                 + (focusWidget() == m_closeButton ? QStringLiteral(", focused") : QString());
-        text += u'\n';
+        out += u'\n';
     }
-    return text;
+    return out;
 }
 
 void UpdateWindow::reject()
@@ -366,7 +419,7 @@ void UpdateWindow::closeEvent(QCloseEvent *event)
         return;
     m_closeAsked = true;
     m_transfer->requestStop();
-    m_result->setText(QStringLiteral("Stopping after the current request; the window closes then."));
+    m_result->setText(text(MsgId::UpdaterStopping));
 }
 
 } // namespace updater

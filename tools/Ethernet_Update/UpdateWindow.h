@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <optional>
 
 class QGridLayout;
 class QLabel;
@@ -17,7 +19,8 @@ class Transfer;
 
 // The updater's own window: the device's address, a bar of bytes written and, when the operation
 // reads back, a bar of bytes verified for each operation, the elapsed time, and at the end the
-// result in one line with a Close button. It follows a Transfer that runs on another thread.
+// result in one line with a Close button, green or red as the background allows. Its texts are
+// catalogue entries. It follows a Transfer that runs on another thread.
 // While the transfer runs, Escape does nothing and closing the window stops the transfer after its
 // current request; the window then closes as soon as the transfer has ended.
 class UpdateWindow : public QDialog
@@ -25,7 +28,9 @@ class UpdateWindow : public QDialog
     Q_OBJECT
 
 public:
-    explicit UpdateWindow(QWidget *parent = nullptr);
+    // `texts` is the configurator's catalogue in the language to show (see updaterTexts); the
+    // built-in English one when it is not a whole catalogue.
+    explicit UpdateWindow(const QStringList &texts = {}, QWidget *parent = nullptr);
 
     // Shows the operations of `transfer`, which must outlive the window, and follows its signals.
     void follow(Transfer *transfer);
@@ -47,6 +52,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct OperationRow
@@ -58,6 +64,12 @@ private:
         qint64 elapsedMs = -1;
     };
 
+    // The catalogue's text `id`.
+    QString text(int id) const;
+    QString seconds(qint64 ms) const;
+    QString bytes(qint64 count) const;
+    // The result line's colour for the palette in use.
+    void colourResult();
     QProgressBar *addBar(const QString &name, const QString &caption, const QString &accessibleName, qint64 size);
     void operationStarted(int index);
     void written(int index, qint64 done);
@@ -71,6 +83,7 @@ private:
     void snapshotWhenHalfDone();
     void saveSnapshot(const QString &name);
 
+    const QStringList m_texts;
     QLabel *m_heading;
     QLabel *m_device;
     QGridLayout *m_operationsGrid;
@@ -83,6 +96,7 @@ private:
     QElapsedTimer m_clock;
     QTimer m_tick;
     bool m_running = false;
+    std::optional<bool> m_success; // set at the end
     bool m_closeAsked = false;
     bool m_halfSaved = false;
     QString m_snapshotFolder;

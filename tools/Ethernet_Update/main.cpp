@@ -3,10 +3,10 @@
 // simulator (or anything that speaks the block protocol of tools/common/BlockProtocol.h).
 //
 // Started without arguments where a display is available (DISPLAY or WAYLAND_DISPLAY set, or a
-// Qt platform given by QT_QPA_PLATFORM), as the configurator starts it from the desktop, it shows
-// its progress and result in a window of its own and ends when that window is closed. Otherwise,
-// and always with --no-window, it prints its progress on the console; in the window it prints
-// the same.
+// Qt platform given by QT_QPA_PLATFORM, and Qt can open it), as the configurator starts it from the
+// desktop, it shows its progress and result in a window of its own, in the language of the
+// configurator's settings, and ends when that window is closed. Otherwise, and always with
+// --no-window, it prints its progress on the console; in the window it prints the same.
 //
 // Exit status: 0 when every operation succeeded, 1 when the device did not answer, refused a
 // write or read back other bytes, or the window was closed before the end, 2 when the command line
@@ -16,6 +16,7 @@
 #include "Transfer.h"
 #include "UpdateFile.h"
 #include "UpdateWindow.h"
+#include "UpdaterTexts.h"
 #include "common/Hex.h"
 #include "common/StandardOptions.h"
 
@@ -28,9 +29,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QThread>
+#include <chrono>
 #include <memory>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace updater;
 using sw::tools::hex;
@@ -58,8 +69,8 @@ constexpr char HelpEpilogue[]
       "\n"
       "Environment:\n"
       "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
-      "                  a display (or Qt platform) to show the window on; without one, and with\n"
-      "                  --no-window, the progress is only printed\n"
+      "                  a display (or Qt platform) to show the window on; without one that can\n"
+      "                  be opened, and with --no-window, the progress is only printed\n"
       "  SW61942_UPDATE_PORT=PORT\n"
       "                  send every operation to this port instead of the one the file names\n"
       "  SW61942_UPDATE_SNAPSHOTS=DIR\n"
@@ -67,13 +78,60 @@ constexpr char HelpEpilogue[]
       "  SW61942_UPDATE_CLOSE_AFTER_MS=N\n"
       "                  press Close N milliseconds after the end\n";
 
-bool displayAvailable()
+// The longest wait for a trial of the display (a display across the network may not answer).
+constexpr std::chrono::milliseconds DisplayTrialLimit { 10'000 };
+
+bool displayNamed()
 {
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
     return true;
 #else
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+}
+
+// Whether Qt can open the display. Qt ends a program whose display it cannot open (an X server that
+// is not running, a Wayland socket that is gone, no permission), so a child process tries it first
+// with the same environment and arguments, the very way the window would be opened. Checking the
+// X or Wayland socket would not see refused authorisation or a platform given by QT_QPA_PLATFORM.
+bool displayOpens(int argc, char *argv[])
+{
+#ifdef Q_OS_UNIX
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        // Qt's own complaint is not for the user: the updater says what it does instead.
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+        }
+        int count = argc;
+        new QGuiApplication(count, argv); // aborts here when the display cannot be opened
+        ::_exit(0);
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + DisplayTrialLimit;
+    for (;;) {
+        int status = 0;
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (ended < 0 && errno != EINTR)
+            return false;
+        if (Clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
 #endif
 }
 
@@ -118,9 +176,9 @@ void reportOnConsole(Transfer &transfer, QObject *context, QTextStream &out, QTe
 }
 
 // Shows `message` as the result of a run that sent nothing, and waits until the window is closed.
-int showFileError(const QString &message, const QString &snapshots, int closeAfterMs)
+int showFileError(const QString &message, const QStringList &texts, const QString &snapshots, int closeAfterMs)
 {
-    UpdateWindow window;
+    UpdateWindow window(texts);
     window.setSnapshotFolder(snapshots);
     window.setCloseAfterEnd(closeAfterMs);
     window.show();
@@ -135,13 +193,16 @@ int showFileError(const QString &message, const QString &snapshots, int closeAft
 int main(int argc, char *argv[])
 {
     // The configurator starts the updater without arguments; any argument is a script's call.
-    const bool window = argc == 1 && displayAvailable();
+    const bool displayGiven = argc == 1 && displayNamed();
+    const bool window = displayGiven && displayOpens(argc, argv);
     std::unique_ptr<QCoreApplication> app
         = window ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(sw::UpdaterBaseName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(sw::Program_Version));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (displayGiven && !window)
+        err << "Ethernet_Update: the display cannot be opened; the progress is printed here only\n" << Qt::flush;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -160,20 +221,23 @@ int main(int argc, char *argv[])
         return UsageError;
     }
 
+    // The folder it was started from: a user's workspace holds a link to the installed updater,
+    // and the parameter file beside that link is the one meant, as are the settings there.
+    const QString started = QFile::decodeName(argv[0]);
+    const QString folder = started.contains(QLatin1Char('/')) ? QFileInfo(started).absolutePath()
+                                                              : QCoreApplication::applicationDirPath();
+    const QString path = QDir(folder).filePath(QString::fromLatin1(sw::UpdateParametersFileName));
+    // The window speaks the configurator's language; the console stays English for scripts.
+    const QStringList texts = window ? updaterTexts(folder, QCoreApplication::applicationDirPath()) : QStringList();
+
     const QString snapshots = qEnvironmentVariable(SnapshotsVariable);
     bool closeAfterOk = false;
     const int closeAfterMs = qEnvironmentVariableIntValue(CloseAfterVariable, &closeAfterOk);
     const auto fileError = [&](const QString &message) {
         err << "Ethernet_Update: " << message << '\n' << Qt::flush;
-        return window ? showFileError(message, snapshots, closeAfterOk ? closeAfterMs : -1) : 2;
+        return window ? showFileError(message, texts, snapshots, closeAfterOk ? closeAfterMs : -1) : 2;
     };
 
-    // The folder it was started from: a user's workspace holds a link to the installed updater,
-    // and the parameter file beside that link is the one meant.
-    const QString started = QFile::decodeName(argv[0]);
-    const QString folder = started.contains(QLatin1Char('/')) ? QFileInfo(started).absolutePath()
-                                                              : QCoreApplication::applicationDirPath();
-    const QString path = QDir(folder).filePath(QString::fromLatin1(sw::UpdateParametersFileName));
     QList<Operation> operations;
     try {
         operations = readUpdateFile(path);
@@ -202,7 +266,7 @@ int main(int argc, char *argv[])
 
     // The transfer waits on the network, so it runs on a thread of its own; the window follows it
     // through queued signals and stays responsive.
-    UpdateWindow updateWindow;
+    UpdateWindow updateWindow(texts);
     updateWindow.setSnapshotFolder(snapshots);
     updateWindow.setCloseAfterEnd(closeAfterOk ? closeAfterMs : -1);
     updateWindow.follow(&transfer);

@@ -34,7 +34,8 @@ QList<Finding> checkImageVariables(const QString &path, const QStringList &catal
 QList<Finding> checkCertificates(const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
 
 // Reads the documents of a configuration and checks them at time `now`: a document that cannot be
-// read is an error; then the certificate findings and the findings of checkImageVariables.
+// read is an error (the only finding that names no field); then the certificate findings and the
+// findings of checkImageVariables.
 QList<Finding> checkConfiguration(
     const ProjectDocuments &documents, const QDateTime &now, const QStringList &catalogue);
 

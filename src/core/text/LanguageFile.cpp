@@ -380,10 +380,13 @@ void Load_Lang(ProgramValues &values)
     Default_Messages(values.Msg_Catalogue);
     const QString file = joinPath(values.Dir_Language, values.Language_Name + QStringLiteral(".lng"));
     if (isLanguageName(values.Language_Name) && QFileInfo(file).isFile()) {
-        Read_Lang_File(file, values.Msg_Catalogue);
+        // A file that cannot be read leaves the built-in English texts.
+        values.languageOnScreen
+            = Read_Lang_File(file, values.Msg_Catalogue) ? values.Language_Name : QString::fromLatin1(DefaultLanguage);
         return;
     }
     values.Language_Name = QString::fromLatin1(DefaultLanguage);
+    values.languageOnScreen = values.Language_Name;
     const QString english = joinPath(values.Dir_Language, QStringLiteral("English.lng"));
     if (QFileInfo(english).isFile())
         Read_Lang_File(english, values.Msg_Catalogue);

@@ -45,7 +45,7 @@ bool isLanguageName(const QString &name);
 
 // Rebuilds the catalogue from the defaults and overlays the language file of Language_Name,
 // falling back to English (and setting Language_Name to "English") when that file is missing or
-// Language_Name is not a language name.
+// Language_Name is not a language name. languageOnScreen names the language loaded.
 void Load_Lang(ProgramValues &values);
 
 } // namespace sw

@@ -262,7 +262,6 @@ inline constexpr int CertIssuer = 1228;
 inline constexpr int CertValidFrom = 1229;
 inline constexpr int CertValidUntil = 1230;
 inline constexpr int KeyReadable = 1231; // tooltip of a sound key
-inline constexpr int BootCertificateErrors = 1232; // followed by one line per finding
 inline constexpr int BootUpdateAnyway = 1233;
 inline constexpr int CheckByte = 1234;
 inline constexpr int CheckBytes = 1235;
@@ -359,5 +358,49 @@ inline constexpr int ReportFinding = 1331;
 inline constexpr int ReportImageFailed = 1332; // %1 is the reason
 inline constexpr int ReportPrivateKey = 1333; // the key row: %1 whether it reads, %2 whether it matches
 inline constexpr int ReportCannotWrite = 1334; // %1 is the reason
+
+// Step 5: the check before an update and how the updater ended
+inline constexpr int BootConfigurationErrors = 1380; // %1 the number of errors; the errors follow, one a line
+inline constexpr int BootMoreErrors = 1381; // after the errors listed: %1 how many are not listed
+inline constexpr int BootUpdaterEndedNormally = 1382; // status line after the wait for the updater
+inline constexpr int BootUpdaterEndedWithStatus = 1383; // %1 the exit status
+inline constexpr int BootUpdaterEndedBySignal = 1384; // %1 the signal number
+inline constexpr int BootUpdaterStillRunning = 1385; // %1 the longest wait in seconds
+inline constexpr int BootUpdaterEndUnknown = 1386;
+
+// The stand-in updater's window
+inline constexpr int UpdaterTitle = 1390;
+inline constexpr int UpdaterHeadingRunning = 1391;
+inline constexpr int UpdaterHeadingDone = 1392;
+inline constexpr int UpdaterHeadingFailed = 1393;
+inline constexpr int UpdaterDevice = 1394; // %1 the device's address and port, or 1395 or 1396
+inline constexpr int UpdaterDeviceNotKnownYet = 1395;
+inline constexpr int UpdaterDeviceFileUnusable = 1396;
+inline constexpr int UpdaterElapsed = 1397; // %1 is 1398
+inline constexpr int UpdaterSeconds = 1398; // %1 seconds with one decimal
+inline constexpr int UpdaterReadingFile = 1399;
+inline constexpr int UpdaterWriting = 1400; // %1 the number of operations
+inline constexpr int UpdaterOperation = 1401; // %1 its number, %2 file name, %3 size (1402 or 1403), %4 address
+inline constexpr int UpdaterOneByte = 1402;
+inline constexpr int UpdaterBytes = 1403;
+inline constexpr int UpdaterWritten = 1404; // caption of a bar
+inline constexpr int UpdaterVerified = 1405; // caption of a bar
+inline constexpr int UpdaterBarFormat = 1406; // the text on a bar: keep %v (bytes done) and %m (all bytes)
+inline constexpr int UpdaterWrittenName = 1407; // a bar's name for screen readers; %1 the operation
+inline constexpr int UpdaterVerifiedName = 1408;
+inline constexpr int UpdaterStateWaiting = 1409; // the state of an operation, from here to 1416
+inline constexpr int UpdaterStateWriting = 1410;
+inline constexpr int UpdaterStateReadingBack = 1411;
+inline constexpr int UpdaterStateDone = 1412; // %1 is 1398
+inline constexpr int UpdaterStateStarted = 1413; // %1 is 1398
+inline constexpr int UpdaterStateStopped = 1414;
+inline constexpr int UpdaterStateFailed = 1415;
+inline constexpr int UpdaterStateNotStarted = 1416;
+inline constexpr int UpdaterComplete = 1417; // %1 the number of operations
+inline constexpr int UpdaterCompleteReadBack = 1418; // %1 the number of operations
+inline constexpr int UpdaterFailed = 1419; // %1 the operation, %2 its file, %3 the reason (in English)
+inline constexpr int UpdaterNothingSent = 1420; // %1 the reason (in English)
+inline constexpr int UpdaterStopping = 1421;
+inline constexpr int UpdaterClose = 1422;
 
 } // namespace sw::MsgId

@@ -34,18 +34,28 @@ int openPidfd(pid_t pid)
 #endif
 }
 
-// Collects the process's exit status; true once it has ended.
-bool reaped(pid_t pid)
+// Collects the process's exit status into `result`; true once it has ended.
+bool reaped(pid_t pid, StartResult &result)
 {
     for (;;) {
         int status = 0;
-        const pid_t result = ::waitpid(pid, &status, WNOHANG);
-        if (result == pid)
+        const pid_t collected = ::waitpid(pid, &status, WNOHANG);
+        if (collected == pid) {
+            if (WIFSIGNALED(status)) {
+                result.end = ProgramEnd::Signalled;
+                result.code = WTERMSIG(status);
+            } else {
+                result.end = ProgramEnd::Exited;
+                result.code = WEXITSTATUS(status);
+            }
             return true;
-        if (result < 0 && errno == EINTR)
+        }
+        if (collected < 0 && errno == EINTR)
             continue;
         // 0: still running; ECHILD: someone else already collected it.
-        return result < 0;
+        if (collected < 0)
+            result.end = ProgramEnd::Unknown;
+        return collected < 0;
     }
 }
 
@@ -99,9 +109,10 @@ StartResult PosixLauncher::Start_Program(
     if (pid < 0)
         return notStarted(error);
 
+    StartResult result;
     const int pidfd = openPidfd(pid);
     const Clock::time_point deadline = Clock::now() + limit;
-    bool ended = reaped(pid);
+    bool ended = reaped(pid, result);
     while (!ended) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left <= std::chrono::milliseconds::zero())
@@ -113,7 +124,7 @@ StartResult PosixLauncher::Start_Program(
         } else {
             ::usleep(useconds_t(slice) * 1000);
         }
-        ended = reaped(pid);
+        ended = reaped(pid, result);
         if (!ended && whileWaiting)
             whileWaiting();
     }
@@ -121,12 +132,14 @@ StartResult PosixLauncher::Start_Program(
         ::close(pidfd);
 
     // Past the limit the program goes on alone; this thread collects it when it ends.
-    if (!ended)
+    if (!ended) {
+        result.end = ProgramEnd::StillRunning;
         std::thread([pid] {
             int status = 0;
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         }).detach();
-    return {};
+    }
+    return result;
 }
 
 } // namespace sw

@@ -519,9 +519,17 @@ std::array<CollapsibleSection *, 4> TFParGen::sectionPanels() const
     return { CP_IEC61850_Server, CP_TLS_Server, CP_Modbus_Slave, CP_Ethernet };
 }
 
+void TFParGen::captionSections()
+{
+    const std::array<CollapsibleSection *, 4> order = sectionPanels();
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(SectionCaptions[i])));
+}
+
 void TFParGen::Set_Lang()
 {
     CatalogueDialog::Set_Lang();
+    captionSections();
 
     for (const Field &field : fields()) {
         const QString caption = pv.msg(field.caption);
@@ -601,9 +609,9 @@ void TFParGen::Order_TAB_Panels()
     for (size_t i = 0; i < order.size(); ++i) {
         stack->removeWidget(order[i]);
         stack->insertWidget(int(i), order[i]);
-        order[i]->setCaption(QStringLiteral("%1. %2").arg(i + 1).arg(pv.msg(SectionCaptions[i])));
         order[i]->show();
     }
+    captionSections();
 
     // Tab order: each section's header, then its fields in table order, then the buttons.
     // Hidden controls are passed over by the focus chain.

@@ -60,9 +60,11 @@ private:
     void FormCreate();
     // Loads ParGen.xml into the controls (defaults when it is missing or not well-formed).
     void FormShow() override;
-    // Shows the sections, stacks and numbers them and gives them their tab order. The captions
-    // are composed here only, so they keep the language that was in force at start-up.
+    // Shows the sections, stacks and numbers them and gives them their tab order.
     void Order_TAB_Panels();
+    // "1. " and the section's catalogue text on each section, in its display order; Set_Lang
+    // composes them again, so they follow the language on screen as every other caption does.
+    void captionSections();
     // Fits every section to its visible rows: the TLS rows follow "Enable TLS"; the DNS and port
     // rows of the Ethernet section are always hidden.
     void Move_GroupBoxs();

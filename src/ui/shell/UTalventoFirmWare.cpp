@@ -43,6 +43,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace sw {
 
 namespace {
@@ -56,6 +58,8 @@ constexpr int FirstStepLabelTop = 128;
 constexpr int StepButtonWidth = 170;
 constexpr int StepButtonHeight = 36;
 constexpr int PictureButtonSize = 50;
+// The most errors that the question before an update lists one by one.
+constexpr qsizetype ListedErrors = 5;
 
 // The keys of step 1 and of closing the program.
 constexpr QKeyCombination NewKeys = Qt::CTRL | Qt::Key_N;
@@ -188,7 +192,7 @@ void TFTalventoFirmWare::FormCreate(const QString &programDir, const QString &la
     L_SW_Desc->setText(pv.SW_Desc);
 
     Load_Lang(pv);
-    m_qtTranslation.apply(pv.Language_Name);
+    m_qtTranslation.apply(pv.languageOnScreen);
 
     // The remembered configuration is active only while its folder exists. A name that is not
     // a single folder inside PROJECTS (an edited settings file) never activates anything; it is
@@ -450,7 +454,9 @@ void TFTalventoFirmWare::Set_Lang()
 
 void TFTalventoFirmWare::Change_Language()
 {
-    m_qtTranslation.apply(pv.Language_Name);
+    // The language just loaded, which the options dialog shows before it is stored (and keeps on
+    // screen after Cancel): Qt's buttons and file choosers speak the language of the texts around them.
+    m_qtTranslation.apply(pv.languageOnScreen);
     // A dialog not made yet takes the new texts when it is made.
     Set_Lang();
     CatalogueDialog *const dialogs[] = { m_dialogs.newProject, m_dialogs.openConf, m_dialogs.softOptions,
@@ -605,29 +611,40 @@ void TFTalventoFirmWare::Open_Project()
     showActiveConfiguration();
 }
 
-bool TFTalventoFirmWare::updateDespiteCertificateErrors()
+bool TFTalventoFirmWare::updateDespiteConfigurationErrors()
 {
-    QStringList lines;
-    for (const Finding &finding : checkCertificates(pv.documents(), services.clock->nowUtc(), pv.Msg_Catalogue)) {
-        if (finding.severity != FindingSeverity::Error)
-            continue;
-        QString line = finding.document;
-        if (finding.row > 0)
-            line += u':' + QString::number(finding.row);
-        lines << QStringLiteral("%1: %2: %3").arg(line, finding.field, finding.text);
+    QList<Finding> errors;
+    for (const Finding &finding : checkConfiguration(pv.documents(), services.clock->nowUtc(), pv.Msg_Catalogue)) {
+        // A document that cannot be read stops the build with its own message: nothing to ask.
+        if (finding.field.isEmpty())
+            return true;
+        if (finding.severity == FindingSeverity::Error)
+            errors << finding;
     }
-    if (lines.isEmpty())
+    if (errors.isEmpty())
         return true;
-    const QString question = pv.msg(MsgId::BootCertificateErrors) + u'\n' + lines.join(u'\n') + QStringLiteral("\n\n")
-        + pv.msg(MsgId::BootUpdateAnyway);
+    // The first few errors as --check prints them, and how many more there are; the editors and
+    // the check list them all.
+    QString question = pv.msg(MsgId::BootConfigurationErrors).arg(errors.size());
+    for (qsizetype i = 0; i < std::min(errors.size(), ListedErrors); ++i) {
+        const Finding &error = errors.at(i);
+        QString where = error.document;
+        if (error.row > 0)
+            where += u':' + QString::number(error.row);
+        question
+            += u'\n' + QStringLiteral("%1: %2: %3").arg(where, error.field, QString(error.text).replace(u'\n', u' '));
+    }
+    if (errors.size() > ListedErrors)
+        question += u'\n' + pv.msg(MsgId::BootMoreErrors).arg(errors.size() - ListedErrors);
+    question += QStringLiteral("\n\n") + pv.msg(MsgId::BootUpdateAnyway);
     return services.messages->confirm(this, question);
 }
 
 void TFTalventoFirmWare::Update_Device()
 {
-    // Errors in the TLS server's keys or certificates are shown before anything is written, and
-    // the user decides whether the device gets them.
-    if (!updateDespiteCertificateErrors())
+    // What the device would get is checked as sw61942-image --check checks it, before anything is
+    // written; with errors the user decides whether the device gets them (No is the default).
+    if (!updateDespiteConfigurationErrors())
         return;
     // The image is rebuilt from the documents on disk every time, and written before the update
     // dialog opens, so the updater can never send images of an earlier build. Any failure (a

@@ -67,8 +67,8 @@ public:
     const Dialogs &dialogs();
 
     void Set_Lang();
-    // Qt's own texts, the window's own texts, then every dialog's, after the catalogue has been
-    // reloaded.
+    // Qt's own texts (in the language the catalogue was loaded in), the window's own texts, then
+    // every dialog's, after the catalogue has been reloaded.
     void Change_Language();
     void Set_Files();
 
@@ -109,9 +109,10 @@ private:
     void Open_Project();
     // Step 5: builds the configuration image and shows the update dialog.
     void Update_Device();
-    // When the TLS server is on and its keys or certificates have errors, lists them and asks
-    // whether to update anyway; true to go on.
-    bool updateDespiteCertificateErrors();
+    // Checks the configuration as the device would get it (the check of sw61942-image --check:
+    // certificates of a TLS server that is on, the variables the image takes); with errors, lists
+    // the first few and how many there are and asks whether to update anyway. True to go on.
+    bool updateDespiteConfigurationErrors();
 
     // Writes the settings file; throws sw::Error naming the file when it cannot be written.
     void Save_Setting();

@@ -153,6 +153,7 @@ void TFBoot::FormShow()
 {
     Set_Lang();
     L_SW_Code->setText(pv.SW_Code);
+    L_Status->clear(); // what an earlier showing's update said
 
     layout()->activate();
     setFixedSize(ClientWidth, layout()->sizeHint().height());
@@ -191,9 +192,10 @@ void TFBoot::setBusy(bool busy)
         m_inputGate->open();
         QApplication::restoreOverrideCursor();
     }
-    m_busy = busy;
-    if (!busy)
+    // Coming out of a wait clears what the status line said about it.
+    if (!busy && m_busy)
         L_Status->clear();
+    m_busy = busy;
     Btn_Update->setEnabled(!busy);
     Btn_Cancel->setEnabled(!busy);
 }
@@ -251,9 +253,9 @@ void TFBoot::Btn_UpdateClick()
         return;
     }
 
-    // The updater does the writing and reports on its own; only a start that failed is reported
-    // here. While it runs the status line counts the seconds and the windows repaint, but they
-    // take no input.
+    // The updater does the writing and reports on its own; a start that failed is reported here,
+    // and the status line says how the updater ended. While it runs the status line counts the
+    // seconds and the windows repaint, but they take no input.
     const std::chrono::milliseconds started = services.clock->steady();
     const auto showElapsed = [this, started] {
         showStatus(MsgId::BootUpdaterRunning,
@@ -267,11 +269,30 @@ void TFBoot::Btn_UpdateClick()
         showElapsed();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
+    setBusy(false);
     if (!start.started()) {
-        setBusy(false);
         services.messages->error(
             this, pv.msg(MsgId::BootUpdaterNotStarted).arg(QDir::toNativeSeparators(program), startFailureText(start)));
+        return;
     }
+    // The status line keeps how the updater ended until the next update or showing.
+    L_Status->setText(endText(start));
+}
+
+QString TFBoot::endText(const StartResult &start) const
+{
+    switch (start.end) {
+    case ProgramEnd::Exited:
+        return start.code == 0 ? pv.msg(MsgId::BootUpdaterEndedNormally)
+                               : pv.msg(MsgId::BootUpdaterEndedWithStatus).arg(start.code);
+    case ProgramEnd::Signalled:
+        return pv.msg(MsgId::BootUpdaterEndedBySignal).arg(start.code);
+    case ProgramEnd::StillRunning:
+        return pv.msg(MsgId::BootUpdaterStillRunning).arg(wholeSeconds(UpdaterLimit));
+    case ProgramEnd::Unknown:
+        break;
+    }
+    return pv.msg(MsgId::BootUpdaterEndUnknown);
 }
 
 QString TFBoot::startFailureText(const StartResult &start) const

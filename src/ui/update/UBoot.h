@@ -20,10 +20,10 @@ struct StartResult;
 
 // Step 5, the device update: the user gives the device's IP address and what to update; the
 // update button checks with ICMP echo requests that the device answers, remembers the address and
-// choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it.
-// The dialog stays open afterwards; Cancel closes it. While the check or the updater runs, no
-// window of the program takes input, and none given meanwhile is acted on later. Created once at
-// start-up; its texts are applied at every showing.
+// choices, writes Ethernet_Update.xml and runs the external updater, waiting at most 150 s for it;
+// the status line then says how the updater ended. The dialog stays open afterwards; Cancel closes
+// it. While the check or the updater runs, no window of the program takes input, and none given
+// meanwhile is acted on later. Created once at start-up; its texts are applied at every showing.
 class TFBoot final : public CatalogueDialog
 {
     Q_OBJECT
@@ -52,13 +52,15 @@ private:
     QString echoFailureText(const EchoError &e) const;
     // The catalogue's text for why the updater could not be started.
     QString startFailureText(const StartResult &start) const;
+    // The status line's text for how the updater ended, or that it still runs.
+    QString endText(const StartResult &start) const;
     // Writes Ethernet_Update.xml beside the program from the boxes and the choices.
     void Compile_XML_Parameter_New_Boot();
 
     // The four box texts joined with ".", exactly as typed.
     QString addressText() const;
-    // Busy: no input to any window, the wait cursor and the buttons disabled; idle: all undone and
-    // the status line cleared.
+    // Busy: no input to any window, the wait cursor and the buttons disabled; idle again: all
+    // undone and the status line cleared.
     void setBusy(bool busy);
     // The status line: entry `lead` (what is awaited), then `progress`.
     void showStatus(int lead, const QString &progress);
