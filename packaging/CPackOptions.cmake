@@ -8,4 +8,7 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   # A system package without the debugging information of a RelWithDebInfo build.
   set(CPACK_STRIP_FILES ON)
   set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_SW_SHARED_PROJECTS}")
+  # Where this user may open no ICMP socket, the reachability check before an update sends its
+  # requests with the system's ping, which has a privilege of its own.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iputils-ping")
 endif()

@@ -6,6 +6,8 @@
 #include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QTextStream>
 
 namespace sw {
@@ -79,10 +81,14 @@ int answerCommandLine(const CommandLine &commandLine, const QString &programName
         return 0;
     }
 
-    // The language of the settings, as the window would use it; nothing is created or written.
+    // The language of the settings, as the window would use it: in a shared installation those of
+    // the user's own workspace. Nothing is created or written.
+    const WorkspaceLocation workspace
+        = locateWorkspace(programDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     ProgramValues values;
-    values.Dir_Program = programDir;
-    values.Dir_Language = joinPath(programDir, QStringLiteral("LANGUAGE"));
+    values.Dir_Program = workspace.folder;
+    values.Dir_Language = workspace.languageFolder.isEmpty() ? joinPath(programDir, QStringLiteral("LANGUAGE"))
+                                                             : workspace.languageFolder;
     readSettings(values);
     Load_Lang(values);
 
@@ -94,7 +100,8 @@ int answerCommandLine(const CommandLine &commandLine, const QString &programName
             << "  -v, --version  " << values.msg(MsgId::CommandLineVersionOption) << '\n'
             << values.msg(MsgId::CommandLineQtOptions) << "\n\n"
             << values.msg(MsgId::CommandLineExitStatus) << "\n\n"
-            << values.msg(MsgId::CommandLineEnvironment) << '\n';
+            << values.msg(MsgId::CommandLineEnvironment) << "\n\n"
+            << values.msg(MsgId::CommandLineFiles).arg(QDir::toNativeSeparators(workspace.folder)) << '\n';
         return 0;
     }
     const int message = commandLine.request == Request::UnknownOption ? MsgId::CommandLineUnknownOption

@@ -18,8 +18,8 @@ struct CommandLine
 // that they answer even beside a wrong argument.
 CommandLine readCommandLine(const QStringList &arguments);
 
-// Prints the answer to a request other than Run, in the language the settings of `programDir` name,
-// reading files only; returns the exit status.
+// Prints the answer to a request other than Run, in the language that the settings of the workspace
+// of `programDir` name (see locateWorkspace), reading files only; returns the exit status.
 int answerCommandLine(const CommandLine &commandLine, const QString &programName, const QString &programDir);
 
 } // namespace sw

@@ -4,6 +4,7 @@
 #include "core/files/Paths.h"
 
 #include "core/update/UpdateParameters.h"
+#include "core/update/UpdaterLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,10 +30,9 @@ bool preparePerUserWorkspace(const WorkspaceLocation &location, const QString &p
 {
     if (!QDir().mkpath(location.folder))
         return false;
-    const QString link = updaterProgramPath(location.folder);
-    const QFileInfo existing(link);
-    if (!existing.exists() && !existing.isSymLink())
-        (void)QFile::link(updaterProgramPath(programDir), link); // without it, step 5 names the missing updater
+    // Without the link, step 5 names the missing updater.
+    (void)linkUpdater(updaterProgramPath(location.folder), updaterProgramPath(programDir),
+        QString::fromLatin1(PerUserWorkspaceMarker));
     return true;
 }
 

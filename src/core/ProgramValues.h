@@ -84,9 +84,10 @@ struct WorkspaceLocation
 // `dataHome`/sw61942 with the language files of the program folder.
 WorkspaceLocation locateWorkspace(const QString &programDir, const QString &dataHome);
 
-// Makes a per-user workspace's folder (with its parents) and, where nothing of that name is there
-// yet, links the installed updater into it: the updater reads the parameter file beside the link,
-// and a user may put another updater in the link's place. False when the folder cannot be made.
+// Makes a per-user workspace's folder (with its parents) and links the installed updater into it,
+// or repairs a link left by an earlier installation (see linkUpdater): the updater reads the
+// parameter file beside the link, and a user may put another updater in the link's place. False
+// when the folder cannot be made.
 bool preparePerUserWorkspace(const WorkspaceLocation &location, const QString &programDir);
 
 // True when a file can be created in `folder` (tried, not guessed from permission bits).

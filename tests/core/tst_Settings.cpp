@@ -83,6 +83,71 @@ private Q_SLOTS:
             { joinPath(data.path(), QStringLiteral("taken/sw61942")), {}, true }, program.path()));
     }
 
+    // At each start the workspace's updater link is made or mended: after the package was removed
+    // and installed anew, or moved, the link left behind dangles or names the earlier place. What
+    // the user put there stays: a real updater, a link to a program of their own, a folder.
+    void updaterLinkIsRepaired_data()
+    {
+        QTest::addColumn<QString>("before"); // "file", "folder", or the target of a link ("" for none)
+        QTest::addColumn<bool>("namesInstalled"); // the link names the installed updater afterwards
+
+        QTest::newRow("nothing there") << QString() << true;
+        QTest::newRow("the installed updater") << QStringLiteral("@program/Ethernet_Update") << true;
+        QTest::newRow("installation removed") << QStringLiteral("@data/removed/Ethernet_Update") << true;
+        QTest::newRow("relative, dangling") << QStringLiteral("../removed/Ethernet_Update") << true;
+        QTest::newRow("an earlier installation's updater") << QStringLiteral("@data/earlier/Ethernet_Update") << true;
+        QTest::newRow("a program of the user's") << QStringLiteral("@data/tools/Ethernet_Update") << false;
+        QTest::newRow("another program of the user's") << QStringLiteral("@data/earlier/RealUpdater") << false;
+        QTest::newRow("a real updater") << QStringLiteral("file") << false;
+        QTest::newRow("a folder") << QStringLiteral("folder") << false;
+    }
+    void updaterLinkIsRepaired()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, namesInstalled);
+        QTemporaryDir program;
+        QTemporaryDir data;
+        const QString marker = QString::fromLatin1(PerUserWorkspaceMarker);
+        QVERIFY(writeFile(joinPath(program.path(), marker), "shared"));
+        QVERIFY(writeFile(updaterProgramPath(program.path()), "installed updater"));
+        // An earlier shared installation, and a folder of the user's own with their programs.
+        for (const QString &folder : { QStringLiteral("earlier"), QStringLiteral("tools") })
+            QVERIFY(QDir().mkpath(joinPath(data.path(), folder)));
+        QVERIFY(writeFile(joinPath(data.path(), QStringLiteral("earlier/") + marker), "shared"));
+        for (const QString &file : { QStringLiteral("earlier/Ethernet_Update"), QStringLiteral("earlier/RealUpdater"),
+                 QStringLiteral("tools/Ethernet_Update") })
+            QVERIFY(writeFile(joinPath(data.path(), file), "an updater"));
+
+        const WorkspaceLocation location = locateWorkspace(program.path(), data.path());
+        const QString link = updaterProgramPath(location.folder);
+        QVERIFY(QDir().mkpath(location.folder));
+        const QString target = QString(before)
+                                   .replace(QStringLiteral("@program"), program.path())
+                                   .replace(QStringLiteral("@data"), data.path());
+        if (before == QStringLiteral("file"))
+            QVERIFY(writeFile(link, "real updater"));
+        else if (before == QStringLiteral("folder"))
+            QVERIFY(QDir().mkdir(link));
+        else if (!before.isEmpty())
+            QVERIFY(QFile::link(target, link));
+
+        QVERIFY(preparePerUserWorkspace(location, program.path()));
+        const QFileInfo after(link);
+        if (namesInstalled) {
+            QCOMPARE(after.symLinkTarget(), updaterProgramPath(program.path()));
+            QCOMPARE(readFile(link), QByteArray("installed updater"));
+        } else if (before == QStringLiteral("file")) {
+            QCOMPARE(readFile(link), QByteArray("real updater"));
+        } else if (before == QStringLiteral("folder")) {
+            QVERIFY(after.isDir() && !after.isSymLink());
+        } else {
+            QCOMPARE(after.symLinkTarget(), target);
+        }
+        // Nothing else is left in the workspace.
+        QCOMPARE(QDir(location.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList { QStringLiteral("Ethernet_Update") });
+    }
+
     void setFilesFollowsConfDir()
     {
         ProgramValues pv;

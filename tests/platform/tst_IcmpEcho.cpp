@@ -2,15 +2,20 @@
 #include "platform/posix/PosixIcmpEcho.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <netinet/in.h>
 #include <netinet/ip_icmp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace sw;
@@ -30,11 +35,11 @@ struct ProbeResult
 // Runs `setup` and then the probe in a fresh network namespace (its own loopback, its own ICMP
 // settings), so that the host's settings and interfaces are never touched. `prefix` goes in front
 // of the probe's command line.
-ProbeResult probeInNamespace(const QString &setup, const QString &prefix, const QString &kind)
+ProbeResult probeInNamespace(const QString &probe, const QString &setup, const QString &prefix, const QString &kind)
 {
-    const QString script = QStringLiteral("%1 exec %2 '%3' 127.0.0.1 400 %4")
-                               .arg(setup.isEmpty() ? QString() : QStringLiteral("{ %1; } || exit 97;").arg(setup),
-                                   prefix, QStringLiteral(SW_ECHO_PROBE_PATH), kind);
+    const QString script
+        = QStringLiteral("%1 exec %2 '%3' 127.0.0.1 400 %4")
+              .arg(setup.isEmpty() ? QString() : QStringLiteral("{ %1; } || exit 97;").arg(setup), prefix, probe, kind);
     QProcess process;
     process.start(
         QStringLiteral("unshare"), { QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"), script });
@@ -52,6 +57,23 @@ ProbeResult probeInNamespace(const QString &setup, const QString &prefix, const 
     if (result.exitCode > 2)
         qWarning() << "namespace probe:" << process.readAllStandardError();
     return result;
+}
+
+// Why the system's ping cannot stand in for a user without ICMP sockets here; empty when it can.
+// It needs a privilege of its own: setuid or a file capability.
+QString pingRefusal()
+{
+    if (::geteuid() != 0)
+        return QStringLiteral("taking another user's id to lose the ICMP sockets needs root");
+    const QString ping = QStandardPaths::findExecutable(QStringLiteral("ping"));
+    if (ping.isEmpty())
+        return QStringLiteral("the system has no ping (iputils-ping)");
+    const QByteArray path = QFile::encodeName(QFileInfo(ping).canonicalFilePath());
+    struct stat status = {};
+    if (::stat(path.constData(), &status) != 0
+        || (!(status.st_mode & S_ISUID) && ::getxattr(path.constData(), "security.capability", nullptr, 0) <= 0))
+        return QStringLiteral("the system's ping has neither setuid nor a file capability");
+    return QString();
 }
 
 // Why namespaces cannot be used here; empty when they can.
@@ -80,7 +102,18 @@ class tst_IcmpEcho : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("PATH", qgetenv("PATH") + ":/usr/sbin:/sbin"); }
+    void initTestCase()
+    {
+        qputenv("PATH", qgetenv("PATH") + ":/usr/sbin:/sbin");
+        // A copy of the probe that every user can run, whatever the build folder lets others do.
+        QVERIFY(m_probeFolder.isValid());
+        m_probe = m_probeFolder.filePath(QStringLiteral("echo_probe"));
+        QVERIFY(QFile::copy(QStringLiteral(SW_ECHO_PROBE_PATH), m_probe));
+        QVERIFY(QFile::setPermissions(m_probeFolder.path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(
+            QFile::setPermissions(m_probe, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    }
 
     // Loopback answers every request; the payload is cut to the packet and may be empty, yet the
     // reply always carries the packet's data. Leading zeros in the address are decimal.
@@ -172,7 +205,10 @@ private Q_SLOTS:
 
     // Real peers in a network namespace of the test: loopback made silent, the unprivileged
     // datagram socket permitted there, ICMP sockets refused altogether, and a send the system
-    // refuses because the namespace has no network up.
+    // refuses because the namespace has no network up. A user who may open no ICMP socket
+    // (another user id, no group in net.ipv4.ping_group_range) has the system's ping send the
+    // request, with the same answers and time-out; where ping cannot gain its privilege either,
+    // the permission is reported as missing.
     void inNamespace_data()
     {
         QTest::addColumn<QString>("setup");
@@ -180,24 +216,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("outcome");
+        QTest::addColumn<bool>("throughPing");
 
         const QString up = QStringLiteral("ip link set lo up");
         const QString silent = QStringLiteral(" && sysctl -qw net.ipv4.icmp_echo_ignore_all=1");
         const QString datagram = QStringLiteral(" && sysctl -qw net.ipv4.ping_group_range='0 2147483647'");
         const QString noDatagram = QStringLiteral(" && sysctl -qw net.ipv4.ping_group_range='1 0'");
         const QString noRaw = QStringLiteral("setpriv --bounding-set -net_raw");
+        const QString nobody = QStringLiteral("setpriv --reuid=65534 --regid=65534 --clear-groups");
+        const QString notPermitted = QStringLiteral("error: not-permitted: *net.ipv4.ping_group_range*");
 
-        QTest::newRow("silent device, raw socket") << up + silent << QString() << "raw" << 1 << "silent";
-        QTest::newRow("datagram socket answered") << up + datagram << QString() << "datagram" << 0 << "answered";
-        QTest::newRow("datagram socket chosen, answered") << up + datagram << noRaw << "auto" << 0 << "answered";
+        QTest::newRow("silent device, raw socket") << up + silent << QString() << "raw" << 1 << "silent" << false;
+        QTest::newRow("datagram socket answered")
+            << up + datagram << QString() << "datagram" << 0 << "answered" << false;
+        QTest::newRow("datagram socket chosen, answered")
+            << up + datagram << noRaw << "auto" << 0 << "answered" << false;
         QTest::newRow("datagram socket, silent device")
-            << up + silent + datagram << QString() << "datagram" << 1 << "silent";
-        QTest::newRow("no ICMP socket permitted")
-            << up + noDatagram << noRaw << "auto" << 2 << "error: not-permitted: *net.ipv4.ping_group_range*";
+            << up + silent + datagram << QString() << "datagram" << 1 << "silent" << false;
+        QTest::newRow("no ICMP socket permitted, ping without its privilege")
+            << up + noDatagram << noRaw << "auto" << 2 << notPermitted << false;
         QTest::newRow("datagram socket not permitted")
-            << up + noDatagram << QString() << "datagram" << 2 << "error: not-permitted: *net.ipv4.ping_group_range*";
+            << up + noDatagram << QString() << "datagram" << 2 << notPermitted << false;
         QTest::newRow("send refused, network down")
-            << QString() << QString() << "auto" << 2 << "error: no-route: *send*";
+            << QString() << QString() << "auto" << 2 << "error: no-route: *send*" << false;
+        QTest::newRow("excluded user, ping answered") << up + noDatagram << nobody << "auto" << 0 << "answered" << true;
+        QTest::newRow("excluded user, ping to a silent device")
+            << up + silent + noDatagram << nobody << "auto" << 1 << "silent" << true;
+        QTest::newRow("excluded user, ping without its privilege")
+            << up + noDatagram << nobody + QStringLiteral(" --bounding-set -net_raw") << "auto" << 2 << notPermitted
+            << true;
+        QTest::newRow("excluded user, network down")
+            << QString() << nobody << "auto" << 2 << "error: no-route: *" << true;
     }
     void inNamespace()
     {
@@ -206,11 +255,15 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(int, exitCode);
         QFETCH(QString, outcome);
+        QFETCH(bool, throughPing);
         static const QString refusal = namespaceRefusal();
         if (!refusal.isEmpty())
             QSKIP(qPrintable(refusal));
+        static const QString pingMissing = pingRefusal();
+        if (throughPing && !pingMissing.isEmpty())
+            QSKIP(qPrintable(pingMissing));
 
-        const ProbeResult result = probeInNamespace(setup, prefix, kind);
+        const ProbeResult result = probeInNamespace(m_probe, setup, prefix, kind);
         if (result.exitCode == 97)
             QSKIP("the network namespace's interfaces or ICMP settings cannot be changed here");
         QVERIFY2(QRegularExpression(QRegularExpression::wildcardToRegularExpression(outcome))
@@ -224,6 +277,10 @@ private Q_SLOTS:
             QVERIFY2(result.calls >= 10, qPrintable(QString::number(result.calls)));
         }
     }
+
+private:
+    QTemporaryDir m_probeFolder;
+    QString m_probe;
 };
 
 QTEST_GUILESS_MAIN(tst_IcmpEcho)

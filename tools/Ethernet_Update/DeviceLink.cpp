@@ -1,11 +1,13 @@
 #include "DeviceLink.h"
 
+#include "common/Counted.h"
 #include "common/Hex.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
 
 using namespace sw::block;
+using sw::tools::counted;
 using sw::tools::hex;
 
 namespace updater {
@@ -72,10 +74,9 @@ Packet DeviceLink::request(Packet packet)
         if (const std::optional<Packet> answer = awaitAnswer(packet, ignored)) {
             if (answer->status == Refused)
                 throw TransferError(
-                    QStringLiteral("the device at %1 refused the %2 request of %3 bytes at %4: outside its memory")
-                        .arg(device(), commandName(packet.command))
-                        .arg(packet.length)
-                        .arg(hex(packet.address)));
+                    QStringLiteral("the device at %1 refused the %2 request of %3 at %4: outside its memory")
+                        .arg(device(), commandName(packet.command), counted(packet.length, "byte", "bytes"),
+                            hex(packet.address)));
             if (answer->status != Done)
                 throw TransferError(QStringLiteral("the device at %1 rejected the %2 request at %3 (status %4)")
                                         .arg(device(), commandName(packet.command), hex(packet.address))

@@ -17,6 +17,7 @@
 #include "UpdateFile.h"
 #include "UpdateWindow.h"
 #include "UpdaterTexts.h"
+#include "common/Counted.h"
 #include "common/Hex.h"
 #include "common/StandardOptions.h"
 
@@ -44,6 +45,7 @@
 #endif
 
 using namespace updater;
+using sw::tools::counted;
 using sw::tools::hex;
 using sw::tools::UsageError;
 
@@ -76,7 +78,14 @@ constexpr char HelpEpilogue[]
       "  SW61942_UPDATE_SNAPSHOTS=DIR\n"
       "                  save pictures and texts of the window halfway and at the end into DIR\n"
       "  SW61942_UPDATE_CLOSE_AFTER_MS=N\n"
-      "                  press Close N milliseconds after the end\n";
+      "                  press Close N milliseconds after the end\n"
+      "\n"
+      "Files:\n"
+      "  Ethernet_Update.xml\n"
+      "                  the parameter file, read from the folder of the path the updater was started\n"
+      "                  by: the configurator's program folder or, installed for every user of the\n"
+      "                  computer (the Debian package), the user's workspace $XDG_DATA_HOME/sw61942\n"
+      "                  (~/.local/share/sw61942), whose link Ethernet_Update the configurator starts\n";
 
 // The longest wait for a trial of the display (a display across the network may not answer).
 constexpr std::chrono::milliseconds DisplayTrialLimit { 10'000 };
@@ -146,8 +155,9 @@ void reportOnConsole(Transfer &transfer, QObject *context, QTextStream &out, QTe
     QObject::connect(&transfer, &Transfer::operationStarted, context, [=, &operations, &out](int index) {
         const Operation &op = operations.at(index);
         *shownQuarter = 0;
-        out << "Operation " << index + 1 << '/' << operations.size() << ": " << name(index) << " (" << op.data.size()
-            << " bytes) to " << hex(op.startAddress) << " on " << op.host << ':' << op.port << Qt::endl;
+        out << "Operation " << index + 1 << '/' << operations.size() << ": " << name(index) << " ("
+            << counted(op.data.size(), "byte", "bytes") << ") to " << hex(op.startAddress) << " on " << op.host << ':'
+            << op.port << Qt::endl;
     });
     QObject::connect(&transfer, &Transfer::written, context, [=, &operations, &out](int index, qint64 done) {
         const qint64 size = operations.at(index).data.size();
@@ -163,7 +173,8 @@ void reportOnConsole(Transfer &transfer, QObject *context, QTextStream &out, QTe
             out << "  read back and compared" << Qt::endl;
     });
     QObject::connect(&transfer, &Transfer::operationDone, context, [&out](int, qint64 elapsedMs, int repeated) {
-        out << "  done in " << elapsedMs << " ms, " << repeated << " request(s) repeated" << Qt::endl;
+        out << "  done in " << elapsedMs << " ms, " << counted(repeated, "request", "requests") << " repeated"
+            << Qt::endl;
     });
     QObject::connect(&transfer, &Transfer::applicationStarted, context,
         [&out](int) { out << "  device asked to start its application" << Qt::endl; });

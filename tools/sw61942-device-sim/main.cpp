@@ -6,6 +6,7 @@
 #include "DeviceMemory.h"
 #include "PacketHandler.h"
 #include "common/BlockProtocol.h"
+#include "common/Counted.h"
 #include "common/Hex.h"
 #include "common/StandardOptions.h"
 #include "core/ProgramVersion.h"
@@ -24,6 +25,7 @@
 #include <utility>
 
 using namespace sw::block;
+using sw::tools::counted;
 using sw::tools::hex;
 using sw::tools::UsageError;
 
@@ -173,8 +175,8 @@ private:
     bool dumpMemory() override { return writeDump(); }
     void writeRefused(quint32 address, qsizetype length) override
     {
-        m_out << "refused write of " << length << " bytes at " << hex(address) << ": outside the memory map"
-              << Qt::endl;
+        m_out << "refused write of " << counted(length, "byte", "bytes") << " at " << hex(address)
+              << ": outside the memory map" << Qt::endl;
     }
 
     QUdpSocket m_socket;

@@ -3,6 +3,7 @@
 // checks a configuration, exchanges its variable list with a CSV point list, compares two
 // configurations and rebuilds a project from its image.
 
+#include "common/Counted.h"
 #include "common/Hex.h"
 #include "common/StandardOptions.h"
 #include "core/Error.h"
@@ -30,6 +31,7 @@
 #include <optional>
 
 using namespace sw::image;
+using sw::tools::counted;
 using sw::tools::hex;
 using sw::tools::UsageError;
 
@@ -54,15 +56,21 @@ constexpr char ToolDescription[]
       "HTML when it ends in .html.";
 
 // Printed after the options by --help.
-constexpr char ToolEpilogue[] = "\n"
-                                "Exit status:\n"
-                                "  0  done; --check found nothing; --diff found the two equal\n"
-                                "  1  a document, a file or the folder could not be read or written, --check\n"
-                                "     found an error, --decode refused the images, or --diff found differences\n"
-                                "  2  the command line is wrong, or --diff could not read one of its folders\n"
-                                "  3  --check found warnings only\n"
-                                "\n"
-                                "Environment: none is read.\n";
+constexpr char ToolEpilogue[]
+    = "\n"
+      "Exit status:\n"
+      "  0  done; --check found nothing; --diff found the two equal\n"
+      "  1  a document, a file or the folder could not be read or written, --check\n"
+      "     found an error, --decode refused the images, or --diff found differences\n"
+      "  2  the command line is wrong, or --diff could not read one of its folders\n"
+      "  3  --check found warnings only\n"
+      "\n"
+      "Environment: none is read.\n"
+      "\n"
+      "Files: the configurator keeps its projects in PROJECTS beside itself or, installed for\n"
+      "every user of the computer (the Debian package), in each user's workspace\n"
+      "$XDG_DATA_HOME/sw61942/PROJECTS (~/.local/share/sw61942/PROJECTS when XDG_DATA_HOME\n"
+      "is not set). This tool takes a project's folder by its path.\n";
 
 // The decimal mark of point lists written and read here. The regional setting belongs to the
 // platform layer, which this tool does not use.
@@ -141,12 +149,13 @@ QString optionNames(quint16 options)
 // Passwords are not printed, only whether one is set.
 QString secret(const QString &text)
 {
-    return text.isEmpty() ? QStringLiteral("none") : QStringLiteral("set (%1 characters)").arg(text.size());
+    return text.isEmpty() ? QStringLiteral("none")
+                          : QStringLiteral("set (%1)").arg(counted(text.size(), "character", "characters"));
 }
 
 QString textSize(const QString &text)
 {
-    return text.isEmpty() ? QStringLiteral("none") : QStringLiteral("%1 bytes").arg(text.toUtf8().size());
+    return text.isEmpty() ? QStringLiteral("none") : counted(text.toUtf8().size(), "byte", "bytes");
 }
 
 void printListing(QTextStream &out, const QString &folder, const ImageCompiler &compiler, const Images &images)
@@ -223,7 +232,7 @@ void printListing(QTextStream &out, const QString &folder, const ImageCompiler &
         out << "  " << QString::number(++n).leftJustified(4);
         if (inImage)
             out << hex(c.Certificate_Add).leftJustified(9);
-        out << (c.Certificate_Length - 1) << " bytes\n";
+        out << counted(c.Certificate_Length - 1, "byte", "bytes") << '\n';
     }
 
     out << "\nImage\n";
@@ -247,7 +256,7 @@ QString noDocumentText()
 
 QString variablesCount(qsizetype count)
 {
-    return count == 1 ? QStringLiteral("1 variable") : QStringLiteral("%1 variables").arg(count);
+    return counted(count, "variable", "variables");
 }
 
 // Takes the CSV file out of "--export-variables=FILE" and "--import-variables=FILE", leaving the bare
@@ -318,8 +327,8 @@ int runDecode(QTextStream &out, QTextStream &err, const QStringList &args)
     try {
         const DecodedImage decoded = decodeImageFolder(source);
         writeProjectContent(target, decoded.content);
-        out << QDir::toNativeSeparators(target) << ": " << decoded.content.variables.size() << " variables, "
-            << decoded.content.knownCerts.size() << " known certificates\n";
+        out << QDir::toNativeSeparators(target) << ": " << variablesCount(decoded.content.variables.size()) << ", "
+            << counted(decoded.content.knownCerts.size(), "known certificate", "known certificates") << '\n';
         out << "Not in the image, so taken as default:\n";
         for (const QString &line : decoded.defaulted)
             out << "  " << line << '\n';

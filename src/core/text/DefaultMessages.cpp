@@ -525,6 +525,11 @@ constexpr DefaultText Defaults[] = {
         "The program cannot write to its folder %1, so it cannot save configurations, settings or updates there. Allow "
         "your user to write to this folder, or install the program into a folder of your own." },
     { 1341, "The configuration cannot be created: the folder %1 cannot be written." },
+    { 1349,
+        "Files: the configurations (PROJECTS), firmware files (MASTER) and settings (Talvento.xml) are kept in %1. A "
+        "program folder of its own keeps them beside the program; an installation for every user of the computer (the "
+        "Debian package) keeps them for each user in $XDG_DATA_HOME/sw61942 (~/.local/share/sw61942 when "
+        "XDG_DATA_HOME is not set)." },
     { 1280, "Configuration Report" },
     { 1281, "Configuration" },
     { 1282, "Date" },

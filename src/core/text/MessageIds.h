@@ -311,6 +311,7 @@ inline constexpr int CommandLineExitStatus = 1356; // the exit codes of the conf
 inline constexpr int CommandLineEnvironment = 1357; // the environment variables the configurator reads
 inline constexpr int CommandLineUnknownOption = 1358; // %1 the program, %2 the option
 inline constexpr int CommandLineUnexpectedArgument = 1359; // %1 the program, %2 the argument
+inline constexpr int CommandLineFiles = 1349; // where the workspace is: %1 the folder this start uses
 inline constexpr int WorkspaceReadOnly = 1340; // at start: %1 the folder of settings, MASTER and PROJECTS
 inline constexpr int NewFolderReadOnly = 1341; // %1 the PROJECTS folder
 inline constexpr int ReportTitle = 1280;

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixIcmpEcho.h"
 
 #include "core/update/IpAddress.h"
+#include "platform/posix/SystemPing.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -71,8 +72,9 @@ bool refusedForPermission(int error)
                        "net.ipv4.ping_group_range (sysctl), or give the program CAP_NET_RAW"));
 }
 
-// Opens the ICMP socket of the kind asked for; `raw` tells which kind it became.
-Socket openSocket(PosixIcmpEcho::SocketKind kind, bool &raw)
+// Opens the ICMP socket of the kind asked for; `raw` tells which kind it became. Where neither kind
+// is permitted and `permission` is given, it receives the system's error and the socket is -1.
+Socket openSocket(PosixIcmpEcho::SocketKind kind, bool &raw, int *permission = nullptr)
 {
     using Kind = PosixIcmpEcho::SocketKind;
     if (kind != Kind::Raw) {
@@ -90,6 +92,10 @@ Socket openSocket(PosixIcmpEcho::SocketKind kind, bool &raw)
     const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) {
         const int rawError = errno;
+        if (refusedForPermission(rawError) && permission) {
+            *permission = rawError;
+            return Socket(-1);
+        }
         if (refusedForPermission(rawError))
             failNotPermitted(rawError);
         failSystem(EchoFailure::SocketRefused, "raw socket", rawError);
@@ -164,6 +170,41 @@ Reply readReplies(int fd, bool raw, in_addr target, quint16 identifier, quint16 
     }
 }
 
+// Where this program may open no ICMP socket, the system's ping, which has a privilege of its own,
+// sends the request. Where there is none, or it cannot send either, the permission is what is
+// missing, and the error says so as without it.
+bool echoWithSystemPing(quint32 target, const QByteArray &payload, std::chrono::milliseconds timeout,
+    const std::function<void()> &whileWaiting, int permissionError)
+{
+    const QString ping = SystemPing::find();
+    if (ping.isEmpty())
+        failNotPermitted(permissionError);
+    // Ping counts a request that no network leads to as sent and unanswered. A UDP socket, which
+    // needs no privilege and sends nothing when connected, finds that out as our own send would.
+    const Socket probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(target);
+    to.sin_port = htons(9);
+    if (probe.fd() >= 0 && ::connect(probe.fd(), reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
+        const int error = errno;
+        if (error == ENETUNREACH || error == EHOSTUNREACH)
+            failSystem(EchoFailure::NoRoute, "route", error);
+    }
+    const SystemPing::Result result = SystemPing::echo(ping, target, payload, timeout, whileWaiting);
+    switch (result.outcome) {
+    case SystemPing::Outcome::Reply:
+        return true;
+    case SystemPing::Outcome::NoReply:
+        return false;
+    case SystemPing::Outcome::NoRoute:
+        fail(EchoFailure::NoRoute, result.detail, QStringLiteral("%1: %2").arg(ping, result.detail));
+    case SystemPing::Outcome::Failed:
+        break;
+    }
+    failNotPermitted(permissionError);
+}
+
 } // namespace
 
 PosixIcmpEcho::PosixIcmpEcho(SocketKind kind)
@@ -182,7 +223,10 @@ bool PosixIcmpEcho::echo(const QString &address, const QByteArray &payload, std:
     target.s_addr = htonl(*parsed);
 
     bool raw = false;
-    const Socket socket = openSocket(m_kind, raw);
+    int permission = 0;
+    const Socket socket = openSocket(m_kind, raw, m_kind == SocketKind::Automatic ? &permission : nullptr);
+    if (socket.fd() < 0)
+        return echoWithSystemPing(*parsed, payload, timeout, whileWaiting, permission);
 
     const quint16 identifier = quint16(::getpid());
     const quint16 sequence = nextSequence.fetch_add(1);

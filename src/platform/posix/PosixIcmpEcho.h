@@ -11,7 +11,8 @@ class PosixIcmpEcho final : public IcmpEcho
 {
 public:
     enum class SocketKind {
-        Automatic, // a datagram socket where the system permits one, else a raw socket
+        Automatic, // a datagram socket where the system permits one, else a raw socket, else the system's
+                   // ping program (see SystemPing), whose data carry the payload in its own layout
         Datagram, // SOCK_DGRAM, IPPROTO_ICMP: unprivileged, allowed by net.ipv4.ping_group_range
         Raw, // SOCK_RAW, IPPROTO_ICMP: needs CAP_NET_RAW
     };
