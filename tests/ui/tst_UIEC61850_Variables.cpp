@@ -1354,7 +1354,8 @@ void tst_UIEC61850_Variables::editAfterAnUndoKeepsTheUndoneCell()
     QCOMPARE(f.file(), shown);
 }
 
-// Edits of one cell, one after another, are one step; edits that end where they began are none.
+// Edits of one cell, one after another, are one step; edits of another cell of the row are a step
+// of their own; edits that end where they began are none.
 void tst_UIEC61850_Variables::editsOfOneCellAreOneStep()
 {
     const QList<VariableRow> stored = { floatRow("A"), floatRow("B") };
@@ -1362,16 +1363,19 @@ void tst_UIEC61850_Variables::editsOfOneCellAreOneStep()
     QVERIFY(f.writeRows(stored));
     QVERIFY(f.openActive());
     ListTable *t = f.table();
-    const auto typeInto = [&](int row, const QString &text) {
-        t->setCurrentCell(row - 1, Name - 1);
+    const auto typeInto = [&](int row, int column, const QString &text) {
+        t->setCurrentCell(row - 1, column - 1);
         QTest::keyClick(t, Qt::Key_F2);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), t);
     };
-    typeInto(2, QStringLiteral("X"));
-    typeInto(2, QStringLiteral("Y"));
+    typeInto(2, Name, QStringLiteral("X"));
+    typeInto(2, Name, QStringLiteral("Y"));
+    typeInto(2, Mnemonic, QStringLiteral("M"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    QCOMPARE(f.cell(2, Mnemonic), QString());
     QCOMPARE(f.cell(2, Name), QStringLiteral("Y"));
     press(f, QStringLiteral("Ctrl+Z"));
     QCOMPARE(f.cell(2, Name), QStringLiteral("B"));
@@ -1380,7 +1384,7 @@ void tst_UIEC61850_Variables::editsOfOneCellAreOneStep()
 
     // Typed back to the text shown, and a check box ticked off and on: nothing has changed, so
     // Cancel asks nothing.
-    typeInto(2, QStringLiteral("B"));
+    typeInto(2, Name, QStringLiteral("B"));
     t->setCurrentCell(0, Enable - 1);
     QTest::keyClick(t, Qt::Key_Space);
     QTest::keyClick(t, Qt::Key_Space);
