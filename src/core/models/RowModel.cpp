@@ -150,15 +150,17 @@ void RowTableModel::setCells(const QList<CellEdit> &edits)
         return;
     }
     writeCells(cells);
-    const auto [first, last] = std::minmax_element(
+    const auto [top, bottom] = std::minmax_element(
         cells.cbegin(), cells.cend(), [](const CellEdit &a, const CellEdit &b) { return a.row < b.row; });
-    rowsChanged(first->row, last->row);
+    const auto [left, right] = std::minmax_element(
+        cells.cbegin(), cells.cend(), [](const CellEdit &a, const CellEdit &b) { return a.column < b.column; });
+    cellsChanged(top->row, left->column, bottom->row, right->column);
 }
 
-void RowTableModel::rowsChanged(int first, int last)
+void RowTableModel::cellsChanged(int top, int left, int bottom, int right)
 {
-    if (first <= last && !m_kinds.isEmpty())
-        Q_EMIT dataChanged(index(first, 0), index(last, int(m_kinds.size()) - 1), contentRoles());
+    if (top <= bottom && left <= right)
+        Q_EMIT dataChanged(index(top, left), index(bottom, right), contentRoles());
 }
 
 } // namespace sw

@@ -78,8 +78,9 @@ protected:
     virtual QVariant cellValue(int row, int column) const = 0;
     // Makes the edits on the rows; the caller tells the views.
     virtual void writeCells(const QList<CellEdit> &edits) = 0;
-    // Tells the views that the texts and states of rows first to last changed.
-    void rowsChanged(int first, int last);
+    // Tells the views that the texts and states of the cells from (top, left) to (bottom, right)
+    // changed.
+    void cellsChanged(int top, int left, int bottom, int right);
 
 private:
     bool isCell(const QModelIndex &index) const;
@@ -111,6 +112,7 @@ template <class Row> struct RowColumn
 template <class Row> class RowModel : public RowTableModel
 {
 public:
+    // `columns` is a table that outlives the model, one entry per column.
     RowModel(std::span<const RowColumn<Row>> columns, int capacity, QObject *parent = nullptr)
         : RowTableModel(kindsOf(columns), capacity, parent)
         , m_columns(columns)
@@ -133,20 +135,32 @@ public:
     void setRows(const QList<Row> &rows)
     {
         m_rows = filled(rows);
-        rowsChanged(0, int(m_rows.size()) - 1);
+        cellsChanged(0, 0, int(m_rows.size()) - 1, int(m_columns.size()) - 1);
     }
-    // Writes `rows` over the rows from `first` down, as many as fit.
+    // Writes `rows` over the rows from `first` down, as many as fit. The views hear of the cells
+    // that changed, so that they repaint no more than those.
     void replaceRows(int first, const QList<Row> &rows)
     {
-        int last = first - 1;
+        int top = -1;
+        int bottom = -1;
+        int left = int(m_columns.size());
+        int right = -1;
         for (qsizetype i = 0; i < rows.size() && first + i < m_rows.size(); ++i) {
-            if (first + i < 0)
+            const int r = int(first + i);
+            if (r < 0)
                 continue;
-            m_rows[first + i] = rows[i];
-            last = int(first + i);
+            for (size_t c = 0; c < m_columns.size(); ++c) {
+                if (valueOf(m_rows[r], m_columns[c]) == valueOf(rows[i], m_columns[c]))
+                    continue;
+                top = top < 0 ? r : top;
+                bottom = r;
+                left = std::min(left, int(c));
+                right = std::max(right, int(c));
+            }
+            m_rows[r] = rows[i];
         }
-        if (last >= first)
-            rowsChanged(std::max(first, 0), last);
+        if (top >= 0)
+            cellsChanged(top, left, bottom, right);
     }
     // Sets one cell: a text (QString) or the state of a check box of its own (bool).
     void setCell(int row, int column, const QVariant &value) { replaceRows(row, { withCell(row, column, value) }); }
