@@ -170,7 +170,7 @@ void TFTLS_Server_Known_Cert::Init_Table()
     }
 }
 
-// The columns after the row numbers, in table order.
+// The columns after the row numbers, in the order of KnownCertColumns.
 std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::columns()
 {
     using namespace MsgId;
