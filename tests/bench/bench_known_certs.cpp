@@ -1,16 +1,10 @@
 // Prints how long the known certificate dialog takes to show a full table of 10 certificates from
-// its document and to store it with OK. Runs on the offscreen platform unless QT_QPA_PLATFORM says
-// otherwise.
-#include "ProgramFolder.h"
+// its document and to store it with OK, and to undo and redo each kind of step on that table. Runs
+// on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+#include "ListBench.h"
 
 #include "core/documents/KnownCertDocument.h"
-#include "core/text/Catalogue.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPushButton>
-#include <cstdio>
 
 namespace {
 
@@ -31,47 +25,27 @@ QString certificate(int n)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    sw::bench::useOffscreenUnlessSet();
     QApplication app(argc, argv);
 
-    sw::test::ProgramFolder folder;
-    sw::Default_Messages(folder.pv.Msg_Catalogue);
-    folder.pv.File_TLS_Known_Cert = folder.path(QStringLiteral("TLS_Known_Cert.xml"));
     QList<sw::KnownCertRow> rows;
     for (int i = 0; i < sw::KnownCertListCapacity; ++i)
         rows.append({ i % 3 != 2, certificate(i), QStringLiteral("Client station %1, control room").arg(i + 1) });
     const QByteArray document = sw::knownCertDocument(rows);
-    if (!folder.write(QStringLiteral("TLS_Known_Cert.xml"), document))
+    sw::bench::ListBench<sw::TFTLS_Server_Known_Cert> bench(
+        &sw::ProgramValues::File_TLS_Known_Cert, QStringLiteral("TLS_Known_Cert.xml"), document);
+    double showMs = 0;
+    double storeMs = 0;
+    if (!bench.showAndStore(showMs, storeMs))
         return 1;
-
-    sw::TFTLS_Server_Known_Cert dialog(folder.pv, folder.services);
-    auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("Btn_OK"));
-    constexpr int rounds = 50;
-    qint64 showNs = 0;
-    qint64 storeNs = 0;
-    QElapsedTimer timer;
-    for (int r = 0; r < rounds; ++r) {
-        timer.start();
-        dialog.show();
-        QApplication::processEvents();
-        showNs += timer.nsecsElapsed();
-
-        timer.start();
-        ok->click();
-        storeNs += timer.nsecsElapsed();
-        if (dialog.isVisible() || !folder.messages.records.isEmpty()) {
-            std::fprintf(stderr, "the full list was not stored: %s\n", qPrintable(folder.messages.last()));
-            return 1;
-        }
-    }
-    if (folder.read(QStringLiteral("TLS_Known_Cert.xml")) != document) {
-        std::fprintf(stderr, "the stored document differs from the loaded one\n");
-        return 1;
-    }
-
     std::printf("TFTLS_Server_Known_Cert, %d certificates of %lld bytes: show %.3f ms, store %.3f ms (%d rounds)\n",
-        sw::KnownCertListCapacity, static_cast<long long>(document.size()), double(showNs) / rounds / 1e6,
-        double(storeNs) / rounds / 1e6, rounds);
-    return 0;
+        sw::KnownCertListCapacity, static_cast<long long>(document.size()), showMs, storeMs, bench.Rounds);
+
+    sw::ListTable *table = bench.table("ASG");
+    QList<sw::bench::Step> steps = {
+        { "cell edit", [&] { sw::test::setCellText(table, 4, 2, QStringLiteral("Edited client station")); } },
+        { "check box", [&] { sw::test::setChecked(table, 4, 0, !sw::test::isChecked(table, 4, 0)); } },
+    };
+    steps += bench.rowSteps(table, 2, 1, 8, 2);
+    return bench.undoAndRedo(steps) ? 0 : 1;
 }

@@ -1,4 +1,7 @@
+#include "TableCells.h"
+
 #include "core/ProgramValues.h"
+#include "core/models/RowModel.h"
 #include "ui/widgets/CellEditors.h"
 #include "ui/widgets/ListTable.h"
 
@@ -17,6 +20,43 @@ namespace {
 enum Column { Enable, Name, Type, Factor, Certificate, Own, ReadOnly, ColumnCount };
 enum Action { Click, ClickBeside, Space, TypeLetter };
 
+// One row of cells, a field per column.
+struct Cells
+{
+    QString enable;
+    QString name;
+    QString type;
+    QString factor;
+    QString certificate;
+    bool own = true;
+    QString fixed;
+    friend bool operator==(const Cells &, const Cells &) = default;
+};
+
+constexpr RowColumn<Cells> Columns[] = {
+    { CellKind::TextCheck, &Cells::enable },
+    { CellKind::Text, &Cells::name },
+    { CellKind::Text, &Cells::type },
+    { CellKind::Text, &Cells::factor },
+    { CellKind::Text, &Cells::certificate },
+    { CellKind::StateCheck, nullptr, &Cells::own },
+    { CellKind::Text, &Cells::fixed },
+};
+
+// The model, with a last column that cannot be edited.
+struct Model : RowModel<Cells>
+{
+    explicit Model(int rows)
+        : RowModel<Cells>(Columns, rows)
+    {
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        const Qt::ItemFlags flags = RowModel<Cells>::flags(index);
+        return index.column() == ReadOnly ? flags & ~Qt::ItemIsEditable : flags;
+    }
+};
+
 // A shown table with one column per kind of cell editor, and a read-only text column. A cell is
 // written and read as its text, or as "[x]" / "[ ]" when it carries a check box of its own.
 struct Fixture
@@ -24,14 +64,16 @@ struct Fixture
     ProgramValues pv;
     CheckBoxDelegate check;
     TextDelegate text;
-    ChoiceDelegate choice { { "Int", "Float", "Digital (Bit)" } };
-    EditableChoiceDelegate factor { { "None" } };
+    ChoiceDelegate choice { { "Int", "Float", "Digital (Bit)" }, false };
+    ChoiceDelegate factor { { "None" }, true };
     MultiLineDelegate multi;
     CellCheckDelegate own;
+    Model model;
     ListTable table;
 
     explicit Fixture(int rows = 4)
-        : table(rows, ColumnCount, pv)
+        : model(rows)
+        , table(&model, pv)
     {
         table.setItemDelegateForColumn(Enable, &check);
         table.setItemDelegateForColumn(Name, &text);
@@ -39,13 +81,7 @@ struct Fixture
         table.setItemDelegateForColumn(Factor, &factor);
         table.setItemDelegateForColumn(Certificate, &multi);
         table.setItemDelegateForColumn(Own, &own);
-        table.setHorizontalHeaderLabels({ "Enable", "Name", "Type", "Factor", "Certificate", "Own", "Fixed" });
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < ColumnCount; ++c)
-                table.setItem(r, c, new QTableWidgetItem);
-            table.item(r, Own)->setCheckState(Qt::Checked);
-            table.item(r, ReadOnly)->setFlags(table.item(r, ReadOnly)->flags() & ~Qt::ItemIsEditable);
-        }
+        model.setHeaders({ "Enable", "Name", "Type", "Factor", "Certificate", "Own", "Fixed" }, {});
         table.resize(900, 300);
         table.show();
         table.activateWindow();
@@ -55,16 +91,15 @@ struct Fixture
     void set(int r, int c, const QString &value)
     {
         if (value == u"[x]" || value == u"[ ]")
-            table.item(r, c)->setCheckState(value == u"[x]" ? Qt::Checked : Qt::Unchecked);
+            model.setCell(r, c, value == u"[x]");
         else
-            table.item(r, c)->setText(value);
+            model.setCell(r, c, value);
     }
     QString get(int r, int c) const
     {
-        const QTableWidgetItem *item = table.item(r, c);
-        if (carriesCheckBox(item))
-            return item->checkState() == Qt::Checked ? QStringLiteral("[x]") : QStringLiteral("[ ]");
-        return item->text();
+        if (test::hasCheckBox(&table, r, c))
+            return test::isChecked(&table, r, c) ? QStringLiteral("[x]") : QStringLiteral("[ ]");
+        return test::cellText(&table, r, c);
     }
     QPoint centre(int r, int c) const { return table.visualRect(table.model()->index(r, c)).center(); }
     bool editing(int r, int c) const { return table.indexWidget(table.model()->index(r, c)) != nullptr; }
@@ -139,7 +174,7 @@ void TestListTable::checkBoxes()
     }
     QCOMPARE(f.get(1, column), after);
     QVERIFY(!f.editing(1, column));
-    QCOMPARE(f.table.item(1, Own)->text(), QString());
+    QVERIFY(!f.table.model()->index(1, Own).data(Qt::DisplayRole).isValid());
 }
 
 void TestListTable::editors_data()
@@ -283,7 +318,7 @@ void TestListTable::deleteClearsEditableText()
     for (int c = 0; c < ColumnCount; ++c)
         f.set(2, c, row.at(c));
     f.table.setCurrentCell(2, Enable);
-    f.table.setRangeSelected(QTableWidgetSelectionRange(2, 0, 2, ColumnCount - 1), true);
+    test::selectCells(&f.table, 2, 0, 2, ColumnCount - 1);
     QTest::keyClick(&f.table, Qt::Key_Delete);
     QStringList after;
     for (int c = 0; c < ColumnCount; ++c)

@@ -1,9 +1,9 @@
 #include "DialogFixture.h"
-#include "MalformedDocuments.h"
 #include "PlainTips.h"
+#include "TableCells.h"
+#include "UnreadableDocument.h"
 #include "VariableRows.h"
 
-#include "core/Xml.h"
 #include "core/documents/VariablesCsv.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/text/Catalogue.h"
@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -86,8 +85,11 @@ struct Fixture : test::DialogFixture<TFIEC61850_Variables>
     QByteArray file() const { return readFile(pv.File_IEC61850_Variables); }
 
     // The cell of list row `row` (1 = first) and data column `column`.
-    QString cell(int row, int column) const { return table()->item(row - 1, column - 1)->text(); }
-    void setCell(int row, int column, const QString &text) const { table()->item(row - 1, column - 1)->setText(text); }
+    QString cell(int row, int column) const { return test::cellText(table(), row - 1, column - 1); }
+    void setCell(int row, int column, const QString &text) const
+    {
+        QVERIFY(test::setCellText(table(), row - 1, column - 1, text));
+    }
     VariableRow rowAt(int row) const
     {
         VariableRow v;
@@ -114,10 +116,10 @@ struct Fixture : test::DialogFixture<TFIEC61850_Variables>
         const ListTable *t = table();
         for (int r = 0; r < t->rowCount(); ++r) {
             for (int c = 0; c < t->columnCount(); ++c) {
-                const QTableWidgetItem *item = t->item(r, c);
-                const QString tip = item->toolTip();
-                const QBrush background = item->background();
-                if (tip.isEmpty() && background.style() == Qt::NoBrush && item->icon().isNull())
+                const QString tip = test::cellTip(t, r, c);
+                const QBrush background = test::cellBackground(t, r, c);
+                const bool sign = !test::cellIcon(t, r, c).isNull();
+                if (tip.isEmpty() && background.style() == Qt::NoBrush && !sign)
                     continue;
                 QString severity = QStringLiteral("unknown");
                 if (background.color() == markBackground(FindingMark::Error))
@@ -126,8 +128,8 @@ struct Fixture : test::DialogFixture<TFIEC61850_Variables>
                     severity = QStringLiteral("warning");
                 found << QStringLiteral("%1 %2 %3%4: %5")
                              .arg(r + 1)
-                             .arg(t->horizontalHeaderItem(c)->text(), severity,
-                                 item->icon().isNull() ? QStringLiteral(" (no sign)") : QString(), test::shownTip(tip));
+                             .arg(test::headerText(t, c), severity, sign ? QString() : QStringLiteral(" (no sign)"),
+                                 test::shownTip(tip));
             }
         }
         return found;
@@ -140,8 +142,6 @@ void verifyShows(const Fixture &f, const QList<VariableRow> &rows)
     for (int r = 1; r <= VariableListCapacity; ++r)
         QCOMPARE(f.rowAt(r), rows.value(r - 1));
 }
-
-const QRegularExpression PlaceAndReason(QStringLiteral("line \\d+, column \\d+: \\S"));
 
 // floatRow at another place of the internal data.
 VariableRow validRowAt(const QString &name, int position)
@@ -166,6 +166,8 @@ private Q_SLOTS:
     void validation_data();
     void validation();
     void listEndsAtFirstBlankName();
+    void okRefusesABlankFirstRow_data();
+    void okRefusesABlankFirstRow();
     void disabledRowsStoredUnchecked();
     void deleteRowAsksFirst_data();
     void deleteRowAsksFirst();
@@ -193,6 +195,9 @@ private Q_SLOTS:
     void undoAndRedoEachStep_data();
     void undoAndRedoEachStep();
     void undoingBackCountsAsUnchanged();
+    void editAfterAnUndoKeepsTheUndoneCell_data();
+    void editAfterAnUndoKeepsTheUndoneCell();
+    void editsOfOneCellAreOneStep();
 };
 
 void tst_UIEC61850_Variables::layoutTextsAndEditors()
@@ -237,7 +242,7 @@ void tst_UIEC61850_Variables::layoutTextsAndEditors()
     for (int c = 0; c < 12; ++c) {
         const Expected &e = columns[c];
         const char *where = e.header;
-        QCOMPARE(t->horizontalHeaderItem(c)->text(), QString::fromLatin1(e.header));
+        QCOMPARE(test::headerText(t, c), QString::fromLatin1(e.header));
         QCOMPARE(
             test::shownTip(t->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString()), f.pv.msg(e.hint));
         QVERIFY2(t->columnWidth(c) == e.width, where);
@@ -249,18 +254,15 @@ void tst_UIEC61850_Variables::layoutTextsAndEditors()
         } else if (qobject_cast<TextDelegate *>(d)) {
             editor = QStringLiteral("text");
         } else if (auto *list = qobject_cast<ChoiceDelegate *>(d)) {
-            editor = QStringLiteral("list");
+            editor = list->isEditable() ? QStringLiteral("typed list") : QStringLiteral("list");
             choices = list->choices();
-        } else if (auto *typed = qobject_cast<EditableChoiceDelegate *>(d)) {
-            editor = QStringLiteral("typed list");
-            choices = typed->choices();
         }
         QVERIFY2(editor == QLatin1String(e.editor), where);
         QVERIFY2(choices == e.choices, where);
     }
     // Every cell of every column can be edited, whatever the row holds.
     for (int c = 0; c < 12; ++c)
-        QVERIFY(t->item(7, c)->flags().testFlag(Qt::ItemIsEditable));
+        QVERIFY(t->model()->index(7, c).flags().testFlag(Qt::ItemIsEditable));
 
     // The six buttons from left to right, with their captions and hints.
     const QList<std::pair<const char *, int>> buttons = { { "Btn_OK", 902 }, { "Btn_Cancel", 903 },
@@ -297,7 +299,7 @@ void tst_UIEC61850_Variables::languageChangeReappliesTexts()
     ListTable *t = f.table();
     QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Variabili IEC61850"));
     QCOMPARE(t->cornerText(), QStringLiteral("Nr"));
-    QCOMPARE(t->horizontalHeaderItem(Name - 1)->text(), QStringLiteral("Nome"));
+    QCOMPARE(test::headerText(t, Name - 1), QStringLiteral("Nome"));
     QCOMPARE(test::shownTip(t->model()->headerData(SwapWord - 1, Qt::Horizontal, Qt::ToolTipRole).toString()),
         QStringLiteral("Scambia le parole"));
     QCOMPARE(test::shownTip(t->model()->headerData(Mnemonic - 1, Qt::Horizontal, Qt::ToolTipRole).toString()),
@@ -486,6 +488,43 @@ void tst_UIEC61850_Variables::listEndsAtFirstBlankName()
     verifyShows(f, { floatRow("A"), floatRow("B") });
 }
 
+void tst_UIEC61850_Variables::okRefusesABlankFirstRow_data()
+{
+    QTest::addColumn<QStringList>("edits"); // "row column=text"; "row" alone empties the row
+
+    QTest::newRow("Name emptied, rows below") << QStringList { "1 2=" };
+    QTest::newRow("Name of blanks, rows below") << QStringList { "1 2=   " };
+    QTest::newRow("only a Mnemonic in the last row") << QStringList { "1", "2", "3", "50 12=note" };
+}
+
+// With row 1 blank the list would be empty: OK refuses while any row below holds something, and the
+// stored list stays as it was.
+void tst_UIEC61850_Variables::okRefusesABlankFirstRow()
+{
+    QFETCH(QStringList, edits);
+    Fixture f;
+    QVERIFY(f.writeRows({ floatRow("A"), floatRow("B"), floatRow("C") }));
+    const QByteArray stored = f.file();
+    f.open();
+    for (const QString &edit : edits) {
+        const int row = edit.section(u' ', 0, 0).toInt();
+        const QString cell = edit.section(u' ', 1);
+        if (cell.isEmpty())
+            f.setRow(row, VariableRow {});
+        else
+            f.setCell(row, cell.section(u'=', 0, 0).toInt(), cell.section(u'=', 1));
+    }
+
+    f.click("Btn_OK");
+    QVERIFY(f.dlg->isVisible());
+    QCOMPARE(f.messages.texts(),
+        QStringList { QStringLiteral("Row 1 has no Name, so the list ends there and the rows below it "
+                                     "would not be stored. Fill in row 1 or delete it.") });
+    QCOMPARE(f.table()->currentRow(), 0);
+    QCOMPARE(f.table()->currentColumn(), Name - 1);
+    QCOMPARE(f.file(), stored);
+}
+
 void tst_UIEC61850_Variables::disabledRowsStoredUnchecked()
 {
     // Only an Enable of "Y" (blanks around it allowed) asks for the rules.
@@ -623,36 +662,17 @@ void tst_UIEC61850_Variables::copyAndPaste()
 
 void tst_UIEC61850_Variables::malformedDocumentShowsErrorAndDefaults_data()
 {
-    QTest::addColumn<QByteArray>("document");
-    const QList<std::pair<const char *, QByteArray>> all = sw::test::malformedDocuments();
-    for (const char *name : { "duplicated attribute", "unclosed element", "empty file" }) {
-        const auto it
-            = std::find_if(all.begin(), all.end(), [&](const auto &row) { return qstrcmp(row.first, name) == 0; });
-        QVERIFY2(it != all.end(), name);
-        QTest::newRow(name) << it->second;
-    }
+    test::addUnreadableDocumentRows({ "duplicated attribute", "unclosed element", "empty file" });
 }
 
 void tst_UIEC61850_Variables::malformedDocumentShowsErrorAndDefaults()
 {
     QFETCH(QByteArray, document);
     Fixture f;
-    QVERIFY(f.writeRows({ floatRow("Earlier") }));
-    f.open();
-    f.click("Btn_Cancel");
-
-    QVERIFY(writeFile(f.pv.File_IEC61850_Variables, document));
-    f.open();
-    QVERIFY(f.dlg->isVisible());
-    QCOMPARE(f.messages.records.size(), 1);
-    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
-    // The general error box names the file, the place and the reason.
-    const QString shown = f.messages.last();
-    const std::optional<QString> problem = xml::wellFormednessProblem(document);
-    QVERIFY(problem);
-    QVERIFY2(shown.contains(QDir::toNativeSeparators(f.pv.File_IEC61850_Variables)), qPrintable(shown));
-    QVERIFY2(shown.contains(*problem), qPrintable(shown));
-    QVERIFY2(shown.contains(PlaceAndReason), qPrintable(shown));
+    test::showUnreadableDocument(f.dlg.get(), f.messages, f.pv.File_IEC61850_Variables,
+        variablesDocument({ floatRow("Earlier") }), document, [&] { verifyShows(f, { floatRow("Earlier") }); });
+    if (QTest::currentTestFailed())
+        return;
     // Nothing of the earlier showing is left over.
     verifyShows(f, {});
 
@@ -1101,7 +1121,7 @@ void tst_UIEC61850_Variables::marksFollowTheFindings()
     const int row = words.value(1).toInt();
     const auto columnNamed = [t](const QString &header) {
         for (int c = 0; c < t->columnCount(); ++c)
-            if (t->horizontalHeaderItem(c)->text() == header)
+            if (test::headerText(t, c) == header)
                 return c;
         return -1;
     };
@@ -1114,7 +1134,7 @@ void tst_UIEC61850_Variables::marksFollowTheFindings()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), t); // the editor closes once the event loop runs
     } else if (words[0] == u"set") {
-        t->item(row - 1, columnNamed(words[2]))->setText(words[3]);
+        QVERIFY(test::setCellText(t, row - 1, columnNamed(words[2]), words[3]));
     } else if (words[0] == u"delete") {
         f.select(row);
         f.click("Btn_DelRow");
@@ -1178,7 +1198,7 @@ void makeStep(Fixture &f, const QString &step)
     } else if (step == u"clear") {
         // Check boxes in the selection keep their state.
         t->setCurrentCell(0, SwapWord - 1);
-        t->setRangeSelected(QTableWidgetSelectionRange(0, SwapWord - 1, 2, Mnemonic - 1), true);
+        test::selectCells(t, 0, SwapWord - 1, 2, Mnemonic - 1);
         QTest::keyClick(t, Qt::Key_Delete);
     } else if (step == u"import") {
         const QString source = f.path(QStringLiteral("points.csv"));
@@ -1291,6 +1311,89 @@ void tst_UIEC61850_Variables::undoingBackCountsAsUnchanged()
     f.messages.clear();
     f.click("Btn_Cancel");
     QVERIFY(f.messages.records.isEmpty());
+}
+
+void tst_UIEC61850_Variables::editAfterAnUndoKeepsTheUndoneCell_data()
+{
+    QTest::addColumn<QString>("second"); // what is changed after the first edit was undone
+
+    QTest::newRow("another cell of the row") << "row 2";
+    QTest::newRow("a cell of another row") << "row 3";
+    QTest::newRow("a row inserted above") << "insert";
+    QTest::newRow("a point list imported") << "import";
+}
+
+// A cell edited and the edit undone, then another change made and undone: the first cell keeps its
+// text as shown, whatever the second change spans.
+void tst_UIEC61850_Variables::editAfterAnUndoKeepsTheUndoneCell()
+{
+    QFETCH(QString, second);
+    const QList<VariableRow> stored = { floatRow("A"), floatRow("B"), floatRow("C") };
+    Fixture f;
+    QVERIFY(f.writeRows(stored));
+    const QByteArray shown = f.file();
+    QVERIFY(f.openActive());
+
+    f.setCell(2, Name, QStringLiteral("Edited"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    QCOMPARE(f.cell(2, Name), QStringLiteral("B"));
+    if (second == u"insert") {
+        f.select(1);
+        f.click("Btn_InsRow");
+    } else if (second == u"import") {
+        makeStep(f, QStringLiteral("import"));
+    } else {
+        f.setCell(second.section(u' ', 1).toInt(), Mnemonic, QStringLiteral("changed"));
+    }
+    QVERIFY(QList<VariableRow>({ f.rowAt(1), f.rowAt(2), f.rowAt(3) }) != stored);
+    press(f, QStringLiteral("Ctrl+Z"));
+
+    verifyShows(f, stored);
+    f.click("Btn_OK");
+    QVERIFY2(!f.dlg->isVisible(), qPrintable(f.messages.last()));
+    QCOMPARE(f.file(), shown);
+}
+
+// Edits of one cell, one after another, are one step; edits of another cell of the row are a step
+// of their own; edits that end where they began are none.
+void tst_UIEC61850_Variables::editsOfOneCellAreOneStep()
+{
+    const QList<VariableRow> stored = { floatRow("A"), floatRow("B") };
+    Fixture f;
+    QVERIFY(f.writeRows(stored));
+    QVERIFY(f.openActive());
+    ListTable *t = f.table();
+    const auto typeInto = [&](int row, int column, const QString &text) {
+        t->setCurrentCell(row - 1, column - 1);
+        QTest::keyClick(t, Qt::Key_F2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), t);
+    };
+    typeInto(2, Name, QStringLiteral("X"));
+    typeInto(2, Name, QStringLiteral("Y"));
+    typeInto(2, Mnemonic, QStringLiteral("M"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    QCOMPARE(f.cell(2, Mnemonic), QString());
+    QCOMPARE(f.cell(2, Name), QStringLiteral("Y"));
+    press(f, QStringLiteral("Ctrl+Z"));
+    QCOMPARE(f.cell(2, Name), QStringLiteral("B"));
+    press(f, QStringLiteral("Ctrl+Y"));
+    QCOMPARE(f.cell(2, Name), QStringLiteral("Y"));
+
+    // Typed back to the text shown, and a check box ticked off and on: nothing has changed, so
+    // Cancel asks nothing.
+    typeInto(2, Name, QStringLiteral("B"));
+    t->setCurrentCell(0, Enable - 1);
+    QTest::keyClick(t, Qt::Key_Space);
+    QTest::keyClick(t, Qt::Key_Space);
+    verifyShows(f, stored);
+    QVERIFY(!f.action("undo")->isEnabled());
+    f.messages.clear();
+    f.click("Btn_Cancel");
+    QVERIFY(f.messages.records.isEmpty());
+    QVERIFY(!f.dlg->isVisible());
 }
 
 QTEST_MAIN(tst_UIEC61850_Variables)

@@ -1,9 +1,8 @@
 #include "CertificateFixtures.h"
-#include "MalformedDocuments.h"
 #include "PlainTips.h"
 #include "ProgramFolder.h"
+#include "UnreadableDocument.h"
 
-#include "core/Xml.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
@@ -18,7 +17,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -343,40 +341,20 @@ void tst_UParGen::longValuesWrittenBackExactly()
 
 void tst_UParGen::malformedFileShowsErrorAndDefaults_data()
 {
-    QTest::addColumn<QByteArray>("file");
-    const QList<std::pair<const char *, QByteArray>> all = sw::test::malformedDocuments();
-    for (const char *name : { "unclosed element", "invalid UTF-8", "text after the root", "empty file" }) {
-        const auto it
-            = std::find_if(all.begin(), all.end(), [&](const auto &row) { return qstrcmp(row.first, name) == 0; });
-        QVERIFY2(it != all.end(), name);
-        QTest::newRow(name) << it->second;
-    }
+    test::addUnreadableDocumentRows({ "unclosed element", "invalid UTF-8", "text after the root", "empty file" });
 }
 
 void tst_UParGen::malformedFileShowsErrorAndDefaults()
 {
-    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, document);
     Fixture f;
     ParGenValues v;
     v.IEC61850_Server_Port = QStringLiteral("80");
     v.TLS_Server_Enable = true;
-    QVERIFY(writeFile(f.pv.File_ParGen, parGenDocument(v)));
-    f.open();
-    QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("80"));
-    f.dlg->reject();
-
-    QVERIFY(writeFile(f.pv.File_ParGen, file));
-    f.open();
-    QVERIFY(f.dlg->isVisible());
-    QCOMPARE(f.messages.records.size(), 1);
-    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
-    // The general error box names the file, the line and the reason.
-    const QString shown = f.messages.last();
-    const std::optional<QString> problem = xml::wellFormednessProblem(file);
-    QVERIFY(problem);
-    QVERIFY2(shown.contains(QDir::toNativeSeparators(f.pv.File_ParGen)), qPrintable(shown));
-    QVERIFY2(shown.contains(*problem), qPrintable(shown));
-    QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("line \\d+, column \\d+: \\S"))), qPrintable(shown));
+    test::showUnreadableDocument(f.dlg.get(), f.messages, f.pv.File_ParGen, parGenDocument(v), document,
+        [&] { QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("80")); });
+    if (QTest::currentTestFailed())
+        return;
     // Nothing of the earlier opening is left over, and the TLS rows match the unticked switch.
     QCOMPARE(f.text("E_IEC61850_Server_Port"), QStringLiteral("102"));
     QVERIFY(!f.get<QCheckBox>("CB_TLS_Server_Enable")->isChecked());
@@ -385,7 +363,7 @@ void tst_UParGen::malformedFileShowsErrorAndDefaults()
     // The defaults on show are not the file: leaving asks before the change is discarded, and
     // the file stays as it was.
     QVERIFY(f.cancelAsks());
-    QCOMPARE(readFile(f.pv.File_ParGen), file);
+    QCOMPARE(readFile(f.pv.File_ParGen), document);
 }
 
 void tst_UParGen::writeFailureKeepsDialogOpen()

@@ -1,9 +1,9 @@
 #include "CertificateFixtures.h"
 #include "DialogFixture.h"
-#include "MalformedDocuments.h"
 #include "PlainTips.h"
+#include "TableCells.h"
+#include "UnreadableDocument.h"
 
-#include "core/Xml.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -57,10 +56,9 @@ struct Fixture : test::DialogFixture<TFTLS_Server_Known_Cert>
 
     QString row(int r) const
     {
-        const QTableWidgetItem *enable = table()->item(r, Enable);
         return QStringLiteral("%1|%2|%3")
-            .arg(enable->checkState() == Qt::Checked ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
-                table()->item(r, Certificate)->text(), table()->item(r, Mnemonic)->text());
+            .arg(test::isChecked(table(), r, Enable) ? QStringLiteral("[x]") : QStringLiteral("[ ]"),
+                test::cellText(table(), r, Certificate), test::cellText(table(), r, Mnemonic));
     }
     QStringList rows() const
     {
@@ -72,9 +70,9 @@ struct Fixture : test::DialogFixture<TFTLS_Server_Known_Cert>
     void setRow(int r, const QString &text) const
     {
         const QStringList parts = text.split(u'|');
-        table()->item(r, Enable)->setCheckState(parts[0] == u"[x]" ? Qt::Checked : Qt::Unchecked);
-        table()->item(r, Certificate)->setText(parts[1]);
-        table()->item(r, Mnemonic)->setText(parts[2]);
+        QVERIFY(test::setChecked(table(), r, Enable, parts[0] == u"[x]"));
+        QVERIFY(test::setCellText(table(), r, Certificate, parts[1]));
+        QVERIFY(test::setCellText(table(), r, Mnemonic, parts[2]));
     }
     void setRows(const QStringList &texts) const
     {
@@ -124,17 +122,19 @@ QString described(const QDateTime &from, const QDateTime &until)
         .arg(timeText(from), timeText(until));
 }
 
-// How a certificate cell is marked: "error", "warning" or "none", going by its colours and sign;
+// How the certificate cell of a row is marked: "error", "warning" or "none", going by its colours and sign;
 // "mixed" for anything else.
-QString markOfCell(const QTableWidgetItem *cell)
+QString markOfCell(const QAbstractItemView *table, int row)
 {
-    const bool sign = !cell->icon().isNull();
+    const QModelIndex cell = test::cellAt(table, row, Certificate);
+    const bool sign = !test::cellIcon(table, row, Certificate).isNull();
+    const QColor background = test::cellBackground(table, row, Certificate).color();
     for (FindingMark mark : { FindingMark::Error, FindingMark::Warning }) {
-        if (cell->background().color() == markBackground(mark)
-            && cell->data(Qt::ForegroundRole).value<QColor>() == markForeground(mark) && sign)
+        if (background == markBackground(mark) && cell.data(Qt::ForegroundRole).value<QColor>() == markForeground(mark)
+            && sign)
             return mark == FindingMark::Error ? QStringLiteral("error") : QStringLiteral("warning");
     }
-    if (cell->background().color() == QColor(224, 250, 254) && !cell->data(Qt::ForegroundRole).isValid() && !sign)
+    if (background == QColor(224, 250, 254) && !cell.data(Qt::ForegroundRole).isValid() && !sign)
         return QStringLiteral("none");
     return QStringLiteral("mixed");
 }
@@ -207,15 +207,15 @@ void tst_UTLS_Server_Known_Cert::opensWithDefaultRowsAndItsLayout()
     const QList<QColor> colours = { QColor(255, 216, 176), QColor(224, 250, 254), Qt::white };
     for (int c = 0; c < 3; ++c) {
         QCOMPARE(t->columnWidth(c), widths[c]);
-        QCOMPARE(t->horizontalHeaderItem(c)->text(), headers[c]);
+        QCOMPARE(test::headerText(t, c), headers[c]);
         QCOMPARE(test::shownTip(t->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString()), hints[c]);
         for (int r = 0; r < t->rowCount(); ++r)
-            QCOMPARE(t->item(r, c)->background().color(), colours[c]);
+            QCOMPARE(test::cellBackground(t, r, c).color(), colours[c]);
     }
     for (int r = 0; r < t->rowCount(); ++r) {
         QCOMPARE(t->rowHeight(r), 60);
         QCOMPARE(t->model()->headerData(r, Qt::Vertical).toString(), QString::number(r + 1));
-        QVERIFY(!(t->item(r, Enable)->flags() & Qt::ItemIsEditable)); // toggled, not typed
+        QVERIFY(!(test::cellAt(t, r, Enable).flags() & Qt::ItemIsEditable)); // toggled, not typed
     }
 
     // The six buttons, left to right, each wide enough for its caption.
@@ -261,8 +261,8 @@ void tst_UTLS_Server_Known_Cert::languageChangeReachesHeadersAndHints()
     f.dlg->Set_Lang();
     QCOMPARE(f.dlg->windowTitle(), QStringLiteral("Certificati noti"));
     QCOMPARE(f.table()->cornerText(), QStringLiteral("Nr"));
-    QCOMPARE(f.table()->horizontalHeaderItem(Certificate)->text(), QStringLiteral("Certificato"));
-    QCOMPARE(test::shownTip(f.table()->horizontalHeaderItem(Mnemonic)->toolTip()), QStringLiteral("Descrizione"));
+    QCOMPARE(test::headerText(f.table(), Certificate), QStringLiteral("Certificato"));
+    QCOMPARE(test::shownTip(test::headerTip(f.table(), Mnemonic)), QStringLiteral("Descrizione"));
     QCOMPARE(f.get<QPushButton>("Btn_PasteRow")->text(), QStringLiteral("Incolla"));
     QCOMPARE(test::shownTip(f.get<QPushButton>("Btn_PasteRow")->toolTip()), QStringLiteral("Incolla la riga"));
 }
@@ -537,37 +537,23 @@ void tst_UTLS_Server_Known_Cert::pasteRefusedWithoutCopyInThisShowing()
 
 void tst_UTLS_Server_Known_Cert::malformedDocument_data()
 {
-    QTest::addColumn<QByteArray>("file");
-    for (const auto &[name, bytes] : sw::test::malformedDocuments())
-        QTest::newRow(name) << bytes;
+    test::addUnreadableDocumentRows();
 }
 
 void tst_UTLS_Server_Known_Cert::malformedDocument()
 {
-    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, document);
 
     Fixture f;
-    QVERIFY(f.writeRows({ { false, "C1", "m1" } }));
-    f.open();
-    QCOMPARE(f.row(0), QStringLiteral("[ ]|C1|m1"));
-    f.dlg->reject();
-
-    QVERIFY(writeFile(f.pv.File_TLS_Known_Cert, file));
-    f.open();
-    QVERIFY(f.dlg->isVisible());
-    QCOMPARE(f.messages.records.size(), 1);
-    QCOMPARE(f.messages.records[0].kind, ScriptedMessages::Kind::GeneralError);
-    // The general error box names the file, the line and the reason.
-    const QString shown = f.messages.last();
-    const std::optional<QString> problem = xml::wellFormednessProblem(file);
-    QVERIFY(problem);
-    QVERIFY2(shown.contains(QDir::toNativeSeparators(f.pv.File_TLS_Known_Cert)), qPrintable(shown));
-    QVERIFY2(shown.contains(*problem), qPrintable(shown));
-    QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("line \\d+, column \\d+: \\S"))), qPrintable(shown));
+    test::showUnreadableDocument(f.dlg.get(), f.messages, f.pv.File_TLS_Known_Cert,
+        knownCertDocument({ { false, "C1", "m1" } }), document,
+        [&] { QCOMPARE(f.row(0), QStringLiteral("[ ]|C1|m1")); });
+    if (QTest::currentTestFailed())
+        return;
     // Nothing of the earlier showing is left over, and nothing is written without OK.
     QCOMPARE(f.rows(), tableOf({}));
     f.click("Btn_Cancel");
-    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), file);
+    QCOMPARE(readFile(f.pv.File_TLS_Known_Cert), document);
 
     // OK replaces the unreadable file.
     f.open();
@@ -729,7 +715,7 @@ void tst_UTLS_Server_Known_Cert::longTextsShowWholeInTooltips()
     Fixture f;
     f.open();
     ListTable *t = f.table();
-    t->item(1, column)->setText(text);
+    QVERIFY(test::setCellText(t, 1, column, text));
     QCOMPARE(t->cellToolTip(1, column), tip ? text : QString());
     QCOMPARE(t->cellToolTip(1, Enable), QString());
 
@@ -787,10 +773,10 @@ void tst_UTLS_Server_Known_Cert::certificateCellsDescribeAndMark()
     ListTable *t = f.table();
     const QString whole = QString(certificate).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed();
     QCOMPARE(shownToolTip(t, 0, Certificate), tip + QStringLiteral("\n\n") + whole);
-    QCOMPARE(markOfCell(t->item(0, Certificate)), mark);
+    QCOMPARE(markOfCell(t, 0), mark);
     // A blank certificate keeps the table's own tooltip and colours.
-    QVERIFY(!t->item(1, Certificate)->data(Qt::ToolTipRole).isValid());
-    QCOMPARE(markOfCell(t->item(1, Certificate)), QStringLiteral("none"));
+    QVERIFY(!test::cellAt(t, 1, Certificate).data(Qt::ToolTipRole).isValid());
+    QCOMPARE(markOfCell(t, 1), QStringLiteral("none"));
     QVERIFY(f.messages.records.isEmpty());
 }
 
@@ -804,25 +790,25 @@ void tst_UTLS_Server_Known_Cert::certificateMarksFollowEditsAndRows()
     const auto marks = [&] {
         QStringList out;
         for (int r = 0; r < 3; ++r)
-            out << markOfCell(t->item(r, Certificate));
+            out << markOfCell(t, r);
         return out;
     };
     QCOMPARE(marks(), QStringList({ "error", "none", "none" }));
 
     // An edit, unticking and ticking a row.
-    t->item(1, Certificate)->setText(c.expiringSoonCert);
+    QVERIFY(test::setCellText(t, 1, Certificate, c.expiringSoonCert));
     QCOMPARE(marks(), QStringList({ "error", "warning", "none" }));
-    QVERIFY(test::shownTip(t->item(1, Certificate)->toolTip()).contains(QStringLiteral("expires on")));
-    t->item(0, Enable)->setCheckState(Qt::Unchecked);
+    QVERIFY(test::shownTip(test::cellTip(t, 1, Certificate)).contains(QStringLiteral("expires on")));
+    QVERIFY(test::setChecked(t, 0, Enable, false));
     QCOMPARE(marks(), QStringList({ "none", "warning", "none" }));
-    t->item(0, Enable)->setCheckState(Qt::Checked);
+    QVERIFY(test::setChecked(t, 0, Enable, true));
     QCOMPARE(marks(), QStringList({ "error", "warning", "none" }));
 
     // The marks move with the rows.
     t->setCurrentCell(0, Certificate);
     f.click("Btn_InsRow");
     QCOMPARE(marks(), QStringList({ "none", "error", "warning" }));
-    QVERIFY(!t->item(0, Certificate)->data(Qt::ToolTipRole).isValid());
+    QVERIFY(!test::cellAt(t, 0, Certificate).data(Qt::ToolTipRole).isValid());
     t->setCurrentCell(1, Certificate);
     f.messages.answers = { true };
     f.click("Btn_DelRow");
@@ -835,7 +821,7 @@ void tst_UTLS_Server_Known_Cert::certificateMarksFollowEditsAndRows()
     QVERIFY(shot.pixelColor(cell.width() - 4, cell.height() / 2) != markBackground(FindingMark::Warning));
 
     // OK stores the texts alone.
-    t->item(0, Certificate)->setText(c.serverCert);
+    QVERIFY(test::setCellText(t, 0, Certificate, c.serverCert));
     f.click("Btn_OK");
     QCOMPARE(readFile(f.pv.File_TLS_Known_Cert),
         knownCertDocument({ { true, c.serverCert, "" }, { true, c.expiringSoonCert, "new" } }));
@@ -878,7 +864,7 @@ void tst_UTLS_Server_Known_Cert::marksTakeTheDateFromTheClock()
     f.clock.date = date;
     QVERIFY(f.writeRows({ { true, certificate, "m" } }));
     f.open();
-    QCOMPARE(markOfCell(f.table()->item(0, Certificate)), mark);
+    QCOMPARE(markOfCell(f.table(), 0), mark);
 }
 
 void tst_UTLS_Server_Known_Cert::undoRestoresCheckBoxesAndMarks_data()
@@ -903,7 +889,7 @@ void tst_UTLS_Server_Known_Cert::undoRestoresCheckBoxesAndMarks()
     const auto cells = [&] {
         QStringList out;
         for (int r = 0; r < 3; ++r)
-            out << f.row(r) + u'|' + markOfCell(t->item(r, Certificate));
+            out << f.row(r) + u'|' + markOfCell(t, r);
         return out;
     };
     const QStringList before = cells();

@@ -8,7 +8,6 @@
 #include "ui/Services.h"
 #include "ui/UndoKeys.h"
 #include "ui/widgets/ListTable.h"
-#include "ui/widgets/TableOperations.h"
 
 #include <QAction>
 #include <QEvent>
@@ -17,7 +16,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QUndoStack>
@@ -31,33 +29,6 @@ constexpr int RowNumberWidth = 40;
 
 } // namespace
 
-// The cells that one change altered, before and after it. Pushed once the change is made, so its
-// first redo has nothing to do.
-class ListEditor::CellStep final : public QUndoCommand
-{
-public:
-    CellStep(ListEditor *editor, QList<CellChange> changes)
-        : m_editor(editor)
-        , m_changes(std::move(changes))
-    {
-    }
-
-    void undo() override { m_editor->restoreCells(m_changes, false); }
-    void redo() override
-    {
-        if (m_done) {
-            m_editor->restoreCells(m_changes, true);
-            return;
-        }
-        m_done = true;
-    }
-
-private:
-    ListEditor *const m_editor;
-    const QList<CellChange> m_changes;
-    bool m_done = false;
-};
-
 ListEditor::ListEditor(ProgramValues &values, Services &svc, CheckBoxes checkBoxes, QWidget *parent)
     : CatalogueDialog(values, svc, parent)
     , m_checkBoxes(checkBoxes)
@@ -68,25 +39,20 @@ ListEditor::ListEditor(ProgramValues &values, Services &svc, CheckBoxes checkBox
 
 ListEditor::~ListEditor()
 {
-    // Hiding the dialog on its way out ends an open cell edit; its text must not be marked by a
-    // dialog that is half gone.
+    // Hiding the dialog on its way out ends an open cell edit; its text must neither become a step
+    // nor be marked by a dialog that is half gone.
     if (m_table) {
+        m_table->rowModel()->setEditHandler(nullptr);
         disconnect(m_table->model(), nullptr, this, nullptr);
-        disconnect(m_table, nullptr, this, nullptr);
     }
 }
 
-ListTable *ListEditor::newTable(const char *name, int rows, int columns, int rowHeight)
+ListTable *ListEditor::newTable(const char *name, RowTableModel *model, int rowHeight)
 {
-    auto *table = new ListTable(rows, columns, pv, this);
+    auto *table = new ListTable(model, pv, this);
     table->setObjectName(QString::fromLatin1(name));
     table->verticalHeader()->setFixedWidth(RowNumberWidth);
     table->verticalHeader()->setDefaultSectionSize(rowHeight);
-    for (int c = 0; c < columns; ++c) {
-        table->setHorizontalHeaderItem(c, new QTableWidgetItem);
-        for (int r = 0; r < rows; ++r)
-            table->setItem(r, c, new QTableWidgetItem);
-    }
     return table;
 }
 
@@ -134,33 +100,19 @@ void ListEditor::layOutList(
     connect(Btn_CopyRow, &QPushButton::clicked, this, &ListEditor::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &ListEditor::Btn_PasteRowClick);
 
-    // A cell's text or check box changed, by the user or by a row operation, may make or end a
+    // A change of rows, by an edit, a row operation, a step undone or a load, may make or end a
     // finding. The marks' own tints and tooltips are other roles.
     connect(table->model(), &QAbstractItemModel::dataChanged, this,
         [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
-            if (m_holdMarks)
-                return;
             if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)
                 && !roles.contains(Qt::CheckStateRole))
                 return;
-            {
-                const QScopedValueRollback hold(m_holdMarks, true);
-                refreshMarks(topLeft.row(), bottomRight.row());
-            }
-            takeStep();
+            refreshMarks(topLeft.row(), bottomRight.row());
         });
-    // The Delete key empties a selection cell by cell: one step, and the marks once.
-    connect(table, &ListTable::cellsClearing, this, [this] { m_holdMarks = true; });
-    connect(table, &ListTable::cellsCleared, this, [this] {
-        m_holdMarks = false;
-        refreshAllMarks();
-        takeStep();
-    });
 
     const UndoActions undo = addUndoActions(this, m_history);
     connect(undo.undo, &QAction::triggered, this, &ListEditor::undoStep);
     connect(undo.redo, &QAction::triggered, this, &ListEditor::redoStep);
-    takeCells();
 
     setCatalogueTexts({
         { this, texts.caption, NoText },
@@ -179,12 +131,14 @@ void ListEditor::Set_Lang()
     CatalogueDialog::Set_Lang();
     m_table->setCornerText(pv.msg(m_texts.rowNumber));
     Hint_List.clear();
-    for (int c = 0; c < int(m_columns.size()); ++c) {
-        Hint_List.append(pv.msg(m_columns[c].hint));
-        QTableWidgetItem *header = m_table->horizontalHeaderItem(c);
-        header->setText(pv.msg(m_columns[c].header));
-        header->setToolTip(plainTip(Hint_List.last()));
+    QStringList headers;
+    QStringList tips;
+    for (const ColumnText &column : std::as_const(m_columns)) {
+        Hint_List.append(pv.msg(column.hint));
+        headers.append(pv.msg(column.header));
+        tips.append(plainTip(Hint_List.last()));
     }
+    m_table->rowModel()->setHeaders(headers, tips);
     fitColumnsToHeaders();
     refreshAllMarks();
 }
@@ -196,7 +150,8 @@ void ListEditor::fitColumnsToHeaders()
     QHeaderView *header = m_table->horizontalHeader();
     const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int c = 0; c < header->count(); ++c) {
-        const int needed = header->fontMetrics().horizontalAdvance(m_table->horizontalHeaderItem(c)->text()) + margins;
+        const QString caption = m_table->model()->headerData(c, Qt::Horizontal).toString();
+        const int needed = header->fontMetrics().horizontalAdvance(caption) + margins;
         if (needed > m_table->columnWidth(c))
             m_table->setColumnWidth(c, needed);
     }
@@ -212,15 +167,13 @@ void ListEditor::changeEvent(QEvent *event)
 void ListEditor::FormShow()
 {
     QString failure;
-    changeRows([&] {
-        try {
-            showDocumentRows();
-        } catch (const std::exception &e) {
-            // The default rows are on show; OK replaces the unreadable file with them.
-            showDefaultRows();
-            failure = errorText(e);
-        }
-    });
+    try {
+        showDocumentRows();
+    } catch (const std::exception &e) {
+        // The default rows are on show; OK replaces the unreadable file with them.
+        showDefaultRows();
+        failure = errorText(e);
+    }
     Do_Copy = false;
     m_table->scrollToTop();
     if (m_selectFirstCell) {
@@ -229,7 +182,6 @@ void ListEditor::FormShow()
     } else {
         m_table->selectionModel()->setCurrentIndex(m_table->model()->index(0, 0), QItemSelectionModel::Clear);
     }
-    takeCells();
     m_history->clear();
     if (!failure.isEmpty())
         services.messages->generalError(this, failure);
@@ -248,83 +200,6 @@ bool ListEditor::changedSinceShowing() const
     return !m_history->isClean();
 }
 
-void ListEditor::changeRows(const std::function<void()> &change)
-{
-    {
-        const QScopedValueRollback hold(m_holdMarks, true);
-        change();
-    }
-    refreshAllMarks();
-    takeStep();
-}
-
-ListEditor::CellState ListEditor::cellState(int row, int column) const
-{
-    const QTableWidgetItem *cell = m_table->item(row, column);
-    if (!cell)
-        return {};
-    return { cell->text(), cell->data(Qt::CheckStateRole) };
-}
-
-void ListEditor::takeCells()
-{
-    m_cells.clear();
-    m_cells.reserve(m_table->rowCount() * m_table->columnCount());
-    for (int r = 0; r < m_table->rowCount(); ++r) {
-        for (int c = 0; c < m_table->columnCount(); ++c)
-            m_cells.append(cellState(r, c));
-    }
-}
-
-void ListEditor::takeStep()
-{
-    if (m_restoring || !m_table)
-        return;
-    const int columns = m_table->columnCount();
-    if (m_cells.size() != qsizetype(m_table->rowCount()) * columns) {
-        takeCells();
-        return;
-    }
-    QList<CellChange> changes;
-    for (int r = 0; r < m_table->rowCount(); ++r) {
-        for (int c = 0; c < columns; ++c) {
-            CellState &was = m_cells[qsizetype(r) * columns + c];
-            CellState now = cellState(r, c);
-            if (now == was)
-                continue;
-            changes.append({ r, c, was, now });
-            was = std::move(now);
-        }
-    }
-    if (!changes.isEmpty())
-        m_history->push(new CellStep(this, std::move(changes)));
-}
-
-void ListEditor::restoreCells(const QList<CellChange> &changes, bool after)
-{
-    const QScopedValueRollback restoring(m_restoring, true);
-    const int columns = m_table->columnCount();
-    changeRows([&] {
-        for (const CellChange &change : changes) {
-            const CellState &state = after ? change.after : change.before;
-            QTableWidgetItem *cell = m_table->item(change.row, change.column);
-            if (!cell)
-                continue;
-            if (cell->text() != state.text)
-                cell->setText(state.text);
-            if (state.check.isValid() && cell->data(Qt::CheckStateRole) != state.check)
-                cell->setData(Qt::CheckStateRole, state.check);
-            m_cells[qsizetype(change.row) * columns + change.column] = state;
-        }
-    });
-    // The first cell that changed comes into view.
-    if (!changes.isEmpty()) {
-        const CellChange &first = changes.first();
-        m_table->setCurrentCell(first.row, first.column);
-        m_table->scrollTo(m_table->model()->index(first.row, first.column));
-    }
-}
-
 void ListEditor::undoStep()
 {
     m_table->finishEdit();
@@ -339,8 +214,15 @@ void ListEditor::redoStep()
 
 void ListEditor::refreshAllMarks()
 {
-    const QScopedValueRollback hold(m_holdMarks, true);
     refreshMarks(0, m_table->rowCount() - 1);
+}
+
+QString ListEditor::editStepName(const QList<int> &columns) const
+{
+    QStringList captions;
+    for (int column : columns)
+        captions.append(m_table->model()->headerData(column, Qt::Horizontal).toString());
+    return captions.join(QStringLiteral(", "));
 }
 
 void ListEditor::Btn_OKClick()
@@ -352,7 +234,9 @@ void ListEditor::Btn_OKClick()
         constexpr int KeyColumn = 1; // Name or Certificate, after the Enable column
         m_table->focusCell(blank, KeyColumn);
         services.messages->error(this,
-            pv.msg(MsgId::ListBlankRowAboveData).arg(blank + 1).arg(m_table->horizontalHeaderItem(KeyColumn)->text()));
+            pv.msg(MsgId::ListBlankRowAboveData)
+                .arg(blank + 1)
+                .arg(m_table->model()->headerData(KeyColumn, Qt::Horizontal).toString()));
         return;
     }
     try {
@@ -371,27 +255,19 @@ void ListEditor::Btn_DelRowClick()
         return;
     if (!services.messages->confirm(this, pv.msg(m_texts.deleteQuestion) + QString::number(row + 1)))
         return;
-    changeRows([&] {
-        if (m_checkBoxes == CheckBoxes::AsText)
-            Delete_Row(row, m_table);
-        else
-            Delete_Row_Check(row, m_table, true);
-    });
+    deleteRow(row, pv.msg(m_texts.delRow));
 }
 
 void ListEditor::Btn_InsRowClick()
 {
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
     // Inserting moves every row below down by one: the last row's content falls off the table.
     const int last = m_table->rowCount() - 1;
-    if (m_table->currentRow() >= 0 && rowInUse(last)
-        && !services.messages->confirm(this, pv.msg(MsgId::ListInsertLosesLastRow).arg(last + 1)))
+    if (rowInUse(last) && !services.messages->confirm(this, pv.msg(MsgId::ListInsertLosesLastRow).arg(last + 1)))
         return;
-    changeRows([&] {
-        if (m_checkBoxes == CheckBoxes::AsText)
-            Insert_Row(m_table->currentRow(), m_table, true);
-        else
-            Insert_Row_Check(m_table->currentRow(), m_table, true);
-    });
+    insertRow(row, pv.msg(m_texts.insRow));
 }
 
 void ListEditor::Btn_CopyRowClick()
@@ -399,21 +275,35 @@ void ListEditor::Btn_CopyRowClick()
     const int row = m_table->currentRow();
     if (row < 0)
         return;
-    if (m_checkBoxes == CheckBoxes::AsText)
-        Copy_Row(m_table, row, pv);
-    else
-        Copy_Row_Check(m_table, row, pv);
+    copyRow(row);
     Do_Copy = true;
 }
 
 void ListEditor::Btn_PasteRowClick()
 {
-    changeRows([&] {
-        if (m_checkBoxes == CheckBoxes::AsText)
-            Paste_Row(m_table, m_table->currentRow(), Do_Copy, pv, *services.messages);
-        else
-            Paste_Row_Check(m_table, m_table->currentRow(), Do_Copy, pv, *services.messages);
-    });
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    pasteRow(row, pv.msg(m_texts.pasteRow));
+}
+
+bool ListEditor::mayPaste(PasteCheck check)
+{
+    switch (check) {
+    case PasteCheck::TargetFree:
+        return true;
+    case PasteCheck::TargetInUse:
+        return services.messages->confirm(this, pv.msg(MsgId::RowAlreadyUsed));
+    case PasteCheck::NothingCopied:
+        services.messages->error(this, pv.msg(MsgId::RowNothingCopied));
+        return false;
+    case PasteCheck::CopyDoesNotFit:
+        services.messages->error(this, pv.msg(MsgId::RowCopyMismatch));
+        return false;
+    case PasteCheck::NoRow:
+        break;
+    }
+    return false;
 }
 
 } // namespace sw

@@ -1,18 +1,19 @@
 #pragma once
 
 #include "core/ProgramValues.h"
+#include "core/models/RowModel.h"
+#include "core/models/RowOperations.h"
 #include "ui/CatalogueDialog.h"
+#include "ui/documents/RowsStep.h"
 
 #include <QList>
 #include <QStringList>
-#include <QVariant>
-#include <functional>
+#include <QUndoStack>
 #include <span>
 
 class QLabel;
 class QPushButton;
 class QStyledItemDelegate;
-class QUndoStack;
 
 namespace sw {
 
@@ -48,15 +49,16 @@ struct ListEditorTexts
 // (the default rows when it is missing or cannot be read) and forgets a row copied before; OK
 // validates with Controllo_dati and rewrites the document whole; Cancel discards.
 //
-// A derived editor builds its table, hands it to layOutList and supplies what differs: its
-// column texts, how its rows are shown, read and stored, its rules, and its finding marks.
-// Marks are refreshed one way: after every change of a cell's text or check box, and once after
-// a row operation or a load, however many cells these touch.
+// The rows live in a row model (core/models) that the table shows; a derived editor builds its
+// table over that model, hands it to layOutList and supplies what differs: its column texts, how
+// its rows are read and stored, its rules, and its finding marks. Marks are refreshed one way:
+// after every change of the rows, once for the rows it touches.
 //
-// Every change of cells is one step that Ctrl+Z undoes and Ctrl+Shift+Z or Ctrl+Y redoes: a cell
-// edit, a row operation, the Delete key on a selection, an import. A step restores the cells'
-// texts and check boxes exactly, and the marks follow. Each showing starts with no steps; the
-// list counts as changed while the steps lead away from the rows as shown.
+// Every change of the rows is one step that Ctrl+Z undoes and Ctrl+Shift+Z or Ctrl+Y redoes: a
+// cell edit, a row operation, the Delete key on a selection, an import. A step keeps the rows it
+// changed as they were before and after it, and restores them exactly; the marks follow. Each
+// showing starts with no steps; the list counts as changed while the steps lead away from the rows
+// as shown.
 class ListEditor : public CatalogueDialog
 {
     Q_OBJECT
@@ -72,7 +74,8 @@ public:
     void reject() override;
 
 protected:
-    // How the table keeps its check boxes, which chooses the row operations of TableOperations.h.
+    // How the table keeps its check boxes, which chooses the family of row operations
+    // (core/models/RowOperations.h).
     enum class CheckBoxes {
         AsText, // "Y"/"N" cell text: Delete_Row ... Paste_Row
         AsState, // a check box of the cell's own: Delete_Row_Check ... Paste_Row_Check
@@ -100,13 +103,12 @@ protected:
     using MakeEditor = QStyledItemDelegate *(*)(QObject *parent);
     template <class Delegate> static QStyledItemDelegate *cellEditor(QObject *parent) { return new Delegate(parent); }
 
-    // Creates the editor's table with `rows` rows and one column per entry of `columns`, whose rows
-    // carry a `width` and an `editor` (MakeEditor): the row numbers 40 wide, rows `rowHeight`
-    // high, a header item for each column and an empty item in every cell.
+    // Creates the editor's table over `model`, whose columns are those of `columns`, whose rows
+    // carry a `width` and an `editor` (MakeEditor): the row numbers 40 wide, rows `rowHeight` high.
     template <class Column>
-    ListTable *makeTable(const char *name, int rows, std::span<const Column> columns, int rowHeight)
+    ListTable *makeTable(const char *name, RowTableModel *model, std::span<const Column> columns, int rowHeight)
     {
-        ListTable *table = newTable(name, rows, int(columns.size()), rowHeight);
+        ListTable *table = newTable(name, model, rowHeight);
         for (int c = 0; c < int(columns.size()); ++c)
             setColumn(table, c, columns[size_t(c)].width, columns[size_t(c)].editor(table));
         return table;
@@ -142,9 +144,23 @@ protected:
     // Marks the findings that concern table rows first to last (0-based, inclusive).
     virtual void refreshMarks(int firstRow, int lastRow) = 0;
 
-    // Runs `change` on the table, then refreshes the marks of every row once; what it changed is
-    // one step.
-    void changeRows(const std::function<void()> &change);
+    // The row operations of the buttons on `row`, each one step named `step`.
+    virtual void deleteRow(int row, const QString &step) = 0;
+    virtual void insertRow(int row, const QString &step) = 0;
+    virtual void copyRow(int row) = 0;
+    virtual void pasteRow(int row, const QString &step) = 0;
+    // Says why a paste cannot go ahead, or asks before a paste over a row in use; true when the
+    // paste goes ahead.
+    bool mayPaste(PasteCheck check);
+
+    // The name of a step that edits cells of these columns: their captions.
+    QString editStepName(const QList<int> &columns) const;
+
+    ListTable *listTable() const { return m_table; }
+    QUndoStack *history() const { return m_history; }
+
+    // How the table keeps its check boxes: the family of row operations.
+    const CheckBoxes m_checkBoxes;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
@@ -161,23 +177,7 @@ protected:
     bool Do_Copy = false;
 
 private:
-    // What a step restores of one cell.
-    struct CellState
-    {
-        QString text;
-        QVariant check; // Qt::CheckStateRole; invalid for a cell without a check box
-        friend bool operator==(const CellState &, const CellState &) = default;
-    };
-    struct CellChange
-    {
-        int row;
-        int column;
-        CellState before;
-        CellState after;
-    };
-    class CellStep;
-
-    ListTable *newTable(const char *name, int rows, int columns, int rowHeight);
+    ListTable *newTable(const char *name, RowTableModel *model, int rowHeight);
     static void setColumn(ListTable *table, int column, int width, QStyledItemDelegate *editor);
     void Btn_OKClick();
     void Btn_DelRowClick();
@@ -185,30 +185,15 @@ private:
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
     void refreshAllMarks();
-
-    CellState cellState(int row, int column) const;
-    // Takes the cells as they are now as the state that the next step starts from.
-    void takeCells();
-    // Makes the cells that differ from the state taken last one step.
-    void takeStep();
-    // Puts the cells of one step back as they were before it (or after it, for a redo).
-    void restoreCells(const QList<CellChange> &changes, bool after);
     // An edit in progress ends before a step is undone or redone, as a step of its own.
     void undoStep();
     void redoStep();
 
-    const CheckBoxes m_checkBoxes;
     ListTable *m_table = nullptr;
     ListEditorTexts m_texts {};
     QList<ColumnText> m_columns;
     bool m_selectFirstCell = false;
-    // Set while a row operation, a load or the marking itself changes cells.
-    bool m_holdMarks = false;
     QUndoStack *m_history = nullptr;
-    // Every cell as the last step left it, row by row.
-    QList<CellState> m_cells;
-    // Set while a step is undone or redone: the cells it changes are no new step.
-    bool m_restoring = false;
 };
 
 // A list document as its editor sees it: the program value that holds its path, how it is read
@@ -229,41 +214,121 @@ template <class Row> bool holdsData(Row row)
     return !(row == Row {});
 }
 
-// A list editor whose table shows rows of type Row: the editor says how a row is shown and read
-// back; loading and storing go through the document.
+// A list editor whose rows are of type Row, held by its row model: loading and storing go through
+// the document, the row operations through core/models/RowOperations.h, and every change of rows
+// through replaceRows, one step each.
 template <class Row> class ListEditorOf : public ListEditor
 {
+public:
+    // Puts `rows` in place of the rows from `first` down, as many as the list holds, as one step
+    // that Ctrl+Z undoes, named `name`. Rows that stay as they were are left out of the step, and a
+    // change that changes nothing is no step.
+    void replaceRows(int first, const QList<Row> &rows, const QString &name) { pushStep(first, rows, name, -1); }
+
+    // Every row of the list, as the table shows it.
+    const QList<Row> &rows() const { return m_model->rows(); }
+
 protected:
     ListEditorOf(ProgramValues &values, Services &services, CheckBoxes checkBoxes, ListDocumentAccess<Row> document,
-        QWidget *parent)
+        std::span<const RowColumn<Row>> columns, int capacity, QWidget *parent)
         : ListEditor(values, services, checkBoxes, parent)
         , m_document(document)
+        , m_model(new RowModel<Row>(columns, capacity, this))
     {
+        m_model->setEditHandler([this](const QList<CellEdit> &edits) { editCells(edits); });
     }
 
-    // Fills every table row: `rows` from the top, default rows below them.
-    virtual void showRows(const QList<Row> &rows) = 0;
-    // Every table row, as the table holds it.
-    virtual QList<Row> tableRows() const = 0;
+    RowModel<Row> *rowModel() const { return m_model; }
 
-    void showDefaultRows() final { showRows({}); }
-    void showDocumentRows() final { showRows(m_document.read(pv.*m_document.path)); }
-    void storeDocument() final { m_document.write(pv.*m_document.path, m_document.storedRows(tableRows())); }
+    void showDefaultRows() final { m_model->setRows({}); }
+    void showDocumentRows() final { m_model->setRows(m_document.read(pv.*m_document.path)); }
+    void storeDocument() final { m_document.write(pv.*m_document.path, m_document.storedRows(rows())); }
 
     int blankRowAboveData() const final
     {
-        const QList<Row> rows = tableRows();
-        const qsizetype end = m_document.storedRows(rows).size();
-        for (qsizetype r = end + 1; r < rows.size(); ++r) {
-            if (holdsData(rows[r]))
+        const QList<Row> &all = rows();
+        const qsizetype end = m_document.storedRows(all).size();
+        for (qsizetype r = end + 1; r < all.size(); ++r) {
+            if (holdsData(all[r]))
                 return int(end);
         }
         return -1;
     }
-    bool rowInUse(int row) const final { return holdsData(tableRows().value(row)); }
+    bool rowInUse(int row) const final { return holdsData(m_model->row(row)); }
+
+    void deleteRow(int row, const QString &step) final
+    {
+        replaceRows(0,
+            m_checkBoxes == CheckBoxes::AsText ? Delete_Row(row, *m_model) : Delete_Row_Check(row, *m_model, true),
+            step);
+    }
+    void insertRow(int row, const QString &step) final
+    {
+        replaceRows(0,
+            m_checkBoxes == CheckBoxes::AsText ? Insert_Row(row, *m_model, true)
+                                               : Insert_Row_Check(row, *m_model, true),
+            step);
+    }
+    void copyRow(int row) final
+    {
+        if (m_checkBoxes == CheckBoxes::AsText) {
+            pv.Row_Copy_List = Copy_Row(*m_model, row);
+            return;
+        }
+        RowCopy copy = Copy_Row_Check(*m_model, row);
+        pv.Row_Copy_List = std::move(copy.texts);
+        pv.Row_Copy_Is_Check = std::move(copy.isCheck);
+    }
+    void pasteRow(int row, const QString &step) final
+    {
+        const PastedRow<Row> paste = m_checkBoxes == CheckBoxes::AsText
+            ? Paste_Row(*m_model, row, Do_Copy, pv.Row_Copy_List)
+            : Paste_Row_Check(*m_model, row, Do_Copy, RowCopy { pv.Row_Copy_List, pv.Row_Copy_Is_Check });
+        if (mayPaste(paste.check))
+            replaceRows(row, { paste.row }, step);
+    }
 
 private:
+    // Edits made in the table (typed, toggled, emptied by Delete) become one step; an edit of one
+    // cell merges with an edit of the same cell just before it.
+    void editCells(const QList<CellEdit> &edits)
+    {
+        int first = edits.first().row;
+        int last = first;
+        QList<int> columns;
+        for (const CellEdit &edit : edits) {
+            first = std::min(first, edit.row);
+            last = std::max(last, edit.row);
+            if (!columns.contains(edit.column))
+                columns.append(edit.column);
+        }
+        pushStep(first, m_model->withCells(first, last, edits), editStepName(columns),
+            edits.size() == 1 ? edits.first().column : -1);
+    }
+
+    void pushStep(int first, QList<Row> after, const QString &name, int column)
+    {
+        if (first < 0 || first >= m_model->rowCount())
+            return;
+        QList<Row> before = rows().mid(first, after.size());
+        after.resize(before.size());
+        // Only the rows that change are kept.
+        while (!after.isEmpty() && after.first() == before.first()) {
+            after.removeFirst();
+            before.removeFirst();
+            ++first;
+        }
+        while (!after.isEmpty() && after.last() == before.last()) {
+            after.removeLast();
+            before.removeLast();
+        }
+        if (after.isEmpty())
+            return;
+        history()->push(new RowsStep<Row>(m_model, listTable(), first, before, after, name, column));
+    }
+
     const ListDocumentAccess<Row> m_document;
+    RowModel<Row> *const m_model;
 };
 
 } // namespace sw

@@ -64,56 +64,56 @@ QStringList choiceTexts(std::span<const char *const> choices)
 // A drop-down list of fixed choices.
 template <const auto &Choices> QStyledItemDelegate *choice(QObject *parent)
 {
-    return new ChoiceDelegate(choiceTexts(Choices), parent);
+    return new ChoiceDelegate(choiceTexts(Choices), false, parent);
 }
 
 // A drop-down list that also takes typed text.
 template <const auto &Choices> QStyledItemDelegate *typedChoice(QObject *parent)
 {
-    return new EditableChoiceDelegate(choiceTexts(Choices), parent);
+    return new ChoiceDelegate(choiceTexts(Choices), true, parent);
 }
 
 } // namespace
 
-// One column of ACG: its catalogue texts, how its cells are edited and the field it shows.
+// One column of ACG: its catalogue texts and how its cells are edited.
 struct TFIEC61850_Variables::Column
 {
     int header;
     int hint;
     MakeEditor editor;
     int width;
-    QString VariableRow::*field;
 };
 
-// The data columns in table order, which is also the attribute order of the document. A check box
-// is held as the text "Y" or "N".
+// The data columns in the order of VariableColumns, which is also the attribute order of the
+// document. A check box is held as the text "Y" or "N".
 std::span<const TFIEC61850_Variables::Column> TFIEC61850_Variables::columns()
 {
     using namespace MsgId;
-    using R = VariableRow;
     constexpr MakeEditor Check = cellEditor<CheckBoxDelegate>;
     constexpr MakeEditor Text = cellEditor<TextDelegate>;
     // clang-format off
     static const Column table[] = {
-        { VariablesEnable,     VariablesHintEnable,     Check,                          50,  &R::Enable },
-        { VariablesName,       VariablesHintName,       Text,                           250, &R::Name },
-        { VariablesType,       VariablesHintType,       choice<TypeChoices>,            80,  &R::Type },
-        { VariablesLength,     VariablesHintLength,     Text,                           65,  &R::Length },
-        { VariablesReadOnly,   VariablesHintReadOnly,   Check,                          65,  &R::ReadOnly },
-        { VariablesPosition,   VariablesHintPosition,   Text,                           80,  &R::Position },
-        { VariablesStartBit,   VariablesHintStartBit,   choice<StartBitChoices>,        60,  &R::StartBit },
-        { VariablesConversion, VariablesHintConversion, choice<ConversionChoices>,      75,  &R::Conversion },
-        { VariablesFactor,     VariablesHintFactor,     typedChoice<FactorChoices>,     75,  &R::MultiplicationFactor },
-        { VariablesSwap,       VariablesHintSwap,       Check,                          45,  &R::Swap },
-        { VariablesSwapWord,   VariablesHintSwapWord,   Check,                          80,  &R::SwapWord },
-        { VariablesMnemonic,   VariablesHintMnemonic,   Text,                           128, &R::Mnemonic },
+        { VariablesEnable,     VariablesHintEnable,     Check,                          50 },
+        { VariablesName,       VariablesHintName,       Text,                           250 },
+        { VariablesType,       VariablesHintType,       choice<TypeChoices>,            80 },
+        { VariablesLength,     VariablesHintLength,     Text,                           65 },
+        { VariablesReadOnly,   VariablesHintReadOnly,   Check,                          65 },
+        { VariablesPosition,   VariablesHintPosition,   Text,                           80 },
+        { VariablesStartBit,   VariablesHintStartBit,   choice<StartBitChoices>,        60 },
+        { VariablesConversion, VariablesHintConversion, choice<ConversionChoices>,      75 },
+        { VariablesFactor,     VariablesHintFactor,     typedChoice<FactorChoices>,     75 },
+        { VariablesSwap,       VariablesHintSwap,       Check,                          45 },
+        { VariablesSwapWord,   VariablesHintSwapWord,   Check,                          80 },
+        { VariablesMnemonic,   VariablesHintMnemonic,   Text,                           128 },
     };
     // clang-format on
+    static_assert(std::size(table) == VariableColumns.size());
     return table;
 }
 
 TFIEC61850_Variables::TFIEC61850_Variables(ProgramValues &values, Services &services, QWidget *parent)
-    : ListEditorOf(values, services, CheckBoxes::AsText, VariablesDocumentAccess, parent)
+    : ListEditorOf(
+        values, services, CheckBoxes::AsText, VariablesDocumentAccess, VariableColumns, VariableListCapacity, parent)
 {
     FormCreate();
 }
@@ -122,7 +122,7 @@ void TFIEC61850_Variables::FormCreate()
 {
     // One line of text with room for a drop-down editor, so that more rows are in view.
     const int rowHeight = std::max(MinRowHeight, fontMetrics().height() + 8);
-    ACG = makeTable("ACG", VariableListCapacity, columns(), rowHeight);
+    ACG = makeTable("ACG", rowModel(), columns(), rowHeight);
 
     layOutList(ACG,
         ListEditorTexts::fromBlock(
@@ -136,7 +136,6 @@ void TFIEC61850_Variables::FormCreate()
     ACG->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     resize(ClientWidth, ClientHeight);
-    changeRows([this] { showDefaultRows(); });
     Set_Lang();
 }
 
@@ -167,32 +166,10 @@ void TFIEC61850_Variables::FormShow()
     ListEditor::FormShow();
 }
 
-void TFIEC61850_Variables::showRows(const QList<VariableRow> &rows)
-{
-    const std::span<const Column> all = columns();
-    for (int r = 0; r < ACG->rowCount(); ++r) {
-        const VariableRow row = rows.value(r);
-        for (int c = 0; c < int(all.size()); ++c)
-            ACG->item(r, c)->setText(row.*all[size_t(c)].field);
-    }
-}
-
-QList<VariableRow> TFIEC61850_Variables::tableRows() const
-{
-    const std::span<const Column> all = columns();
-    QList<VariableRow> rows;
-    for (int r = 0; r < ACG->rowCount(); ++r) {
-        VariableRow &row = rows.emplace_back();
-        for (int c = 0; c < int(all.size()); ++c)
-            row.*all[size_t(c)].field = ACG->item(r, c)->text();
-    }
-    return rows;
-}
-
 bool TFIEC61850_Variables::Controllo_dati()
 {
     const QChar separator = Get_Decimal_Separator(*services.regional);
-    const std::optional<VariablesFailure> failure = firstFailingVariable(tableRows(), separator, NByte_IN);
+    const std::optional<VariablesFailure> failure = firstFailingVariable(rows(), separator, NByte_IN);
     if (!failure)
         return true;
     // The refused cell is in view and current while the message is read.
@@ -216,7 +193,7 @@ void TFIEC61850_Variables::exportCsv()
         QDir::toNativeSeparators(proposed), pv.msg(MsgId::CsvFileFilter));
     if (path.isEmpty())
         return;
-    const QByteArray csv = exportVariablesCsv(tableRows(), Get_Decimal_Separator(*services.regional));
+    const QByteArray csv = exportVariablesCsv(rows(), Get_Decimal_Separator(*services.regional));
     // Whole or not at all: a failed write (a full disk too) leaves any earlier file as it was.
     try {
         files::saveBytes(csv, path, files::Target::Chosen);
@@ -245,27 +222,22 @@ void TFIEC61850_Variables::importCsv()
             this, pv.msg(MsgId::CsvCannotImport).arg(variablesCsvFailureText(*imported.failure, pv.Msg_Catalogue)));
         return;
     }
-    changeRows([&] { showRows(imported.rows); });
+    replaceRows(0, rowModel()->filled(imported.rows), withoutEllipsis(pv.msg(MsgId::VariablesImportCsv)));
 }
 
 void TFIEC61850_Variables::refreshMarks(int, int)
 {
-    const std::span<const Column> all = columns();
     // A finding's field names a column by its attribute name; one without a known field marks the
     // row's Name.
-    const auto columnOf = [&all](const QString &field) {
-        const auto shows = [&all](QString VariableRow::*member) {
-            return int(std::find_if(all.begin(), all.end(), [member](const Column &c) { return c.field == member; })
-                - all.begin());
-        };
+    const auto columnOf = [this](const QString &field) {
         for (const VariableAttribute &attribute : VariableAttributes)
             if (field == QLatin1String(attribute.name))
-                return shows(attribute.member);
-        return shows(&VariableRow::Name);
+                return rowModel()->columnOf(attribute.member);
+        return rowModel()->columnOf(&VariableRow::Name);
     };
 
     QMap<std::pair<int, int>, CellMark> marks;
-    for (const Finding &finding : checkVariables(tableRows(), pv.Msg_Catalogue)) {
+    for (const Finding &finding : checkVariables(rows(), pv.Msg_Catalogue)) {
         const int row = finding.row - 1;
         if (row < 0 || row >= ACG->rowCount())
             continue;
@@ -275,17 +247,18 @@ void TFIEC61850_Variables::refreshMarks(int, int)
     }
 
     // Only cells whose mark changes are touched, so an edit repaints little.
+    const auto cell = [this](const std::pair<int, int> &at) { return rowModel()->index(at.first, at.second); };
     for (auto it = m_marks.cbegin(); it != m_marks.cend(); ++it) {
         if (marks.contains(it.key()))
             continue;
-        markCell(ACG->item(it.key().first, it.key().second), FindingMark::None, QString());
+        markCell(rowModel(), cell(it.key()), FindingMark::None, QString());
     }
     for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
         if (const auto shown = m_marks.constFind(it.key()); shown != m_marks.cend() && *shown == *it)
             continue;
         // One finding per line.
-        markCell(ACG->item(it.key().first, it.key().second), it->error ? FindingMark::Error : FindingMark::Warning,
-            it->texts.join(u'\n'));
+        markCell(
+            rowModel(), cell(it.key()), it->error ? FindingMark::Error : FindingMark::Warning, it->texts.join(u'\n'));
     }
     m_marks = marks;
 }

@@ -2,6 +2,7 @@
 
 #include "core/checks/VariablesRules.h"
 #include "core/documents/VariablesDocument.h"
+#include "core/models/ListColumns.h"
 #include "ui/documents/ListEditor.h"
 
 #include <QList>
@@ -19,9 +20,9 @@ namespace sw {
 // ACG, one variable per row, at most 50. OK validates the list and rewrites the file whole. The
 // list ends at the first row whose Name is blank: rows below it are neither validated nor stored.
 //
-// One table of columns (columns() in UIEC61850_Variables.cpp) gives every column's header, hint,
-// cell editor, choices, width and the field of VariableRow it shows; creation, Set_Lang, loading
-// and storing all walk that table.
+// The rows are those of a VariableModel, whose columns (VariableColumns) say which field of
+// VariableRow each column shows; one table of columns (columns() in UIEC61850_Variables.cpp) gives,
+// in the same order, every column's header, hint, cell editor, choices and width.
 //
 // The table's context menu and the window's keys Ctrl+E and Ctrl+I export the rows on show to a
 // CSV point list and import one into the table (written only on OK). While the user edits, the
@@ -48,8 +49,6 @@ private:
     // apply. The check looks at the whole list, whichever rows changed.
     void refreshMarks(int firstRow, int lastRow) override;
 
-    void showRows(const QList<VariableRow> &rows) override;
-    QList<VariableRow> tableRows() const override;
     QAction *addTableAction(const char *name, const QKeySequence &keys, void (TFIEC61850_Variables::*handler)());
 
     // Writes the rows on show to a point list that the user chooses.

@@ -18,8 +18,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <type_traits>
-#include <variant>
 
 namespace sw {
 
@@ -130,29 +128,20 @@ public:
 
 } // namespace
 
-// One column of the table: its catalogue texts, how its cells are edited and shown, and the field
-// of a row that it holds.
+// One column of the table: its catalogue texts and how its cells are edited and shown.
 struct TFTLS_Server_Known_Cert::Column
 {
-    enum class Kind {
-        Check, // the cell's own check box
-        MultiLine, // text over several lines: a certificate
-        Text, // one-line text
-    };
-    using Value = std::variant<bool KnownCertRow::*, QString KnownCertRow::*>;
-
-    Kind kind;
     MakeEditor editor;
     int header;
     int hint;
     int width;
     QRgb background;
     Qt::Alignment alignment;
-    Value value;
 };
 
 TFTLS_Server_Known_Cert::TFTLS_Server_Known_Cert(ProgramValues &values, Services &svc, QWidget *parent)
-    : ListEditorOf(values, svc, CheckBoxes::AsState, KnownCertDocumentAccess, parent)
+    : ListEditorOf(
+        values, svc, CheckBoxes::AsState, KnownCertDocumentAccess, KnownCertColumns, KnownCertListCapacity, parent)
 {
     FormCreate();
 }
@@ -174,113 +163,57 @@ void TFTLS_Server_Known_Cert::FormCreate()
 void TFTLS_Server_Known_Cert::Init_Table()
 {
     const std::span<const Column> all = columns();
-    ASG = makeTable("ASG", KnownCertListCapacity, all, RowHeight);
+    ASG = makeTable("ASG", rowModel(), all, RowHeight);
     for (int c = 0; c < int(all.size()); ++c) {
-        const Column &column = all[size_t(c)];
-        for (int r = 0; r < ASG->rowCount(); ++r) {
-            QTableWidgetItem *item = ASG->item(r, c);
-            item->setBackground(QColor(column.background));
-            item->setTextAlignment(column.alignment);
-            if (column.kind == Column::Kind::Check) {
-                // Toggled, never edited as text.
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Checked);
-            }
-        }
+        rowModel()->setColumnData(c, Qt::BackgroundRole, QBrush(QColor(all[size_t(c)].background)));
+        rowModel()->setColumnData(c, Qt::TextAlignmentRole, QVariant::fromValue(all[size_t(c)].alignment));
     }
 }
 
-// The columns after the row numbers, in table order.
+// The columns after the row numbers, in the order of KnownCertColumns.
 std::span<const TFTLS_Server_Known_Cert::Column> TFTLS_Server_Known_Cert::columns()
 {
-    using enum Column::Kind;
     using namespace MsgId;
-    using R = KnownCertRow;
     // clang-format off
     static const Column table[] = {
-        { Check,     cellEditor<CellCheckDelegate>,   KnownCertEnable,      KnownCertHintEnable,      50,  qRgb(255, 216, 176),
-          Qt::AlignCenter,                                 &R::Enable },
+        { cellEditor<CellCheckDelegate>,   KnownCertEnable,      KnownCertHintEnable,      50,  qRgb(255, 216, 176),
+          Qt::AlignCenter },
         // Top-aligned: a certificate's first line says what it is.
-        { MultiLine, cellEditor<CertificateDelegate>, KnownCertCertificate, KnownCertHintCertificate, 500, qRgb(224, 250, 254),
-          Qt::AlignLeft | Qt::AlignTop,                    &R::Certificate },
-        { Text,      cellEditor<TextDelegate>,        KnownCertMnemonic,    KnownCertHintMnemonic,    160, qRgb(255, 255, 255),
-          Qt::AlignLeft | Qt::AlignVCenter,                &R::Mnemonic },
+        { cellEditor<CertificateDelegate>, KnownCertCertificate, KnownCertHintCertificate, 500, qRgb(224, 250, 254),
+          Qt::AlignLeft | Qt::AlignTop },
+        { cellEditor<TextDelegate>,        KnownCertMnemonic,    KnownCertHintMnemonic,    160, qRgb(255, 255, 255),
+          Qt::AlignLeft | Qt::AlignVCenter },
     };
     // clang-format on
+    static_assert(std::size(table) == KnownCertColumns.size());
     return table;
-}
-
-void TFTLS_Server_Known_Cert::showRows(const QList<KnownCertRow> &rows)
-{
-    const std::span<const Column> all = columns();
-    for (int r = 0; r < ASG->rowCount(); ++r) {
-        const KnownCertRow row = rows.value(r); // a default row is enabled and empty
-        for (int c = 0; c < int(all.size()); ++c) {
-            QTableWidgetItem *item = ASG->item(r, c);
-            std::visit(
-                [&](auto member) {
-                    if constexpr (std::is_same_v<decltype(member), bool KnownCertRow::*>)
-                        item->setCheckState(row.*member ? Qt::Checked : Qt::Unchecked);
-                    else
-                        item->setText(row.*member);
-                },
-                all[size_t(c)].value);
-        }
-    }
-}
-
-QList<KnownCertRow> TFTLS_Server_Known_Cert::tableRows() const
-{
-    const std::span<const Column> all = columns();
-    QList<KnownCertRow> rows;
-    for (int r = 0; r < ASG->rowCount(); ++r) {
-        KnownCertRow &row = rows.emplace_back();
-        for (int c = 0; c < int(all.size()); ++c) {
-            const QTableWidgetItem *item = ASG->item(r, c);
-            std::visit(
-                [&](auto member) {
-                    if constexpr (std::is_same_v<decltype(member), bool KnownCertRow::*>)
-                        row.*member = item->checkState() == Qt::Checked;
-                    else
-                        row.*member = item->text();
-                },
-                all[size_t(c)].value);
-        }
-    }
-    return rows;
 }
 
 void TFTLS_Server_Known_Cert::refreshMarks(int firstRow, int lastRow)
 {
-    const std::span<const Column> all = columns();
-    const auto certificateColumn = std::find_if(
-        all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::MultiLine; });
-    const auto enableColumn
-        = std::find_if(all.begin(), all.end(), [](const Column &column) { return column.kind == Column::Kind::Check; });
-    for (int row = firstRow; row <= lastRow; ++row) {
-        QTableWidgetItem *cell = ASG->item(row, int(certificateColumn - all.begin()));
-        const QTableWidgetItem *enable = ASG->item(row, int(enableColumn - all.begin()));
-        if (!cell || !enable)
-            continue;
+    const int certificateColumn = rowModel()->columnOf(&KnownCertRow::Certificate);
+    const QColor plain(columns()[size_t(certificateColumn)].background);
+    for (int row = std::max(firstRow, 0); row <= lastRow && row < ASG->rowCount(); ++row) {
+        const KnownCertRow shown = rowModel()->row(row);
 
         // A disabled row is left out of the image: its certificate is described but not marked.
-        const QString pem = cell->text();
+        const QString &pem = shown.Certificate;
         // Certificates hold no key to derive: reading one is quick, so the marks follow at once.
         const TlsInspection inspection = inspectTls(
             ParGenValues {}, { KnownCertRow { true, pem, {} } }, services.clock->nowUtc(), pv.Msg_Catalogue);
-        const QList<Finding> findings = enable->checkState() == Qt::Checked ? inspection.findings : QList<Finding>();
+        const QList<Finding> findings = shown.Enable ? inspection.findings : QList<Finding>();
 
         // The summary comes first; the whole text, which the table shows for a text over several
         // lines or cut short, follows it. A blank cell keeps the table's own tooltip.
         QString tip;
         if (!pem.trimmed().isEmpty()) {
             tip = certificateTip(QString(), inspection.known.value(0), findings, pv.Msg_Catalogue);
-            QString whole = ASG->cellToolTip(row, cell->column());
+            QString whole = ASG->cellToolTip(row, certificateColumn);
             whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
             if (!whole.trimmed().isEmpty())
                 tip += QStringLiteral("\n\n") + whole.trimmed();
         }
-        markCell(cell, markOf(findings), tip, QColor(certificateColumn->background));
+        markCell(rowModel(), rowModel()->index(row, certificateColumn), markOf(findings), tip, plain);
     }
 }
 

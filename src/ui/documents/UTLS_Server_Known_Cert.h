@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documents/KnownCertDocument.h"
+#include "core/models/ListColumns.h"
 #include "ui/documents/ListEditor.h"
 
 #include <QList>
@@ -13,8 +14,9 @@ namespace sw {
 // box, Certificate, Mnemonic). OK writes the rows down to the first blank Certificate; every list
 // is accepted, since any text is a certificate as far as this configurator knows.
 //
-// One table of columns (columns() in the .cpp) names each column's header, hint, cell editor,
-// width, colour and the row field it shows; creation, Set_Lang, loading and storing all walk it.
+// The rows are those of a KnownCertModel (columns KnownCertColumns); one table of columns
+// (columns() in the .cpp) names, in the same order, each column's header, hint, cell editor, width,
+// colour and alignment.
 class TFTLS_Server_Known_Cert final : public ListEditorOf<KnownCertRow>
 {
     Q_OBJECT
@@ -31,9 +33,6 @@ private:
     // whose certificate cannot be read, is expired or not yet valid (red) or ends soon (amber)
     // with a tint and a sign.
     void refreshMarks(int firstRow, int lastRow) override;
-
-    void showRows(const QList<KnownCertRow> &rows) override;
-    QList<KnownCertRow> tableRows() const override;
 
     ListTable *ASG = nullptr;
 };

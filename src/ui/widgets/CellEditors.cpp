@@ -1,6 +1,5 @@
 #include "ui/widgets/CellEditors.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
@@ -10,7 +9,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyle>
-#include <QTableWidgetItem>
 #include <QTextDocument>
 
 #include <limits>
@@ -53,15 +51,16 @@ QWidget *TextDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     return editor;
 }
 
-ChoiceDelegate::ChoiceDelegate(const QStringList &choices, QObject *parent)
+ChoiceDelegate::ChoiceDelegate(const QStringList &choices, bool editable, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_choices(choices)
+    , m_editable(editable)
 {
 }
 
 QWidget *ChoiceDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    QComboBox *combo = makeCombo(parent, m_choices, false);
+    QComboBox *combo = makeCombo(parent, m_choices, m_editable);
     // A choice shows in the cell at once; the editor stays open until Enter, Tab or a click away.
     connect(combo, &QComboBox::activated, this,
         [this, combo] { Q_EMIT const_cast<ChoiceDelegate *>(this)->commitData(combo); });
@@ -71,40 +70,19 @@ QWidget *ChoiceDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
 void ChoiceDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
     auto *combo = static_cast<QComboBox *>(editor);
-    combo->setCurrentIndex(combo->findText(cellText(index), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    if (m_editable) {
+        combo->setEditText(cellText(index));
+        combo->lineEdit()->selectAll(); // typing replaces the text, as in a one-line cell
+    } else {
+        combo->setCurrentIndex(combo->findText(cellText(index), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    }
 }
 
 void ChoiceDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
     const auto *combo = static_cast<QComboBox *>(editor);
-    if (combo->currentIndex() >= 0)
+    if (m_editable || combo->currentIndex() >= 0)
         model->setData(index, combo->currentText(), Qt::EditRole);
-}
-
-EditableChoiceDelegate::EditableChoiceDelegate(const QStringList &choices, QObject *parent)
-    : QStyledItemDelegate(parent)
-    , m_choices(choices)
-{
-}
-
-QWidget *EditableChoiceDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
-{
-    QComboBox *combo = makeCombo(parent, m_choices, true);
-    connect(combo, &QComboBox::activated, this,
-        [this, combo] { Q_EMIT const_cast<EditableChoiceDelegate *>(this)->commitData(combo); });
-    return combo;
-}
-
-void EditableChoiceDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
-{
-    auto *combo = static_cast<QComboBox *>(editor);
-    combo->setEditText(cellText(index));
-    combo->lineEdit()->selectAll(); // typing replaces the text, as in a one-line cell
-}
-
-void EditableChoiceDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
-{
-    model->setData(index, static_cast<QComboBox *>(editor)->currentText(), Qt::EditRole);
 }
 
 QRect CentredCheckDelegate::checkRect(const QStyleOptionViewItem &option, const QRect &cell) const
@@ -262,16 +240,6 @@ bool MultiLineDelegate::eventFilter(QObject *object, QEvent *event)
         }
     }
     return QStyledItemDelegate::eventFilter(object, event);
-}
-
-bool isCheckBoxColumn(const QAbstractItemView *view, int column)
-{
-    return qobject_cast<CheckBoxDelegate *>(view->itemDelegateForColumn(column)) != nullptr;
-}
-
-bool carriesCheckBox(const QTableWidgetItem *item)
-{
-    return item && item->data(Qt::CheckStateRole).isValid();
 }
 
 } // namespace sw

@@ -3,9 +3,6 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 
-class QAbstractItemView;
-class QTableWidgetItem;
-
 namespace sw {
 
 // Cell editors of the list tables, one delegate per column (setItemDelegateForColumn). Each
@@ -21,14 +18,15 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
 
-// A fixed drop-down list of `choices`. A cell text that is not among them shows no choice and is
-// kept unless the user picks one.
+// A drop-down list of `choices`. A fixed list (not `editable`) keeps a cell text that is not among
+// its choices unless the user picks one; an editable list also takes any typed text.
 class ChoiceDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    explicit ChoiceDelegate(const QStringList &choices, QObject *parent = nullptr);
+    ChoiceDelegate(const QStringList &choices, bool editable, QObject *parent = nullptr);
     QStringList choices() const { return m_choices; }
+    bool isEditable() const { return m_editable; }
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
@@ -36,22 +34,7 @@ public:
 
 private:
     QStringList m_choices;
-};
-
-// A drop-down list of `choices` that also takes any typed text.
-class EditableChoiceDelegate : public QStyledItemDelegate
-{
-    Q_OBJECT
-public:
-    explicit EditableChoiceDelegate(const QStringList &choices, QObject *parent = nullptr);
-    QStringList choices() const { return m_choices; }
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
-
-private:
-    QStringList m_choices;
+    bool m_editable;
 };
 
 // A check box painted in the middle of the cell, toggled by a click on it or by Space, without an
@@ -124,10 +107,5 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 };
-
-// True when the column's cell editor is a check box held as "Y"/"N" text.
-bool isCheckBoxColumn(const QAbstractItemView *view, int column);
-// True when the cell carries a check box of its own.
-bool carriesCheckBox(const QTableWidgetItem *item);
 
 } // namespace sw

@@ -4,10 +4,10 @@
 
 #include "core/text/MessageIds.h"
 
+#include <QAbstractItemModel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QTableWidgetItem>
 
 namespace sw {
 
@@ -134,16 +134,20 @@ QIcon findingIcon(FindingMark mark)
     return QIcon();
 }
 
-void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, const QColor &plainBackground)
+void markCell(QAbstractItemModel *model, const QModelIndex &cell, FindingMark mark, const QString &tip,
+    const QColor &plainBackground)
 {
     const bool marked = mark != FindingMark::None;
-    // As plain text, line breaks kept: names and certificate texts may hold markup characters.
-    cell->setData(Qt::ToolTipRole, tip.isEmpty() ? QVariant() : QVariant(plainTip(tip)));
-    cell->setData(Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip));
     const QColor background = marked ? markBackground(mark) : plainBackground;
-    cell->setData(Qt::BackgroundRole, background.isValid() ? QVariant(QBrush(background)) : QVariant());
-    cell->setData(Qt::ForegroundRole, marked ? QVariant(QBrush(markForeground(mark))) : QVariant());
-    cell->setData(Qt::DecorationRole, marked ? QVariant(findingIcon(mark)) : QVariant());
+    // As plain text, line breaks kept: names and certificate texts may hold markup characters.
+    model->setItemData(cell,
+        {
+            { Qt::ToolTipRole, tip.isEmpty() ? QVariant() : QVariant(plainTip(tip)) },
+            { Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : QVariant(tip) },
+            { Qt::BackgroundRole, background.isValid() ? QVariant(QBrush(background)) : QVariant() },
+            { Qt::ForegroundRole, marked ? QVariant(QBrush(markForeground(mark))) : QVariant() },
+            { Qt::DecorationRole, marked ? QVariant(findingIcon(mark)) : QVariant() },
+        });
 }
 
 QString certificateTip(const QString &hint, const std::optional<CertificateSummary> &inspected,

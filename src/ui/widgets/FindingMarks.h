@@ -8,7 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-class QTableWidgetItem;
+class QAbstractItemModel;
+class QModelIndex;
 
 namespace sw {
 
@@ -28,10 +29,11 @@ QColor markForeground(FindingMark mark);
 // A null icon for None.
 QIcon findingIcon(FindingMark mark);
 
-// Shows `mark` on a table cell (tint, darker text and sign; `plainBackground`, or none when it is
-// invalid, for None) and `tip` as its plain-text tooltip and accessible description (none when
-// `tip` is empty).
-void markCell(QTableWidgetItem *cell, FindingMark mark, const QString &tip, const QColor &plainBackground = QColor());
+// Shows `mark` on a cell of a table's model (tint, darker text and sign; `plainBackground`, or none
+// when it is invalid, for None) and `tip` as its plain-text tooltip and accessible description
+// (none when `tip` is empty).
+void markCell(QAbstractItemModel *model, const QModelIndex &cell, FindingMark mark, const QString &tip,
+    const QColor &plainBackground = QColor());
 
 // The tooltip of a certificate text: `hint` (when not empty), then the certificate's subject,
 // issuer and validity (UTC) or why it cannot be read, then the texts of `findings` that the

@@ -1,8 +1,8 @@
 #include "ui/widgets/ListTable.h"
 
 #include "core/ProgramValues.h"
+#include "core/models/RowModel.h"
 #include "ui/Controls.h"
-#include "ui/widgets/CellEditors.h"
 #include "ui/widgets/TableOperations.h"
 
 #include <QAbstractButton>
@@ -15,10 +15,12 @@
 
 namespace sw {
 
-ListTable::ListTable(int rows, int columns, const ProgramValues &values, QWidget *parent)
-    : QTableWidget(rows, columns, parent)
+ListTable::ListTable(RowTableModel *model, const ProgramValues &values, QWidget *parent)
+    : QTableView(parent)
+    , m_model(model)
     , m_values(values)
 {
+    setModel(model);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setSelectionMode(ExtendedSelection);
     setSelectionBehavior(SelectItems);
@@ -42,6 +44,21 @@ ListTable::ListTable(int rows, int columns, const ProgramValues &values, QWidget
     m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner)
         m_corner->installEventFilter(this);
+}
+
+int ListTable::rowCount() const
+{
+    return m_model->rowCount();
+}
+
+int ListTable::columnCount() const
+{
+    return m_model->columnCount();
+}
+
+void ListTable::setCurrentCell(int row, int column)
+{
+    setCurrentIndex(m_model->index(row, column));
 }
 
 void ListTable::setCornerText(const QString &text)
@@ -70,10 +87,9 @@ void ListTable::finishEdit()
 
 bool ListTable::isCheckCell(int row, int column) const
 {
-    if (carriesCheckBox(item(row, column)))
-        return true;
-    const auto *check = qobject_cast<CentredCheckDelegate *>(itemDelegateForColumn(column));
-    return check && check->hasCheckBox(model()->index(row, column));
+    if (row < 0 || row >= rowCount())
+        return false;
+    return m_model->kind(column) != CellKind::Text;
 }
 
 QString ListTable::cellToolTip(int row, int column) const
@@ -99,7 +115,7 @@ bool ListTable::focusNextPrevChild(bool next)
                              : currentRow() <= 0 && currentColumn() <= 0;
     if (atEdge)
         return QWidget::focusNextPrevChild(next);
-    return QTableWidget::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
 }
 
 void ListTable::keyPressEvent(QKeyEvent *event)
@@ -126,7 +142,7 @@ void ListTable::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QTableWidget::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 bool ListTable::viewportEvent(QEvent *event)
@@ -145,7 +161,7 @@ bool ListTable::viewportEvent(QEvent *event)
             return true;
         }
     }
-    return QTableWidget::viewportEvent(event);
+    return QTableView::viewportEvent(event);
 }
 
 bool ListTable::eventFilter(QObject *watched, QEvent *event)
@@ -170,7 +186,7 @@ bool ListTable::eventFilter(QObject *watched, QEvent *event)
         painter.drawControl(QStyle::CE_Header, option);
         return true;
     }
-    return QTableWidget::eventFilter(watched, event);
+    return QTableView::eventFilter(watched, event);
 }
 
 bool ListTable::closedAlready(QWidget *editor)
@@ -182,7 +198,7 @@ bool ListTable::closedAlready(QWidget *editor)
 void ListTable::commitData(QWidget *editor)
 {
     if (!closedAlready(editor))
-        QTableWidget::commitData(editor);
+        QTableView::commitData(editor);
 }
 
 void ListTable::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
@@ -192,11 +208,11 @@ void ListTable::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint 
     m_closedEditors.append(editor);
     // An editor that took Enter itself ends with this hint alone: the move is made here then.
     if (hint == QAbstractItemDelegate::SubmitModelCache && m_values.Opt_Jump_Field_Tables) {
-        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
         Grid_Enter_Key(this, Qt::Key_Return, m_values);
         return;
     }
-    QTableWidget::closeEditor(editor, hint);
+    QTableView::closeEditor(editor, hint);
 }
 
 void ListTable::headerDoubleClicked(int column)
@@ -209,14 +225,12 @@ void ListTable::clearSelectedCells()
     QModelIndexList cells = selectedIndexes();
     if (cells.isEmpty() && currentIndex().isValid())
         cells.append(currentIndex());
-    Q_EMIT cellsClearing();
+    QList<CellEdit> edits;
     for (const QModelIndex &index : std::as_const(cells)) {
-        if (!index.flags().testFlag(Qt::ItemIsEditable) || isCheckCell(index.row(), index.column()))
-            continue;
-        if (QTableWidgetItem *cell = item(index.row(), index.column()))
-            cell->setText(QString());
+        if (index.flags().testFlag(Qt::ItemIsEditable) && !isCheckCell(index.row(), index.column()))
+            edits.append({ index.row(), index.column(), QString() });
     }
-    Q_EMIT cellsCleared();
+    m_model->setCells(edits);
 }
 
 } // namespace sw
