@@ -1,9 +1,9 @@
 #include "core/documents/VariablesDocument.h"
 
-#include "core/Xml.h"
 #include "core/documents/ListDocument.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/ProjectLock.h"
+#include "core/xml/Xml.h"
 
 #include <QFileInfo>
 

@@ -2,19 +2,18 @@
 // UTF-8 with an optional byte-order mark; an optional declaration of version "1.0" with, at most,
 // encoding "UTF-8" (any case) and standalone "yes" or "no"; elements and attributes whose names are
 // plain ASCII without a colon; text, the five predefined and numeric character references,
-// comments and CDATA sections. For those it builds the very tree that the conforming parser in
-// Xml.cpp builds, several times faster. Everything else it declines, malformed or merely unusual
-// (a document type, a processing instruction, another encoding, a namespace, a non-ASCII name):
-// the conforming parser then reads the document, so it alone decides what is refused and words
-// every message. Declining costs only time; accepting what that parser would refuse is the fault
-// to avoid, so when in doubt this reader declines.
-#include "core/PlainXml.h"
+// comments and CDATA sections. For those it builds the very tree that the conforming reader
+// (ConformingReader.cpp) builds, several times faster. Everything else it declines, malformed or
+// merely unusual (a document type, a processing instruction, another encoding, a namespace, a
+// non-ASCII name): the conforming parser then reads the document, so it alone decides what is
+// refused and words every message. Declining costs only time; accepting what that parser would
+// refuse is the fault to avoid, so when in doubt this reader declines.
+#include "core/xml/PlainReader.h"
 
-#include "core/Xml.h"
+#include "core/xml/Limits.h"
 
 #include <array>
 #include <bit>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -684,8 +683,7 @@ private:
 bool readPlainDocument(pugi::xml_document &doc, const char *data, size_t size)
 {
     doc.reset();
-    // The conforming parser takes at most INT_MAX bytes at once and refuses anything longer.
-    if (size <= size_t(INT_MAX) && PlainReader(doc, data, size).read())
+    if (size <= MaxDocumentBytes && PlainReader(doc, data, size).read())
         return true;
     doc.reset();
     return false;
