@@ -114,16 +114,6 @@ const Byte *skipAttribute(const Byte *p, const Byte *end)
     return skipPlain<'<', '&', '"', '\''>(Plain.attribute, p, end);
 }
 
-const Byte *skipComment(const Byte *p, const Byte *end)
-{
-    return skipPlain<'-'>(Plain.comment, p, end);
-}
-
-const Byte *skipCdata(const Byte *p, const Byte *end)
-{
-    return skipPlain<']'>(Plain.cdata, p, end);
-}
-
 // The characters an XML 1.0 document may hold.
 constexpr bool isXmlChar(char32_t c)
 {
@@ -489,26 +479,36 @@ private:
     }
 
     // A comment at "<!--" under `parent`; "--" only in its closing "-->".
-    bool comment(pugi::xml_node parent)
+    bool comment(pugi::xml_node parent) { return section<'-'>(parent, pugi::node_comment, 4, Plain.comment); }
+
+    // A CDATA section at "<![CDATA[" under `parent`.
+    bool cdata(pugi::xml_node parent) { return section<']'>(parent, pugi::node_cdata, 9, Plain.cdata); }
+
+    // The markup that runs from an opening of `opening` bytes to `Mark` `Mark` ">" ("-->" or "]]>"),
+    // taken whole as one node of `type` under `parent`. `Mark` is its one special byte; a comment
+    // may not hold it twice in a row before its end. Carriage returns are read as line feeds.
+    template <char Mark>
+    bool section(pugi::xml_node parent, pugi::xml_node_type type, size_t opening, const std::array<bool, 256> &plain)
     {
-        m_p += 4;
+        m_p += opening;
         const Byte *start = m_p;
         bool rewritten = false;
         for (;;) {
             const Byte *run = m_p;
-            m_p = skipComment(m_p, m_end);
+            m_p = skipPlain<Mark>(plain, m_p, m_end);
             if (rewritten)
                 m_buffer.append(reinterpret_cast<const char *>(run), size_t(m_p - run));
             if (m_p == m_end)
                 return false;
-            if (*m_p == '-') {
-                if (startsWith("-->"))
+            if (*m_p == Mark) {
+                const bool twice = m_end - m_p >= 2 && m_p[1] == Mark;
+                if (twice && m_end - m_p >= 3 && m_p[2] == '>')
                     break;
-                if (startsWith("--"))
+                if (twice && type == pugi::node_comment)
                     return false;
                 ++m_p;
                 if (rewritten)
-                    m_buffer += '-';
+                    m_buffer += Mark;
                 continue;
             }
             if (!rewritten) {
@@ -523,44 +523,7 @@ private:
         const Value value = rewritten ? Value { m_buffer.data(), m_buffer.size() }
                                       : Value { reinterpret_cast<const char *>(start), size_t(m_p - start) };
         m_p += 3;
-        parent.append_child(pugi::node_comment).set_value(value.data, value.size);
-        return true;
-    }
-
-    // A CDATA section at "<![CDATA[" under `parent`.
-    bool cdata(pugi::xml_node parent)
-    {
-        m_p += 9;
-        const Byte *start = m_p;
-        bool rewritten = false;
-        for (;;) {
-            const Byte *run = m_p;
-            m_p = skipCdata(m_p, m_end);
-            if (rewritten)
-                m_buffer.append(reinterpret_cast<const char *>(run), size_t(m_p - run));
-            if (m_p == m_end)
-                return false;
-            if (*m_p == ']') {
-                if (startsWith("]]>"))
-                    break;
-                ++m_p;
-                if (rewritten)
-                    m_buffer += ']';
-                continue;
-            }
-            if (!rewritten) {
-                m_buffer.assign(reinterpret_cast<const char *>(start), size_t(m_p - start));
-                rewritten = true;
-            }
-            if (*m_p == '\r')
-                lineEnd('\n');
-            else if (!otherCharacter())
-                return false;
-        }
-        const Value value = rewritten ? Value { m_buffer.data(), m_buffer.size() }
-                                      : Value { reinterpret_cast<const char *>(start), size_t(m_p - start) };
-        m_p += 3;
-        parent.append_child(pugi::node_cdata).set_value(value.data, value.size);
+        parent.append_child(type).set_value(value.data, value.size);
         return true;
     }
 
