@@ -1,9 +1,8 @@
 #include "CommandLine.h"
 
 #include "core/ProgramValues.h"
-#include "core/documents/Settings.h"
+#include "core/Workspace.h"
 #include "core/files/Paths.h"
-#include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 
 #include <QDir>

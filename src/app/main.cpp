@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 #include "core/ProgramValues.h"
-#include "core/Vendor.h"
+#include "core/Workspace.h"
 #include "platform/DesktopShell.h"
 #include "platform/SystemRegionalSettings.h"
 #include "platform/VersionCheckers.h"
@@ -12,6 +12,7 @@
 #include "ui/ImageBuilder.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/Vendor.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/UTalventoFirmWare.h"
 
@@ -45,7 +46,7 @@ int main(int argc, char *argv[])
     // The version check may still be waiting on its own thread when the program ends, so the
     // client and checker it uses are never destroyed.
     static auto *const http = new sw::CurlHttpClient;
-    static auto *const versionChecker = new sw::HttpVersionChecker(*http, QString::fromLatin1(sw::Vendor::WebSite),
+    static auto *const versionChecker = new sw::HttpVersionChecker(*http, sw::Vendor::versionServiceUrl(),
         QString::fromLatin1(sw::SWCodeText), QString::fromLatin1(sw::Program_Version));
     sw::CompilingImageBuilder imageBuilder;
     sw::PosixIcmpEcho echo;

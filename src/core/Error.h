@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace sw {
@@ -20,5 +21,14 @@ public:
 private:
     QString m_message;
 };
+
+// The text that the general error box shows for `e`: the message of an sw::Error, otherwise what()
+// read as UTF-8 (the encoding sw::Error itself gives to what()).
+inline QString errorText(const std::exception &e)
+{
+    if (const auto *error = dynamic_cast<const Error *>(&e))
+        return error->message();
+    return QString::fromUtf8(e.what());
+}
 
 } // namespace sw

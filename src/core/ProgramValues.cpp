@@ -1,69 +1,15 @@
 #include "core/ProgramValues.h"
 
 #include "core/documents/ProjectFiles.h"
+#include "core/documents/Settings.h"
 #include "core/files/Paths.h"
-
-#include "core/update/UpdateParameters.h"
-#include "core/update/UpdaterLink.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include "core/text/LanguageFile.h"
 
 namespace sw {
 
 QString ProgramValues::settingsFile() const
 {
     return joinPath(Dir_Program, QString::fromLatin1(SettingsFileName));
-}
-
-WorkspaceLocation locateWorkspace(const QString &programDir, const QString &dataHome)
-{
-    if (!QFileInfo::exists(joinPath(programDir, QString::fromLatin1(PerUserWorkspaceMarker))) || dataHome.isEmpty())
-        return { programDir, {}, false };
-    return { joinPath(dataHome, QString::fromLatin1(PerUserWorkspaceFolder)),
-        joinPath(programDir, QStringLiteral("LANGUAGE")), true };
-}
-
-bool preparePerUserWorkspace(const WorkspaceLocation &location, const QString &programDir)
-{
-    if (!QDir().mkpath(location.folder))
-        return false;
-    // Without the link, step 5 names the missing updater.
-    (void)linkUpdater(updaterProgramPath(location.folder), updaterProgramPath(programDir),
-        QString::fromLatin1(PerUserWorkspaceMarker));
-    return true;
-}
-
-bool canWriteIn(const QString &folder)
-{
-    QTemporaryFile probe(joinPath(folder, QStringLiteral(".write-test-XXXXXX")));
-    return probe.open();
-}
-
-void createWorkspace(ProgramValues &values, const QString &programDir, const QString &languageDir)
-{
-    QString dir = QDir::toNativeSeparators(programDir);
-    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
-        dir.chop(1);
-    values.Dir_Program = dir;
-
-    const auto makeFolder = [](const QString &path) {
-        QDir d(path);
-        if (!d.exists())
-            (void)QDir().mkdir(path); // one level; a failure shows later, where the folder is used
-    };
-    values.Dir_Master = joinPath(dir, QStringLiteral("MASTER"));
-    makeFolder(values.Dir_Master);
-    values.Dir_Projects = joinPath(dir, QStringLiteral("PROJECTS"));
-    makeFolder(values.Dir_Projects);
-    if (!languageDir.isEmpty()) {
-        values.Dir_Language = QDir::toNativeSeparators(languageDir);
-        return;
-    }
-    values.Dir_Language = joinPath(dir, QStringLiteral("LANGUAGE"));
-    makeFolder(values.Dir_Language);
 }
 
 void Set_Files(ProgramValues &values)
@@ -86,6 +32,63 @@ void clearConfiguration(ProgramValues &values)
     values.Conf_Name.clear();
     values.Conf_Dir.clear();
     Set_Files(values);
+}
+
+namespace {
+
+// What a settings file that says nothing gives.
+StoredSettings defaultSettings()
+{
+    StoredSettings settings;
+    settings.ipAddress = QString::fromLatin1(DefaultIPAddress);
+    settings.language = QString::fromLatin1(DefaultLanguage);
+    return settings;
+}
+
+StoredSettings storedSettings(const ProgramValues &values)
+{
+    return { values.Conf_Name, values.Last_IP_Address, values.Language_Name, values.Opt_Enable_Internet,
+        values.Opt_Enable_Update, values.Opt_Jump_Field_Tables, values.Opt_Double_Click_Auto_Size };
+}
+
+void takeSettings(ProgramValues &values, const StoredSettings &settings)
+{
+    values.Conf_Name = settings.projectName;
+    values.Last_IP_Address = settings.ipAddress;
+    values.Language_Name = settings.language;
+    values.Opt_Enable_Internet = settings.enableInternet;
+    values.Opt_Enable_Update = settings.enableUpdate;
+    values.Opt_Jump_Field_Tables = settings.jumpFieldTables;
+    values.Opt_Double_Click_Auto_Size = settings.doubleClickAutoSize;
+}
+
+} // namespace
+
+void readSettings(ProgramValues &values)
+{
+    takeSettings(values, readSettingsFile(values.settingsFile(), defaultSettings()));
+}
+
+void readSettingsBytes(ProgramValues &values, const QByteArray &bytes)
+{
+    takeSettings(values, readSettingsDocument(bytes, defaultSettings()));
+}
+
+QByteArray settingsDocument(const ProgramValues &values)
+{
+    return writeSettingsDocument(storedSettings(values));
+}
+
+void Save_Setting(const ProgramValues &values)
+{
+    saveSettingsFile(values.settingsFile(), storedSettings(values));
+}
+
+void Load_Lang(ProgramValues &values)
+{
+    const LoadedLanguage loaded = loadLanguage(values.Dir_Language, values.Language_Name, values.Msg_Catalogue);
+    values.Language_Name = loaded.chosen;
+    values.languageOnScreen = loaded.onScreen;
 }
 
 } // namespace sw

@@ -3,7 +3,9 @@
 #include "core/ProgramVersion.h"
 #include "core/documents/ProjectFiles.h"
 #include "core/files/Paths.h"
+#include "core/text/Catalogue.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,7 +19,6 @@ inline constexpr char SWTitleText[] = "Quorvex - Configurator SW61942 - IEC61850
 inline constexpr char Program_Version[] = SW_PROGRAM_VERSION;
 inline constexpr char DocumentCode[] = "MN61942";
 inline constexpr char DefaultIPAddress[] = "192.168.2.205";
-inline constexpr char DefaultLanguage[] = "English";
 inline constexpr char SettingsFileName[] = "Talvento.xml";
 
 // Every value that lives for the whole run and that dialogs share. The application creates
@@ -65,39 +66,6 @@ struct ProgramValues
     ProjectDocuments documents() const { return { File_ParGen, File_IEC61850_Variables, File_TLS_Known_Cert }; }
 };
 
-// A file beside the program that marks an installation shared by every user (the Debian
-// package): each user then keeps a workspace of their own, and nothing is written beside the program.
-inline constexpr char PerUserWorkspaceMarker[] = "per-user-workspace";
-// The per-user workspace's folder below the user's data folder.
-inline constexpr char PerUserWorkspaceFolder[] = "sw61942";
-
-// Where the configurator keeps the settings file, MASTER, PROJECTS and the updater's parameter
-// file, and where it reads the language files.
-struct WorkspaceLocation
-{
-    QString folder;
-    QString languageFolder; // empty: LANGUAGE inside the workspace
-    bool perUser = false;
-};
-
-// The program folder itself (a portable folder); where the marker lies beside the program,
-// `dataHome`/sw61942 with the language files of the program folder.
-WorkspaceLocation locateWorkspace(const QString &programDir, const QString &dataHome);
-
-// Makes a per-user workspace's folder (with its parents) and links the installed updater into it,
-// or repairs a link left by an earlier installation (see linkUpdater): the updater reads the
-// parameter file beside the link, and a user may put another updater in the link's place. False
-// when the folder cannot be made.
-bool preparePerUserWorkspace(const WorkspaceLocation &location, const QString &programDir);
-
-// True when a file can be created in `folder` (tried, not guessed from permission bits).
-bool canWriteIn(const QString &folder);
-
-// Forms Dir_Program and the three workspace folders below it, creating each (one level) when
-// missing; a folder that cannot be created is passed over. A non-empty `languageDir` is taken as
-// Dir_Language as it is, for the language files of a shared installation.
-void createWorkspace(ProgramValues &values, const QString &programDir, const QString &languageDir = {});
-
 // Forms the three document paths from Conf_Dir (also when it is empty).
 void Set_Files(ProgramValues &values);
 
@@ -106,5 +74,25 @@ void activateConfiguration(ProgramValues &values, const QString &name);
 
 // No configuration active: Conf_Name and Conf_Dir empty, document paths formed from the empty folder.
 void clearConfiguration(ProgramValues &values);
+
+// Reads the settings file beside the program into Conf_Name, Last_IP_Address, Language_Name and
+// the four option flags. A missing file gives the defaults of every value; a file that is not
+// well-formed or cannot be read (a folder, a pipe) gives them too, since the program must start
+// either way. Each missing value falls back alone. Conf_Dir is not touched.
+void readSettings(ProgramValues &values);
+
+// The same, from the bytes of a settings document.
+void readSettingsBytes(ProgramValues &values, const QByteArray &bytes);
+
+// The settings document for the current values (documents/Settings.h).
+QByteArray settingsDocument(const ProgramValues &values);
+
+// Rewrites the settings file beside the program atomically. Throws sw::Error naming the file.
+void Save_Setting(const ProgramValues &values);
+
+// Rebuilds Msg_Catalogue from the defaults and overlays the language file of Language_Name,
+// falling back to English (and setting Language_Name to "English") when that file is missing or
+// Language_Name is not a language name. languageOnScreen names the language loaded.
+void Load_Lang(ProgramValues &values);
 
 } // namespace sw

@@ -7,10 +7,9 @@
 namespace sw {
 
 HttpVersionChecker::HttpVersionChecker(
-    HttpClient &client, const QString &baseUrl, const QString &swCode, const QString &ownVersion)
+    HttpClient &client, const QString &serviceUrl, const QString &swCode, const QString &ownVersion)
     : m_client(client)
-    , m_queryUrl(baseUrl + QStringLiteral("/home/download/GetversionSW.asp?nomesw=")
-          + QString::fromLatin1(QUrl::toPercentEncoding(swCode)))
+    , m_queryUrl(serviceUrl + QStringLiteral("?nomesw=") + QString::fromLatin1(QUrl::toPercentEncoding(swCode)))
     , m_ownVersion(ownVersion)
 {
 }

@@ -14,11 +14,12 @@ public:
     bool Check_Version() override { return false; }
 };
 
-// Queries the version service on the web site at baseUrl and compares its reply with ownVersion.
+// Asks the version service at serviceUrl for the latest version of swCode and compares its reply
+// with ownVersion.
 class HttpVersionChecker final : public VersionChecker
 {
 public:
-    HttpVersionChecker(HttpClient &client, const QString &baseUrl, const QString &swCode, const QString &ownVersion);
+    HttpVersionChecker(HttpClient &client, const QString &serviceUrl, const QString &swCode, const QString &ownVersion);
 
     // A failed request reads as an empty reply, which never names a newer version.
     bool Check_Version() override;

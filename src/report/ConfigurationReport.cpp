@@ -2,7 +2,6 @@
 #include "report/ReportContent.h"
 
 #include "core/Error.h"
-#include "core/ErrorText.h"
 #include "core/checks/CertificateInspection.h"
 #include "core/checks/ConfigurationCheck.h"
 #include "core/documents/KnownCertDocument.h"

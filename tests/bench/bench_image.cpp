@@ -4,9 +4,9 @@
 
 #include "TestFiles.h"
 
-#include "core/PlainXml.h"
-#include "core/Xml.h"
 #include "core/image/Compiler.h"
+#include "core/xml/ConformingReader.h"
+#include "core/xml/Xml.h"
 
 #include <QCoreApplication>
 #include <QDir>

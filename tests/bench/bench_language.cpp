@@ -3,6 +3,7 @@
 #include "ProgramFolder.h"
 #include "TestFiles.h"
 
+#include "core/ProgramValues.h"
 #include "core/text/Catalogue.h"
 #include "core/text/LanguageFile.h"
 #include "ui/shell/Application.h"

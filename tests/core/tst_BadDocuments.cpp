@@ -4,7 +4,6 @@
 #include "core/ProgramValues.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
-#include "core/documents/Settings.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
 

@@ -1,5 +1,4 @@
 #include "core/Error.h"
-#include "core/ErrorText.h"
 
 #include <QTest>
 #include <exception>

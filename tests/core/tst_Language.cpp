@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "core/ProgramValues.h"
+#include "core/Workspace.h"
 #include "core/files/Paths.h"
 #include "core/text/Catalogue.h"
 #include "core/text/LanguageFile.h"

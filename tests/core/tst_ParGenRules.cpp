@@ -1,4 +1,4 @@
-#include "core/checks/ParGenRules.h"
+#include "core/documents/ParGenRules.h"
 #include "core/text/MessageIds.h"
 
 #include <QtTest>

@@ -2,7 +2,7 @@
 
 #include "core/Error.h"
 #include "core/ProgramValues.h"
-#include "core/documents/Settings.h"
+#include "core/Workspace.h"
 #include "core/files/Paths.h"
 #include "core/update/UpdateParameters.h"
 

@@ -1,8 +1,8 @@
 #include "TestFiles.h"
 
 #include "core/Error.h"
-#include "core/Xml.h"
 #include "core/update/UpdateParameters.h"
+#include "core/xml/Xml.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "VariableRows.h"
 
-#include "core/checks/VariablesRules.h"
+#include "core/documents/VariablesRules.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
 

@@ -3,14 +3,14 @@
 #include "XmlTrees.h"
 
 #include "core/Error.h"
-#include "core/PlainXml.h"
 #include "core/ProgramValues.h"
-#include "core/Xml.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
-#include "core/documents/Settings.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
+#include "core/xml/ConformingReader.h"
+#include "core/xml/PlainReader.h"
+#include "core/xml/Xml.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 // any label, tooltip or header interpret it, or Qt would read that picture's file.
 #include "ProgramFolder.h"
 
+#include "core/ProgramValues.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/text/Catalogue.h"
-#include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"

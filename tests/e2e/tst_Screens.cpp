@@ -5,9 +5,9 @@
 // list of looks, runs only those (the 144 dpi run takes the default look on a 144 dpi screen).
 #include "ProgramFolder.h"
 
+#include "core/ProgramValues.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/VariablesDocument.h"
-#include "core/text/LanguageFile.h"
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/documents/UParGen.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"

@@ -3,8 +3,8 @@
 // and start the device update, and switch the language.
 #include "ProgramFolder.h"
 
+#include "core/ProgramValues.h"
 #include "core/files/Paths.h"
-#include "core/text/LanguageFile.h"
 #include "core/update/UpdateParameters.h"
 #include "ui/ImageBuilder.h"
 #include "ui/documents/UParGen.h"

@@ -1,6 +1,5 @@
 // Feeds arbitrary bytes to the settings reader and writes the result back.
 #include "core/ProgramValues.h"
-#include "core/documents/Settings.h"
 
 #include <cstddef>
 #include <cstdint>

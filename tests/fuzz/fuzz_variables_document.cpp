@@ -5,8 +5,8 @@
 #include "FuzzSupport.h"
 
 #include "core/Error.h"
-#include "core/checks/VariablesRules.h"
 #include "core/documents/VariablesDocument.h"
+#include "core/documents/VariablesRules.h"
 
 #include <cstring>
 

@@ -4,7 +4,8 @@
 #include "FuzzSupport.h"
 #include "XmlTrees.h"
 
-#include "core/PlainXml.h"
+#include "core/xml/ConformingReader.h"
+#include "core/xml/PlainReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -142,8 +142,8 @@ private Q_SLOTS:
         server.replies.insert("/home/download/GetversionSW.asp?nomesw=SW61942",
             "HTTP/1.0 200 OK\r\nSet-Cookie: session=42; Path=/\r\nContent-Type: text/html\r\n\r\nVER. 1.002\r\n");
         CurlHttpClient client(TestTimeouts);
-        HttpVersionChecker checker(
-            client, server.url(QString()), QString::fromLatin1(SWCodeText), QString::fromLatin1(Program_Version));
+        HttpVersionChecker checker(client, server.url(QStringLiteral("/home/download/GetversionSW.asp")),
+            QString::fromLatin1(SWCodeText), QString::fromLatin1(Program_Version));
 
         QVERIFY(server.serve([&checker] { return checker.Check_Version(); }));
         QVERIFY(server.serve([&checker] { return checker.Check_Version(); }));

@@ -43,8 +43,8 @@ private Q_SLOTS:
         QFETCH(bool, newer);
         FakeHttpClient http;
         http.reply = reply;
-        HttpVersionChecker checker(http, QStringLiteral("https://vendor.example"), QString::fromLatin1(SWCodeText),
-            QString::fromLatin1(Program_Version));
+        HttpVersionChecker checker(http, QStringLiteral("https://vendor.example/home/download/GetversionSW.asp"),
+            QString::fromLatin1(SWCodeText), QString::fromLatin1(Program_Version));
 
         QCOMPARE(checker.Check_Version(), newer);
         QCOMPARE(http.urls,

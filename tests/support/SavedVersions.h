@@ -3,7 +3,6 @@
 #include "core/ProgramValues.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
-#include "core/documents/Settings.h"
 #include "core/documents/VariablesDocument.h"
 #include "core/image/Compiler.h"
 

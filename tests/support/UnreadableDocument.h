@@ -4,7 +4,7 @@
 #include "ScriptedMessages.h"
 #include "TestFiles.h"
 
-#include "core/Xml.h"
+#include "core/xml/Xml.h"
 
 #include <QByteArray>
 #include <QDialog>

@@ -5,6 +5,7 @@
 #include "DialogFixture.h"
 
 #include "core/Error.h"
+#include "core/Workspace.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/text/MessageIds.h"
 #include "core/update/UpdateParameters.h"

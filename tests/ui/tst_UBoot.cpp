@@ -3,6 +3,7 @@
 #include "ProgramFolder.h"
 
 #include "core/Error.h"
+#include "core/Workspace.h"
 #include "core/text/Catalogue.h"
 #include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"

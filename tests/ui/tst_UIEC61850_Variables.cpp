@@ -8,6 +8,7 @@
 #include "core/documents/VariablesDocument.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
+#include "core/xml/Xml.h"
 #include "ui/documents/UIEC61850_Variables.h"
 #include "ui/widgets/CellEditors.h"
 #include "ui/widgets/FindingMarks.h"

@@ -6,6 +6,7 @@
 #include "core/documents/ParGenDocument.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
+#include "core/xml/Xml.h"
 #include "ui/documents/UParGen.h"
 #include "ui/widgets/CollapsibleSection.h"
 #include "ui/widgets/FindingMarks.h"

@@ -1,7 +1,6 @@
 #include "ProgramFolder.h"
 
 #include "core/ProgramValues.h"
-#include "core/documents/Settings.h"
 #include "ui/FileChooser.h"
 #include "ui/options/USoftOptions.h"
 #include "ui/shell/Application.h"

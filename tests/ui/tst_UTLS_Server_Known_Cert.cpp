@@ -7,6 +7,7 @@
 #include "core/documents/KnownCertDocument.h"
 #include "core/text/Catalogue.h"
 #include "core/text/MessageIds.h"
+#include "core/xml/Xml.h"
 #include "ui/documents/UTLS_Server_Known_Cert.h"
 #include "ui/widgets/FindingMarks.h"
 #include "ui/widgets/ListTable.h"

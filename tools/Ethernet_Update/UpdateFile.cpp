@@ -3,9 +3,9 @@
 #include "common/Hex.h"
 #include "common/MemoryMap.h"
 
-#include "core/ErrorText.h"
-#include "core/Xml.h"
+#include "core/Error.h"
 #include "core/update/IpAddress.h"
+#include "core/xml/Xml.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
 #include "UpdaterTexts.h"
 
 #include "core/ProgramValues.h"
-#include "core/documents/Settings.h"
 #include "core/files/Paths.h"
 #include "core/text/LanguageFile.h"
 

@@ -7,7 +7,6 @@
 #include "common/Hex.h"
 #include "common/StandardOptions.h"
 #include "core/Error.h"
-#include "core/ErrorText.h"
 #include "core/ProgramValues.h"
 #include "core/checks/ConfigurationCheck.h"
 #include "core/documents/VariablesCsv.h"

@@ -1,9 +1,9 @@
 #include "core/checks/ConfigurationCheck.h"
 
-#include "core/ErrorText.h"
-#include "core/checks/VariablesRules.h"
+#include "core/Error.h"
 #include "core/documents/KnownCertDocument.h"
 #include "core/documents/ParGenDocument.h"
+#include "core/documents/VariablesRules.h"
 #include "core/image/Compiler.h"
 #include "core/text/Decimal.h"
 #include "core/text/Excerpt.h"

@@ -1,9 +1,9 @@
 #include "core/documents/ParGenDocument.h"
 
-#include "core/Xml.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/ProjectLock.h"
 #include "core/text/Decimal.h"
+#include "core/xml/Xml.h"
 
 #include <QFileInfo>
 

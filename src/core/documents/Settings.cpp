@@ -1,33 +1,23 @@
 #include "core/documents/Settings.h"
 
 #include "core/Error.h"
-#include "core/Xml.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/RegularFile.h"
+#include "core/xml/Xml.h"
 
 namespace sw {
 
 namespace {
-
-void setDefaults(ProgramValues &values)
-{
-    values.Conf_Name.clear();
-    values.Last_IP_Address = QString::fromLatin1(DefaultIPAddress);
-    values.Language_Name = QString::fromLatin1(DefaultLanguage);
-    values.Opt_Enable_Internet = false;
-    values.Opt_Enable_Update = false;
-    values.Opt_Jump_Field_Tables = false;
-    values.Opt_Double_Click_Auto_Size = false;
-}
 
 QString textAt(pugi::xml_node root, const char *parent, const char *child, const QString &fallback)
 {
     return xml::childText(xml::childElement(root, parent), child).value_or(fallback);
 }
 
-bool flagAt(pugi::xml_node root, const char *child)
+bool flagAt(pugi::xml_node root, const char *child, bool fallback)
 {
-    return xml::childText(xml::childElement(root, "lastinternet"), child) == QStringLiteral("1");
+    const std::optional<QString> text = xml::childText(xml::childElement(root, "lastinternet"), child);
+    return text ? *text == QStringLiteral("1") : fallback;
 }
 
 QString flagText(bool on)
@@ -37,52 +27,52 @@ QString flagText(bool on)
 
 } // namespace
 
-void readSettingsBytes(ProgramValues &values, const QByteArray &bytes)
+StoredSettings readSettingsDocument(const QByteArray &bytes, const StoredSettings &defaults)
 {
-    setDefaults(values);
     pugi::xml_document doc;
     if (xml::loadBytes(doc, bytes))
-        return; // not well-formed: full defaults
+        return defaults; // not well-formed: every value falls back
     const pugi::xml_node root = xml::rootElement(doc);
-    values.Conf_Name = textAt(root, "lastproj", "projectname", QString());
-    values.Last_IP_Address = textAt(root, "lastipadd", "ipaddress", QString::fromLatin1(DefaultIPAddress));
-    values.Language_Name = textAt(root, "lastlang", "language", QString::fromLatin1(DefaultLanguage));
-    values.Opt_Enable_Internet = flagAt(root, "enable_internet");
-    values.Opt_Enable_Update = flagAt(root, "enable_update");
-    values.Opt_Jump_Field_Tables = flagAt(root, "enable_jump_field_tables");
-    values.Opt_Double_Click_Auto_Size = flagAt(root, "Double_Click_Auto_Size");
+    StoredSettings settings;
+    settings.projectName = textAt(root, "lastproj", "projectname", defaults.projectName);
+    settings.ipAddress = textAt(root, "lastipadd", "ipaddress", defaults.ipAddress);
+    settings.language = textAt(root, "lastlang", "language", defaults.language);
+    settings.enableInternet = flagAt(root, "enable_internet", defaults.enableInternet);
+    settings.enableUpdate = flagAt(root, "enable_update", defaults.enableUpdate);
+    settings.jumpFieldTables = flagAt(root, "enable_jump_field_tables", defaults.jumpFieldTables);
+    settings.doubleClickAutoSize = flagAt(root, "Double_Click_Auto_Size", defaults.doubleClickAutoSize);
+    return settings;
 }
 
-void readSettings(ProgramValues &values)
+StoredSettings readSettingsFile(const QString &path, const StoredSettings &defaults)
 {
     QByteArray bytes;
     try {
-        bytes = files::readFileBytes(values.settingsFile());
+        bytes = files::readFileBytes(path);
     } catch (const Error &) {
-        setDefaults(values); // missing or unreadable: the program starts with the defaults
-        return;
+        return defaults; // missing or unreadable: the program starts with the defaults
     }
-    readSettingsBytes(values, bytes);
+    return readSettingsDocument(bytes, defaults);
 }
 
-QByteArray settingsDocument(const ProgramValues &values)
+QByteArray writeSettingsDocument(const StoredSettings &settings)
 {
     pugi::xml_document doc;
     pugi::xml_node root = xml::resetWithRoot(doc, "Conf_Settings", false);
-    xml::appendTextElement(root.append_child("lastproj"), "projectname", values.Conf_Name);
-    xml::appendTextElement(root.append_child("lastipadd"), "ipaddress", values.Last_IP_Address);
-    xml::appendTextElement(root.append_child("lastlang"), "language", values.Language_Name);
+    xml::appendTextElement(root.append_child("lastproj"), "projectname", settings.projectName);
+    xml::appendTextElement(root.append_child("lastipadd"), "ipaddress", settings.ipAddress);
+    xml::appendTextElement(root.append_child("lastlang"), "language", settings.language);
     pugi::xml_node internet = root.append_child("lastinternet");
-    xml::appendTextElement(internet, "enable_internet", flagText(values.Opt_Enable_Internet));
-    xml::appendTextElement(internet, "enable_update", flagText(values.Opt_Enable_Update));
-    xml::appendTextElement(internet, "enable_jump_field_tables", flagText(values.Opt_Jump_Field_Tables));
-    xml::appendTextElement(internet, "Double_Click_Auto_Size", flagText(values.Opt_Double_Click_Auto_Size));
+    xml::appendTextElement(internet, "enable_internet", flagText(settings.enableInternet));
+    xml::appendTextElement(internet, "enable_update", flagText(settings.enableUpdate));
+    xml::appendTextElement(internet, "enable_jump_field_tables", flagText(settings.jumpFieldTables));
+    xml::appendTextElement(internet, "Double_Click_Auto_Size", flagText(settings.doubleClickAutoSize));
     return xml::toBytes(doc);
 }
 
-void Save_Setting(const ProgramValues &values)
+void saveSettingsFile(const QString &path, const StoredSettings &settings)
 {
-    files::saveBuilt(values.settingsFile(), [&] { return settingsDocument(values); });
+    files::saveBuilt(path, [&] { return writeSettingsDocument(settings); });
 }
 
 } // namespace sw

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/checks/VariablesRules.h"
 #include "core/documents/VariablesDocument.h"
+#include "core/documents/VariablesRules.h"
 
 #include <QByteArray>
 #include <QChar>

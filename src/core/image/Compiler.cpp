@@ -1,12 +1,12 @@
 #include "core/image/Compiler.h"
 
 #include "core/Error.h"
-#include "core/Xml.h"
 #include "core/documents/ParGenDocument.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/ProjectLock.h"
 #include "core/files/SaveTogether.h"
 #include "core/text/Decimal.h"
+#include "core/xml/Xml.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,6 +7,9 @@ namespace sw {
 // The message catalogue holds every user-visible text by index.
 inline constexpr int Msg_Catalogue_Size = 1600;
 
+// The language of the default texts, and the one taken where another cannot be loaded.
+inline constexpr char DefaultLanguage[] = "English";
+
 // Empties the catalogue and fills it with the 1600 default English texts.
 void Default_Messages(QStringList &catalogue);
 

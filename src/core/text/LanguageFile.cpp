@@ -375,21 +375,19 @@ bool isLanguageName(const QString &name)
         && !name.contains(QChar(0));
 }
 
-void Load_Lang(ProgramValues &values)
+LoadedLanguage loadLanguage(const QString &languageFolder, const QString &language, QStringList &catalogue)
 {
-    Default_Messages(values.Msg_Catalogue);
-    const QString file = joinPath(values.Dir_Language, values.Language_Name + QStringLiteral(".lng"));
-    if (isLanguageName(values.Language_Name) && QFileInfo(file).isFile()) {
-        // A file that cannot be read leaves the built-in English texts.
-        values.languageOnScreen
-            = Read_Lang_File(file, values.Msg_Catalogue) ? values.Language_Name : QString::fromLatin1(DefaultLanguage);
-        return;
+    Default_Messages(catalogue);
+    const QString fallback = QString::fromLatin1(DefaultLanguage);
+    const QString file = joinPath(languageFolder, language + QStringLiteral(".lng"));
+    if (isLanguageName(language) && QFileInfo(file).isFile()) {
+        // A file that cannot be read leaves the default texts.
+        return { language, Read_Lang_File(file, catalogue) ? language : fallback };
     }
-    values.Language_Name = QString::fromLatin1(DefaultLanguage);
-    values.languageOnScreen = values.Language_Name;
-    const QString english = joinPath(values.Dir_Language, QStringLiteral("English.lng"));
-    if (QFileInfo(english).isFile())
-        Read_Lang_File(english, values.Msg_Catalogue);
+    const QString fallbackFile = joinPath(languageFolder, fallback + QStringLiteral(".lng"));
+    if (QFileInfo(fallbackFile).isFile())
+        Read_Lang_File(fallbackFile, catalogue);
+    return { fallback, fallback };
 }
 
 } // namespace sw

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/ProgramValues.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -43,9 +41,17 @@ bool Read_Lang_File(const QString &path, QStringList &catalogue);
 // A settings file could otherwise point the program at a file anywhere.
 bool isLanguageName(const QString &name);
 
-// Rebuilds the catalogue from the defaults and overlays the language file of Language_Name,
-// falling back to English (and setting Language_Name to "English") when that file is missing or
-// Language_Name is not a language name. languageOnScreen names the language loaded.
-void Load_Lang(ProgramValues &values);
+// What loadLanguage took: the language chosen (the one asked for, or DefaultLanguage when its file
+// is missing or it is no language name) and the language whose texts the catalogue now holds
+// (DefaultLanguage also when the chosen file could not be read).
+struct LoadedLanguage
+{
+    QString chosen;
+    QString onScreen;
+};
+
+// Rebuilds the catalogue from the defaults and overlays the language file of `language` in
+// `languageFolder`, or that of DefaultLanguage where `language` has none or is no language name.
+LoadedLanguage loadLanguage(const QString &languageFolder, const QString &language, QStringList &catalogue);
 
 } // namespace sw

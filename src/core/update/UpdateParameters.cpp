@@ -1,10 +1,9 @@
 #include "core/update/UpdateParameters.h"
 
-#include "core/ProgramValues.h"
-#include "core/Xml.h"
 #include "core/documents/ProjectFiles.h"
 #include "core/files/AtomicFile.h"
 #include "core/files/Paths.h"
+#include "core/xml/Xml.h"
 
 #include <QDir>
 #include <array>

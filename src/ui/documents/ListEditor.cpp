@@ -1,6 +1,6 @@
 #include "ui/documents/ListEditor.h"
 
-#include "core/ErrorText.h"
+#include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/text/MessageIds.h"
 #include "ui/Controls.h"

@@ -1,6 +1,6 @@
 #include "ui/documents/UIEC61850_Variables.h"
 
-#include "core/ErrorText.h"
+#include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/checks/ConfigurationCheck.h"
 #include "core/documents/VariablesCsv.h"

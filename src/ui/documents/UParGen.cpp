@@ -1,10 +1,10 @@
 #include "ui/documents/UParGen.h"
 
-#include "core/ErrorText.h"
+#include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/checks/CertificateInspection.h"
-#include "core/checks/ParGenRules.h"
 #include "core/documents/ParGenDocument.h"
+#include "core/documents/ParGenRules.h"
 #include "core/text/MessageIds.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"

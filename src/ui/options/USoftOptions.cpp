@@ -1,13 +1,12 @@
 #include "ui/options/USoftOptions.h"
 
 #include "core/ProgramValues.h"
-#include "core/Vendor.h"
-#include "core/text/LanguageFile.h"
 #include "core/text/MessageIds.h"
 #include "platform/Shell.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 #include "ui/Services.h"
+#include "ui/Vendor.h"
 #include "ui/VersionCheckRunner.h"
 
 #include <QCheckBox>

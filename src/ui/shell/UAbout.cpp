@@ -1,10 +1,10 @@
 #include "ui/shell/UAbout.h"
 
 #include "core/ProgramValues.h"
-#include "core/Vendor.h"
 #include "platform/Shell.h"
 #include "ui/Controls.h"
 #include "ui/Services.h"
+#include "ui/Vendor.h"
 #include "ui/shell/Icons.h"
 
 #include <QAbstractButton>

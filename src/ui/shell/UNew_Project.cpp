@@ -1,6 +1,7 @@
 #include "ui/shell/UNew_Project.h"
 
 #include "core/ProgramValues.h"
+#include "core/Workspace.h"
 #include "core/documents/ConfigurationName.h"
 #include "core/files/Paths.h"
 #include "core/text/MessageIds.h"

@@ -1,6 +1,6 @@
 #include "ui/update/UBoot.h"
 
-#include "core/ErrorText.h"
+#include "core/Error.h"
 #include "core/ProgramValues.h"
 #include "core/text/Excerpt.h"
 #include "core/text/MessageIds.h"

@@ -2,19 +2,18 @@
 // UTF-8 with an optional byte-order mark; an optional declaration of version "1.0" with, at most,
 // encoding "UTF-8" (any case) and standalone "yes" or "no"; elements and attributes whose names are
 // plain ASCII without a colon; text, the five predefined and numeric character references,
-// comments and CDATA sections. For those it builds the very tree that the conforming parser in
-// Xml.cpp builds, several times faster. Everything else it declines, malformed or merely unusual
-// (a document type, a processing instruction, another encoding, a namespace, a non-ASCII name):
-// the conforming parser then reads the document, so it alone decides what is refused and words
-// every message. Declining costs only time; accepting what that parser would refuse is the fault
-// to avoid, so when in doubt this reader declines.
-#include "core/PlainXml.h"
+// comments and CDATA sections. For those it builds the very tree that the conforming reader
+// (ConformingReader.cpp) builds, several times faster. Everything else it declines, malformed or
+// merely unusual (a document type, a processing instruction, another encoding, a namespace, a
+// non-ASCII name): the conforming parser then reads the document, so it alone decides what is
+// refused and words every message. Declining costs only time; accepting what that parser would
+// refuse is the fault to avoid, so when in doubt this reader declines.
+#include "core/xml/PlainReader.h"
 
-#include "core/Xml.h"
+#include "core/xml/Limits.h"
 
 #include <array>
 #include <bit>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -113,16 +112,6 @@ const Byte *skipText(const Byte *p, const Byte *end)
 const Byte *skipAttribute(const Byte *p, const Byte *end)
 {
     return skipPlain<'<', '&', '"', '\''>(Plain.attribute, p, end);
-}
-
-const Byte *skipComment(const Byte *p, const Byte *end)
-{
-    return skipPlain<'-'>(Plain.comment, p, end);
-}
-
-const Byte *skipCdata(const Byte *p, const Byte *end)
-{
-    return skipPlain<']'>(Plain.cdata, p, end);
 }
 
 // The characters an XML 1.0 document may hold.
@@ -490,26 +479,36 @@ private:
     }
 
     // A comment at "<!--" under `parent`; "--" only in its closing "-->".
-    bool comment(pugi::xml_node parent)
+    bool comment(pugi::xml_node parent) { return section<'-'>(parent, pugi::node_comment, 4, Plain.comment); }
+
+    // A CDATA section at "<![CDATA[" under `parent`.
+    bool cdata(pugi::xml_node parent) { return section<']'>(parent, pugi::node_cdata, 9, Plain.cdata); }
+
+    // The markup that runs from an opening of `opening` bytes to `Mark` `Mark` ">" ("-->" or "]]>"),
+    // taken whole as one node of `type` under `parent`. `Mark` is its one special byte; a comment
+    // may not hold it twice in a row before its end. Carriage returns are read as line feeds.
+    template <char Mark>
+    bool section(pugi::xml_node parent, pugi::xml_node_type type, size_t opening, const std::array<bool, 256> &plain)
     {
-        m_p += 4;
+        m_p += opening;
         const Byte *start = m_p;
         bool rewritten = false;
         for (;;) {
             const Byte *run = m_p;
-            m_p = skipComment(m_p, m_end);
+            m_p = skipPlain<Mark>(plain, m_p, m_end);
             if (rewritten)
                 m_buffer.append(reinterpret_cast<const char *>(run), size_t(m_p - run));
             if (m_p == m_end)
                 return false;
-            if (*m_p == '-') {
-                if (startsWith("-->"))
+            if (*m_p == Mark) {
+                const bool twice = m_end - m_p >= 2 && m_p[1] == Mark;
+                if (twice && m_end - m_p >= 3 && m_p[2] == '>')
                     break;
-                if (startsWith("--"))
+                if (twice && type == pugi::node_comment)
                     return false;
                 ++m_p;
                 if (rewritten)
-                    m_buffer += '-';
+                    m_buffer += Mark;
                 continue;
             }
             if (!rewritten) {
@@ -524,44 +523,7 @@ private:
         const Value value = rewritten ? Value { m_buffer.data(), m_buffer.size() }
                                       : Value { reinterpret_cast<const char *>(start), size_t(m_p - start) };
         m_p += 3;
-        parent.append_child(pugi::node_comment).set_value(value.data, value.size);
-        return true;
-    }
-
-    // A CDATA section at "<![CDATA[" under `parent`.
-    bool cdata(pugi::xml_node parent)
-    {
-        m_p += 9;
-        const Byte *start = m_p;
-        bool rewritten = false;
-        for (;;) {
-            const Byte *run = m_p;
-            m_p = skipCdata(m_p, m_end);
-            if (rewritten)
-                m_buffer.append(reinterpret_cast<const char *>(run), size_t(m_p - run));
-            if (m_p == m_end)
-                return false;
-            if (*m_p == ']') {
-                if (startsWith("]]>"))
-                    break;
-                ++m_p;
-                if (rewritten)
-                    m_buffer += ']';
-                continue;
-            }
-            if (!rewritten) {
-                m_buffer.assign(reinterpret_cast<const char *>(start), size_t(m_p - start));
-                rewritten = true;
-            }
-            if (*m_p == '\r')
-                lineEnd('\n');
-            else if (!otherCharacter())
-                return false;
-        }
-        const Value value = rewritten ? Value { m_buffer.data(), m_buffer.size() }
-                                      : Value { reinterpret_cast<const char *>(start), size_t(m_p - start) };
-        m_p += 3;
-        parent.append_child(pugi::node_cdata).set_value(value.data, value.size);
+        parent.append_child(type).set_value(value.data, value.size);
         return true;
     }
 
@@ -684,8 +646,7 @@ private:
 bool readPlainDocument(pugi::xml_document &doc, const char *data, size_t size)
 {
     doc.reset();
-    // The conforming parser takes at most INT_MAX bytes at once and refuses anything longer.
-    if (size <= size_t(INT_MAX) && PlainReader(doc, data, size).read())
+    if (size <= MaxDocumentBytes && PlainReader(doc, data, size).read())
         return true;
     doc.reset();
     return false;

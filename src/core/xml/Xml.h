@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/xml/Limits.h"
+
+#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <pugixml.hpp>
@@ -19,10 +22,6 @@ inline constexpr char VersionComment[] = "SW_VERSION = 1.000";
 // well-formed.
 void loadFile(pugi::xml_document &doc, const QString &path);
 
-// The most attributes one element may carry; a document with more is refused where the element
-// starts.
-inline constexpr int MaxAttributes = 256;
-
 // The first reason why `bytes` is not a well-formed XML 1.0 document, with its line and column;
 // nullopt when it is well-formed. An element with more than MaxAttributes attributes counts as
 // not well-formed here. Documents declaring entities of their own count as not
@@ -31,7 +30,8 @@ std::optional<QString> wellFormednessProblem(const QByteArray &bytes);
 
 // Parses bytes as loadFile does, in one pass of a conforming parser that builds the tree; returns
 // the problem on failure, with `doc` left empty. Plain documents, such as this program writes, are
-// read by a faster reader that builds the same tree (core/PlainXml.h).
+// read by a faster reader that builds the same tree and declines everything else to the
+// conforming one (loadBytesConforming): the outcome is always the one the conforming parser gives.
 std::optional<QString> loadBytes(pugi::xml_document &doc, const QByteArray &bytes);
 
 // The document's root element, whatever its name. A declaration, comments, processing

@@ -1,4 +1,4 @@
-#include "core/checks/VariablesRules.h"
+#include "core/documents/VariablesRules.h"
 
 #include "core/text/Decimal.h"
 #include "core/text/MessageIds.h"
